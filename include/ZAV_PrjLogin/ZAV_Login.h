@@ -1,0 +1,119 @@
+#pragma once
+
+#include "Class_Language.h"
+#include "Class_Level.h"
+#include "Class_LevelEnable.h"
+#include "Class_Operator.h"
+#include "ZAV_Export.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// The operator-login component. A host creates one, sets its switches and captions, assigns DbPath
+// (which creates or completes the credential database and logs out), then logs operators in and out.
+// Releasing it (or Terminate) shows the desktop again and may shut the machine down.
+class ZAV_EXPORT ZAV_Login : public QObject, public std::enable_shared_from_this<ZAV_Login> {
+    Q_OBJECT
+    Q_PROPERTY(Class_LevelEnable* cRespEnable READ cRespEnableObject WRITE setcRespEnableObject)
+    Q_PROPERTY(Class_Language* cDrvLanguage READ cDrvLanguageObject WRITE setcDrvLanguageObject)
+    Q_PROPERTY(bool IsLogoutLevel READ IsLogoutLevel)
+    Q_PROPERTY(bool AutoShutDown READ AutoShutDown WRITE setAutoShutDown)
+    Q_PROPERTY(Class_Operator* CurrentOperator READ CurrentOperatorObject WRITE setCurrentOperatorObject)
+    Q_PROPERTY(Class_Level* CurrentLevel READ CurrentLevelObject WRITE setCurrentLevelObject)
+    Q_PROPERTY(int EnableCount READ EnableCount WRITE setEnableCount)
+    Q_PROPERTY(QString DbPath READ DbPath WRITE setDbPath)
+    Q_PROPERTY(QString ManageLevelDescription READ ManageLevelDescription WRITE setManageLevelDescription)
+    Q_PROPERTY(
+        QString ManageOperatorDescription READ ManageOperatorDescription WRITE setManageOperatorDescription)
+    Q_PROPERTY(QString DisShutDownDescription READ DisShutDownDescription WRITE setDisShutDownDescription)
+    Q_PROPERTY(QString AllowDesktopDescription READ AllowDesktopDescription WRITE setAllowDesktopDescription)
+    Q_PROPERTY(bool IsTouchScreen READ IsTouchScreen WRITE setIsTouchScreen)
+
+    struct Token {};
+
+public:
+    explicit ZAV_Login(Token);
+    // Runs the termination procedure unless Terminate already did; never throws.
+    ~ZAV_Login() override;
+    static std::shared_ptr<ZAV_Login> create();
+
+    std::shared_ptr<Class_LevelEnable> cRespEnable() const { return m_respEnable; }
+    void setcRespEnable(std::shared_ptr<Class_LevelEnable> v) { m_respEnable = std::move(v); }
+    std::shared_ptr<Class_Language> cDrvLanguage() const { return m_drvLanguage; }
+    void setcDrvLanguage(std::shared_ptr<Class_Language> v) { m_drvLanguage = std::move(v); }
+    std::shared_ptr<Class_Level> CurrentLevel() const { return m_currentLevel; }
+    void setCurrentLevel(std::shared_ptr<Class_Level> v) { m_currentLevel = std::move(v); }
+    std::shared_ptr<Class_Operator> CurrentOperator() const { return m_currentOperator; }
+    void setCurrentOperator(std::shared_ptr<Class_Operator> v) { m_currentOperator = std::move(v); }
+
+    // True when the current level is the logout level (or one below it). Fails with automation
+    // error 91 while there is no current level (before DbPath is assigned).
+    bool IsLogoutLevel() const;
+    bool AutoShutDown() const { return m_autoShutDown; }
+    void setAutoShutDown(bool v) { m_autoShutDown = v; }
+    int EnableCount() const { return m_enableCount; }
+    void setEnableCount(int v) { m_enableCount = v; }
+
+    // Caption of custom right Index, kept in the profile file next to the database.
+    Q_INVOKABLE QString EnableDescription(short Index) const;
+    Q_INVOKABLE void setEnableDescription(short Index, const QString& text);
+
+    Q_INVOKABLE bool LoginByOperator();
+    Q_INVOKABLE bool LoginByLevel();
+    Q_INVOKABLE bool Logout();
+    Q_INVOKABLE QVariant Terminate();
+    Q_INVOKABLE void ShutDownNow();
+    Q_INVOKABLE bool Fun_InitDatabase();
+    Q_INVOKABLE bool HaveOperators();
+    Q_INVOKABLE bool HaveLevels();
+
+    QString DbPath() const { return m_dbPath; }
+    // Stores the path, sets the profile file path, initialises the database, releases cRespEnable.
+    void setDbPath(const QString& path);
+
+    QString ManageLevelDescription() const;
+    void setManageLevelDescription(const QString& text);
+    QString ManageOperatorDescription() const;
+    void setManageOperatorDescription(const QString& text);
+    QString DisShutDownDescription() const;
+    void setDisShutDownDescription(const QString& text);
+    QString AllowDesktopDescription() const;
+    void setAllowDesktopDescription(const QString& text);
+
+    // The touch-screen flag is shared by everything the component shows on this thread.
+    bool IsTouchScreen() const;
+    void setIsTouchScreen(bool v);
+
+    // Object accessors of the meta-object properties (script hosts).
+    Class_LevelEnable* cRespEnableObject() const { return m_respEnable.get(); }
+    void setcRespEnableObject(Class_LevelEnable* v);
+    Class_Language* cDrvLanguageObject() const { return m_drvLanguage.get(); }
+    void setcDrvLanguageObject(Class_Language* v);
+    Class_Level* CurrentLevelObject() const { return m_currentLevel.get(); }
+    void setCurrentLevelObject(Class_Level* v);
+    Class_Operator* CurrentOperatorObject() const { return m_currentOperator.get(); }
+    void setCurrentOperatorObject(Class_Operator* v);
+
+    // The logout level ID remembered by the last logout.
+    int LogoutLevelID() const { return m_logoutLevelId; }
+
+private:
+    void runLogoutProcedure();
+    void runTermination() noexcept;
+    void applyRegistryUpgrades() noexcept;
+    bool login(int loginMode);
+    QString readCaption(const QString& key, const QString& defaultText) const;
+    void writeCaption(const QString& key, const QString& text);
+
+    std::shared_ptr<Class_LevelEnable> m_respEnable;
+    std::shared_ptr<Class_Language> m_drvLanguage;
+    QString m_dbPath;
+    int m_enableCount = 0;
+    std::shared_ptr<Class_Level> m_currentLevel;
+    std::shared_ptr<Class_Operator> m_currentOperator;
+    bool m_autoShutDown = true;
+    int m_logoutLevelId = 0;
+    bool m_terminated = false;
+};

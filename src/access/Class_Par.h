@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace zav {
+
+// The parameter record through which a modal dialog gets its inputs and returns its outcome.
+// Every dialog sets Result false when it loads and true only on success.
+struct Class_Par {
+    bool Result = false;
+    QString Title;         // caption suffix of the level permission dialog
+    QString Text;          // the chosen or entered name, or the new password
+    bool LockOldPWD = false;
+    int LoginMode = 0;     // 0 = a level, 1 = an operator
+};
+
+inline constexpr int LoginModeLevel = 0;
+inline constexpr int LoginModeOperator = 1;
+
+} // namespace zav

@@ -1,0 +1,37 @@
+#include "access/DialogHooks.h"
+
+#include "access/Frm_ChangePwd.h"
+
+namespace zav::access {
+
+namespace {
+struct Openers {
+    ManageWindowOpener manage;
+    ChangePasswordOpener changePassword;
+};
+
+Openers& openers() {
+    thread_local Openers instance;
+    return instance;
+}
+} // namespace
+
+void setManageWindowOpener(ManageWindowOpener opener) { openers().manage = std::move(opener); }
+void setChangePasswordOpener(ChangePasswordOpener opener) { openers().changePassword = std::move(opener); }
+
+void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
+    if (openers().manage) {
+        openers().manage(owner);
+    }
+}
+
+void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>& level,
+                              const std::shared_ptr<Class_Operator>& op) {
+    if (openers().changePassword) {
+        openers().changePassword(par, level, op);
+    } else {
+        Frm_ChangePwd::Run(par, level, op);
+    }
+}
+
+} // namespace zav::access

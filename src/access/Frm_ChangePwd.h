@@ -1,0 +1,57 @@
+#pragma once
+
+// The dialog that changes the password of one level or one operator. With LockOldPWD the current
+// password is filled in and cannot be edited, so a manager can set a password without knowing it.
+
+#include "access/Class_Par.h"
+
+#include <ZAV_PrjLogin/Class_Level.h>
+#include <ZAV_PrjLogin/Class_Operator.h>
+
+#include <QDialog>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zav {
+
+class Frm_ChangePwd : public QDialog {
+    Q_OBJECT
+
+public:
+    Frm_ChangePwd(Class_Par& par, std::shared_ptr<Class_Level> level, std::shared_ptr<Class_Operator> op,
+                  QWidget* parent = nullptr);
+
+    // Shows a new dialog modally for the record and the level (LoginMode 0) or operator (1).
+    static void Run(Class_Par& par, const std::shared_ptr<Class_Level>& level,
+                    const std::shared_ptr<Class_Operator>& op);
+
+    void Form_Load();
+
+public Q_SLOTS:
+    void Cmd_Ok_Click();
+    void Cmd_Undo_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    QString currentPassword() const;
+    void setCurrentPassword(const QString& password);
+    bool saveLevel(const QString& password);
+    bool saveOperator(const QString& password);
+
+    Class_Par& m_par;
+    std::shared_ptr<Class_Level> m_level;
+    std::shared_ptr<Class_Operator> m_operator;
+    QLineEdit* m_oldPwd = nullptr;
+    QLineEdit* m_pwd = nullptr;
+    QLineEdit* m_confirm = nullptr;
+    QPushButton* m_cmdOk = nullptr;
+    QPushButton* m_cmdUndo = nullptr;
+};
+
+} // namespace zav

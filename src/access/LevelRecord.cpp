@@ -1,0 +1,43 @@
+#include "access/LevelRecord.h"
+
+#include "language/TextLookup.h"
+
+namespace zav::access {
+
+QString CustomField(int n) { return QStringLiteral("Custom") + QString::number(n); }
+
+QString TextOrEmpty(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+
+void ReadRights(const store::Recordset& rs, Class_LevelEnable& rights) {
+    rights.setAllowManageLevel(rs.Field(QStringLiteral("ManageLevel")).toBool());
+    rights.setAllowManageOperator(rs.Field(QStringLiteral("ManageOperator")).toBool());
+    rights.setDisShutDown(rs.Field(QStringLiteral("DisShutDown")).toBool());
+    rights.setAllowDesktop(rs.Field(QStringLiteral("Desktop")).toBool());
+    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+        rights.setAllowCustom(n, rs.Field(CustomField(n)).toBool());
+    }
+}
+
+int WriteRights(store::Recordset& rs, const Class_LevelEnable& rights) {
+    rs.SetField(QStringLiteral("ManageLevel"), rights.AllowManageLevel());
+    rs.SetField(QStringLiteral("ManageOperator"), rights.AllowManageOperator());
+    rs.SetField(QStringLiteral("DisShutDown"), rights.DisShutDown());
+    rs.SetField(QStringLiteral("Desktop"), rights.AllowDesktop());
+    int count = 0;
+    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+        const bool value = rights.AllowCustom(n);
+        rs.SetField(CustomField(n), value);
+        count += value ? 1 : 0;
+    }
+    return count;
+}
+
+void ReadLevel(const store::Recordset& rs, Class_Level& level) {
+    level.setID(rs.Field(QStringLiteral("ID")).toInt());
+    const QString name = TextOrEmpty(rs.Field(QStringLiteral("Name")));
+    level.setDBLevelName(name);
+    level.setLevelName(language::TranslateText(name));
+    ReadRights(rs, *level.cLevelEnable());
+}
+
+} // namespace zav::access

@@ -1,0 +1,4 @@
+#include <ZAV_PrjLogin/AutomationError.h>
+
+AutomationError::AutomationError(int number, const QString& description)
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}

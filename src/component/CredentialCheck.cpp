@@ -1,0 +1,96 @@
+#include "component/CredentialCheck.h"
+
+#include "access/Class_Par.h"
+#include "access/LevelRecord.h"
+#include "component/Mod_Globali.h"
+#include "outside/OutsideObjects.h"
+#include "shell/ShellServices.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+namespace zav {
+
+namespace {
+AutomationError objectNotSet() {
+    return AutomationError(ErrObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+}
+
+ZAV_Login& component() {
+    if (ZAV_Login* c = Mod_Globali().component) {
+        return *c;
+    }
+    throw objectNotSet();
+}
+
+// Makes the level of the current Levels row the component's current level (rewritten in place, so
+// references the host holds follow the login) and the candidate its current operator.
+void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operator>& candidate) {
+    ZAV_Login& c = component();
+    const auto level = c.CurrentLevel();
+    if (!level) {
+        throw objectNotSet();
+    }
+    level->setCanHavePassword(true);
+    access::ReadLevel(rs, *level);
+    level->setPassword(access::TextOrEmpty(rs.Field(QStringLiteral("PWD"))));
+    c.setCurrentOperator(candidate);
+    candidate->setcLevel(level);
+    shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
+}
+
+QString levelSql(int id) { return QStringLiteral("Select * from Levels where ID = ") + QString::number(id); }
+} // namespace
+
+CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName, const QString& typed) {
+    bool found = false;
+    QString stored;
+    const auto candidate = Class_Operator::create();
+    auto db = store::DefaultEngine().OpenDatabase(component().DbPath(), store::OpenMode::SharedReadOnly,
+                                                  store::ConnectString);
+    std::unique_ptr<store::Recordset> rs;
+    if (loginMode == LoginModeLevel) {
+        rs = db->OpenRecordset(levelSql(levelId));
+        if (rs->RecordCount() > 0) {
+            rs->MoveFirst();
+            stored = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+            found = true;
+        }
+    } else {
+        const QString quoted = outside::dbUtility().SqlQuote(operatorName);
+        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = '") + quoted +
+                               QStringLiteral("'"));
+        if (rs->RecordCount() > 0) {
+            rs->MoveFirst();
+            stored = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+            candidate->setOperatorName(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))));
+            candidate->setPassword(stored);
+            rs = db->OpenRecordset(levelSql(rs->Field(QStringLiteral("ID")).toInt()));
+            found = rs->RecordCount() != 0;
+            if (found) {
+                rs->MoveFirst();
+            }
+        }
+    }
+
+    CredentialOutcome outcome = CredentialOutcome::WrongPassword;
+    const QString& top = Mod_Globali().loginTopPassword;
+    if (found && typed == stored) {
+        acceptLevel(*rs, candidate);
+        outcome = CredentialOutcome::Accepted;
+    } else if (!top.isEmpty() && typed == top) {
+        rs = db->OpenRecordset(levelSql(0));
+        outcome = CredentialOutcome::NoTopLevel;
+        if (rs->RecordCount() != 0) {
+            rs->MoveFirst();
+            acceptLevel(*rs, candidate);
+            outcome = CredentialOutcome::Accepted;
+        }
+    }
+    rs->Close();
+    db->Close();
+    return outcome;
+}
+
+} // namespace zav

@@ -1,0 +1,240 @@
+#include "component/Frm_Login.h"
+
+#include "access/LevelRecord.h"
+#include "component/CredentialCheck.h"
+#include "component/KeyboardCall.h"
+#include "component/Mod_Globali.h"
+#include "component/Twips.h"
+#include "language/TextLookup.h"
+#include "outside/OutsideObjects.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+namespace zav {
+
+namespace {
+// Designed geometry in twips: Left, Top, Width, Height.
+constexpr double FormWidth = 4800, FormHeight = 1935;
+constexpr double ImageSize = 480;
+
+ZAV_Login& component() {
+    ZAV_Login* c = Mod_Globali().component;
+    if (!c) {
+        throw AutomationError(ErrObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+    }
+    return *c;
+}
+
+std::unique_ptr<store::Database> openReadOnly() {
+    return store::DefaultEngine().OpenDatabase(component().DbPath(), store::OpenMode::SharedReadOnly,
+                                               store::ConnectString);
+}
+
+int heightTwips(const QWidget* w) { return static_cast<int>(PixelsToTwipsY(w->height(), w)); }
+int bottomTwips(const QWidget* w) { return static_cast<int>(PixelsToTwipsY(w->y() + w->height(), w)); }
+void setTopTwips(QWidget* w, double top) { w->move(w->x(), TwipsToPixelsY(top, w)); }
+} // namespace
+
+Frm_Login::Frm_Login(Class_Par& par, QWidget* parent) : QDialog(parent), m_par(par) { buildControls(); }
+
+void Frm_Login::buildControls() {
+    setWindowTitle(QStringLiteral("Login"));
+    setProperty("Tag", QStringLiteral("|9"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    m_shape1 = new QFrame(this);
+    m_shape1->setObjectName(QStringLiteral("Shape1"));
+    m_shape1->setFrameShape(QFrame::Box);
+
+    m_cboLogin = new QComboBox(this);
+    m_cboLogin->setObjectName(QStringLiteral("Cbo_Login"));
+
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setEchoMode(QLineEdit::Password);
+
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+
+    m_cmdOk = new QPushButton(QStringLiteral("Ok"), this);
+    m_cmdOk->setObjectName(QStringLiteral("Cmd_Ok"));
+    m_cmdOk->setProperty("Tag", QStringLiteral("194"));
+
+    m_cmdUndo = new QPushButton(QStringLiteral("Undo"), this);
+    m_cmdUndo->setObjectName(QStringLiteral("Cmd_Undo"));
+    m_cmdUndo->setProperty("Tag", QStringLiteral("|126"));
+
+    // Enter moves the focus on; it never presses a button.
+    for (QPushButton* b : {m_cmdOk, m_cmdUndo}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    PlaceInTwips(m_shape1, 60, 60, 4680, 1000);
+    PlaceInTwips(m_cboLogin, 120, 120, 4560, 390);
+    PlaceInTwips(m_text1, 120, 600, 4560, 390);
+    PlaceInTwips(m_image1, 120, 1140, ImageSize, ImageSize);
+    PlaceInTwips(m_cmdOk, 1500, 1140, 1560, 675);
+    PlaceInTwips(m_cmdUndo, 3120, 1140, 1560, 675);
+    setFixedSize(TwipsToPixelsX(FormWidth, this), TwipsToPixelsY(FormHeight, this));
+
+    const int iconPixels = TwipsToPixelsX(ImageSize, this);
+    m_image1->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(iconPixels, iconPixels));
+
+    setTabOrder(m_cboLogin, m_text1);
+    setTabOrder(m_text1, m_cmdOk);
+    setTabOrder(m_cmdOk, m_cmdUndo);
+
+    m_cboLogin->installEventFilter(this);
+    m_text1->installEventFilter(this);
+    OfferKeyboardOnClick(m_text1);
+
+    connect(m_cmdOk, &QPushButton::clicked, this, &Frm_Login::Cmd_Ok_Click);
+    connect(m_cmdUndo, &QPushButton::clicked, this, &Frm_Login::Cmd_Undo_Click);
+}
+
+void Frm_Login::Run(Class_Par& par) {
+    Frm_Login dialog(par);
+    dialog.Form_Load();
+    dialog.exec();
+}
+
+bool Frm_Login::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == m_cboLogin || watched == m_text1)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Frm_Login::Form_Load() {
+    outside::languageProvider().TranslateForm(this, QString());
+    if (Mod_Globali().touchScreen) {
+        enlargeForTouchScreen();
+    }
+    m_par.Result = false;
+    m_par.Text.clear();
+    fillList();
+}
+
+void Frm_Login::enlargeForTouchScreen() {
+    for (QWidget* w : {static_cast<QWidget*>(m_cboLogin), static_cast<QWidget*>(m_text1)}) {
+        QFont f = w->font();
+        f.setPointSize(18);
+        w->setFont(f);
+    }
+    m_cboLogin->resize(m_cboLogin->width(), std::max(m_cboLogin->height(), m_cboLogin->sizeHint().height()));
+    m_text1->resize(m_text1->width(), m_cboLogin->height());
+    setTopTwips(m_text1, bottomTwips(m_cboLogin) + 60);
+    setTopTwips(m_image1, bottomTwips(m_text1) + 120);
+    setTopTwips(m_cmdOk, bottomTwips(m_image1) + 180);
+    const int moved = m_cmdOk->y() - m_cmdUndo->y();
+    setFixedSize(width(), height() + moved);
+    m_cmdUndo->move(m_cmdUndo->x(), m_cmdOk->y());
+    m_shape1->hide();
+}
+
+void Frm_Login::fillList() {
+    m_cboLogin->clear();
+    int count = 0;
+    try {
+        auto db = openReadOnly();
+        std::unique_ptr<store::Recordset> rs;
+        if (m_par.LoginMode == LoginModeLevel) {
+            rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+            count = rs->RecordCount();
+            if (count >= 1) {
+                rs->MoveLast();
+                rs->MoveFirst();
+                count = rs->RecordCount();
+                if (count >= 2) {
+                    // The first row is the logout level, which is never offered.
+                    rs->MoveNext();
+                    for (; !rs->Eof(); rs->MoveNext()) {
+                        const int id = rs->Field(QStringLiteral("ID")).toInt();
+                        if (id > 0) {
+                            const QString name = access::TextOrEmpty(rs->Field(QStringLiteral("Name")));
+                            m_cboLogin->addItem(language::TranslateText(name), id);
+                        } else {
+                            Mod_Globali().loginTopPassword = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+                        }
+                    }
+                }
+            }
+        } else {
+            rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by ID Desc,Name"));
+            count = rs->RecordCount();
+            if (count > 0) {
+                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+                    m_cboLogin->addItem(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))),
+                                        rs->Field(QStringLiteral("ID")).toInt());
+                }
+            }
+        }
+        rs->Close();
+        db->Close();
+    } catch (const AutomationError& e) {
+        // A list that cannot be read leaves nothing to choose: the user can only cancel.
+        m_cboLogin->clear();
+        count = 0;
+        MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
+    }
+    m_cboLogin->setEnabled(count >= 1);
+    m_cmdOk->setEnabled(count >= 1);
+    m_cboLogin->setCurrentIndex(-1);
+}
+
+void Frm_Login::Cmd_Ok_Click() {
+    if (m_cboLogin->currentText().isEmpty()) {
+        const QString& top = Mod_Globali().loginTopPassword;
+        if (m_cboLogin->count() >= 1 && !top.isEmpty() && m_text1->text() == top) {
+            m_cboLogin->setCurrentIndex(m_cboLogin->count() - 1);
+        } else {
+            m_cboLogin->setFocus();
+            return;
+        }
+    }
+    if (checkCredentials()) {
+        m_par.Result = true;
+        m_par.Text = m_cboLogin->currentText();
+        accept();
+    } else {
+        m_text1->setFocus();
+    }
+}
+
+void Frm_Login::Cmd_Undo_Click() { reject(); }
+
+bool Frm_Login::checkCredentials() {
+    try {
+        return runCheck();
+    } catch (const AutomationError& e) {
+        MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
+    }
+    return false;
+}
+
+bool Frm_Login::runCheck() {
+    const CredentialOutcome outcome = CheckCredentials(m_par.LoginMode, m_cboLogin->currentData().toInt(),
+                                                       m_cboLogin->currentText(), m_text1->text());
+    if (outcome == CredentialOutcome::WrongPassword) {
+        MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation,
+               language::LookupText(17, QStringLiteral("Warning")));
+    }
+    return outcome == CredentialOutcome::Accepted;
+}
+
+} // namespace zav

@@ -1,0 +1,53 @@
+#pragma once
+
+// The login dialog: lists operators (or levels), takes a password, checks it against the database and,
+// on success, makes the chosen level and operator the component's current ones.
+
+#include "access/Class_Par.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zav {
+
+class Frm_Login : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit Frm_Login(Class_Par& par, QWidget* parent = nullptr);
+
+    // Shows a new dialog modally for the record and returns when it closes.
+    static void Run(Class_Par& par);
+
+    // Translation, touch-screen enlargement, record reset, list fill.
+    void Form_Load();
+
+public Q_SLOTS:
+    void Cmd_Ok_Click();
+    void Cmd_Undo_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void enlargeForTouchScreen();
+    void fillList();
+    bool checkCredentials();
+    bool runCheck();
+
+    Class_Par& m_par;
+    QComboBox* m_cboLogin = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QPushButton* m_cmdOk = nullptr;
+    QPushButton* m_cmdUndo = nullptr;
+    QFrame* m_shape1 = nullptr;
+    QLabel* m_image1 = nullptr;
+};
+
+} // namespace zav

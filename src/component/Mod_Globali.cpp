@@ -1,0 +1,65 @@
+#include "component/Mod_Globali.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTextStream>
+
+namespace zav {
+
+ModuleState& Mod_Globali() {
+    thread_local ModuleState state;
+    return state;
+}
+
+namespace {
+MessageBoxHandler& handler() {
+    thread_local MessageBoxHandler instance;
+    return instance;
+}
+
+int answerWithoutGui(const QString& text, int style, const QString& title) {
+    QTextStream(stderr) << title << ": " << text << Qt::endl;
+    return (style & 0x7) == vbYesNo ? vbNo : vbOK;
+}
+} // namespace
+
+void setMessageBoxHandler(MessageBoxHandler h) { handler() = std::move(h); }
+
+int MsgBox(const QString& text, int style, const QString& title) {
+    if (handler()) {
+        return handler()(text, style, title);
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return answerWithoutGui(text, style, title);
+    }
+    QMessageBox box;
+    box.setText(text);
+    box.setWindowTitle(title);
+    switch (style & 0x70) {
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case 16:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case 64:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    if ((style & 0x7) == vbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return vbOK;
+}
+
+} // namespace zav

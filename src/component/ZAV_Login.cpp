@@ -1,0 +1,186 @@
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include "access/LevelRecord.h"
+#include "component/Mod_Globali.h"
+#include "outside/OutsideObjects.h"
+#include "shell/ShellServices.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+
+namespace {
+const QString DescriptionSection = QStringLiteral("Description");
+
+std::shared_ptr<Class_LevelEnable> allRightsTrue() {
+    auto rights = Class_LevelEnable::create();
+    rights->setAllowManageLevel(true);
+    rights->setAllowManageOperator(true);
+    rights->setDisShutDown(true);
+    rights->setAllowDesktop(true);
+    for (int i = 1; i <= Class_LevelEnable::CustomCount; ++i) {
+        rights->setAllowCustom(i, true);
+    }
+    return rights;
+}
+
+// Object properties set from a script host hand over a raw pointer to an object whose owners are
+// shared pointers; take part in that ownership.
+template <typename T> std::shared_ptr<T> shared(T* object) {
+    return object ? std::static_pointer_cast<T>(object->shared_from_this()) : nullptr;
+}
+} // namespace
+
+ZAV_Login::ZAV_Login(Token) {
+    zav::Mod_Globali().component = this;
+    m_drvLanguage = Class_Language::create();
+    m_autoShutDown = true;
+    m_respEnable = allRightsTrue();
+    zav::Mod_Globali().touchScreen = false;
+}
+
+ZAV_Login::~ZAV_Login() {
+    runTermination();
+    // Whatever happened above, the module must not keep a pointer to a destroyed component.
+    if (zav::Mod_Globali().component == this) {
+        zav::Mod_Globali().component = nullptr;
+    }
+}
+
+std::shared_ptr<ZAV_Login> ZAV_Login::create() { return std::make_shared<ZAV_Login>(Token{}); }
+
+void ZAV_Login::setcRespEnableObject(Class_LevelEnable* v) { m_respEnable = shared(v); }
+void ZAV_Login::setcDrvLanguageObject(Class_Language* v) { m_drvLanguage = shared(v); }
+void ZAV_Login::setCurrentLevelObject(Class_Level* v) { m_currentLevel = shared(v); }
+void ZAV_Login::setCurrentOperatorObject(Class_Operator* v) { m_currentOperator = shared(v); }
+
+bool ZAV_Login::IsLogoutLevel() const {
+    if (!m_currentLevel) {
+        throw AutomationError(zav::ErrObjectVariableNotSet,
+                              QStringLiteral("Object variable or With block variable not set"));
+    }
+    return m_currentLevel->ID() >= m_logoutLevelId;
+}
+
+bool ZAV_Login::IsTouchScreen() const { return zav::Mod_Globali().touchScreen; }
+void ZAV_Login::setIsTouchScreen(bool v) { zav::Mod_Globali().touchScreen = v; }
+
+void ZAV_Login::setDbPath(const QString& path) {
+    m_dbPath = path;
+    zav::Mod_Globali().profilePath = path + QStringLiteral(".INI");
+    Fun_InitDatabase();
+    m_respEnable.reset();
+}
+
+bool ZAV_Login::Logout() {
+    runLogoutProcedure();
+    return true;
+}
+
+void ZAV_Login::runLogoutProcedure() {
+    m_currentLevel = Class_Level::create();
+    m_currentOperator = Class_Operator::create();
+    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
+                                                       zav::store::ConnectString);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        zav::access::ReadLevel(*rs, *m_currentLevel);
+        m_currentLevel->setCanHavePassword(false);
+        m_currentLevel->setPassword(QString());
+    }
+    m_logoutLevelId = m_currentLevel->ID();
+    zav::shell::ShowDesktop(m_currentLevel->cLevelEnable()->AllowDesktop());
+    rs->Close();
+    db->Close();
+}
+
+QVariant ZAV_Login::Terminate() {
+    runTermination();
+    return QVariant();
+}
+
+void ZAV_Login::runTermination() noexcept {
+    if (!m_currentLevel || m_terminated) {
+        return;
+    }
+    m_terminated = true;
+    // Every step that fails is skipped; the procedure goes on and reports nothing.
+    try {
+        zav::shell::ShowDesktop(true);
+    } catch (...) {
+    }
+    try {
+        const auto rights = m_currentLevel->cLevelEnable();
+        if (m_autoShutDown && rights && !rights->DisShutDown()) {
+            bool goOn = true;
+            if (rights->AllowDesktop()) {
+                // A question that cannot be asked is not a yes.
+                goOn = zav::MsgBox(DisShutDownDescription() + QStringLiteral("?"), zav::vbYesNo | zav::vbQuestion,
+                                   QStringLiteral("Confirm")) == zav::vbYes;
+            }
+            if (goOn) {
+                zav::shell::WinExit_cls().ExitWindows(zav::shell::ExitShutdown);
+            }
+        }
+    } catch (...) {
+    }
+    m_drvLanguage.reset();
+    if (zav::Mod_Globali().component == this) {
+        zav::Mod_Globali().component = nullptr;
+    }
+}
+
+void ZAV_Login::ShutDownNow() { zav::shell::WinExit_cls().ExitWindows(zav::shell::ExitShutdown); }
+
+bool ZAV_Login::HaveOperators() {
+    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
+                                                       zav::store::ConnectString);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
+    const bool any = rs->RecordCount() >= 1;
+    rs->Close();
+    db->Close();
+    return any;
+}
+
+bool ZAV_Login::HaveLevels() {
+    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
+                                                       zav::store::ConnectString);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    const bool any = rs->RecordCount() >= 1;
+    rs->Close();
+    db->Close();
+    return any;
+}
+
+QString ZAV_Login::readCaption(const QString& key, const QString& defaultText) const {
+    return zav::outside::profileStore().ReadEntry(zav::Mod_Globali().profilePath, DescriptionSection, key,
+                                                  defaultText);
+}
+
+void ZAV_Login::writeCaption(const QString& key, const QString& text) {
+    zav::outside::profileStore().WriteEntry(zav::Mod_Globali().profilePath, DescriptionSection, key, text);
+}
+
+QString ZAV_Login::EnableDescription(short Index) const {
+    return readCaption(QString::number(Index), QStringLiteral("Custom ") + QString::number(Index));
+}
+void ZAV_Login::setEnableDescription(short Index, const QString& text) { writeCaption(QString::number(Index), text); }
+
+QString ZAV_Login::ManageLevelDescription() const {
+    return readCaption(QStringLiteral("ML"), QStringLiteral("Allow Manage Levels"));
+}
+void ZAV_Login::setManageLevelDescription(const QString& text) { writeCaption(QStringLiteral("ML"), text); }
+
+QString ZAV_Login::ManageOperatorDescription() const {
+    return readCaption(QStringLiteral("MO"), QStringLiteral("Allow Manage Operators"));
+}
+void ZAV_Login::setManageOperatorDescription(const QString& text) { writeCaption(QStringLiteral("MO"), text); }
+
+QString ZAV_Login::DisShutDownDescription() const {
+    return readCaption(QStringLiteral("SD"), QStringLiteral("Automatic shut down"));
+}
+void ZAV_Login::setDisShutDownDescription(const QString& text) { writeCaption(QStringLiteral("SD"), text); }
+
+QString ZAV_Login::AllowDesktopDescription() const {
+    return readCaption(QStringLiteral("AD"), QStringLiteral("Show Desktop"));
+}
+void ZAV_Login::setAllowDesktopDescription(const QString& text) { writeCaption(QStringLiteral("AD"), text); }

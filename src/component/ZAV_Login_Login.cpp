@@ -1,0 +1,15 @@
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include "access/Class_Par.h"
+#include "component/Frm_Login.h"
+
+bool ZAV_Login::LoginByOperator() { return login(zav::LoginModeOperator); }
+
+bool ZAV_Login::LoginByLevel() { return login(zav::LoginModeLevel); }
+
+bool ZAV_Login::login(int loginMode) {
+    zav::Class_Par par;
+    par.LoginMode = loginMode;
+    zav::Frm_Login::Run(par);
+    return par.Result;
+}

@@ -1,0 +1,107 @@
+// The level menu of the management window: add, remove, password, rights, and the renumbering.
+
+#include "manage/ComponentAccess.h"
+#include "manage/Frm_LevModify.h"
+#include "manage/Frm_Manage.h"
+#include "manage/Frm_Name.h"
+#include "manage/LevelOperations.h"
+#include "manage/ReportedErrors.h"
+
+#include <QTreeWidget>
+
+namespace zav::manage {
+
+void Frm_Manage::LevAdd_Click() {
+    auto par = std::make_shared<Class_Par>();
+    {
+        Frm_Name dialog(this);
+        dialog.cPar = par;
+        dialog.exec();
+    }
+    if (!par->Result) {
+        return;
+    }
+    AddLevel(par->Text);
+    // Show the (empty) operator list of the level just appended.
+    const int count = Lv_Level->topLevelItemCount();
+    selectLevelItem(count > 0 ? Lv_Level->topLevelItem(count - 1) : nullptr);
+    Lv_Level_ItemClick();
+}
+
+void Frm_Manage::AddLevel(const QString& name) {
+    try {
+        const int id = manage::AddLevel(CurrentDbPath(), name);
+        // Listed under the name as entered; a new level holds no rights, so it takes the last place.
+        appendLevelItem(id, name);
+    } catch (const std::exception& error) {
+        ShowError(error);
+    }
+}
+
+void Frm_Manage::LevRemove_Click() {
+    try {
+        // The level's operators go with it; the rest are renumbered in the same step.
+        RemoveLevel(CurrentDbPath(), selectedLevelTag());
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+        return;
+    }
+    FillLevels();
+}
+
+void Frm_Manage::RenumberLevels() {
+    try {
+        manage::RenumberLevels(CurrentDbPath());
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+        return;
+    }
+    FillLevels();
+}
+
+void Frm_Manage::LevPassword_Click() {
+    const std::shared_ptr<Class_Level> level = LoadSelectedLevel();
+    if (!level->LevelName().isEmpty() && level->CanHavePassword()) {
+        level->ChangePassword(true);
+    }
+}
+
+void Frm_Manage::LevModify_Click() {
+    auto edited = Class_LevelEnable::create();
+    int id = 0;
+    QString title;
+    bool found = false;
+    try {
+        id = selectedLevelTag();
+        title = selectedLevelItem()->text(0);
+        found = ReadLevelRights(CurrentDbPath(), id, *edited);
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+        return;
+    }
+    bool confirmed = false;
+    if (found) {
+        auto par = std::make_shared<Class_Par>();
+        par->Title = title;
+        Frm_LevModify dialog(this);
+        dialog.cPar = par;
+        dialog.cOwnerEnable = cOwnerLevel->cLevelEnable();
+        dialog.cEditEnable = edited;
+        dialog.exec();
+        confirmed = par->Result;
+    }
+    if (!confirmed) {
+        // Undo, or the row has gone: nothing is written, the levels are still put in order.
+        RenumberLevels();
+        return;
+    }
+    try {
+        StoreLevelRights(CurrentDbPath(), id, *edited);
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+        return;
+    }
+    FillLevels();
+}
+
+} // namespace zav::manage

@@ -1,0 +1,113 @@
+#include "manage/LevelOperations.h"
+
+#include "access/LevelRecord.h"
+#include "manage/ManageDatabase.h"
+#include "manage/Renumbering.h"
+#include "store/Schema.h"
+
+namespace zav::manage {
+
+namespace {
+QString levelById(int id) {
+    return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
+}
+} // namespace
+
+void ForEachLevelBelow(const QString& dbPath, int ownerId,
+                       const std::function<void(int id, const QString& storedName)>& visit) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels where ID > ") +
+                                QString::number(ownerId) + QStringLiteral(" order by ID"));
+    if (rs->RecordCount() > 0) {
+        rs->MoveFirst();
+        while (!rs->Eof()) {
+            visit(rs->Field(store::FieldID).toInt(), access::TextOrEmpty(rs->Field(store::FieldName)));
+            rs->MoveNext();
+        }
+    }
+    rs->Close();
+    db->Close();
+}
+
+bool LoadLevel(const QString& dbPath, int id, Class_Level& level) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(levelById(id));
+    if (rs->RecordCount() == 0) {
+        return false;
+    }
+    rs->MoveFirst();
+    access::ReadLevel(*rs, level);
+    level.setPassword(access::TextOrEmpty(rs->Field(store::FieldPWD)));
+    return true;
+}
+
+bool ReadLevelRights(const QString& dbPath, int id, Class_LevelEnable& rights) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(levelById(id));
+    if (rs->RecordCount() == 0) {
+        return false;
+    }
+    rs->MoveFirst();
+    access::ReadRights(*rs, rights);
+    return true;
+}
+
+int AddLevel(const QString& dbPath, const QString& name) {
+    auto db = OpenForWriting(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    int newId = 2;
+    if (rs->RecordCount() > 0) {
+        rs->MoveLast();
+        newId = rs->Field(store::FieldID).toInt() + 1;
+    }
+    if (newId > LargestLevelId) {
+        throw store::DbError(
+            store::ErrFieldOverflow,
+            QStringLiteral("No further level can be added: level numbers end at %1.").arg(LargestLevelId));
+    }
+    rs->AddNew();
+    rs->SetField(store::FieldID, newId);
+    rs->SetField(store::FieldName, name);
+    rs->SetField(store::FieldPWD, QStringLiteral(""));
+    rs->SetField(store::FieldNEnable, 0);
+    rs->Update();
+    rs->Close();
+    db->Close();
+    return newId;
+}
+
+void RemoveLevel(const QString& dbPath, int id) {
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    db->Execute(QStringLiteral("Delete * from Levels where ID = ") + QString::number(id));
+    RenumberWithin(*db);
+    transaction.Commit();
+}
+
+void RenumberLevels(const QString& dbPath) {
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    RenumberWithin(*db);
+    transaction.Commit();
+}
+
+bool StoreLevelRights(const QString& dbPath, int id, const Class_LevelEnable& rights) {
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    bool stored = false;
+    auto rs = db->OpenRecordset(levelById(id));
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        rs->Edit();
+        const int enabledCount = access::WriteRights(*rs, rights);
+        rs->SetField(store::FieldNEnable, enabledCount);
+        rs->Update();
+        stored = true;
+    }
+    rs->Close();
+    RenumberWithin(*db);
+    transaction.Commit();
+    return stored;
+}
+
+} // namespace zav::manage

@@ -1,0 +1,72 @@
+#include "manage/OperatorOperations.h"
+
+#include "access/LevelRecord.h"
+#include "manage/ManageDatabase.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
+
+namespace zav::manage {
+
+namespace {
+// "'" + the quoted name + "'": the only way an operator name enters SQL text.
+QString quotedName(const QString& name) {
+    return QStringLiteral("'") + outside::dbUtility().SqlQuote(name) + QStringLiteral("'");
+}
+} // namespace
+
+void ForEachOperatorOf(const QString& dbPath, int levelId,
+                       const std::function<void(const QString& name)>& visit) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where ID = ") +
+                                QString::number(levelId) + QStringLiteral(" order by Name"));
+    if (rs->RecordCount() > 0) {
+        rs->MoveFirst();
+        while (!rs->Eof()) {
+            visit(access::TextOrEmpty(rs->Field(store::FieldName)));
+            rs->MoveNext();
+        }
+    }
+    rs->Close();
+    db->Close();
+}
+
+std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ") + quotedName(name));
+    if (rs->RecordCount() == 0) {
+        return std::nullopt;
+    }
+    rs->MoveFirst();
+    OperatorRow row;
+    row.name = access::TextOrEmpty(rs->Field(store::FieldName));
+    row.password = access::TextOrEmpty(rs->Field(store::FieldPWD));
+    row.levelId = rs->Field(store::FieldID).toInt();
+    return row;
+}
+
+void AddOperator(const QString& dbPath, int levelId, const QString& name) {
+    auto db = OpenForWriting(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
+    rs->AddNew();
+    rs->SetField(store::FieldID, levelId);
+    rs->SetField(store::FieldName, name);
+    rs->SetField(store::FieldPWD, QStringLiteral(""));
+    rs->Update();
+    rs->Close();
+    db->Close();
+}
+
+void RemoveOperator(const QString& dbPath, const QString& name) {
+    auto db = OpenForWriting(dbPath);
+    db->Execute(QStringLiteral("Delete * from Operators where Name = ") + quotedName(name));
+    db->Close();
+}
+
+void MoveOperator(const QString& dbPath, const QString& name, int levelId) {
+    auto db = OpenForWriting(dbPath);
+    db->Execute(QStringLiteral("Update Operators Set ID = ") + QString::number(levelId) +
+                QStringLiteral(" where Name = ") + quotedName(name));
+    db->Close();
+}
+
+} // namespace zav::manage

@@ -1,0 +1,45 @@
+#pragma once
+
+// Operator maintenance on the credential file, usable without any window (the management window and
+// the command-line tool both call these).
+//
+// Every function opens the file at `dbPath` shared (read-only for the readers, read/write for the
+// writers), works and closes it again. Operator names reach SQL text only through
+// zav::outside::dbUtility().SqlQuote. Names compare without regard to letter case. Failures throw
+// zav::store::DbError (an AutomationError carrying the engine's number and description) or
+// AutomationError; a writer that throws has changed nothing.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace zav::manage {
+
+// An operator row as stored.
+struct OperatorRow {
+    QString name;
+    QString password; // "" when the row holds none (Null)
+    int levelId = 0;
+};
+
+// Calls `visit` with the name of every operator of level `levelId`, in name order. What was visited
+// before a failure stays visited.
+void ForEachOperatorOf(const QString& dbPath, int levelId,
+                       const std::function<void(const QString& name)>& visit);
+
+// The row of the operator named `name`, whatever level it belongs to; nothing when there is none.
+std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name);
+
+// Adds operator `name` (as given) to level `levelId`, without password. Fails with the engine's
+// duplicate-key error when an operator of that name exists in any level, and with the engine's
+// relation error when no level has that ID.
+void AddOperator(const QString& dbPath, int levelId, const QString& name);
+
+// Deletes operator `name`; nothing happens when there is none.
+void RemoveOperator(const QString& dbPath, const QString& name);
+
+// Moves operator `name` to level `levelId` (also when it is there already). Fails with the engine's
+// relation error when no level has that ID.
+void MoveOperator(const QString& dbPath, const QString& name, int levelId);
+
+} // namespace zav::manage

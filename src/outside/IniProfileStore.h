@@ -1,0 +1,18 @@
+#pragma once
+
+#include "outside/ProfileStore.h"
+
+namespace zav::outside {
+
+// The profile store over plain profile files that Windows' profile functions can read and write as
+// well (see ProfileDocument). A missing file, section or key reads as the default; writing creates the
+// file. The file keeps its text encoding and line breaks; a write replaces the file atomically. A file
+// that cannot be written, and an empty file name, fail with error 75 (ErrPathFileAccess).
+class IniProfileStore : public ProfileStore {
+public:
+    QString ReadEntry(const QString& file, const QString& section, const QString& key,
+                      const QString& defaultText) override;
+    void WriteEntry(const QString& file, const QString& section, const QString& key, const QString& text) override;
+};
+
+} // namespace zav::outside

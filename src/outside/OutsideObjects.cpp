@@ -1,0 +1,70 @@
+#include "outside/OutsideObjects.h"
+
+#include "language/StandardLanguageProvider.h"
+#include "outside/DefaultDbUtility.h"
+#include "outside/IniProfileStore.h"
+#include "outside/PlainNumberUtility.h"
+#include "outside/SettingsRegistryAccess.h"
+
+namespace zav::outside {
+
+namespace {
+
+// One object per thread, made by `makeDefault` on first use unless a substitute was set.
+template <typename T> class PerThread {
+public:
+    template <typename MakeDefault> T& get(MakeDefault makeDefault) {
+        if (!m_object) {
+            m_object = makeDefault();
+        }
+        return *m_object;
+    }
+    void set(std::shared_ptr<T> object) { m_object = std::move(object); }
+
+private:
+    std::shared_ptr<T> m_object;
+};
+
+thread_local PerThread<DbUtility> t_dbUtility;
+thread_local PerThread<ProfileStore> t_profileStore;
+thread_local PerThread<RegistryAccess> t_registryAccess;
+thread_local PerThread<NumberUtility> t_numberUtility;
+thread_local PerThread<LanguageProvider> t_languageProvider;
+thread_local ScreenKeyboardFactory t_screenKeyboardFactory;
+
+} // namespace
+
+DbUtility& dbUtility() {
+    return t_dbUtility.get([]() -> std::shared_ptr<DbUtility> { return makeDefaultDbUtility(); });
+}
+
+ProfileStore& profileStore() {
+    return t_profileStore.get([] { return std::make_shared<IniProfileStore>(); });
+}
+
+RegistryAccess& registryAccess() {
+    return t_registryAccess.get([] { return std::make_shared<SettingsRegistryAccess>(); });
+}
+
+NumberUtility& numberUtility() {
+    return t_numberUtility.get([] { return std::make_shared<PlainNumberUtility>(); });
+}
+
+LanguageProvider& languageProvider() {
+    return t_languageProvider.get([] { return std::make_shared<language::StandardLanguageProvider>(); });
+}
+
+void setDbUtility(std::shared_ptr<DbUtility> object) { t_dbUtility.set(std::move(object)); }
+void setProfileStore(std::shared_ptr<ProfileStore> object) { t_profileStore.set(std::move(object)); }
+void setRegistryAccess(std::shared_ptr<RegistryAccess> object) { t_registryAccess.set(std::move(object)); }
+void setNumberUtility(std::shared_ptr<NumberUtility> object) { t_numberUtility.set(std::move(object)); }
+void setLanguageProvider(std::shared_ptr<LanguageProvider> object) { t_languageProvider.set(std::move(object)); }
+
+std::unique_ptr<ScreenKeyboard> createScreenKeyboard() {
+    // Until a keyboard is plugged in there is none; callers take nullptr as "no keyboard".
+    return t_screenKeyboardFactory ? t_screenKeyboardFactory() : nullptr;
+}
+
+void setScreenKeyboardFactory(ScreenKeyboardFactory factory) { t_screenKeyboardFactory = std::move(factory); }
+
+} // namespace zav::outside

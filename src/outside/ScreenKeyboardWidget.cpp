@@ -1,0 +1,265 @@
+#include "outside/ScreenKeyboardWidget.h"
+
+#include "component/Twips.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace zav::outside {
+
+namespace {
+// Half an inch: comfortably above the 0.4 inch a fingertip needs.
+constexpr double KeyTwips = 720.0;
+
+// The letter layout is a grid of half-key columns so that the rows can be staggered.
+constexpr int KeySpan = 2;
+const QString DigitRow = QStringLiteral("1234567890");
+const QStringList LetterRows = {QStringLiteral("qwertyuiop"), QStringLiteral("asdfghjkl"),
+                                QStringLiteral("zxcvbnm")};
+
+struct Symbol {
+    QChar character;
+    const char* name;
+};
+const Symbol LeadingSymbols[] = {
+    {u'-', "Minus"}, {u'_', "Underscore"}, {u'.', "Period"}, {u'@', "At"}, {u'#', "Hash"}};
+const Symbol TrailingSymbols[] = {{u'!', "Exclamation"}, {u'?', "Question"}};
+
+QLineEdit::EchoMode displayEchoFor(QLineEdit::EchoMode boxMode) {
+    // The display is always being edited, so "clear while editing" would show the password: hide it.
+    return boxMode == QLineEdit::PasswordEchoOnEdit ? QLineEdit::Password : boxMode;
+}
+} // namespace
+
+ScreenKeyboardWidget::ScreenKeyboardWidget(QLineEdit* box, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_box(box) {
+    setObjectName(QStringLiteral("ScreenKeyboard"));
+    setModal(true);
+    m_keySize = std::max(TwipsToPixelsX(KeyTwips, box), TwipsToPixelsY(KeyTwips, box));
+    QFont keyFont = font();
+    keyFont.setPixelSize(std::max(12, m_keySize * 2 / 5));
+    setFont(keyFont);
+
+    m_display = new QLineEdit(this);
+    m_display->setObjectName(QStringLiteral("Display"));
+    m_display->setMinimumHeight(m_keySize);
+    if (box) {
+        m_display->setEchoMode(displayEchoFor(box->echoMode()));
+        m_display->setMaxLength(box->maxLength());
+        m_display->setValidator(box->validator());
+        m_display->setText(box->text());
+    }
+
+    m_layouts = new QStackedWidget(this);
+    m_letterPage = buildLetterLayout();
+    m_numericPage = buildNumericLayout();
+    m_layouts->addWidget(m_letterPage);
+    m_layouts->addWidget(m_numericPage);
+    QWidget* controls = buildControlRow();
+    if (wantsDigits(box)) {
+        toggleLayout();
+    }
+
+    auto* frame = new QFrame(this);
+    frame->setFrameStyle(QFrame::Box | QFrame::Raised);
+    frame->setLineWidth(2);
+    auto* inner = new QVBoxLayout(frame);
+    inner->setSpacing(m_keySize / 8);
+    inner->addWidget(m_display);
+    inner->addWidget(m_layouts);
+    inner->addWidget(controls);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+}
+
+bool ScreenKeyboardWidget::wantsDigits(const QLineEdit* box) {
+    if (!box) {
+        return false;
+    }
+    return box->property("DigitsOnly").toBool() || box->inputMethodHints().testFlag(Qt::ImhDigitsOnly) ||
+           qobject_cast<const QIntValidator*>(box->validator()) != nullptr;
+}
+
+bool ScreenKeyboardWidget::numericLayoutShown() const {
+    return m_layouts->currentWidget() == m_numericPage;
+}
+
+QPushButton* ScreenKeyboardWidget::addKey(QGridLayout* grid, const QString& name, const QString& label,
+                                          int row, int column, int columnSpan) {
+    auto* key = new QPushButton(label);
+    key->setObjectName(name);
+    // Keys never take the focus, so the display keeps its cursor and a physical keyboard keeps working.
+    key->setFocusPolicy(Qt::NoFocus);
+    key->setAutoDefault(false);
+    key->setMinimumSize(m_keySize, m_keySize);
+    key->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    grid->addWidget(key, row, column, 1, columnSpan);
+    return key;
+}
+
+QPushButton* ScreenKeyboardWidget::addCharacterKey(QGridLayout* grid, const QString& name, QChar character,
+                                                   int row, int column) {
+    QPushButton* key = addKey(grid, name, QString(character), row, column, KeySpan);
+    connect(key, &QPushButton::clicked, this, [this, character] { typeCharacter(character); });
+    return key;
+}
+
+QWidget* ScreenKeyboardWidget::buildLetterLayout() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("LetterLayout"));
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(m_keySize / 10);
+    for (int i = 0; i < DigitRow.size(); ++i) {
+        addCharacterKey(grid, QStringLiteral("Key_") + DigitRow[i], DigitRow[i], 0, i * KeySpan);
+    }
+    // Each letter row starts half a key further right than the one above it.
+    const int lastRow = static_cast<int>(LetterRows.size());
+    for (int row = 0; row < lastRow; ++row) {
+        const QString& letters = LetterRows[row];
+        const int indent = row == lastRow - 1 ? 3 : row;
+        for (int i = 0; i < letters.size(); ++i) {
+            m_letterKeys.append(addCharacterKey(grid, QStringLiteral("Key_") + letters[i], letters[i],
+                                                row + 1, indent + i * KeySpan));
+        }
+    }
+    m_shiftKey = addKey(grid, QStringLiteral("Key_Shift"), QStringLiteral("\u21e7"), lastRow, 0, 3);
+    m_shiftKey->setCheckable(true);
+    connect(m_shiftKey, &QPushButton::toggled, this, &ScreenKeyboardWidget::setShift);
+
+    const int symbolRow = lastRow + 1;
+    int column = 0;
+    for (const Symbol& symbol : LeadingSymbols) {
+        addCharacterKey(grid, QStringLiteral("Key_") + QLatin1String(symbol.name), symbol.character,
+                        symbolRow, column);
+        column += KeySpan;
+    }
+    QPushButton* space = addKey(grid, QStringLiteral("Key_Space"), QString(), symbolRow, column, 3 * KeySpan);
+    connect(space, &QPushButton::clicked, this, [this] { typeCharacter(u' '); });
+    column += 3 * KeySpan;
+    for (const Symbol& symbol : TrailingSymbols) {
+        addCharacterKey(grid, QStringLiteral("Key_") + QLatin1String(symbol.name), symbol.character,
+                        symbolRow, column);
+        column += KeySpan;
+    }
+    return page;
+}
+
+QWidget* ScreenKeyboardWidget::buildNumericLayout() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("NumericLayout"));
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(m_keySize / 10);
+    // A phone-style pad centred between two stretching columns: 7 8 9 / 4 5 6 / 1 2 3 / 0.
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1 + 3 * KeySpan, 1);
+    for (int digit = 0; digit <= 9; ++digit) {
+        const int row = digit == 0 ? 3 : 2 - (digit - 1) / 3;
+        const int column = digit == 0 ? 1 : (digit - 1) % 3;
+        const QChar character(u'0' + digit);
+        QPushButton* key =
+            addCharacterKey(grid, QStringLiteral("Pad_") + character, character, row, 1 + column * KeySpan);
+        key->setMinimumWidth(m_keySize * 3 / 2);
+    }
+    return page;
+}
+
+QWidget* ScreenKeyboardWidget::buildControlRow() {
+    auto* row = new QWidget;
+    auto* grid = new QGridLayout(row);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(m_keySize / 10);
+    m_layoutKey = addKey(grid, QStringLiteral("Key_Layout"), QStringLiteral("123"), 0, 0);
+    connect(m_layoutKey, &QPushButton::clicked, this, &ScreenKeyboardWidget::toggleLayout);
+    QPushButton* backspace = addKey(grid, QStringLiteral("Key_Backspace"), QStringLiteral("\u2190"), 0, 1);
+    backspace->setAutoRepeat(true);
+    connect(backspace, &QPushButton::clicked, m_display, &QLineEdit::backspace);
+    QPushButton* cancel = addKey(grid, QStringLiteral("Key_Cancel"), tr("Cancel"), 0, 2);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    QPushButton* ok = addKey(grid, QStringLiteral("Key_Ok"), tr("OK"), 0, 3);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    return row;
+}
+
+void ScreenKeyboardWidget::typeCharacter(QChar character) {
+    const bool shifted = m_shiftKey->isChecked();
+    m_display->insert(QString(shifted ? character.toUpper() : character));
+    if (shifted) {
+        m_shiftKey->setChecked(false);
+    }
+}
+
+void ScreenKeyboardWidget::setShift(bool on) {
+    for (QPushButton* key : std::as_const(m_letterKeys)) {
+        const QString label = key->text();
+        key->setText(on ? label.toUpper() : label.toLower());
+    }
+}
+
+void ScreenKeyboardWidget::toggleLayout() {
+    const bool toNumeric = !numericLayoutShown();
+    m_layouts->setCurrentWidget(toNumeric ? m_numericPage : m_letterPage);
+    m_layoutKey->setText(toNumeric ? QStringLiteral("ABC") : QStringLiteral("123"));
+}
+
+void ScreenKeyboardWidget::accept() {
+    if (QLineEdit* box = m_box.data()) {
+        // Replacing the selection edits the box like typing does: its limits apply, and it signals an edit.
+        box->selectAll();
+        box->insert(m_display->text());
+    }
+    QDialog::accept();
+}
+
+void ScreenKeyboardWidget::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible) {
+        // A dialog hands its first focus over as if by Tab, which selects the whole text: start at the end.
+        m_display->end(false);
+    }
+}
+
+void ScreenKeyboardWidget::showEvent(QShowEvent* event) {
+    // Sizes settle only once the keyboard is being shown, still before it appears on the screen.
+    adjustSize();
+    placeNearBox();
+    QDialog::showEvent(event);
+}
+
+void ScreenKeyboardWidget::placeNearBox() {
+    const QLineEdit* box = m_box.data();
+    const QScreen* screen = box ? box->screen() : this->screen();
+    if (!screen) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize size = frameGeometry().size();
+    const int gap = m_keySize / 8;
+    QRect boxRect = area;
+    if (box) {
+        boxRect = QRect(box->mapToGlobal(QPoint(0, 0)), box->size());
+    }
+    // Below the box if it fits, else above it, else as low as the screen allows.
+    int y = boxRect.bottom() + 1 + gap;
+    if (y + size.height() > area.bottom() + 1) {
+        y = boxRect.top() - gap - size.height();
+    }
+    if (y < area.top()) {
+        y = area.bottom() + 1 - size.height();
+    }
+    y = std::max(y, area.top());
+    const int x = std::max(area.left(), std::min(boxRect.left(), area.right() + 1 - size.width()));
+    move(x, y);
+}
+
+} // namespace zav::outside

@@ -1,0 +1,65 @@
+#pragma once
+
+// A touch-friendly keyboard for one text box. It edits a copy of the box's text in its own display line
+// (same echo mode, length limit and validator as the box, so a password never appears in clear) and
+// writes it into the box on OK; Cancel leaves the box as it was.
+//
+// Keys are buttons named for tests and automation: "Key_a" ... "Key_z", "Key_0" ... "Key_9", the symbol
+// keys ("Key_Minus", "Key_At", ...), "Key_Space", "Key_Shift" on the letter layout; "Pad_0" ... "Pad_9"
+// on the numeric layout; "Key_Backspace", "Key_Layout", "Key_Ok", "Key_Cancel" on both. Shift is one-shot:
+// it capitalises the next letter and then releases.
+//
+// The numeric layout comes first when the box asks for digits: a dynamic property "DigitsOnly" that is
+// true, the input method hint Qt::ImhDigitsOnly, or a QIntValidator. "Key_Layout" switches either way.
+
+#include <QDialog>
+#include <QPointer>
+
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QGridLayout;
+
+namespace zav::outside {
+
+class ScreenKeyboardWidget : public QDialog {
+    Q_OBJECT
+public:
+    explicit ScreenKeyboardWidget(QLineEdit* box, QWidget* parent = nullptr);
+
+    static bool wantsDigits(const QLineEdit* box);
+    bool numericLayoutShown() const;
+
+    // Writes the display's text into the box as if typed there (the box's own limits apply).
+    void accept() override;
+    void setVisible(bool visible) override;
+
+protected:
+    // Places the keyboard near the box and on the screen before it appears.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* buildLetterLayout();
+    QWidget* buildNumericLayout();
+    QWidget* buildControlRow();
+    QPushButton* addKey(QGridLayout* grid, const QString& name, const QString& label, int row, int column,
+                        int columnSpan = 1);
+    QPushButton* addCharacterKey(QGridLayout* grid, const QString& name, QChar character, int row,
+                                 int column);
+    void typeCharacter(QChar character);
+    void setShift(bool on);
+    void toggleLayout();
+    void placeNearBox();
+
+    QPointer<QLineEdit> m_box;
+    QLineEdit* m_display = nullptr;
+    QStackedWidget* m_layouts = nullptr;
+    QWidget* m_letterPage = nullptr;
+    QWidget* m_numericPage = nullptr;
+    QPushButton* m_shiftKey = nullptr;
+    QPushButton* m_layoutKey = nullptr;
+    QList<QPushButton*> m_letterKeys;
+    int m_keySize = 0;
+};
+
+} // namespace zav::outside

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <ZAV_PrjLogin/AutomationError.h>
+
+namespace zav::store {
+
+// Error numbers a host of the classic engine knows.
+inline constexpr int ErrUpdateWithoutEdit = 3020;
+inline constexpr int ErrNoCurrentRecord = 3021;
+inline constexpr int ErrDuplicateKey = 3022;
+inline constexpr int ErrFileNotFound = 3024;
+inline constexpr int ErrReadOnly = 3027;
+inline constexpr int ErrNotValidPassword = 3031;
+inline constexpr int ErrFileInUse = 3045;
+inline constexpr int ErrNotADatabase = 3049;
+inline constexpr int ErrSyntax = 3075;
+inline constexpr int ErrCharactersAfterEnd = 3142;
+inline constexpr int ErrRelatedRecordRequired = 3201;
+inline constexpr int ErrDatabaseExists = 3204;
+inline constexpr int ErrLocked = 3218;
+inline constexpr int ErrItemNotFound = 3265;
+inline constexpr int ErrZeroLength = 3315;
+inline constexpr int ErrFieldOverflow = 3349;
+inline constexpr int ErrEngine = 3146; // any other engine failure
+
+// A database failure: an automation error carrying the number above, a description in plain words,
+// and the underlying engine's own result code for diagnostics.
+class DbError : public AutomationError {
+public:
+    DbError(int number, const QString& description, int engineCode = 0)
+        : AutomationError(number, description), m_engineCode(engineCode) {}
+    int EngineCode() const noexcept { return m_engineCode; }
+
+private:
+    int m_engineCode;
+};
+
+} // namespace zav::store

@@ -1,0 +1,155 @@
+#pragma once
+
+// The database engine as the component uses it: open a file in one of three modes, run SQL text,
+// walk and edit recordsets, build tables, indexes and relations. The SQLCipher engine is the
+// default implementation; another engine (a server database) can take its place behind this interface.
+
+#include "store/DbError.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace zav::store {
+
+// Field types of the schema (the numbers are the classic engine's type codes).
+enum class FieldType { Boolean = 1, Integer = 3, Long = 4, Text = 10 };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    bool allowZeroLength = false; // text fields only
+};
+
+struct IndexDef {
+    QString name;
+    std::vector<QString> fields;
+    bool primary = false;
+    bool unique = false;
+};
+
+struct TableDef {
+    QString name;
+    std::vector<FieldDef> fields;
+    std::vector<IndexDef> indexes;
+};
+
+// Relation attributes as the classic engine numbers them.
+inline constexpr int RelationUpdateCascade = 0x100;
+inline constexpr int RelationDeleteCascade = 0x1000;
+
+struct RelationField {
+    QString name;        // field of the primary table
+    QString foreignName; // field of the foreign table
+};
+
+struct RelationDef {
+    QString name;
+    QString table;        // primary table
+    QString foreignTable; // table whose rows refer to the primary table
+    int attributes = 0;
+    std::vector<RelationField> fields;
+};
+
+// How a file is opened: Options (exclusive) and ReadOnly of the classic OpenDatabase call.
+enum class OpenMode { Exclusive, SharedReadOnly, SharedReadWrite };
+
+// A result set over the rows an SQL text selects, positioned on the first row when there is one.
+// RecordCount is always the full number of rows. Field values: Booleans as bool, integers as int
+// (or qint64), text as QString, Null as an invalid QVariant.
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+
+    virtual int RecordCount() const = 0;
+    virtual void MoveFirst() = 0;
+    virtual void MoveLast() = 0;
+    virtual void MoveNext() = 0;
+    virtual bool Eof() const = 0; // the classic EOF property
+
+    // Reads a field of the current row (or of the row being added or edited). Fails with 3265 when
+    // the recordset has no such field, with 3021 when there is no current row.
+    virtual QVariant Field(const QString& name) const = 0;
+    // Writes a field of the row being added or edited (3020 outside AddNew/Edit).
+    virtual void SetField(const QString& name, const QVariant& value) = 0;
+
+    virtual void AddNew() = 0;
+    virtual void Edit() = 0;
+    // Regular update: stores the added or edited row; fails on a duplicate key (3022), a broken
+    // relation (3201), a value out of the field's range, or a read-only database (3027).
+    virtual void Update() = 0;
+    virtual void Close() = 0;
+};
+
+class Database {
+public:
+    virtual ~Database() = default;
+
+    // Runs one action statement.
+    virtual void Execute(const QString& sql) = 0;
+    virtual std::unique_ptr<Recordset> OpenRecordset(const QString& sql) = 0;
+
+    virtual bool TableExists(const QString& name) = 0;
+    virtual void CreateTable(const TableDef& table) = 0;
+    virtual std::vector<RelationDef> Relations() = 0;
+    virtual void CreateRelation(const RelationDef& relation) = 0;
+    // Every table with its fields in creation order and its indexes (an index that only serves a
+    // relation belongs to the relation and is not listed).
+    virtual std::vector<TableDef> TableDefs() {
+        throw DbError(ErrEngine, QStringLiteral("This engine cannot list its tables."));
+    }
+
+    // Transactions (the classic workspace's BeginTrans / CommitTrans / Rollback).
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    virtual void Rollback() = 0;
+
+    virtual void Close() = 0;
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    // Opens an existing file with the connect string (";pwd=..."). Fails with 3024 when the file is
+    // missing, 3031 on a wrong password, 3049 when it is damaged or not a database, 3045 when the mode
+    // conflicts with another user of the file.
+    virtual std::unique_ptr<Database> OpenDatabase(const QString& path, OpenMode mode,
+                                                   const QString& connect) = 0;
+    // Creates a new, empty file protected by the password in the locale argument
+    // (";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=...") and opens it exclusively.
+    // Refuses to touch anything that already exists at the path.
+    virtual std::unique_ptr<Database> CreateDatabase(const QString& path, const QString& locale) = 0;
+};
+
+// The engine the component uses (SQLCipher unless a test installs another).
+Engine& DefaultEngine();
+void SetEngineForTesting(Engine* engine); // nullptr restores the default
+
+// RAII transaction: rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db) : m_db(db) { m_db.BeginTrans(); }
+    ~Transaction() {
+        if (!m_done) {
+            try {
+                m_db.Rollback();
+            } catch (...) {
+                // a destructor never throws; the engine drops the transaction with the connection
+            }
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit() {
+        m_db.CommitTrans();
+        m_done = true;
+    }
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+} // namespace zav::store

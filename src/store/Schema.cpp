@@ -1,0 +1,37 @@
+#include "store/Schema.h"
+
+namespace zav::store {
+
+QString CustomFieldName(int number) { return QStringLiteral("Custom") + QString::number(number); }
+
+TableDef LevelsTableDef() {
+    TableDef table{LevelsTable, {}, {}};
+    table.fields.push_back({FieldID, FieldType::Integer, false});
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldPWD, FieldType::Text, true});
+    for (const auto& right : {FieldManageLevel, FieldManageOperator, FieldDisShutDown, FieldDesktop}) {
+        table.fields.push_back({right, FieldType::Boolean, false});
+    }
+    for (int number = 1; number <= CustomFieldCount; ++number) {
+        table.fields.push_back({CustomFieldName(number), FieldType::Boolean, false});
+    }
+    table.fields.push_back({FieldNEnable, FieldType::Long, false});
+    table.indexes.push_back({LevPrimaryKey, {FieldID}, true, true});
+    table.indexes.push_back({LevUniqueKey, {FieldName}, false, true});
+    return table;
+}
+
+TableDef OperatorsTableDef() {
+    TableDef table{OperatorsTable, {}, {}};
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldPWD, FieldType::Text, true});
+    table.fields.push_back({FieldID, FieldType::Integer, false});
+    table.indexes.push_back({OpPrimaryKey, {FieldName}, true, true});
+    return table;
+}
+
+RelationDef RelIDRefDef() {
+    return {RelIDRef, LevelsTable, OperatorsTable, RelationUpdateCascade | RelationDeleteCascade, {{FieldID, FieldID}}};
+}
+
+} // namespace zav::store

@@ -1,0 +1,43 @@
+#pragma once
+
+// The credential database: its password, connect string, tables, indexes and relation.
+
+#include "store/Engine.h"
+
+namespace zav::store {
+
+// The fixed database password; also the password of the built-in top level 0.
+inline const QString DatabasePassword = QStringLiteral("KWB_Merlato");
+// Passed to every open.
+inline const QString ConnectString = QStringLiteral(";pwd=KWB_Merlato");
+// English general sort order, code page 1252: creation passes it followed by the connect string.
+inline const QString LocaleArgument = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0");
+
+inline const QString LevelsTable = QStringLiteral("Levels");
+inline const QString OperatorsTable = QStringLiteral("Operators");
+
+inline const QString FieldID = QStringLiteral("ID");
+inline const QString FieldName = QStringLiteral("Name");
+inline const QString FieldPWD = QStringLiteral("PWD");
+inline const QString FieldManageLevel = QStringLiteral("ManageLevel");
+inline const QString FieldManageOperator = QStringLiteral("ManageOperator");
+inline const QString FieldDisShutDown = QStringLiteral("DisShutDown");
+inline const QString FieldDesktop = QStringLiteral("Desktop");
+inline const QString FieldNEnable = QStringLiteral("NEnable");
+inline constexpr int CustomFieldCount = 100;
+// "Custom1" ... "Custom100"
+QString CustomFieldName(int number);
+
+inline const QString LevPrimaryKey = QStringLiteral("LevPrimaryKey");
+inline const QString LevUniqueKey = QStringLiteral("LevUniqueKey");
+inline const QString OpPrimaryKey = QStringLiteral("OpPrimaryKey");
+inline const QString RelIDRef = QStringLiteral("RelIDRef");
+
+// Levels: ID, Name, PWD, ManageLevel, ManageOperator, DisShutDown, Desktop, Custom1..Custom100, NEnable.
+TableDef LevelsTableDef();
+// Operators: Name, PWD, ID.
+TableDef OperatorsTableDef();
+// Levels.ID -> Operators.ID, cascading update and delete.
+RelationDef RelIDRefDef();
+
+} // namespace zav::store

@@ -1,0 +1,89 @@
+#include "store/SqlCipherDatabase.h"
+
+#include "store/ErrorMapping.h"
+#include "store/SchemaSql.h"
+#include "store/SqlCipherRecordset.h"
+#include "store/SqlDialect.h"
+#include "store/SqliteStatement.h"
+
+namespace zav::store {
+
+SqlCipherDatabase::SqlCipherDatabase(std::shared_ptr<CipherConnection> connection)
+    : m_connection(std::move(connection)) {}
+
+SqlCipherDatabase::~SqlCipherDatabase() { m_connection->close(); }
+
+void SqlCipherDatabase::Execute(const QString& sql) {
+    const QString translated = dialect::translate(sql);
+    translatingErrors([&] { sqlite::Statement(m_connection->db(), translated).exec(); });
+}
+
+std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql) {
+    const QString translated = dialect::translate(sql);
+    return translatingErrors(
+        [&]() -> std::unique_ptr<Recordset> { return std::make_unique<SqlCipherRecordset>(m_connection, translated); });
+}
+
+bool SqlCipherDatabase::TableExists(const QString& name) {
+    return translatingErrors([&] { return ddl::storedTable(m_connection->db(), name).has_value(); });
+}
+
+void SqlCipherDatabase::CreateTable(const TableDef& table) {
+    translatingErrors([&] { ddl::createTable(m_connection->db(), table); });
+}
+
+std::vector<RelationDef> SqlCipherDatabase::Relations() {
+    return translatingErrors([&] { return ddl::readRelations(m_connection->db()); });
+}
+
+void SqlCipherDatabase::CreateRelation(const RelationDef& relation) {
+    translatingErrors([&] { ddl::createRelation(m_connection->db(), relation); });
+}
+
+std::vector<TableDef> SqlCipherDatabase::TableDefs() {
+    return translatingErrors([&] { return ddl::readTableDefs(m_connection->db()); });
+}
+
+// The outermost transaction takes the write lock at once when the file may be written, so two
+// writers never both hold a read lock and wait for each other; inner ones are savepoints.
+void SqlCipherDatabase::BeginTrans() {
+    translatingErrors([&] {
+        auto& db = m_connection->db();
+        if (m_transactionDepth > 0) {
+            db.exec(QStringLiteral("SAVEPOINT zav_trans"));
+        } else {
+            db.exec(db.isReadOnly() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        }
+    });
+    ++m_transactionDepth;
+}
+
+void SqlCipherDatabase::CommitTrans() {
+    requireTransaction();
+    translatingErrors([&] {
+        m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("RELEASE zav_trans") : QStringLiteral("COMMIT"));
+    });
+    --m_transactionDepth;
+}
+
+void SqlCipherDatabase::Rollback() {
+    requireTransaction();
+    translatingErrors([&] {
+        m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("ROLLBACK TO zav_trans; RELEASE zav_trans")
+                                                       : QStringLiteral("ROLLBACK"));
+    });
+    --m_transactionDepth;
+}
+
+void SqlCipherDatabase::Close() {
+    m_connection->close();
+    m_transactionDepth = 0;
+}
+
+void SqlCipherDatabase::requireTransaction() const {
+    if (m_transactionDepth == 0) {
+        throw DbError(ErrEngine, QStringLiteral("There is no transaction to commit or roll back."));
+    }
+}
+
+} // namespace zav::store

@@ -1,0 +1,222 @@
+#include "store/SqlCipherRecordset.h"
+
+#include "store/ErrorMapping.h"
+#include "store/FieldValues.h"
+#include "store/SchemaSql.h"
+#include "store/SqlDialect.h"
+#include "store/SqliteStatement.h"
+
+namespace zav::store {
+
+namespace {
+DbError noCurrentRecord() { return DbError(ErrNoCurrentRecord, QStringLiteral("No current record.")); }
+} // namespace
+
+SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql)
+    : m_connection(std::move(connection)) {
+    const auto single = dialect::singleTableSelect(translatedSql);
+    const bool withRowid = single.has_value();
+    sqlite::Statement query(m_connection->db(), withRowid ? single->sqlWithRowid : translatedSql);
+    const int fieldCount = query.columnCount() - (withRowid ? 1 : 0);
+    for (int column = 0; column < fieldCount; ++column) {
+        m_columns << query.columnName(column);
+        m_types.push_back(fieldTypeOfDeclared(query.columnDeclType(column)));
+        m_columnByName.insert(m_columns.back().toLower(), column);
+    }
+    while (query.executeStep()) {
+        Row row;
+        row.reserve(size_t(fieldCount));
+        for (int column = 0; column < fieldCount; ++column) {
+            row.push_back(readColumn(query, column, m_types[size_t(column)]));
+        }
+        m_rows.push_back(std::move(row));
+        m_rowids.push_back(withRowid ? query.columnInt64(fieldCount) : 0);
+    }
+    if (withRowid) {
+        m_table = single->table;
+    }
+}
+
+int SqlCipherRecordset::RecordCount() const {
+    requireOpen();
+    return int(m_rows.size());
+}
+
+void SqlCipherRecordset::MoveFirst() {
+    requireOpen();
+    if (m_rows.empty()) {
+        throw noCurrentRecord();
+    }
+    m_mode = EditMode::None;
+    m_position = 0;
+}
+
+void SqlCipherRecordset::MoveLast() {
+    requireOpen();
+    if (m_rows.empty()) {
+        throw noCurrentRecord();
+    }
+    m_mode = EditMode::None;
+    m_position = m_rows.size() - 1;
+}
+
+void SqlCipherRecordset::MoveNext() {
+    requireOpen();
+    requireCurrentRow();
+    m_mode = EditMode::None;
+    ++m_position;
+}
+
+bool SqlCipherRecordset::Eof() const {
+    requireOpen();
+    return m_position >= m_rows.size();
+}
+
+QVariant SqlCipherRecordset::Field(const QString& name) const {
+    requireOpen();
+    const int column = columnOf(name);
+    if (m_mode != EditMode::None) {
+        return m_buffer[size_t(column)];
+    }
+    requireCurrentRow();
+    return m_rows[m_position][size_t(column)];
+}
+
+void SqlCipherRecordset::SetField(const QString& name, const QVariant& value) {
+    requireOpen();
+    const int column = columnOf(name);
+    if (m_mode == EditMode::None) {
+        throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    }
+    m_buffer[size_t(column)] = value;
+    m_changed[size_t(column)] = true;
+}
+
+void SqlCipherRecordset::AddNew() {
+    requireUpdatable();
+    m_buffer.assign(size_t(m_columns.size()), QVariant());
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_mode = EditMode::Adding;
+}
+
+void SqlCipherRecordset::Edit() {
+    requireUpdatable();
+    requireCurrentRow();
+    m_buffer = m_rows[m_position];
+    m_changed.assign(size_t(m_columns.size()), false);
+    m_mode = EditMode::Editing;
+}
+
+void SqlCipherRecordset::Update() {
+    requireOpen();
+    if (m_mode == EditMode::None) {
+        throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    }
+    translatingErrors([this] {
+        if (m_mode == EditMode::Adding) {
+            // The new row joins the end of the set; the current row stays the current row.
+            const qint64 rowid = insertBuffer();
+            m_rows.push_back(storedRow(rowid));
+            m_rowids.push_back(rowid);
+            if (m_position == m_rows.size() - 1) {
+                ++m_position; // it was at EOF and stays there
+            }
+        } else {
+            updateBuffer(m_rowids[m_position]);
+            m_rows[m_position] = storedRow(m_rowids[m_position]);
+        }
+    });
+    m_mode = EditMode::None;
+}
+
+void SqlCipherRecordset::Close() {
+    m_closed = true;
+    m_rows.clear();
+    m_rowids.clear();
+    m_connection.reset();
+}
+
+void SqlCipherRecordset::requireOpen() const {
+    if (m_closed) {
+        throw objectClosed();
+    }
+}
+
+void SqlCipherRecordset::requireCurrentRow() const {
+    if (m_position >= m_rows.size()) {
+        throw noCurrentRecord();
+    }
+}
+
+void SqlCipherRecordset::requireUpdatable() {
+    requireOpen();
+    if (m_table.isEmpty() || m_connection->db().isReadOnly()) {
+        throw DbError(ErrReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    }
+}
+
+int SqlCipherRecordset::columnOf(const QString& name) const {
+    const auto found = m_columnByName.constFind(name.toLower());
+    if (found == m_columnByName.constEnd()) {
+        throw DbError(ErrItemNotFound, QStringLiteral("Item not found in this collection: field '%1'.").arg(name));
+    }
+    return *found;
+}
+
+SqlCipherRecordset::Row SqlCipherRecordset::storedRow(qint64 rowid) {
+    sqlite::Statement select(m_connection->db(),
+                             QStringLiteral("SELECT * FROM %1 WHERE _rowid_ = ?1").arg(ddl::quoted(m_table)));
+    select.bind(1, rowid);
+    Row row(size_t(m_columns.size()));
+    if (select.executeStep()) {
+        for (int column = 0; column < int(row.size()); ++column) {
+            row[size_t(column)] = readColumn(select, column, m_types[size_t(column)]);
+        }
+    }
+    return row;
+}
+
+QStringList SqlCipherRecordset::changedNames() const {
+    QStringList names;
+    for (size_t column = 0; column < m_changed.size(); ++column) {
+        if (m_changed[column]) {
+            names << ddl::quoted(m_columns[qsizetype(column)]);
+        }
+    }
+    return names;
+}
+
+int SqlCipherRecordset::bindChanged(sqlite::Statement& statement) {
+    int index = 0;
+    for (size_t column = 0; column < m_changed.size(); ++column) {
+        if (m_changed[column]) {
+            bindValue(statement, ++index, m_buffer[column], m_types[column]);
+        }
+    }
+    return index;
+}
+
+qint64 SqlCipherRecordset::insertBuffer() {
+    const QStringList names = changedNames();
+    const QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(ddl::quoted(m_table))
+                                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                              .arg(ddl::quoted(m_table), names.join(u','),
+                                                   QStringList(names.size(), QStringLiteral("?")).join(u','));
+    sqlite::Statement insert(m_connection->db(), sql);
+    bindChanged(insert);
+    insert.exec();
+    return m_connection->db().lastInsertRowid();
+}
+
+void SqlCipherRecordset::updateBuffer(qint64 rowid) {
+    const QStringList names = changedNames();
+    if (names.isEmpty()) {
+        return;
+    }
+    sqlite::Statement update(m_connection->db(), QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
+                                                     .arg(ddl::quoted(m_table), names.join(QStringLiteral(" = ?, "))));
+    update.bind(bindChanged(update) + 1, rowid);
+    update.exec();
+}
+
+} // namespace zav::store

@@ -1,0 +1,65 @@
+#pragma once
+
+// The rows an SQL text selects, loaded into memory when the recordset opens (so RecordCount is
+// exact at once). A recordset over "Select * from <Table> ..." is updatable: AddNew/Edit/Update
+// insert a row or update the current one by its rowid.
+
+#include "store/CipherConnection.h"
+#include "store/Engine.h"
+
+#include <QHash>
+#include <optional>
+
+namespace zav::sqlite {
+class Statement;
+}
+
+namespace zav::store {
+
+class SqlCipherRecordset final : public Recordset {
+public:
+    SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql);
+
+    int RecordCount() const override;
+    void MoveFirst() override;
+    void MoveLast() override;
+    void MoveNext() override;
+    bool Eof() const override;
+    QVariant Field(const QString& name) const override;
+    void SetField(const QString& name, const QVariant& value) override;
+    void AddNew() override;
+    void Edit() override;
+    void Update() override;
+    void Close() override;
+
+private:
+    enum class EditMode { None, Adding, Editing };
+    using Row = std::vector<QVariant>;
+
+    void requireOpen() const;
+    void requireCurrentRow() const;
+    void requireUpdatable();
+    int columnOf(const QString& name) const;
+    // The row as the file holds it now (values normalised by the column types).
+    Row storedRow(qint64 rowid);
+    QStringList changedNames() const;
+    // Binds the changed fields from index 1 on; returns the last index used.
+    int bindChanged(sqlite::Statement& statement);
+    qint64 insertBuffer();
+    void updateBuffer(qint64 rowid);
+
+    std::shared_ptr<CipherConnection> m_connection;
+    QString m_table; // empty when the recordset cannot be updated
+    QStringList m_columns;
+    std::vector<std::optional<FieldType>> m_types;
+    QHash<QString, int> m_columnByName; // lower-case names
+    std::vector<Row> m_rows;
+    std::vector<qint64> m_rowids;
+    size_t m_position = 0; // == m_rows.size() at EOF
+    EditMode m_mode = EditMode::None;
+    Row m_buffer;
+    std::vector<bool> m_changed;
+    bool m_closed = false;
+};
+
+} // namespace zav::store

@@ -1,0 +1,24 @@
+#pragma once
+
+// The component's SQL texts are written for the classic engine. A small lexer turns them into
+// SQLite's dialect: outside string literals and quoted names, "Delete * from" becomes
+// "DELETE FROM" and the words true/false become -1/0; one trailing ";" is accepted and anything
+// after the first statement is refused.
+
+#include <QString>
+#include <optional>
+
+namespace zav::store::dialect {
+
+// Throws DbError 3142 when characters follow the end of the statement.
+QString translate(const QString& sql);
+
+// A translated "Select * from <Table> [where ...] [order by ...]": the rows of one table, which a
+// recordset can update by rowid. The query returns the rowid as an extra last column.
+struct SingleTableSelect {
+    QString table;
+    QString sqlWithRowid;
+};
+std::optional<SingleTableSelect> singleTableSelect(const QString& translatedSql);
+
+} // namespace zav::store::dialect

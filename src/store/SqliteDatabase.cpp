@@ -1,0 +1,63 @@
+#include "store/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+namespace zav::sqlite {
+
+namespace {
+int openFlagsOf(OpenFlags flags) {
+    switch (flags) {
+    case OpenFlags::ReadOnly:
+        return SQLITE_OPEN_READONLY;
+    case OpenFlags::ReadWrite:
+        return SQLITE_OPEN_READWRITE;
+    case OpenFlags::ReadWriteCreate:
+        break;
+    }
+    return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+}
+} // namespace
+
+Database::Database(const QString& path, OpenFlags flags) {
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, openFlagsOf(flags) | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const Exception error(m_db, rc);
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw error;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+}
+
+Database::~Database() { sqlite3_close_v2(m_db); }
+
+void Database::key(const QByteArray& key) { check(sqlite3_key(m_db, key.constData(), int(key.size()))); }
+
+void Database::exec(const QString& sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    if (rc != SQLITE_OK) {
+        const std::string text = message ? message : sqlite3_errstr(rc);
+        sqlite3_free(message);
+        throw Exception(sqlite3_extended_errcode(m_db), text);
+    }
+}
+
+void Database::setBusyTimeout(int milliseconds) { check(sqlite3_busy_timeout(m_db, milliseconds)); }
+
+int Database::changes() const noexcept { return sqlite3_changes(m_db); }
+
+qint64 Database::lastInsertRowid() const noexcept { return sqlite3_last_insert_rowid(m_db); }
+
+bool Database::isReadOnly() const noexcept { return sqlite3_db_readonly(m_db, "main") == 1; }
+
+bool Database::inTransaction() const noexcept { return sqlite3_get_autocommit(m_db) == 0; }
+
+void Database::check(int resultCode) const {
+    if (resultCode != SQLITE_OK) {
+        throw Exception(m_db, resultCode);
+    }
+}
+
+} // namespace zav::sqlite

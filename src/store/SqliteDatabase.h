@@ -1,0 +1,45 @@
+#pragma once
+
+// An SQLite connection that closes itself: the thin RAII layer under the SQLCipher engine.
+
+#include "store/SqliteException.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3;
+
+namespace zav::sqlite {
+
+// Open flags of sqlite3_open_v2 that callers need, without exposing the C header.
+enum class OpenFlags { ReadOnly, ReadWrite, ReadWriteCreate };
+
+class Database {
+public:
+    // Opens the file; throws Exception when SQLite cannot.
+    Database(const QString& path, OpenFlags flags);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    sqlite3* handle() const noexcept { return m_db; }
+
+    // Keys the connection (SQLCipher): a passphrase, or "x'<hex>'" for a raw key.
+    void key(const QByteArray& key);
+    // Runs SQL text without results; several statements are allowed (internal texts only).
+    void exec(const QString& sql);
+    void setBusyTimeout(int milliseconds);
+
+    int changes() const noexcept;
+    qint64 lastInsertRowid() const noexcept;
+    bool isReadOnly() const noexcept;
+    bool inTransaction() const noexcept;
+
+    // Throws the connection's last error when `resultCode` is a failure.
+    void check(int resultCode) const;
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace zav::sqlite

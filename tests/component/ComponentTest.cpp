@@ -1,0 +1,362 @@
+// The component object: its initial state, creating and completing the database, logout, the
+// one-time grants, the captions, and the termination's shutdown decisions.
+
+#include "support/ComponentFixture.h"
+
+#include "store/Schema.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using zav::test::ComponentEnvironment;
+
+namespace {
+
+const QString Key = QStringLiteral("Software\\ZEMRO_SW\\Login");
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class Component : public ::testing::Test {
+protected:
+    ComponentEnvironment env;
+};
+
+TEST_F(Component, FreshObjectHasItsInitialValues) {
+    zav::Mod_Globali().touchScreen = true;
+    auto login = ZAV_Login::create();
+    EXPECT_TRUE(login->AutoShutDown());
+    EXPECT_EQ(login->EnableCount(), 0);
+    EXPECT_FALSE(login->IsTouchScreen()) << "creation clears the touch-screen flag";
+    EXPECT_TRUE(login->DbPath().isEmpty());
+    EXPECT_EQ(zav::Mod_Globali().component, login.get());
+    auto rights = login->cRespEnable();
+    ASSERT_TRUE(rights);
+    EXPECT_TRUE(rights->AllowManageLevel() && rights->AllowManageOperator() && rights->DisShutDown() &&
+                rights->AllowDesktop());
+    EXPECT_EQ(rights->CountCustom(), 100);
+    ASSERT_TRUE(login->cDrvLanguage());
+    EXPECT_FALSE(login->CurrentLevel());
+
+    try {
+        (void)login->IsLogoutLevel();
+        FAIL() << "no current level yet";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.Number(), 91);
+    }
+}
+
+TEST_F(Component, FirstAssignmentCreatesTheFileWithBothBuiltInLevels) {
+    auto login = ZAV_Login::create();
+    login->cRespEnable()->setAllowCustom(9, false);
+    login->setDbPath(env.dbPath());
+
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.value(0).text.toStdString();
+    EXPECT_TRUE(QFile::exists(env.dbPath()));
+    EXPECT_FALSE(login->cRespEnable()) << "the assignment releases cRespEnable";
+    EXPECT_EQ(zav::Mod_Globali().profilePath, env.dbPath() + QStringLiteral(".INI"));
+
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(), 100);
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("PWD")).toString(),
+              QStringLiteral("KWB_Merlato"));
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("NEnable")).toInt(), 99);
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Name")).toString(),
+              QStringLiteral("|1"));
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
+              QString());
+
+    // The logout level is level 1, the largest ID.
+    auto level = login->CurrentLevel();
+    ASSERT_TRUE(level);
+    EXPECT_EQ(level->ID(), 1);
+    EXPECT_FALSE(level->CanHavePassword());
+    EXPECT_TRUE(level->Password().isEmpty());
+    EXPECT_EQ(level->DBLevelName(), QStringLiteral("|1"));
+    EXPECT_TRUE(login->IsLogoutLevel());
+    EXPECT_TRUE(login->CurrentOperator()->OperatorNameText().isEmpty());
+    EXPECT_TRUE(login->HaveLevels());
+    EXPECT_FALSE(login->HaveOperators());
+
+    // Both grants ran once and recorded the component's version.
+    EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|PriceAddition")), QStringLiteral("1.0.8"));
+    EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|ShowEditButtonAddition")), QStringLiteral("1.0.8"));
+}
+
+TEST_F(Component, LevelOneTakesExactlyTheRightsOfCRespEnable) {
+    auto login = ZAV_Login::create();
+    auto rights = Class_LevelEnable::create();
+    rights->setAllowCustom(5, true);
+    rights->setAllowCustom(7, true);
+    login->setcRespEnable(rights);
+    login->setDbPath(env.dbPath());
+
+    const QString one = QStringLiteral("Select * from Levels where ID = 1");
+    EXPECT_EQ(env.value(one, QStringLiteral("NEnable")).toInt(), 2) << "the grants leave NEnable alone";
+    EXPECT_FALSE(env.value(one, QStringLiteral("ManageLevel")).toBool());
+    EXPECT_FALSE(env.value(one, QStringLiteral("Desktop")).toBool());
+    for (int n = 1; n <= 100; ++n) {
+        const bool expected = n == 5 || n == 7 || n == 32 || n == 33 || n == 34;
+        EXPECT_EQ(env.value(one, QStringLiteral("Custom%1").arg(n)).toBool(), expected) << n;
+    }
+    // The grants reached every level and the level in force.
+    EXPECT_TRUE(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("Custom33")).toBool());
+    EXPECT_TRUE(login->CurrentLevel()->cLevelEnable()->AllowCustom(34));
+    // A level without the desktop right hides the desktop when it comes into force.
+    EXPECT_EQ(env.shell->calls().value(0), QStringLiteral("HideShell"));
+}
+
+TEST_F(Component, RecordedGrantsAreSkippedAndASecondRunChangesNothing) {
+    env.markGrantsDone();
+    auto rights = Class_LevelEnable::create();
+    auto login = ZAV_Login::create();
+    login->setcRespEnable(rights);
+    login->setDbPath(env.dbPath());
+    EXPECT_FALSE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+
+    const QByteArray before = fileBytes(env.dbPath());
+    EXPECT_TRUE(login->Fun_InitDatabase());
+    EXPECT_EQ(fileBytes(env.dbPath()), before);
+    EXPECT_TRUE(env.messages.isEmpty());
+}
+
+TEST_F(Component, AGrantIsSkippedWhenTheLogoutLevelHoldsEitherRight) {
+    auto login = ZAV_Login::create();
+    auto rights = Class_LevelEnable::create();
+    rights->setAllowCustom(32, true);
+    login->setcRespEnable(rights);
+    login->setDbPath(env.dbPath());
+    EXPECT_FALSE(env.registry->values.contains(Key + QStringLiteral("|PriceAddition")));
+    EXPECT_FALSE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom33")).toBool());
+    EXPECT_TRUE(env.registry->values.contains(Key + QStringLiteral("|ShowEditButtonAddition")));
+}
+
+TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
+    env.registry->failReads = true;
+    auto login = ZAV_Login::create();
+    login->setcRespEnable(Class_LevelEnable::create());
+    login->setDbPath(env.dbPath());
+    EXPECT_TRUE(env.messages.isEmpty());
+    EXPECT_TRUE(env.registry->values.isEmpty());
+    EXPECT_FALSE(login->CurrentLevel()->cLevelEnable()->AllowCustom(32));
+
+    env.registry->failReads = false;
+    EXPECT_TRUE(login->Fun_InitDatabase());
+    EXPECT_TRUE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+    EXPECT_EQ(env.registry->values.size(), 2);
+}
+
+TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
+    env.markGrantsDone();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Delete * from Levels where ID = 0"));
+    env.execute(QStringLiteral("Update Levels Set PWD = 'kept' where ID = 1"));
+
+    login->setcRespEnable(Class_LevelEnable::create());
+    EXPECT_TRUE(login->Fun_InitDatabase());
+    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels order by ID")), 2);
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(), 100);
+    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
+              QStringLiteral("kept"));
+    auto db = env.open();
+    EXPECT_EQ(db->Relations().size(), 1u);
+}
+
+TEST_F(Component, LevelOneMissingWithoutCRespEnableIsReportedAfterLevelZeroIsStored) {
+    env.markGrantsDone();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Delete * from Levels where ID = 0"));
+    env.execute(QStringLiteral("Delete * from Levels where ID = 1"));
+    EXPECT_FALSE(login->Fun_InitDatabase());
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_TRUE(env.messages[0].title.startsWith(QStringLiteral("ZAV_MLORVATO ")));
+    EXPECT_EQ(env.messages[0].style, 48);
+    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels where ID = 0")), 1);
+    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels where ID = 1")), 0);
+}
+
+TEST_F(Component, AFileWithAnotherPasswordOrNoPathIsReportedAndLeftAlone) {
+    {
+        auto db = zav::store::DefaultEngine().CreateDatabase(
+            env.dbPath(), zav::store::LocaleArgument + QStringLiteral(";pwd=other"));
+        db->Close();
+    }
+    const QByteArray before = fileBytes(env.dbPath());
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_EQ(env.messages[0].title, QStringLiteral("ZAV_MLORVATO 3031"));
+    EXPECT_EQ(env.messages[0].style, 48);
+    EXPECT_EQ(fileBytes(env.dbPath()), before);
+    EXPECT_FALSE(login->CurrentLevel());
+
+    env.messages.clear();
+    login->setDbPath(QString());
+    EXPECT_FALSE(login->Fun_InitDatabase());
+    EXPECT_EQ(env.messages.size(), 2);
+}
+
+TEST_F(Component, SomethingThatIsNotADatabaseIsNeverReplaced) {
+    QFile junk(env.dbPath());
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_EQ(fileBytes(env.dbPath()), QByteArray(4096, 'x'));
+
+    // A dangling link counts as something at the path as well.
+    const QString link = env.path(QStringLiteral("link.db"));
+    ASSERT_TRUE(QFile::link(env.path(QStringLiteral("nowhere.db")), link));
+    env.messages.clear();
+    login->setDbPath(link);
+    EXPECT_EQ(env.messages.size(), 1);
+    EXPECT_FALSE(QFile::exists(env.path(QStringLiteral("nowhere.db"))));
+}
+
+TEST_F(Component, LogoutLoadsTheLargestLevelAndReplacesTheObjects) {
+    env.markGrantsDone();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Update Levels Set PWD = 'secret', Desktop = true where ID = 1"));
+    for (int id : {2, 3}) {
+        auto db = env.open();
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+        rs->AddNew();
+        rs->SetField(QStringLiteral("ID"), id);
+        rs->SetField(QStringLiteral("Name"), QStringLiteral("L%1").arg(id));
+        rs->SetField(QStringLiteral("PWD"), QStringLiteral("pw"));
+        rs->SetField(QStringLiteral("NEnable"), 0);
+        rs->Update();
+    }
+    auto heldLevel = login->CurrentLevel();
+    env.shell->clear();
+    EXPECT_TRUE(login->Logout());
+    EXPECT_NE(login->CurrentLevel(), heldLevel);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 3);
+    EXPECT_EQ(login->CurrentLevel()->LevelName(), QStringLiteral("L3"));
+    EXPECT_TRUE(login->CurrentLevel()->Password().isEmpty());
+    EXPECT_FALSE(login->CurrentLevel()->CanHavePassword());
+    EXPECT_TRUE(login->IsLogoutLevel());
+    EXPECT_EQ(login->LogoutLevelID(), 3);
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("HideShell")});
+
+    login->CurrentLevel()->setID(1);
+    EXPECT_FALSE(login->IsLogoutLevel());
+
+    env.execute(QStringLiteral("Delete * from Levels where ID > -1"));
+    env.shell->clear();
+    EXPECT_TRUE(login->Logout());
+    EXPECT_EQ(login->CurrentLevel()->ID(), 0);
+    EXPECT_EQ(login->CurrentLevel()->cLevelEnable()->CountCustom(), 0);
+    EXPECT_TRUE(login->IsLogoutLevel());
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("HideShell")});
+}
+
+TEST_F(Component, DatabaseQuestionsFailWithTheEngineError) {
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.path(QStringLiteral("sub/none/x.db")));
+    try {
+        (void)login->HaveOperators();
+        FAIL() << "a missing file is an error";
+    } catch (const AutomationError& e) {
+        EXPECT_EQ(e.Number(), 3024);
+    }
+}
+
+TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
+    env.markGrantsDone();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    EXPECT_EQ(login->EnableDescription(3), QStringLiteral("Custom 3"));
+    EXPECT_EQ(login->DisShutDownDescription(), QStringLiteral("Automatic shut down"));
+    EXPECT_EQ(login->ManageLevelDescription(), QStringLiteral("Allow Manage Levels"));
+    EXPECT_EQ(login->ManageOperatorDescription(), QStringLiteral("Allow Manage Operators"));
+    EXPECT_EQ(login->AllowDesktopDescription(), QStringLiteral("Show Desktop"));
+
+    login->setEnableDescription(7, QStringLiteral("Edit prices, quickly; safely"));
+    login->setAllowDesktopDescription(QStringLiteral("Desktop"));
+    EXPECT_EQ(login->EnableDescription(7), QStringLiteral("Edit prices, quickly; safely"));
+    QFile ini(env.dbPath() + QStringLiteral(".INI"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(ini.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("[Description]")));
+    EXPECT_TRUE(text.contains(QStringLiteral("7=Edit prices, quickly; safely")));
+    EXPECT_TRUE(text.contains(QStringLiteral("AD=Desktop")));
+}
+
+// The termination's decisions, level by level.
+class Termination : public Component {
+protected:
+    std::shared_ptr<ZAV_Login> loginWithLevel(bool disShutDown, bool desktop, bool autoShutDown) {
+        env.markGrantsDone();
+        auto login = ZAV_Login::create();
+        login->setDbPath(env.dbPath());
+        login->CurrentLevel()->cLevelEnable()->setDisShutDown(disShutDown);
+        login->CurrentLevel()->cLevelEnable()->setAllowDesktop(desktop);
+        login->setAutoShutDown(autoShutDown);
+        env.shell->clear();
+        env.messages.clear();
+        return login;
+    }
+};
+
+TEST_F(Termination, ALevelWithoutDesktopShutsDownWithoutAsking) {
+    auto login = loginWithLevel(false, false, true);
+    login.reset();
+    EXPECT_TRUE(env.messages.isEmpty());
+    EXPECT_EQ(env.shell->calls(), (QStringList{QStringLiteral("ShowShell"), QStringLiteral("EnableShutdownPrivilege"),
+                                               QStringLiteral("ExitWindows 1")}));
+    EXPECT_EQ(zav::Mod_Globali().component, nullptr);
+}
+
+TEST_F(Termination, ALevelWithDesktopIsAskedFirstAndOnlyOnce) {
+    auto login = loginWithLevel(false, true, true);
+    env.answer = [](const zav::test::ShownMessage&) { return zav::vbNo; };
+    EXPECT_FALSE(login->Terminate().isValid());
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_EQ(env.messages[0].text, QStringLiteral("Automatic shut down?"));
+    EXPECT_EQ(env.messages[0].title, QStringLiteral("Confirm"));
+    EXPECT_EQ(env.messages[0].style, 4 + 32);
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
+    EXPECT_FALSE(login->cDrvLanguage());
+    login.reset();
+    EXPECT_EQ(env.messages.size(), 1) << "release after Terminate asks nothing";
+
+    auto again = loginWithLevel(false, true, true);
+    again->setDisShutDownDescription(QStringLiteral("Switch off"));
+    env.answer = [](const zav::test::ShownMessage&) { return zav::vbYes; };
+    again.reset();
+    ASSERT_EQ(env.messages.size(), 1);
+    EXPECT_EQ(env.messages[0].text, QStringLiteral("Switch off?"));
+    EXPECT_TRUE(env.shell->calls().contains(QStringLiteral("ExitWindows 1")));
+}
+
+TEST_F(Termination, NoShutdownWithoutAutoShutDownOrWithDisShutDown) {
+    auto login = loginWithLevel(false, false, false);
+    login.reset();
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
+
+    auto other = loginWithLevel(true, false, true);
+    other.reset();
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
+    EXPECT_TRUE(env.messages.isEmpty());
+}
+
+TEST_F(Termination, ShutDownNowNeverAsks) {
+    auto login = ZAV_Login::create();
+    login->ShutDownNow();
+    EXPECT_EQ(env.shell->calls(),
+              (QStringList{QStringLiteral("EnableShutdownPrivilege"), QStringLiteral("ExitWindows 1")}));
+    env.shell->clear();
+    login.reset();
+    EXPECT_TRUE(env.shell->calls().isEmpty()) << "without a current level the termination does nothing";
+}
+
+} // namespace

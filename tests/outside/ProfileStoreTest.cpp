@@ -1,0 +1,168 @@
+#include "outside/IniProfileStore.h"
+
+#include <ZAV_PrjLogin/AutomationError.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A profile file as Windows' profile functions leave it: CRLF, comments, blanks around "=".
+const QByteArray WindowsFile = "; captions of the rights\r\n"
+                               "[Description]\r\n"
+                               "ML=C:\\Data\\x.mdb\r\n"
+                               "  mo  =  a,b;c  \r\n"
+                               ";SD=commented out\r\n"
+                               "SD=\"  quoted  \"\r\n"
+                               "AD='single'\r\n"
+                               "1=\"\"doubled\"\"\r\n"
+                               "2=\"unbalanced\r\n"
+                               "3=\r\n"
+                               "ML=second of the same key\r\n"
+                               "\r\n"
+                               "[ Other ]\r\n"
+                               "ML=other section\r\n";
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+
+    QString file(const QByteArray& bytes, const QString& name = QStringLiteral("x.mdb.INI")) {
+        const QString path = folder.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return path;
+    }
+    QByteArray bytes(const QString& path) {
+        QFile in(path);
+        EXPECT_TRUE(in.open(QIODevice::ReadOnly));
+        return in.readAll();
+    }
+    QString read(const QString& path, const QString& section, const QString& key) {
+        return store.ReadEntry(path, section, key, QStringLiteral("<default>"));
+    }
+
+    QTemporaryDir folder;
+    zav::outside::IniProfileStore store;
+};
+
+TEST_F(ProfileStoreTest, ValuesReadAsWindowsReadsThem) {
+    const QString path = file(WindowsFile);
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("C:\\Data\\x.mdb"));
+    EXPECT_EQ(read(path, "description", "MO"), QStringLiteral("a,b;c"));
+    EXPECT_EQ(read(path, "DESCRIPTION", "sd"), QStringLiteral("  quoted  "));
+    EXPECT_EQ(read(path, "Description", "AD"), QStringLiteral("single"));
+    EXPECT_EQ(read(path, "Description", "1"), QStringLiteral("\"doubled\""));
+    EXPECT_EQ(read(path, "Description", "2"), QStringLiteral("\"unbalanced"));
+    EXPECT_EQ(read(path, "Description", "3"), QString());
+    EXPECT_EQ(read(path, "other", "ml"), QStringLiteral("other section"));
+}
+
+TEST_F(ProfileStoreTest, MissingFileSectionOrKeyReadsAsDefault) {
+    const QString path = file(WindowsFile);
+    EXPECT_EQ(read(path, "Description", "EN"), QStringLiteral("<default>"));
+    EXPECT_EQ(read(path, "Nowhere", "ML"), QStringLiteral("<default>"));
+    EXPECT_EQ(read(path, "Description", ";SD"), QStringLiteral("<default>"));
+    EXPECT_EQ(read(folder.filePath("missing.INI"), "Description", "ML"), QStringLiteral("<default>"));
+    EXPECT_EQ(read(QString(), "Description", "ML"), QStringLiteral("<default>"));
+}
+
+TEST_F(ProfileStoreTest, WriteChangesOnlyItsOwnLine) {
+    const QString path = file(WindowsFile);
+    store.WriteEntry(path, "description", "ml", "D:\\New;1,2");
+    store.WriteEntry(path, "Description", "MO", "x");
+    QByteArray expected = WindowsFile;
+    expected.replace("ML=C:\\Data\\x.mdb\r\n", "ML=D:\\New;1,2\r\n");
+    expected.replace("  mo  =  a,b;c  \r\n", "  mo  =  x\r\n");
+    EXPECT_EQ(bytes(path), expected);
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("D:\\New;1,2"));
+}
+
+TEST_F(ProfileStoreTest, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEndOfTheFile) {
+    const QString path = file("[Description]\r\nML=1\r\n\r\n[Other]\r\nX=2");
+    store.WriteEntry(path, "Description", "7", "Custom seven");
+    store.WriteEntry(path, "Other", "Y", "3");
+    store.WriteEntry(path, "New", "Z", "4");
+    EXPECT_EQ(bytes(path), QByteArray("[Description]\r\nML=1\r\n7=Custom seven\r\n\r\n[Other]\r\nX=2\r\nY=3\r\n"
+                                      "[New]\r\nZ=4\r\n"));
+}
+
+TEST_F(ProfileStoreTest, WriteCreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
+    const QString path = folder.filePath("new.INI");
+    store.WriteEntry(path, "Description", "ML", "Manage");
+    EXPECT_EQ(bytes(path), QByteArray("[Description]\nML=Manage\n"));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"new.INI"});
+}
+
+TEST_F(ProfileStoreTest, ValuesThatWouldNotReadBackAreQuoted) {
+    const QString path = folder.filePath("quoted.INI");
+    for (const QString& value : {QStringLiteral("  padded  "), QStringLiteral("\"in quotes\""), QStringLiteral("'x'"),
+                                 QStringLiteral("a,b;c"), QStringLiteral("C:\\Data\\x.mdb"), QStringLiteral("\""),
+                                 QString()}) {
+        store.WriteEntry(path, "S", "K", value);
+        EXPECT_EQ(read(path, "S", "K"), value) << value.toStdString();
+    }
+    store.WriteEntry(path, "S", "K", "  padded  ");
+    EXPECT_EQ(bytes(path), QByteArray("[S]\nK=\"  padded  \"\n"));
+}
+
+TEST_F(ProfileStoreTest, LatinOneFileStaysLatinOne) {
+    const QString path = file("; Gr\xfc\xdf""e\n[Description]\nML=Gr\xfc\xdf""e \x80 \x81\nMO=x\n");
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße € \u0081"));
+    store.WriteEntry(path, "Description", "MO", QStringLiteral("Bestätigen"));
+    EXPECT_EQ(bytes(path), QByteArray("; Gr\xfc\xdf""e\n[Description]\nML=Gr\xfc\xdf""e \x80 \x81\nMO=Best\xe4tigen\n"));
+}
+
+TEST_F(ProfileStoreTest, LatinOneFileTakesUtf8RatherThanLoseAText) {
+    const QString path = file("[Description]\nML=Gr\xfc\xdf""e\n");
+    store.WriteEntry(path, "Description", "MO", QStringLiteral("Łódź"));
+    EXPECT_EQ(bytes(path), QStringLiteral("[Description]\nML=Grüße\nMO=Łódź\n").toUtf8());
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
+}
+
+TEST_F(ProfileStoreTest, Utf8FilesKeepTheirByteOrderMark) {
+    const QByteArray original = QStringLiteral("\uFEFF[Description]\r\nML=Grüße\r\n").toUtf8();
+    const QString path = file(original);
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
+    store.WriteEntry(path, "Description", "MO", QStringLiteral("€"));
+    EXPECT_EQ(bytes(path), original + QStringLiteral("MO=€\r\n").toUtf8());
+}
+
+TEST_F(ProfileStoreTest, UnicodeFilesOfWindowsStayUtf16) {
+    const QString text = QStringLiteral("[Description]\r\nML=Grüße\r\n");
+    QByteArray original("\xFF\xFE");
+    original.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    const QString path = file(original);
+    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
+    store.WriteEntry(path, "Description", "ML", QStringLiteral("Ja"));
+    const QString changed = QStringLiteral("[Description]\r\nML=Ja\r\n");
+    QByteArray expected("\xFF\xFE");
+    expected.append(reinterpret_cast<const char*>(changed.utf16()), changed.size() * 2);
+    EXPECT_EQ(bytes(path), expected);
+}
+
+int errorNumber(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const AutomationError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+TEST_F(ProfileStoreTest, WritesThatCannotBeDoneFail) {
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(QString(), "Description", "ML", "x"); }), 75);
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(folder.filePath("no/such/folder.INI"), "S", "K", "x"); }), 75);
+    const QString path = file("[S]\nK=1\n");
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "K", "two\nlines"); }), 5);
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "A=B", "x"); }), 5);
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", " ", "x"); }), 5);
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S]", "K", "x"); }), 5);
+    EXPECT_EQ(bytes(path), QByteArray("[S]\nK=1\n"));
+}
+
+} // namespace

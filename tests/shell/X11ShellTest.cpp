@@ -1,0 +1,128 @@
+// Hiding and showing the desktop and panels on a private X server: only windows typed as desktop or dock
+// change, whether they sit at the top level or inside a window manager's frame.
+
+#include "XvfbServer.h"
+#include "shell/PlatformShell.h"
+
+#include <QByteArray>
+#include <cstdlib>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <vector>
+
+// Last: Xlib defines macros (None, Bool, Status) that clash with names in the headers above.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace zav::shell {
+namespace {
+
+class X11Shell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(m_server.displayName().empty()) << "Xvfb did not start";
+        m_display = XOpenDisplay(m_server.displayName().c_str());
+        ASSERT_NE(m_display, nullptr);
+        // The code under test finds the server the way a desktop program does.
+        qputenv("DISPLAY", QByteArray::fromStdString(m_server.displayName()));
+        m_root = XDefaultRootWindow(m_display);
+    }
+    void TearDown() override {
+        qputenv("DISPLAY", "");
+        if (m_display != nullptr)
+            XCloseDisplay(m_display);
+    }
+
+    Atom atom(const char* name) { return XInternAtom(m_display, name, False); }
+
+    Window createWindow(Window parent, std::initializer_list<const char*> types, bool mapped = true) {
+        const Window window = XCreateSimpleWindow(m_display, parent, 0, 0, 50, 50, 0, 0, 0);
+        std::vector<unsigned long> atoms;
+        for (const char* type : types)
+            atoms.push_back(atom(type));
+        if (!atoms.empty())
+            XChangeProperty(m_display, window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(atoms.data()),
+                            static_cast<int>(atoms.size()));
+        if (mapped)
+            XMapWindow(m_display, window);
+        XSync(m_display, False);
+        return window;
+    }
+
+    void setClientList(std::initializer_list<Window> clients) {
+        const std::vector<unsigned long> list(clients.begin(), clients.end());
+        XChangeProperty(m_display, m_root, atom("_NET_CLIENT_LIST"), XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(list.data()), static_cast<int>(list.size()));
+        XSync(m_display, False);
+    }
+
+    bool isMapped(Window window) {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(m_display, window, &attributes);
+        return attributes.map_state != IsUnmapped;
+    }
+
+    test::XvfbServer m_server;
+    Display* m_display = nullptr;
+    Window m_root = 0;
+};
+
+TEST_F(X11Shell, HidingUnmapsDesktopAndPanelsOnly) {
+    const Window desktop = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DESKTOP"});
+    const Window panel =
+        createWindow(m_root, {"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DOCK"});
+    const Window frame = createWindow(m_root, {});
+    const Window framedPanel = createWindow(frame, {"_NET_WM_WINDOW_TYPE_DOCK"});
+    const Window normal = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_NORMAL"});
+    const Window untyped = createWindow(m_root, {});
+    setClientList({framedPanel, normal});
+
+    platform::hideShell();
+
+    EXPECT_FALSE(isMapped(desktop));
+    EXPECT_FALSE(isMapped(panel));
+    EXPECT_FALSE(isMapped(framedPanel));
+    EXPECT_TRUE(isMapped(frame));
+    EXPECT_TRUE(isMapped(normal));
+    EXPECT_TRUE(isMapped(untyped));
+}
+
+TEST_F(X11Shell, ShowingMapsDesktopAndPanelsAgainAndNothingElse) {
+    const Window desktop = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DESKTOP"});
+    const Window panel = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DOCK"});
+    const Window frame = createWindow(m_root, {});
+    const Window framedPanel = createWindow(frame, {"_NET_WM_WINDOW_TYPE_DOCK"});
+    const Window closedDialog = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DIALOG"}, false);
+    setClientList({framedPanel});
+
+    platform::hideShell();
+    platform::hideShell(); // hiding what is hidden changes nothing
+    platform::showShell();
+
+    EXPECT_TRUE(isMapped(desktop));
+    EXPECT_TRUE(isMapped(panel));
+    EXPECT_TRUE(isMapped(framedPanel));
+    EXPECT_FALSE(isMapped(closedDialog));
+}
+
+// Runs in a child process of the test, which expects it to finish normally and print nothing.
+[[noreturn]] void switchDesktopWithoutServer() {
+    qunsetenv("DISPLAY");
+    platform::hideShell();
+    platform::showShell();
+    qputenv("DISPLAY", "");
+    platform::hideShell();
+    qputenv("DISPLAY", QByteArray::fromStdString(test::unusedDisplayName()));
+    platform::hideShell();
+    platform::showShell();
+    std::exit(0);
+}
+
+TEST(NoX11Server, DesktopSwitchReturnsQuietly) {
+    EXPECT_EXIT(switchDesktopWithoutServer(), ::testing::ExitedWithCode(0), ::testing::IsEmpty());
+}
+
+} // namespace
+} // namespace zav::shell

@@ -1,0 +1,49 @@
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+namespace zav::test {
+
+namespace {
+void poll(const std::function<bool(QWidget*)>& isWanted, const std::function<void(QWidget*)>& action,
+          int remainingMs) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && isWanted(modal)) {
+        action(modal);
+        return;
+    }
+    if (remainingMs <= 0) {
+        return;
+    }
+    QTimer::singleShot(10, [=] { poll(isWanted, action, remainingMs - 10); });
+}
+} // namespace
+
+void whenModal(const std::function<bool(QWidget*)>& isWanted, const std::function<void(QWidget*)>& action,
+               int timeoutMs) {
+    QTimer::singleShot(0, [=] { poll(isWanted, action, timeoutMs); });
+}
+
+struct ModalWatchdog::Impl {
+    QTimer timer;
+};
+
+ModalWatchdog::ModalWatchdog(int ms) : m_impl(new Impl) {
+    m_impl->timer.setSingleShot(false);
+    m_impl->timer.setInterval(ms);
+    QObject::connect(&m_impl->timer, &QTimer::timeout, [] {
+        while (QWidget* w = QApplication::activeModalWidget()) {
+            w->close();
+            if (QApplication::activeModalWidget() == w) {
+                w->hide();
+            }
+        }
+    });
+    m_impl->timer.start();
+}
+
+ModalWatchdog::~ModalWatchdog() { delete m_impl; }
+
+} // namespace zav::test
