@@ -40,7 +40,6 @@ std::unique_ptr<store::Database> openReadOnly() {
                                                store::ConnectString);
 }
 
-int heightTwips(const QWidget* w) { return static_cast<int>(PixelsToTwipsY(w->height(), w)); }
 int bottomTwips(const QWidget* w) { return static_cast<int>(PixelsToTwipsY(w->y() + w->height(), w)); }
 void setTopTwips(QWidget* w, double top) { w->move(w->x(), TwipsToPixelsY(top, w)); }
 } // namespace

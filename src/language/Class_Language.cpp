@@ -7,17 +7,29 @@ using zav::outside::languageProvider;
 Class_Language::Class_Language(Token) {}
 Class_Language::~Class_Language() = default;
 
-std::shared_ptr<Class_Language> Class_Language::create() { return std::make_shared<Class_Language>(Token{}); }
+std::shared_ptr<Class_Language> Class_Language::create() {
+    return std::make_shared<Class_Language>(Token{});
+}
 
-QString Class_Language::CurrentLanguage() const { return languageProvider().CurrentLanguage(); }
+QString Class_Language::CurrentLanguage() const {
+    return languageProvider().CurrentLanguage();
+}
 
-void Class_Language::setCurrentLanguage(const QString& name) { languageProvider().setCurrentLanguage(name); }
+void Class_Language::setCurrentLanguage(const QString& name) {
+    languageProvider().setCurrentLanguage(name);
+}
 
-QString Class_Language::DbLanguagePath() const { return languageProvider().DbLanguagePath(); }
+QString Class_Language::DbLanguagePath() const {
+    return languageProvider().DbLanguagePath();
+}
 
-void Class_Language::setDbLanguagePath(const QString& NewVal) { languageProvider().setDbLanguagePath(NewVal); }
+void Class_Language::setDbLanguagePath(const QString& NewVal) {
+    languageProvider().setDbLanguagePath(NewVal);
+}
 
-int Class_Language::EnumLanguages(QStringList& cCol) { return languageProvider().EnumLanguages(cCol); }
+int Class_Language::EnumLanguages(QStringList& cCol) {
+    return languageProvider().EnumLanguages(cCol);
+}
 
 QStringList Class_Language::EnumLanguages() {
     QStringList names;

@@ -58,7 +58,8 @@ void translateHeaders(QWidget* widget, const TextSource& text) {
         if (auto* tree = qobject_cast<QTreeWidget*>(widget); tree && column < tree->columnCount()) {
             QTreeWidgetItem* header = tree->headerItem();
             header->setText(column, text(*number, header->text(column)));
-        } else if (auto* table = qobject_cast<QTableWidget*>(widget); table && column < table->columnCount()) {
+        } else if (auto* table = qobject_cast<QTableWidget*>(widget);
+                   table && column < table->columnCount()) {
             QTableWidgetItem* header = table->horizontalHeaderItem(column);
             const QString caption = header ? header->text() : QString::number(column + 1);
             if (!header) {

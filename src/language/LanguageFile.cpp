@@ -1,8 +1,8 @@
 #include "language/LanguageFile.h"
 
 #include <QFile>
-#include <optional>
 #include <limits>
+#include <optional>
 
 namespace zav::language {
 

@@ -6,7 +6,9 @@
 #include <QDir>
 
 // Built into the library as a Qt resource; a static library must register it explicitly.
-static void registerBuiltInLanguages() { Q_INIT_RESOURCE(zav_languages); }
+static void registerBuiltInLanguages() {
+    Q_INIT_RESOURCE(zav_languages);
+}
 
 namespace zav::language {
 
@@ -36,7 +38,8 @@ void StandardLanguageProvider::loadLanguages() {
         return;
     }
     const QDir folder(m_path);
-    for (const QString& file : folder.entryList({QStringLiteral("*.lang")}, QDir::Files | QDir::Readable, QDir::Name)) {
+    for (const QString& file :
+         folder.entryList({QStringLiteral("*.lang")}, QDir::Files | QDir::Readable, QDir::Name)) {
         addLanguage(readLanguageFile(folder.filePath(file)));
     }
 }
@@ -105,6 +108,8 @@ void StandardLanguageProvider::setDbLanguagePath(const QString& path) {
     }
 }
 
-QString StandardLanguageProvider::DbLanguagePath() { return m_path; }
+QString StandardLanguageProvider::DbLanguagePath() {
+    return m_path;
+}
 
 } // namespace zav::language

@@ -25,11 +25,10 @@ std::optional<double> plainNumber(const QString& text) {
 }
 
 double roundHalfToEven(double value) {
-    const double rounded = std::round(value);
     if (std::abs(value - std::trunc(value)) == 0.5) {
         return 2.0 * std::round(value / 2.0);
     }
-    return rounded;
+    return std::round(value);
 }
 
 } // namespace

@@ -180,7 +180,7 @@ void Frm_LevModify::BuildChecks() {
             Check_ShutDown->setEnabled(false);
         }
         // Inverted: checked means the automatic shutdown applies to the level.
-        Check_ShutDown->setChecked(!edited.DisShutDown());
+        Check_ShutDown->setChecked(edited.DisShutDown());
         showRight(Check_Desktop, owner.AllowDesktop(), edited.AllowDesktop(),
                   component.AllowDesktopDescription());
 

@@ -12,7 +12,8 @@ class IniProfileStore : public ProfileStore {
 public:
     QString ReadEntry(const QString& file, const QString& section, const QString& key,
                       const QString& defaultText) override;
-    void WriteEntry(const QString& file, const QString& section, const QString& key, const QString& text) override;
+    void WriteEntry(const QString& file, const QString& section, const QString& key,
+                    const QString& text) override;
 };
 
 } // namespace zav::outside

@@ -7,9 +7,9 @@
 namespace zav::outside {
 
 // Automation error numbers of the outside objects.
-inline constexpr int ErrInvalidCall = 5;      // "Invalid procedure call or argument"
-inline constexpr int ErrPathFileAccess = 75;  // "Path/File access error"
-inline constexpr int ErrCannotCreate = 429;   // "ActiveX component can't create object"
+inline constexpr int ErrInvalidCall = 5;     // "Invalid procedure call or argument"
+inline constexpr int ErrPathFileAccess = 75; // "Path/File access error"
+inline constexpr int ErrCannotCreate = 429;  // "ActiveX component can't create object"
 
 [[noreturn]] inline void failInvalidCall(const QString& what) {
     throw AutomationError(ErrInvalidCall, QStringLiteral("Invalid procedure call or argument: ") + what);

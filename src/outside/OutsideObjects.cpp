@@ -2,6 +2,7 @@
 
 #include "language/StandardLanguageProvider.h"
 #include "outside/DefaultDbUtility.h"
+#include "outside/DefaultScreenKeyboard.h"
 #include "outside/IniProfileStore.h"
 #include "outside/PlainNumberUtility.h"
 #include "outside/SettingsRegistryAccess.h"
@@ -54,17 +55,29 @@ LanguageProvider& languageProvider() {
     return t_languageProvider.get([] { return std::make_shared<language::StandardLanguageProvider>(); });
 }
 
-void setDbUtility(std::shared_ptr<DbUtility> object) { t_dbUtility.set(std::move(object)); }
-void setProfileStore(std::shared_ptr<ProfileStore> object) { t_profileStore.set(std::move(object)); }
-void setRegistryAccess(std::shared_ptr<RegistryAccess> object) { t_registryAccess.set(std::move(object)); }
-void setNumberUtility(std::shared_ptr<NumberUtility> object) { t_numberUtility.set(std::move(object)); }
-void setLanguageProvider(std::shared_ptr<LanguageProvider> object) { t_languageProvider.set(std::move(object)); }
-
-std::unique_ptr<ScreenKeyboard> createScreenKeyboard() {
-    // Until a keyboard is plugged in there is none; callers take nullptr as "no keyboard".
-    return t_screenKeyboardFactory ? t_screenKeyboardFactory() : nullptr;
+void setDbUtility(std::shared_ptr<DbUtility> object) {
+    t_dbUtility.set(std::move(object));
+}
+void setProfileStore(std::shared_ptr<ProfileStore> object) {
+    t_profileStore.set(std::move(object));
+}
+void setRegistryAccess(std::shared_ptr<RegistryAccess> object) {
+    t_registryAccess.set(std::move(object));
+}
+void setNumberUtility(std::shared_ptr<NumberUtility> object) {
+    t_numberUtility.set(std::move(object));
+}
+void setLanguageProvider(std::shared_ptr<LanguageProvider> object) {
+    t_languageProvider.set(std::move(object));
 }
 
-void setScreenKeyboardFactory(ScreenKeyboardFactory factory) { t_screenKeyboardFactory = std::move(factory); }
+std::unique_ptr<ScreenKeyboard> createScreenKeyboard() {
+    // The touch-friendly keyboard of the component unless a host or a test plugged in another.
+    return t_screenKeyboardFactory ? t_screenKeyboardFactory() : makeDefaultScreenKeyboard();
+}
+
+void setScreenKeyboardFactory(ScreenKeyboardFactory factory) {
+    t_screenKeyboardFactory = std::move(factory);
+}
 
 } // namespace zav::outside

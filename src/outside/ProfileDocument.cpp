@@ -6,7 +6,9 @@ namespace zav::outside {
 
 namespace {
 
-bool isBlank(QChar ch) { return ch == u' ' || ch == u'\t'; }
+bool isBlank(QChar ch) {
+    return ch == u' ' || ch == u'\t';
+}
 
 // Windows trims blanks and tabs only.
 QString trimBlanks(QStringView text) {
@@ -21,13 +23,17 @@ QString trimBlanks(QStringView text) {
     return text.sliced(begin, end - begin).toString();
 }
 
-bool isQuote(QChar ch) { return ch == u'"' || ch == u'\''; }
+bool isQuote(QChar ch) {
+    return ch == u'"' || ch == u'\'';
+}
 
 bool isEnclosedInQuotes(const QString& text) {
     return text.size() >= 2 && isQuote(text.front()) && text.back() == text.front();
 }
 
-QString unquote(const QString& text) { return isEnclosedInQuotes(text) ? text.sliced(1, text.size() - 2) : text; }
+QString unquote(const QString& text) {
+    return isEnclosedInQuotes(text) ? text.sliced(1, text.size() - 2) : text;
+}
 
 // Quotes a value that would not read back as itself (outer blanks, or enclosing quotes of its own).
 QString quoteIfNeeded(const QString& value) {
@@ -46,7 +52,9 @@ std::optional<QString> sectionName(const QString& line) {
     return trimBlanks(close < 0 ? QStringView(trimmed).sliced(1) : QStringView(trimmed).sliced(1, close - 1));
 }
 
-bool isComment(const QString& line) { return trimBlanks(line).startsWith(u';'); }
+bool isComment(const QString& line) {
+    return trimBlanks(line).startsWith(u';');
+}
 
 // The key of an entry line, or nothing for a line that is not an entry.
 std::optional<QString> entryKey(const QString& line) {
@@ -57,11 +65,17 @@ std::optional<QString> entryKey(const QString& line) {
     return trimBlanks(QStringView(line).first(equals));
 }
 
-QString entryValue(const QString& line) { return unquote(trimBlanks(QStringView(line).sliced(line.indexOf(u'=') + 1))); }
+QString entryValue(const QString& line) {
+    return unquote(trimBlanks(QStringView(line).sliced(line.indexOf(u'=') + 1)));
+}
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
-bool hasLineBreak(const QString& text) { return text.contains(u'\n') || text.contains(u'\r'); }
+bool hasLineBreak(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
 
 } // namespace
 
@@ -78,7 +92,8 @@ ProfileDocument::ProfileDocument(const QString& text) {
         const bool crlf = lf > start && text[lf - 1] == u'\r';
         (crlf ? sawCrlf : sawLf) = true;
         const qsizetype contentEnd = crlf ? lf - 1 : lf;
-        m_lines.append({text.sliced(start, contentEnd - start), text.sliced(contentEnd, lf + 1 - contentEnd)});
+        m_lines.append(
+            {text.sliced(start, contentEnd - start), text.sliced(contentEnd, lf + 1 - contentEnd)});
         start = lf + 1;
     }
     // A file that mixes both gets CRLF, the style Windows tools write; a new file the system's own.

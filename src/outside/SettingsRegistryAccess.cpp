@@ -27,14 +27,16 @@ std::unique_ptr<QSettings> openKey(const QString& settingsFile, const QString& k
     }
     const QString organization = parts.takeFirst();
     const QString application = parts.takeFirst();
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization, application);
+    auto settings =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organization, application);
     settings->beginGroup(parts.join(u'/'));
     return settings;
 }
 
 } // namespace
 
-SettingsRegistryAccess::SettingsRegistryAccess() : m_settingsFile(qEnvironmentVariable("ZAV_REGISTRY_FILE")) {}
+SettingsRegistryAccess::SettingsRegistryAccess()
+    : m_settingsFile(qEnvironmentVariable("ZAV_REGISTRY_FILE")) {}
 
 SettingsRegistryAccess::SettingsRegistryAccess(const QString& settingsFile) : m_settingsFile(settingsFile) {}
 
@@ -44,7 +46,8 @@ QString SettingsRegistryAccess::ReadValue(const QString& keyPath, const QString&
     return settings->contains(valueName) ? settings->value(valueName).toString() : defaultText;
 }
 
-void SettingsRegistryAccess::WriteValue(const QString& keyPath, const QString& valueName, const QString& text) {
+void SettingsRegistryAccess::WriteValue(const QString& keyPath, const QString& valueName,
+                                        const QString& text) {
     const auto settings = openKey(m_settingsFile, keyPath);
     settings->setValue(valueName, text);
     settings->sync();

@@ -70,11 +70,13 @@ void createEmptyFile(const QString& path) {
     if (fd < 0) {
         const int error = errno;
         if (error == EEXIST) {
-            throw DbError(ErrDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path), error);
+            throw DbError(ErrDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path),
+                          error);
         }
-        throw DbError(ErrEngine,
-                      QStringLiteral("Cannot create '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))),
-                      error);
+        throw DbError(
+            ErrEngine,
+            QStringLiteral("Cannot create '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))),
+            error);
     }
     ::close(fd);
 }
@@ -105,8 +107,14 @@ std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, Op
     if (!password.isEmpty()) {
         db->key(keys::rawKeyFor(password, salt));
     }
+    if (mode == OpenMode::Exclusive) {
+        // The sole user keeps its locks from the first statement to the close: later statements skip
+        // taking them again and re-checking the file. Shared users must not: a reader kept open while
+        // a writer of the same thread commits would hold that writer off.
+        db->exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    }
+    configure(*db); // the busy timeout first: the probe may meet a writer's commit
     checkReadable(*db);
-    configure(*db);
     auto registration = std::make_unique<OpenFiles::Registration>(facts.identity, salt);
     return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db));
 }

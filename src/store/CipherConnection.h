@@ -15,11 +15,13 @@ namespace zav::store {
 class CipherConnection {
 public:
     // Opens an existing file (3024 missing, 3049 damaged, 3031 wrong password, 3045 in use).
-    static std::shared_ptr<CipherConnection> open(const QString& path, OpenMode mode, const QString& password);
+    static std::shared_ptr<CipherConnection> open(const QString& path, OpenMode mode,
+                                                  const QString& password);
     // Creates a new file with a fresh salt and opens it exclusively (3204 when anything is there).
     static std::shared_ptr<CipherConnection> create(const QString& path, const QString& password);
 
-    CipherConnection(std::unique_ptr<CompanionLock> lock, std::unique_ptr<OpenFiles::Registration> registration,
+    CipherConnection(std::unique_ptr<CompanionLock> lock,
+                     std::unique_ptr<OpenFiles::Registration> registration,
                      std::unique_ptr<sqlite::Database> db);
     CipherConnection(const CipherConnection&) = delete;
     CipherConnection& operator=(const CipherConnection&) = delete;

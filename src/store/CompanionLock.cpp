@@ -30,11 +30,13 @@ CompanionLock::CompanionLock(const QString& dbPath, bool exclusive) {
         ::close(m_fd);
         m_fd = -1;
         if (error == EWOULDBLOCK) {
-            throw DbError(ErrFileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(dbPath));
+            throw DbError(ErrFileInUse,
+                          QStringLiteral("Could not use '%1'; file already in use.").arg(dbPath));
         }
-        throw DbError(ErrEngine,
-                      QStringLiteral("Cannot lock '%1': %2").arg(dbPath, QString::fromLocal8Bit(std::strerror(error))),
-                      error);
+        throw DbError(
+            ErrEngine,
+            QStringLiteral("Cannot lock '%1': %2").arg(dbPath, QString::fromLocal8Bit(std::strerror(error))),
+            error);
     }
 }
 

@@ -17,12 +17,14 @@ DbError checkFailure(const QString& message, int code) {
     const QString name = detailAfterColon(message);
     if (name.endsWith(QLatin1String(" not empty"))) {
         return DbError(ErrZeroLength,
-                       QStringLiteral("Field '%1' cannot be a zero-length string.").arg(name.chopped(10)), code);
+                       QStringLiteral("Field '%1' cannot be a zero-length string.").arg(name.chopped(10)),
+                       code);
     }
     if (name.endsWith(QLatin1String(" range"))) {
-        return DbError(ErrFieldOverflow,
-                       QStringLiteral("Numeric field overflow: the value does not fit field '%1'.").arg(name.chopped(6)),
-                       code);
+        return DbError(
+            ErrFieldOverflow,
+            QStringLiteral("Numeric field overflow: the value does not fit field '%1'.").arg(name.chopped(6)),
+            code);
     }
     return DbError(ErrEngine, QStringLiteral("The value breaks the rule '%1'.").arg(name), code);
 }
@@ -31,18 +33,21 @@ DbError constraintFailure(const QString& message, int code) {
     switch (code) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
-        return DbError(ErrDuplicateKey,
-                       QStringLiteral("The changes were not successful because they would create duplicate values "
-                                      "in the index or primary key (%1).")
-                           .arg(detailAfterColon(message)),
-                       code);
+        return DbError(
+            ErrDuplicateKey,
+            QStringLiteral("The changes were not successful because they would create duplicate values "
+                           "in the index or primary key (%1).")
+                .arg(detailAfterColon(message)),
+            code);
     case SQLITE_CONSTRAINT_FOREIGNKEY:
-        return DbError(ErrRelatedRecordRequired,
-                       QStringLiteral("You cannot add or change a record because a related record is required."), code);
+        return DbError(
+            ErrRelatedRecordRequired,
+            QStringLiteral("You cannot add or change a record because a related record is required."), code);
     case SQLITE_CONSTRAINT_CHECK:
         return checkFailure(message, code);
     case SQLITE_CONSTRAINT_NOTNULL:
-        return DbError(ErrEngine, QStringLiteral("Field '%1' cannot hold a Null value.").arg(detailAfterColon(message)),
+        return DbError(ErrEngine,
+                       QStringLiteral("Field '%1' cannot hold a Null value.").arg(detailAfterColon(message)),
                        code);
     default:
         return DbError(ErrEngine, message, code);
@@ -50,7 +55,8 @@ DbError constraintFailure(const QString& message, int code) {
 }
 
 bool isSyntaxMessage(const QString& message) {
-    return message.contains(QLatin1String("syntax error")) || message.contains(QLatin1String("unrecognized token")) ||
+    return message.contains(QLatin1String("syntax error")) ||
+           message.contains(QLatin1String("unrecognized token")) ||
            message.contains(QLatin1String("incomplete input"));
 }
 
@@ -66,13 +72,15 @@ DbError toDbError(const sqlite::Exception& error) {
         return DbError(ErrReadOnly, QStringLiteral("Cannot update. Database or object is read-only."), code);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return DbError(ErrLocked, QStringLiteral("Could not update; currently locked by another user."), code);
+        return DbError(ErrLocked, QStringLiteral("Could not update; currently locked by another user."),
+                       code);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
         return notADatabase(QString(), code);
     case SQLITE_ERROR:
         if (isSyntaxMessage(message)) {
-            return DbError(ErrSyntax, QStringLiteral("Syntax error in the SQL statement (%1).").arg(message), code);
+            return DbError(ErrSyntax, QStringLiteral("Syntax error in the SQL statement (%1).").arg(message),
+                           code);
         }
         break;
     default:
@@ -87,9 +95,10 @@ DbError fileNotFound(const QString& path) {
 
 DbError notADatabase(const QString& path, int engineCode) {
     const QString which = path.isEmpty() ? QStringLiteral("The database") : QStringLiteral("'%1'").arg(path);
-    return DbError(ErrNotADatabase,
-                   QStringLiteral("%1 cannot be opened: it is not a database, or the file is damaged.").arg(which),
-                   engineCode);
+    return DbError(
+        ErrNotADatabase,
+        QStringLiteral("%1 cannot be opened: it is not a database, or the file is damaged.").arg(which),
+        engineCode);
 }
 
 DbError notValidPassword(int engineCode) {

@@ -32,26 +32,32 @@ bool isWholeNumber(const QVariant& value) {
 bool isFraction(const QVariant& value) {
     return value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
 }
+
+struct DeclaredType {
+    FieldType type;
+    QLatin1String name;
+};
+
+// Long is "INT", not "INTEGER": that would turn a primary key into the rowid.
+constexpr DeclaredType DeclaredTypes[] = {{FieldType::Text, QLatin1String("TEXT")},
+                                          {FieldType::Boolean, QLatin1String("BOOLEAN")},
+                                          {FieldType::Integer, QLatin1String("SMALLINT")},
+                                          {FieldType::Long, QLatin1String("INT")}};
 } // namespace
 
 QString declaredTypeOf(FieldType type) {
-    switch (type) {
-    case FieldType::Boolean:
-        return QStringLiteral("BOOLEAN");
-    case FieldType::Integer:
-        return QStringLiteral("SMALLINT");
-    case FieldType::Long:
-        return QStringLiteral("INT"); // not "INTEGER": that would turn a primary key into the rowid
-    case FieldType::Text:
-        break;
+    for (const auto& known : DeclaredTypes) {
+        if (known.type == type) {
+            return QString(known.name);
+        }
     }
-    return QStringLiteral("TEXT");
+    return QString(DeclaredTypes[0].name);
 }
 
 std::optional<FieldType> fieldTypeOfDeclared(const QString& declaredType) {
-    for (const auto type : {FieldType::Boolean, FieldType::Integer, FieldType::Long, FieldType::Text}) {
-        if (declaredType.compare(declaredTypeOf(type), Qt::CaseInsensitive) == 0) {
-            return type;
+    for (const auto& known : DeclaredTypes) {
+        if (declaredType.compare(known.name, Qt::CaseInsensitive) == 0) {
+            return known.type;
         }
     }
     return std::nullopt;
@@ -80,7 +86,8 @@ QVariant readColumn(const sqlite::Statement& statement, int column, std::optiona
     return QVariant(statement.columnText(column));
 }
 
-void bindValue(sqlite::Statement& statement, int index, const QVariant& value, std::optional<FieldType> type) {
+void bindValue(sqlite::Statement& statement, int index, const QVariant& value,
+               std::optional<FieldType> type) {
     if (type == FieldType::Boolean || value.typeId() == QMetaType::Bool) {
         statement.bind(index, value.toBool() ? AutomationTrue : qint64(0));
     } else if (!value.isValid() || value.isNull()) {

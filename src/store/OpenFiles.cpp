@@ -32,7 +32,8 @@ std::optional<FileFacts> factsOf(const QString& path) {
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
         return std::nullopt;
     }
-    return FileFacts{{quint64(info.st_dev), quint64(info.st_ino)}, qint64(info.st_size), S_ISREG(info.st_mode)};
+    return FileFacts{
+        {quint64(info.st_dev), quint64(info.st_ino)}, qint64(info.st_size), S_ISREG(info.st_mode)};
 }
 
 QByteArray readFileStart(const QString& path, int count) {
@@ -47,7 +48,9 @@ QByteArray readFileStart(const QString& path, int count) {
     return bytes;
 }
 
-std::unique_lock<std::recursive_mutex> OpenFiles::guard() { return std::unique_lock(registryMutex()); }
+std::unique_lock<std::recursive_mutex> OpenFiles::guard() {
+    return std::unique_lock(registryMutex());
+}
 
 std::optional<QByteArray> OpenFiles::heldSalt(const FileIdentity& id) {
     const std::lock_guard lock(registryMutex());

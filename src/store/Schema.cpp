@@ -2,7 +2,9 @@
 
 namespace zav::store {
 
-QString CustomFieldName(int number) { return QStringLiteral("Custom") + QString::number(number); }
+QString CustomFieldName(int number) {
+    return QStringLiteral("Custom") + QString::number(number);
+}
 
 TableDef LevelsTableDef() {
     TableDef table{LevelsTable, {}, {}};
@@ -31,7 +33,11 @@ TableDef OperatorsTableDef() {
 }
 
 RelationDef RelIDRefDef() {
-    return {RelIDRef, LevelsTable, OperatorsTable, RelationUpdateCascade | RelationDeleteCascade, {{FieldID, FieldID}}};
+    return {RelIDRef,
+            LevelsTable,
+            OperatorsTable,
+            RelationUpdateCascade | RelationDeleteCascade,
+            {{FieldID, FieldID}}};
 }
 
 } // namespace zav::store

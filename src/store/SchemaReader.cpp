@@ -9,8 +9,8 @@ namespace zav::store::ddl {
 
 namespace {
 
-// A double-quoted name; the group holds the name with its inner quotes still doubled.
-const QString QuotedName = QStringLiteral("\"((?:[^\"]|\"\")+)\"");
+// A double-quoted name, inner quotes doubled.
+const QString QuotedName = QStringLiteral("\"(?:[^\"]|\"\")+\"");
 
 QString unquoted(const QString& text) {
     const QString name = text.trimmed();
@@ -29,16 +29,17 @@ QStringList unquotedList(const QString& list) {
 }
 
 bool sameNames(const QStringList& a, const QStringList& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const QString& x, const QString& y) { return x.compare(y, Qt::CaseInsensitive) == 0; });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const QString& x, const QString& y) {
+        return x.compare(y, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QString primaryKeyName(const QString& tableSql) {
-    static const QRegularExpression pattern(QStringLiteral("CONSTRAINT\\s+") + QuotedName +
-                                                QStringLiteral("\\s+PRIMARY\\s+KEY"),
+    static const QRegularExpression pattern(QStringLiteral("CONSTRAINT\\s+(") + QuotedName +
+                                                QStringLiteral(")\\s+PRIMARY\\s+KEY"),
                                             QRegularExpression::CaseInsensitiveOption);
     const auto match = pattern.match(tableSql);
-    return match.hasMatch() ? match.captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\"")) : QString();
+    return match.hasMatch() ? unquoted(match.captured(1)) : QString();
 }
 
 struct NamedForeignKey {
@@ -48,14 +49,16 @@ struct NamedForeignKey {
 };
 
 std::vector<NamedForeignKey> namedForeignKeys(const QString& tableSql) {
-    static const QRegularExpression pattern(QStringLiteral("CONSTRAINT\\s+(") + QuotedName +
-                                                QStringLiteral(")\\s+FOREIGN\\s+KEY\\s*\\(([^)]*)\\)\\s*"
-                                                               "REFERENCES\\s+(\"(?:[^\"]|\"\")+\"|\\w+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(
+        QStringLiteral("CONSTRAINT\\s+(") + QuotedName +
+            QStringLiteral(")\\s+FOREIGN\\s+KEY\\s*\\(([^)]*)\\)\\s*REFERENCES\\s+(") + QuotedName +
+            QStringLiteral("|\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
     std::vector<NamedForeignKey> keys;
     for (auto it = pattern.globalMatch(tableSql); it.hasNext();) {
         const auto match = it.next();
-        keys.push_back({unquoted(match.captured(1)), unquotedList(match.captured(3)), unquoted(match.captured(4))});
+        keys.push_back(
+            {unquoted(match.captured(1)), unquotedList(match.captured(2)), unquoted(match.captured(3))});
     }
     return keys;
 }
@@ -76,8 +79,9 @@ std::vector<FieldDef> readFields(sqlite::Database& db, const StoredTable& table)
         FieldDef field;
         field.name = info.columnText(1);
         field.type = fieldTypeOfDeclared(info.columnText(2)).value_or(FieldType::Text);
-        field.allowZeroLength = field.type == FieldType::Text &&
-                                !table.sql.contains(quoted(notEmptyConstraint(field.name)), Qt::CaseInsensitive);
+        field.allowZeroLength =
+            field.type == FieldType::Text &&
+            !table.sql.contains(quoted(notEmptyConstraint(field.name)), Qt::CaseInsensitive);
         fields.push_back(field);
     }
     return fields;
@@ -107,8 +111,11 @@ std::vector<IndexDef> readIndexes(sqlite::Database& db, const StoredTable& table
 }
 
 int attributesOf(const QString& onUpdate, const QString& onDelete) {
-    const auto cascades = [](const QString& action) { return action.compare(u"CASCADE", Qt::CaseInsensitive) == 0; };
-    return (cascades(onUpdate) ? RelationUpdateCascade : 0) | (cascades(onDelete) ? RelationDeleteCascade : 0);
+    const auto cascades = [](const QString& action) {
+        return action.compare(u"CASCADE", Qt::CaseInsensitive) == 0;
+    };
+    return (cascades(onUpdate) ? RelationUpdateCascade : 0) |
+           (cascades(onDelete) ? RelationDeleteCascade : 0);
 }
 
 QString storedNameOf(const std::vector<StoredTable>& tables, const QString& name) {
@@ -145,7 +152,8 @@ std::vector<RelationDef> relationsOf(sqlite::Database& db, const StoredTable& ta
             foreignFields << field.foreignName;
         }
         const auto found = std::find_if(named.begin(), named.end(), [&](const NamedForeignKey& key) {
-            return key.table.compare(relation.table, Qt::CaseInsensitive) == 0 && sameNames(key.fields, foreignFields);
+            return key.table.compare(relation.table, Qt::CaseInsensitive) == 0 &&
+                   sameNames(key.fields, foreignFields);
         });
         relation.name = found != named.end() ? found->name : relation.table + relation.foreignTable;
     }

@@ -53,7 +53,8 @@ QString columnSql(const FieldDef& field, bool inPrimaryKey) {
     return inPrimaryKey ? sql + QStringLiteral(" NOT NULL") : sql;
 }
 
-QString createIndexSql(const QString& table, const QString& name, const std::vector<QString>& fields, bool unique) {
+QString createIndexSql(const QString& table, const QString& name, const std::vector<QString>& fields,
+                       bool unique) {
     return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
         .arg(unique ? QStringLiteral("UNIQUE ") : QString(), quoted(name), quoted(table), quotedList(fields));
 }
@@ -63,7 +64,8 @@ const IndexDef* primaryIndexOf(const TableDef& table) {
     for (const auto& index : table.indexes) {
         if (index.primary) {
             if (primary) {
-                throw DbError(ErrEngine, QStringLiteral("Table '%1' can have only one primary key.").arg(table.name));
+                throw DbError(ErrEngine,
+                              QStringLiteral("Table '%1' can have only one primary key.").arg(table.name));
             }
             primary = &index;
         }
@@ -79,7 +81,8 @@ QString foreignKeySql(const RelationDef& relation) {
         foreignFields.push_back(field.foreignName);
     }
     QString sql = QStringLiteral("CONSTRAINT %1 FOREIGN KEY (%2) REFERENCES %3 (%4)")
-                      .arg(quoted(relation.name), quotedList(foreignFields), quoted(relation.table), quotedList(fields));
+                      .arg(quoted(relation.name), quotedList(foreignFields), quoted(relation.table),
+                           quotedList(fields));
     if (relation.attributes & RelationUpdateCascade) {
         sql += QStringLiteral(" ON UPDATE CASCADE");
     }
@@ -92,8 +95,9 @@ QString foreignKeySql(const RelationDef& relation) {
 // The CREATE INDEX texts of a table's named indexes, to make them again after a rebuild.
 QStringList indexSqlOf(sqlite::Database& db, const QString& table) {
     QStringList texts;
-    sqlite::Statement list(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
-                                              "tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL ORDER BY rowid"));
+    sqlite::Statement list(db,
+                           QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND "
+                                          "tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL ORDER BY rowid"));
     list.bind(1, table);
     while (list.executeStep()) {
         texts << list.columnText(0);
@@ -130,16 +134,18 @@ private:
 void requireNoBrokenRows(sqlite::Database& db, const QString& table) {
     sqlite::Statement check(db, QStringLiteral("PRAGMA foreign_key_check(%1)").arg(quoted(table)));
     if (check.executeStep()) {
-        throw DbError(ErrRelatedRecordRequired,
-                      QStringLiteral("The relation cannot be made: rows of '%1' refer to records that do not exist.")
-                          .arg(table));
+        throw DbError(
+            ErrRelatedRecordRequired,
+            QStringLiteral("The relation cannot be made: rows of '%1' refer to records that do not exist.")
+                .arg(table));
     }
 }
 
 StoredTable existingTable(sqlite::Database& db, const QString& name) {
     auto table = storedTable(db, name);
     if (!table) {
-        throw DbError(ErrItemNotFound, QStringLiteral("Item not found in this collection: table '%1'.").arg(name));
+        throw DbError(ErrItemNotFound,
+                      QStringLiteral("Item not found in this collection: table '%1'.").arg(name));
     }
     return *table;
 }
@@ -147,12 +153,17 @@ StoredTable existingTable(sqlite::Database& db, const QString& name) {
 } // namespace
 
 QString quoted(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(name).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
-QString rangeConstraint(const QString& field) { return field + QStringLiteral(" range"); }
+QString rangeConstraint(const QString& field) {
+    return field + QStringLiteral(" range");
+}
 
-QString notEmptyConstraint(const QString& field) { return field + QStringLiteral(" not empty"); }
+QString notEmptyConstraint(const QString& field) {
+    return field + QStringLiteral(" not empty");
+}
 
 void createTable(sqlite::Database& db, const TableDef& table) {
     const IndexDef* primary = primaryIndexOf(table);
@@ -161,7 +172,8 @@ void createTable(sqlite::Database& db, const TableDef& table) {
         parts << columnSql(field, primary && containsName(primary->fields, field.name));
     }
     if (primary) {
-        parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(quoted(primary->name), quotedList(primary->fields));
+        parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)")
+                     .arg(quoted(primary->name), quotedList(primary->fields));
     }
     sqlite::Transaction transaction(db);
     db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table.name), parts.join(QStringLiteral(", "))));

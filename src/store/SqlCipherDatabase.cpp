@@ -11,7 +11,9 @@ namespace zav::store {
 SqlCipherDatabase::SqlCipherDatabase(std::shared_ptr<CipherConnection> connection)
     : m_connection(std::move(connection)) {}
 
-SqlCipherDatabase::~SqlCipherDatabase() { m_connection->close(); }
+SqlCipherDatabase::~SqlCipherDatabase() {
+    m_connection->close();
+}
 
 void SqlCipherDatabase::Execute(const QString& sql) {
     const QString translated = dialect::translate(sql);
@@ -20,8 +22,9 @@ void SqlCipherDatabase::Execute(const QString& sql) {
 
 std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql) {
     const QString translated = dialect::translate(sql);
-    return translatingErrors(
-        [&]() -> std::unique_ptr<Recordset> { return std::make_unique<SqlCipherRecordset>(m_connection, translated); });
+    return translatingErrors([&]() -> std::unique_ptr<Recordset> {
+        return std::make_unique<SqlCipherRecordset>(m_connection, translated);
+    });
 }
 
 bool SqlCipherDatabase::TableExists(const QString& name) {
@@ -61,7 +64,8 @@ void SqlCipherDatabase::BeginTrans() {
 void SqlCipherDatabase::CommitTrans() {
     requireTransaction();
     translatingErrors([&] {
-        m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("RELEASE zav_trans") : QStringLiteral("COMMIT"));
+        m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("RELEASE zav_trans")
+                                                       : QStringLiteral("COMMIT"));
     });
     --m_transactionDepth;
 }
@@ -69,8 +73,9 @@ void SqlCipherDatabase::CommitTrans() {
 void SqlCipherDatabase::Rollback() {
     requireTransaction();
     translatingErrors([&] {
-        m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("ROLLBACK TO zav_trans; RELEASE zav_trans")
-                                                       : QStringLiteral("ROLLBACK"));
+        m_connection->db().exec(m_transactionDepth > 1
+                                    ? QStringLiteral("ROLLBACK TO zav_trans; RELEASE zav_trans")
+                                    : QStringLiteral("ROLLBACK"));
     });
     --m_transactionDepth;
 }

@@ -9,15 +9,17 @@
 
 namespace zav::store {
 
-std::unique_ptr<Database> SqlCipherEngine::OpenDatabase(const QString& path, OpenMode mode, const QString& connect) {
+std::unique_ptr<Database> SqlCipherEngine::OpenDatabase(const QString& path, OpenMode mode,
+                                                        const QString& connect) {
     return translatingErrors([&] {
         return std::make_unique<SqlCipherDatabase>(CipherConnection::open(path, mode, passwordOf(connect)));
     });
 }
 
 std::unique_ptr<Database> SqlCipherEngine::CreateDatabase(const QString& path, const QString& locale) {
-    return translatingErrors(
-        [&] { return std::make_unique<SqlCipherDatabase>(CipherConnection::create(path, passwordOf(locale))); });
+    return translatingErrors([&] {
+        return std::make_unique<SqlCipherDatabase>(CipherConnection::create(path, passwordOf(locale)));
+    });
 }
 
 namespace {
@@ -30,6 +32,8 @@ Engine& DefaultEngine() {
     return substitute ? *substitute : sqlCipher;
 }
 
-void SetEngineForTesting(Engine* engine) { engineForTesting.store(engine); }
+void SetEngineForTesting(Engine* engine) {
+    engineForTesting.store(engine);
+}
 
 } // namespace zav::store

@@ -9,10 +9,17 @@
 namespace zav::store {
 
 namespace {
-DbError noCurrentRecord() { return DbError(ErrNoCurrentRecord, QStringLiteral("No current record.")); }
+DbError noCurrentRecord() {
+    return DbError(ErrNoCurrentRecord, QStringLiteral("No current record."));
+}
+
+DbError updateWithoutEdit() {
+    return DbError(ErrUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+}
 } // namespace
 
-SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql)
+SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connection,
+                                       const QString& translatedSql)
     : m_connection(std::move(connection)) {
     const auto single = dialect::singleTableSelect(translatedSql);
     const bool withRowid = single.has_value();
@@ -24,12 +31,7 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
         m_columnByName.insert(m_columns.back().toLower(), column);
     }
     while (query.executeStep()) {
-        Row row;
-        row.reserve(size_t(fieldCount));
-        for (int column = 0; column < fieldCount; ++column) {
-            row.push_back(readColumn(query, column, m_types[size_t(column)]));
-        }
-        m_rows.push_back(std::move(row));
+        m_rows.push_back(rowOf(query));
         m_rowids.push_back(withRowid ? query.columnInt64(fieldCount) : 0);
     }
     if (withRowid) {
@@ -86,7 +88,7 @@ void SqlCipherRecordset::SetField(const QString& name, const QVariant& value) {
     requireOpen();
     const int column = columnOf(name);
     if (m_mode == EditMode::None) {
-        throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        throw updateWithoutEdit();
     }
     m_buffer[size_t(column)] = value;
     m_changed[size_t(column)] = true;
@@ -110,7 +112,7 @@ void SqlCipherRecordset::Edit() {
 void SqlCipherRecordset::Update() {
     requireOpen();
     if (m_mode == EditMode::None) {
-        throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        throw updateWithoutEdit();
     }
     translatingErrors([this] {
         if (m_mode == EditMode::Adding) {
@@ -158,22 +160,26 @@ void SqlCipherRecordset::requireUpdatable() {
 int SqlCipherRecordset::columnOf(const QString& name) const {
     const auto found = m_columnByName.constFind(name.toLower());
     if (found == m_columnByName.constEnd()) {
-        throw DbError(ErrItemNotFound, QStringLiteral("Item not found in this collection: field '%1'.").arg(name));
+        throw DbError(ErrItemNotFound,
+                      QStringLiteral("Item not found in this collection: field '%1'.").arg(name));
     }
     return *found;
+}
+
+SqlCipherRecordset::Row SqlCipherRecordset::rowOf(const sqlite::Statement& statement) const {
+    Row row;
+    row.reserve(m_types.size());
+    for (size_t column = 0; column < m_types.size(); ++column) {
+        row.push_back(readColumn(statement, int(column), m_types[column]));
+    }
+    return row;
 }
 
 SqlCipherRecordset::Row SqlCipherRecordset::storedRow(qint64 rowid) {
     sqlite::Statement select(m_connection->db(),
                              QStringLiteral("SELECT * FROM %1 WHERE _rowid_ = ?1").arg(ddl::quoted(m_table)));
     select.bind(1, rowid);
-    Row row(size_t(m_columns.size()));
-    if (select.executeStep()) {
-        for (int column = 0; column < int(row.size()); ++column) {
-            row[size_t(column)] = readColumn(select, column, m_types[size_t(column)]);
-        }
-    }
-    return row;
+    return select.executeStep() ? rowOf(select) : Row(m_types.size());
 }
 
 QStringList SqlCipherRecordset::changedNames() const {
@@ -198,10 +204,11 @@ int SqlCipherRecordset::bindChanged(sqlite::Statement& statement) {
 
 qint64 SqlCipherRecordset::insertBuffer() {
     const QStringList names = changedNames();
-    const QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(ddl::quoted(m_table))
-                                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                              .arg(ddl::quoted(m_table), names.join(u','),
-                                                   QStringList(names.size(), QStringLiteral("?")).join(u','));
+    const QString sql = names.isEmpty()
+                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(ddl::quoted(m_table))
+                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(ddl::quoted(m_table), names.join(u','),
+                                       QStringList(names.size(), QStringLiteral("?")).join(u','));
     sqlite::Statement insert(m_connection->db(), sql);
     bindChanged(insert);
     insert.exec();
@@ -213,8 +220,9 @@ void SqlCipherRecordset::updateBuffer(qint64 rowid) {
     if (names.isEmpty()) {
         return;
     }
-    sqlite::Statement update(m_connection->db(), QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
-                                                     .arg(ddl::quoted(m_table), names.join(QStringLiteral(" = ?, "))));
+    sqlite::Statement update(m_connection->db(),
+                             QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
+                                 .arg(ddl::quoted(m_table), names.join(QStringLiteral(" = ?, "))));
     update.bind(bindChanged(update) + 1, rowid);
     update.exec();
 }

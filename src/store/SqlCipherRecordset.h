@@ -40,6 +40,8 @@ private:
     void requireCurrentRow() const;
     void requireUpdatable();
     int columnOf(const QString& name) const;
+    // The fields of the statement's current row.
+    Row rowOf(const sqlite::Statement& statement) const;
     // The row as the file holds it now (values normalised by the column types).
     Row storedRow(qint64 rowid);
     QStringList changedNames() const;

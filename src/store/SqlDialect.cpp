@@ -31,7 +31,9 @@ qsizetype quotedEnd(const QString& sql, qsizetype start, QChar close) {
     return sql.size(); // unterminated: SQLite reports it
 }
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
 
 std::vector<Token> tokenize(const QString& sql) {
     std::vector<Token> tokens;
@@ -87,7 +89,8 @@ void cutAtStatementEnd(std::vector<Token>& tokens) {
         if (isSymbol(tokens[k], u';')) {
             for (size_t rest = k + 1; rest < tokens.size(); ++rest) {
                 if (tokens[rest].kind != TokenKind::Blank) {
-                    throw DbError(ErrCharactersAfterEnd, QStringLiteral("Characters found after end of SQL statement."));
+                    throw DbError(ErrCharactersAfterEnd,
+                                  QStringLiteral("Characters found after end of SQL statement."));
                 }
             }
             tokens.resize(k);
@@ -96,12 +99,12 @@ void cutAtStatementEnd(std::vector<Token>& tokens) {
     }
 }
 
-// "Delete * from" -> "DELETE FROM": the star and the blank after it go.
 void dropDeleteStar(std::vector<Token>& tokens) {
     const auto s = significant(tokens);
     if (s.size() >= 3 && isWord(tokens[s[0]], QLatin1String("delete")) && isSymbol(tokens[s[1]], u'*') &&
         isWord(tokens[s[2]], QLatin1String("from"))) {
-        tokens.erase(tokens.begin() + std::ptrdiff_t(s[1]), tokens.begin() + std::ptrdiff_t(s[2]));
+        tokens[s[0]].text = QStringLiteral("DELETE FROM");
+        tokens.erase(tokens.begin() + std::ptrdiff_t(s[0]) + 1, tokens.begin() + std::ptrdiff_t(s[2]) + 1);
     }
 }
 
@@ -149,7 +152,7 @@ std::optional<SingleTableSelect> singleTableSelect(const QString& translatedSql)
         !isWord(tokens[s[2]], QLatin1String("from"))) {
         return std::nullopt;
     }
-    const Token& table = tokens[s[3]];
+    const Token table = tokens[s[3]];
     if (table.kind != TokenKind::Word && table.kind != TokenKind::QuotedName) {
         return std::nullopt;
     }
@@ -157,7 +160,8 @@ std::optional<SingleTableSelect> singleTableSelect(const QString& translatedSql)
         !isWord(tokens[s[4]], QLatin1String("order"))) {
         return std::nullopt; // a join, a second table, a grouping: not one table's rows
     }
-    tokens.insert(tokens.begin() + std::ptrdiff_t(s[1]) + 1, Token{TokenKind::Symbol, QStringLiteral(", _rowid_")});
+    tokens.insert(tokens.begin() + std::ptrdiff_t(s[1]) + 1,
+                  Token{TokenKind::Symbol, QStringLiteral(", _rowid_")});
     return SingleTableSelect{unquotedName(table), joined(tokens)};
 }
 

@@ -19,8 +19,8 @@ int openFlagsOf(OpenFlags flags) {
 } // namespace
 
 Database::Database(const QString& path, OpenFlags flags) {
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, openFlagsOf(flags) | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db, openFlagsOf(flags) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const Exception error(m_db, rc);
         sqlite3_close_v2(m_db);
@@ -30,9 +30,13 @@ Database::Database(const QString& path, OpenFlags flags) {
     sqlite3_extended_result_codes(m_db, 1);
 }
 
-Database::~Database() { sqlite3_close_v2(m_db); }
+Database::~Database() {
+    sqlite3_close_v2(m_db);
+}
 
-void Database::key(const QByteArray& key) { check(sqlite3_key(m_db, key.constData(), int(key.size()))); }
+void Database::key(const QByteArray& key) {
+    check(sqlite3_key(m_db, key.constData(), int(key.size())));
+}
 
 void Database::exec(const QString& sql) {
     char* message = nullptr;
@@ -44,15 +48,25 @@ void Database::exec(const QString& sql) {
     }
 }
 
-void Database::setBusyTimeout(int milliseconds) { check(sqlite3_busy_timeout(m_db, milliseconds)); }
+void Database::setBusyTimeout(int milliseconds) {
+    check(sqlite3_busy_timeout(m_db, milliseconds));
+}
 
-int Database::changes() const noexcept { return sqlite3_changes(m_db); }
+int Database::changes() const noexcept {
+    return sqlite3_changes(m_db);
+}
 
-qint64 Database::lastInsertRowid() const noexcept { return sqlite3_last_insert_rowid(m_db); }
+qint64 Database::lastInsertRowid() const noexcept {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-bool Database::isReadOnly() const noexcept { return sqlite3_db_readonly(m_db, "main") == 1; }
+bool Database::isReadOnly() const noexcept {
+    return sqlite3_db_readonly(m_db, "main") == 1;
+}
 
-bool Database::inTransaction() const noexcept { return sqlite3_get_autocommit(m_db) == 0; }
+bool Database::inTransaction() const noexcept {
+    return sqlite3_get_autocommit(m_db) == 0;
+}
 
 void Database::check(int resultCode) const {
     if (resultCode != SQLITE_OK) {

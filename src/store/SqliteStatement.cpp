@@ -17,20 +17,29 @@ Statement::Statement(Database& db, const QString& sql) : m_db(db) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
-void Statement::bind(int index, qint64 value) { m_db.check(sqlite3_bind_int64(m_stmt, index, value)); }
+void Statement::bind(int index, qint64 value) {
+    m_db.check(sqlite3_bind_int64(m_stmt, index, value));
+}
 
-void Statement::bind(int index, double value) { m_db.check(sqlite3_bind_double(m_stmt, index, value)); }
+void Statement::bind(int index, double value) {
+    m_db.check(sqlite3_bind_double(m_stmt, index, value));
+}
 
 void Statement::bind(int index, const QString& value) {
     // SQLite takes a null pointer for NULL: the empty text needs a real one.
     static const char16_t empty[1] = {0};
-    const void* data = value.isEmpty() ? static_cast<const void*>(empty) : static_cast<const void*>(value.utf16());
+    const void* data =
+        value.isEmpty() ? static_cast<const void*>(empty) : static_cast<const void*>(value.utf16());
     m_db.check(sqlite3_bind_text16(m_stmt, index, data, int(value.size() * 2), SQLITE_TRANSIENT));
 }
 
-void Statement::bindNull(int index) { m_db.check(sqlite3_bind_null(m_stmt, index)); }
+void Statement::bindNull(int index) {
+    m_db.check(sqlite3_bind_null(m_stmt, index));
+}
 
 bool Statement::executeStep() {
     const int rc = sqlite3_step(m_stmt);
@@ -56,7 +65,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const noexcept { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const noexcept {
+    return sqlite3_column_count(m_stmt);
+}
 
 QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
@@ -70,9 +81,13 @@ ColumnType Statement::columnType(int column) const noexcept {
     return static_cast<ColumnType>(sqlite3_column_type(m_stmt, column));
 }
 
-qint64 Statement::columnInt64(int column) const noexcept { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::columnInt64(int column) const noexcept {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-double Statement::columnDouble(int column) const noexcept { return sqlite3_column_double(m_stmt, column); }
+double Statement::columnDouble(int column) const noexcept {
+    return sqlite3_column_double(m_stmt, column);
+}
 
 QString Statement::columnText(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));

@@ -2,7 +2,9 @@
 
 namespace zav::sqlite {
 
-Transaction::Transaction(Database& db) : m_db(db) { m_db.exec(QStringLiteral("SAVEPOINT zav_work")); }
+Transaction::Transaction(Database& db) : m_db(db) {
+    m_db.exec(QStringLiteral("SAVEPOINT zav_work"));
+}
 
 Transaction::~Transaction() {
     if (!m_done) {

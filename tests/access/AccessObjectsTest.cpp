@@ -9,6 +9,7 @@
 #include <ZAV_PrjLogin/Class_Operator.h>
 
 #include <QMetaObject>
+#include <QMetaProperty>
 #include <gtest/gtest.h>
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "component/Frm_Login.h"
 #include "component/Twips.h"
+#include "outside/OutsideObjects.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 
@@ -33,7 +34,7 @@ void answerNextMessage(Seen& seen) {
         seen.texts << box->text();
         seen.titles << box->windowTitle();
         seen.icons << box->icon();
-        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->close();
+        box->accept();
     });
 }
 
@@ -280,7 +281,8 @@ private Q_SLOTS:
         QVERIFY(!login->LoginByOperator()); // no operators at all
         QVERIFY(disabled);
 
-        login->setDbPath(env->path(QStringLiteral("gone.db"))); // reported once while initialising
+        login->setcRespEnable(Class_LevelEnable::create());
+        login->setDbPath(env->path(QStringLiteral("gone.db")));
         QFile::remove(env->path(QStringLiteral("gone.db")));
         Seen seen;
         answerNextMessage(seen); // the failure while loading the list
@@ -309,6 +311,42 @@ private Q_SLOTS:
         QVERIFY(!login->LoginByLevel());
         QVERIFY(open);
         QVERIFY(focusAfterEnter != nullptr);
+    }
+
+    void keyboardOnlyInTouchScreenMode() {
+        standardLevels();
+        QStringList shownFor;
+        zav::outside::setScreenKeyboardFactory([&shownFor] {
+            struct Recorder : zav::outside::ScreenKeyboard {
+                QStringList* log;
+                explicit Recorder(QStringList* l) : log(l) {}
+                QVariant ShowFor(QWidget* box) override {
+                    *log << box->objectName();
+                    static_cast<QLineEdit*>(box)->setText(QStringLiteral("set"));
+                    return {};
+                }
+            };
+            return std::make_unique<Recorder>(&shownFor);
+        });
+        whenModal<Frm_Login>([&](Frm_Login* d) {
+            QTest::mouseClick(password(d), Qt::LeftButton);
+            QTest::qWait(50);
+            d->reject();
+        });
+        QVERIFY(!login->LoginByLevel());
+        QVERIFY(shownFor.isEmpty());
+
+        login->setIsTouchScreen(true);
+        whenModal<Frm_Login>([&](Frm_Login* d) {
+            QTest::mouseClick(password(d), Qt::LeftButton);
+            QTest::mouseClick(password(d), Qt::LeftButton);
+            QTest::qWait(50); // the keyboard opens once the click has been handled
+            list(d)->setCurrentIndex(list(d)->findText(QStringLiteral("Setter")));
+            button(d, "Cmd_Ok")->click(); // the keyboard typed the password into the box
+        });
+        QVERIFY(login->LoginByLevel());
+        QCOMPARE(shownFor, (QStringList{QStringLiteral("Text1"), QStringLiteral("Text1")}));
+        zav::outside::setScreenKeyboardFactory(nullptr);
     }
 
     void touchScreenEnlargesTheDialog() {

@@ -1,5 +1,5 @@
-#include "language/LanguageFile.h"
 #include "language/StandardLanguageProvider.h"
+#include "language/LanguageFile.h"
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
 
@@ -24,17 +24,34 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 LanguageTexts builtIn(const QString& name) {
     StandardLanguageProvider registersTheResource;
-    return zav::language::readLanguageFile(QStringLiteral(":/zav/languages/") + name + QStringLiteral(".lang"));
+    return zav::language::readLanguageFile(QStringLiteral(":/zav/languages/") + name +
+                                           QStringLiteral(".lang"));
 }
 
 TEST(BuiltInLanguages, EnglishHoldsTheDesignedCaptions) {
-    const QHash<short, QString> designed = {
-        {1, "Ok"},          {2, "Undo"},         {4, "Change Password"}, {5, "Current password"},
-        {6, "New password"}, {7, "Confirm new password"}, {8, "Level Modify"}, {9, "Login"},
-        {10, "Login Management"}, {11, "Name"},   {12, "Add"},           {13, "Modify"},
-        {14, "Remove"},     {15, "Password"},     {16, "Change Level"},  {17, "Warning"},
-        {18, "Wrong Confirm"}, {19, "Wrong password"}, {20, "Levels"},   {21, "Operators"},
-        {126, "Undo"},      {100, "Administrator"}, {101, "Operator"}};
+    const QHash<short, QString> designed = {{1, "Ok"},
+                                            {2, "Undo"},
+                                            {4, "Change Password"},
+                                            {5, "Current password"},
+                                            {6, "New password"},
+                                            {7, "Confirm new password"},
+                                            {8, "Level Modify"},
+                                            {9, "Login"},
+                                            {10, "Login Management"},
+                                            {11, "Name"},
+                                            {12, "Add"},
+                                            {13, "Modify"},
+                                            {14, "Remove"},
+                                            {15, "Password"},
+                                            {16, "Change Level"},
+                                            {17, "Warning"},
+                                            {18, "Wrong Confirm"},
+                                            {19, "Wrong password"},
+                                            {20, "Levels"},
+                                            {21, "Operators"},
+                                            {126, "Undo"},
+                                            {100, "Administrator"},
+                                            {101, "Operator"}};
     EXPECT_EQ(builtIn(QStringLiteral("English")).texts, designed);
 }
 

@@ -17,11 +17,13 @@ protected:
     void SetUp() override { zav::outside::setLanguageProvider(provider); }
     void TearDown() override { zav::outside::setLanguageProvider(nullptr); }
 
-    std::shared_ptr<zav::test::FakeLanguageProvider> provider = std::make_shared<zav::test::FakeLanguageProvider>();
+    std::shared_ptr<zav::test::FakeLanguageProvider> provider =
+        std::make_shared<zav::test::FakeLanguageProvider>();
 };
 
 TEST_F(TextLookupTest, ReferenceNamesTheTextHundredAbove) {
-    provider->texts = {{100, QStringLiteral("Top")}, {101, QStringLiteral("Second")}, {0, QStringLiteral("Zero")}};
+    provider->texts = {
+        {100, QStringLiteral("Top")}, {101, QStringLiteral("Second")}, {0, QStringLiteral("Zero")}};
     EXPECT_EQ(TranslateText(QStringLiteral("|0")), QStringLiteral("Top"));
     EXPECT_EQ(TranslateText(QStringLiteral("|1")), QStringLiteral("Second"));
     EXPECT_EQ(TranslateText(QStringLiteral("|-100")), QStringLiteral("Zero"));
@@ -51,14 +53,18 @@ TEST_F(TextLookupTest, NumbersOutsideSixteenBitsAreNoReference) {
     EXPECT_EQ(TranslateText(QStringLiteral("|32700")), QStringLiteral("|32700"));
     EXPECT_EQ(TranslateText(QStringLiteral("|32668")), QStringLiteral("|32668"));
     EXPECT_EQ(TranslateText(QStringLiteral("|-32769")), QStringLiteral("|-32769"));
+    EXPECT_TRUE(provider->askedNumbers.isEmpty());
     // The largest and smallest that fit.
     EXPECT_EQ(TranslateText(QStringLiteral("|32667")), QStringLiteral("Last"));
     EXPECT_EQ(TranslateText(QStringLiteral("|-32768")), QStringLiteral("Lowest"));
 }
 
 TEST_F(TextLookupTest, DecimalReferencesRoundToTheNearestWholeNumberHalvesToEven) {
-    provider->texts = {{101, QStringLiteral("One")}, {102, QStringLiteral("Two")}, {104, QStringLiteral("Four")},
-                       {98, QStringLiteral("MinusTwo")}, {200, QStringLiteral("Hundred")}};
+    provider->texts = {{101, QStringLiteral("One")},
+                       {102, QStringLiteral("Two")},
+                       {104, QStringLiteral("Four")},
+                       {98, QStringLiteral("MinusTwo")},
+                       {200, QStringLiteral("Hundred")}};
     EXPECT_EQ(TranslateText(QStringLiteral("|1.4")), QStringLiteral("One"));
     EXPECT_EQ(TranslateText(QStringLiteral("|1.6")), QStringLiteral("Two"));
     EXPECT_EQ(TranslateText(QStringLiteral("|2.5")), QStringLiteral("Two"));

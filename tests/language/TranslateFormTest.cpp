@@ -41,14 +41,17 @@ struct TaggedDialog {
         menu->setProperty("Tag", QStringLiteral("|13"));
         add->setProperty("Tag", QStringLiteral("|12"));
         oddTag->setProperty("Tag", QStringLiteral("|1a"));
-        levels->setHeaderLabels({QStringLiteral("Levels"), QStringLiteral("Id"), QStringLiteral("Operators")});
-        levels->setProperty("HeaderTags", QStringList{QStringLiteral("|20"), QString(), QStringLiteral("|21")});
+        levels->setHeaderLabels(
+            {QStringLiteral("Levels"), QStringLiteral("Id"), QStringLiteral("Operators")});
+        levels->setProperty("HeaderTags",
+                            QStringList{QStringLiteral("|20"), QString(), QStringLiteral("|21")});
         table->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Password")});
         table->setProperty("HeaderTags", QStringLiteral("|11, |15, |16"));
         tabs->addTab(page, QStringLiteral("Password"));
         page->setProperty("Tag", QStringLiteral("|15"));
         auto* layout = new QVBoxLayout(&dialog);
-        for (QWidget* widget : std::initializer_list<QWidget*>{ok, name, frame, plainTag, untagged, levels, table, tabs}) {
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{ok, name, frame, plainTag, untagged, levels, table, tabs}) {
             layout->addWidget(widget);
         }
     }

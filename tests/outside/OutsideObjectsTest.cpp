@@ -1,6 +1,7 @@
+#include "outside/DefaultScreenKeyboard.h"
+#include "outside/OutsideObjects.h"
 #include "language/StandardLanguageProvider.h"
 #include "outside/IniProfileStore.h"
-#include "outside/OutsideObjects.h"
 #include "outside/PlainNumberUtility.h"
 #include "outside/SettingsRegistryAccess.h"
 
@@ -73,8 +74,10 @@ public:
 };
 
 TEST_F(OutsideObjectsTest, KeyboardFactoryMakesANewKeyboardForEveryUse) {
-    // Nothing plugged in: no keyboard.
-    EXPECT_EQ(createScreenKeyboard(), nullptr);
+    // Nothing plugged in: the component's own keyboard, a new one each time.
+    const auto own = createScreenKeyboard();
+    EXPECT_NE(dynamic_cast<DefaultScreenKeyboard*>(own.get()), nullptr);
+    EXPECT_NE(own, createScreenKeyboard());
     int made = 0;
     setScreenKeyboardFactory([&made] {
         ++made;
@@ -86,7 +89,7 @@ TEST_F(OutsideObjectsTest, KeyboardFactoryMakesANewKeyboardForEveryUse) {
     EXPECT_NE(first, second);
     EXPECT_EQ(made, 2);
     setScreenKeyboardFactory(nullptr);
-    EXPECT_EQ(createScreenKeyboard(), nullptr);
+    EXPECT_NE(dynamic_cast<DefaultScreenKeyboard*>(createScreenKeyboard().get()), nullptr);
     EXPECT_EQ(made, 2);
 }
 

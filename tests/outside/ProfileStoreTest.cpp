@@ -87,8 +87,9 @@ TEST_F(ProfileStoreTest, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEndOfTheFi
     store.WriteEntry(path, "Description", "7", "Custom seven");
     store.WriteEntry(path, "Other", "Y", "3");
     store.WriteEntry(path, "New", "Z", "4");
-    EXPECT_EQ(bytes(path), QByteArray("[Description]\r\nML=1\r\n7=Custom seven\r\n\r\n[Other]\r\nX=2\r\nY=3\r\n"
-                                      "[New]\r\nZ=4\r\n"));
+    EXPECT_EQ(bytes(path),
+              QByteArray("[Description]\r\nML=1\r\n7=Custom seven\r\n\r\n[Other]\r\nX=2\r\nY=3\r\n"
+                         "[New]\r\nZ=4\r\n"));
 }
 
 TEST_F(ProfileStoreTest, WriteCreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
@@ -100,9 +101,9 @@ TEST_F(ProfileStoreTest, WriteCreatesAMissingFileAndLeavesNoTemporaryFileBehind)
 
 TEST_F(ProfileStoreTest, ValuesThatWouldNotReadBackAreQuoted) {
     const QString path = folder.filePath("quoted.INI");
-    for (const QString& value : {QStringLiteral("  padded  "), QStringLiteral("\"in quotes\""), QStringLiteral("'x'"),
-                                 QStringLiteral("a,b;c"), QStringLiteral("C:\\Data\\x.mdb"), QStringLiteral("\""),
-                                 QString()}) {
+    for (const QString& value :
+         {QStringLiteral("  padded  "), QStringLiteral("\"in quotes\""), QStringLiteral("'x'"),
+          QStringLiteral("a,b;c"), QStringLiteral("C:\\Data\\x.mdb"), QStringLiteral("\""), QString()}) {
         store.WriteEntry(path, "S", "K", value);
         EXPECT_EQ(read(path, "S", "K"), value) << value.toStdString();
     }
@@ -111,14 +112,19 @@ TEST_F(ProfileStoreTest, ValuesThatWouldNotReadBackAreQuoted) {
 }
 
 TEST_F(ProfileStoreTest, LatinOneFileStaysLatinOne) {
-    const QString path = file("; Gr\xfc\xdf""e\n[Description]\nML=Gr\xfc\xdf""e \x80 \x81\nMO=x\n");
+    const QString path = file("; Gr\xfc\xdf"
+                              "e\n[Description]\nML=Gr\xfc\xdf"
+                              "e \x80 \x81\nMO=x\n");
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße € \u0081"));
     store.WriteEntry(path, "Description", "MO", QStringLiteral("Bestätigen"));
-    EXPECT_EQ(bytes(path), QByteArray("; Gr\xfc\xdf""e\n[Description]\nML=Gr\xfc\xdf""e \x80 \x81\nMO=Best\xe4tigen\n"));
+    EXPECT_EQ(bytes(path), QByteArray("; Gr\xfc\xdf"
+                                      "e\n[Description]\nML=Gr\xfc\xdf"
+                                      "e \x80 \x81\nMO=Best\xe4tigen\n"));
 }
 
 TEST_F(ProfileStoreTest, LatinOneFileTakesUtf8RatherThanLoseAText) {
-    const QString path = file("[Description]\nML=Gr\xfc\xdf""e\n");
+    const QString path = file("[Description]\nML=Gr\xfc\xdf"
+                              "e\n");
     store.WriteEntry(path, "Description", "MO", QStringLiteral("Łódź"));
     EXPECT_EQ(bytes(path), QStringLiteral("[Description]\nML=Grüße\nMO=Łódź\n").toUtf8());
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
@@ -132,17 +138,21 @@ TEST_F(ProfileStoreTest, Utf8FilesKeepTheirByteOrderMark) {
     EXPECT_EQ(bytes(path), original + QStringLiteral("MO=€\r\n").toUtf8());
 }
 
+// A file as Windows writes it in Unicode: UTF-16 little endian after a byte-order mark.
+QByteArray utf16WithBom(const QString& text) {
+    QByteArray bytes("\xFF\xFE");
+    for (QChar ch : text) {
+        bytes.append(static_cast<char>(ch.unicode() & 0xFF));
+        bytes.append(static_cast<char>(ch.unicode() >> 8));
+    }
+    return bytes;
+}
+
 TEST_F(ProfileStoreTest, UnicodeFilesOfWindowsStayUtf16) {
-    const QString text = QStringLiteral("[Description]\r\nML=Grüße\r\n");
-    QByteArray original("\xFF\xFE");
-    original.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    const QString path = file(original);
+    const QString path = file(utf16WithBom(QStringLiteral("[Description]\r\nML=Grüße\r\n")));
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
     store.WriteEntry(path, "Description", "ML", QStringLiteral("Ja"));
-    const QString changed = QStringLiteral("[Description]\r\nML=Ja\r\n");
-    QByteArray expected("\xFF\xFE");
-    expected.append(reinterpret_cast<const char*>(changed.utf16()), changed.size() * 2);
-    EXPECT_EQ(bytes(path), expected);
+    EXPECT_EQ(bytes(path), utf16WithBom(QStringLiteral("[Description]\r\nML=Ja\r\n")));
 }
 
 int errorNumber(const std::function<void()>& call) {
@@ -156,7 +166,8 @@ int errorNumber(const std::function<void()>& call) {
 
 TEST_F(ProfileStoreTest, WritesThatCannotBeDoneFail) {
     EXPECT_EQ(errorNumber([&] { store.WriteEntry(QString(), "Description", "ML", "x"); }), 75);
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(folder.filePath("no/such/folder.INI"), "S", "K", "x"); }), 75);
+    EXPECT_EQ(errorNumber([&] { store.WriteEntry(folder.filePath("no/such/folder.INI"), "S", "K", "x"); }),
+              75);
     const QString path = file("[S]\nK=1\n");
     EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "K", "two\nlines"); }), 5);
     EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "A=B", "x"); }), 5);

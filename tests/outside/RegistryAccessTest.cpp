@@ -30,7 +30,8 @@ TEST_F(RegistryAccessTest, AbsentValueReadsAsDefaultStoredValueAsStored) {
     // A new instance (another run of the host) sees what was stored; another key path does not.
     zav::outside::SettingsRegistryAccess later(settingsFile());
     EXPECT_EQ(later.ReadValue(LoginKey, "PriceAddition", "<none>"), QStringLiteral("1.0.8"));
-    EXPECT_EQ(later.ReadValue("Software\\ZEMRO_SW\\Other", "PriceAddition", "<none>"), QStringLiteral("<none>"));
+    EXPECT_EQ(later.ReadValue("Software\\ZEMRO_SW\\Other", "PriceAddition", "<none>"),
+              QStringLiteral("<none>"));
 }
 
 TEST_F(RegistryAccessTest, EnvironmentVariableRedirectsTheDefaultInstance) {

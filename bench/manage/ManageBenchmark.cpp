@@ -1,0 +1,165 @@
+// Speed of the management window with large credential files: opening it to its filled lists,
+// renumbering every level, adding and removing one operator. Each runs with 100 and with 1,000
+// levels, and 10,000 operators spread over them.
+//
+// Runs offscreen in a private home folder with the recording shell services: nothing of the machine
+// or the user is touched.
+
+#include "manage/Frm_Manage.h"
+#include "manage/LevelOperations.h"
+#include "manage/OperatorOperations.h"
+#include "outside/OutsideObjects.h"
+#include "support/CredentialFile.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+#include <map>
+
+using namespace zav;
+
+namespace {
+
+constexpr int OperatorCount = 10000;
+
+class GrantsDoneRegistry : public outside::RegistryAccess {
+public:
+    QString ReadValue(const QString&, const QString&, const QString&) override {
+        return QStringLiteral("done");
+    }
+    void WriteValue(const QString&, const QString&, const QString&) override {}
+};
+
+// One file per number of levels, built once: level 0 with every right, then plain levels, and the
+// operators dealt out over the levels below 0.
+struct Setup {
+    test::CredentialFile file;
+    std::shared_ptr<ZAV_Login> component;
+};
+
+std::map<int, std::unique_ptr<Setup>>& setups() {
+    static std::map<int, std::unique_ptr<Setup>> instance;
+    return instance;
+}
+
+Setup& setupFor(int levelCount) {
+    auto& setup = setups()[levelCount];
+    if (!setup) {
+        setup = std::make_unique<Setup>();
+        setup->file.create();
+        std::vector<test::LevelSpec> levels;
+        levels.push_back({0, "|0", true, true, true, true});
+        for (int id = 1; id < levelCount; ++id) {
+            levels.push_back({id, QStringLiteral("Level %1").arg(id)});
+        }
+        levels.back().name = QStringLiteral("Mover");
+        setup->file.addLevels(levels);
+        std::vector<std::pair<QString, int>> operators;
+        for (int n = 0; n < OperatorCount; ++n) {
+            operators.emplace_back(QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0')),
+                                   1 + n % (levelCount - 1));
+        }
+        setup->file.addOperators(operators);
+    }
+    // The component reads its DbPath for every open; point it at this file.
+    setup->component.reset();
+    setup->component = ZAV_Login::create();
+    setup->component->setAutoShutDown(false);
+    setup->component->setDbPath(setup->file.path());
+    return *setup;
+}
+
+void BM_OpenWindowToFilledLists(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    auto owner = Class_Level::create();
+    manage::LoadLevel(setup.file.path(), 0, *owner);
+    for (auto _ : state) {
+        manage::Frm_Manage window;
+        window.cOwnerLevel = owner;
+        window.show(); // loads: fills the levels, selects the first, fills its operators
+        benchmark::DoNotOptimize(
+            window.findChild<QTreeWidget*>(QStringLiteral("Lv_Level"))->topLevelItemCount());
+        state.PauseTiming();
+        window.hide();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+// The levels are in rank order already (as after Undo in the rights dialog).
+void BM_RenumberLevelsInOrder(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        manage::RenumberLevels(setup.file.path());
+    }
+}
+
+// Every level below 0 moves: the lowest level gains the right to manage levels and rises to place 1,
+// or loses it again and falls back to the bottom.
+void BM_RenumberLevelsAllMove(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    bool manages = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        manages = !manages;
+        setup.file.setLevelFlag(QStringLiteral("Mover"), QStringLiteral("ManageLevel"), manages);
+        state.ResumeTiming();
+        manage::RenumberLevels(setup.file.path());
+    }
+}
+
+void BM_AddOperator(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    const QString name = QStringLiteral("Bench operator");
+    for (auto _ : state) {
+        manage::AddOperator(setup.file.path(), 1, name);
+        state.PauseTiming();
+        manage::RemoveOperator(setup.file.path(), name);
+        state.ResumeTiming();
+    }
+}
+
+void BM_RemoveOperator(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    const QString name = QStringLiteral("Bench operator");
+    for (auto _ : state) {
+        state.PauseTiming();
+        manage::AddOperator(setup.file.path(), 1, name);
+        state.ResumeTiming();
+        manage::RemoveOperator(setup.file.path(), name);
+    }
+}
+
+BENCHMARK(BM_OpenWindowToFilledLists)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenumberLevelsInOrder)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenumberLevelsAllMove)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RemoveOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A sealed environment, as the tests have it.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system-bus");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session-bus");
+    qputenv("ZAV_SHELL_SERVICES", "record");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    outside::setRegistryAccess(std::make_shared<GrantsDoneRegistry>());
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    setups().clear(); // the components go while the application still exists
+    return 0;
+}

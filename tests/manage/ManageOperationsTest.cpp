@@ -1,0 +1,255 @@
+// The level and operator operations on a real credential file, without any window.
+
+#include "manage/LevelOperations.h"
+#include "manage/NumericText.h"
+#include "manage/OperatorOperations.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
+#include "support/CredentialFile.h"
+#include "support/FakeOutside.h"
+#include "support/FaultyEngine.h"
+
+#include <gtest/gtest.h>
+
+using namespace zav;
+using namespace zav::manage;
+using zav::test::CredentialFile;
+using zav::test::LevelSpec;
+
+namespace {
+
+class ManageOperations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        file.create();
+        outside::setDbUtility(quoting);
+        language->texts.insert(101, QStringLiteral("Operator level"));
+        outside::setLanguageProvider(language);
+    }
+    void TearDown() override {
+        outside::setDbUtility(nullptr);
+        outside::setLanguageProvider(nullptr);
+    }
+
+    std::map<QString, int> idsByName() const {
+        std::map<QString, int> ids;
+        for (const auto& [name, level] : file.levels()) {
+            ids[name] = level.id;
+        }
+        return ids;
+    }
+
+    // A (3, both manage rights), B (2, manage operators), C (4, five customs), D (5, five customs),
+    // one operator each.
+    void addRankExample() {
+        file.addLevels({{3, "A", true, true},
+                        {2, "B", false, true},
+                        {4, "C", false, false, false, false, {1, 2, 3, 4, 5}},
+                        {5, "D", false, false, false, false, {6, 7, 8, 9, 10}}});
+        file.addOperators({{"anna", 3}, {"bert", 2}, {"carl", 4}, {"dora", 5}});
+    }
+
+    CredentialFile file;
+    std::shared_ptr<test::RecordingDbUtility> quoting = std::make_shared<test::RecordingDbUtility>();
+    std::shared_ptr<test::FakeLanguageProvider> language = std::make_shared<test::FakeLanguageProvider>();
+};
+
+int errorNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const AutomationError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestAndHoldsNoRights) {
+    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("First")), 2);
+    file.addLevels({{5, "Five", true, true, true, true, {1}}});
+    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Next")), 6);
+
+    auto level = Class_Level::create();
+    ASSERT_TRUE(LoadLevel(file.path(), 6, *level));
+    EXPECT_EQ(level->DBLevelName(), QStringLiteral("Next"));
+    EXPECT_EQ(level->Password(), QString());
+    EXPECT_FALSE(level->cLevelEnable()->AllowManageLevel());
+    EXPECT_FALSE(level->cLevelEnable()->DisShutDown());
+    EXPECT_FALSE(level->cLevelEnable()->AllowCustom(1));
+    EXPECT_EQ(file.levels().at(QStringLiteral("Next")).nEnable, 0);
+}
+
+TEST_F(ManageOperations, AddLevelRefusesADuplicateNameAndTheEndOfTheNumbers) {
+    file.addLevels({{2, "Service"}, {32766, "Almost last"}});
+    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("SERVICE")); }), store::ErrDuplicateKey);
+    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Last")), LargestLevelId);
+
+    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("Beyond")); }), store::ErrFieldOverflow);
+    EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 32766, 32767}));
+}
+
+TEST_F(ManageOperations, RenumberingFollowsTheRankOrderAndTakesTheOperatorsAlong) {
+    addRankExample();
+    RenumberLevels(file.path());
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"A", 0}, {"B", 1}, {"C", 2}, {"D", 3}}));
+    EXPECT_EQ(file.operatorLevels(),
+              (std::map<QString, int>{{"anna", 0}, {"bert", 1}, {"carl", 2}, {"dora", 3}}));
+
+    // Levels already in their places are not written again.
+    test::FaultyEngine counting;
+    RenumberLevels(file.path());
+    EXPECT_EQ(counting.updates, 0);
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"A", 0}, {"B", 1}, {"C", 2}, {"D", 3}}));
+}
+
+TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOne) {
+    std::vector<int> all(100);
+    std::iota(all.begin(), all.end(), 1);
+    file.addLevels({{0, "Everything but levels", false, true, true, true, all},
+                    {1, "Desktop and customs", false, false, false, true, {1, 2, 3}},
+                    {2, "Shutdown only", false, false, true, false},
+                    {3, "Levels only", true},
+                    {4, "Many customs", false, false, false, false, {1, 2, 3, 4}},
+                    {5, "Few customs", false, false, false, false, {9}}});
+    RenumberLevels(file.path());
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Levels only", 0},
+                                                   {"Everything but levels", 1},
+                                                   {"Shutdown only", 2},
+                                                   {"Desktop and customs", 3},
+                                                   {"Many customs", 4},
+                                                   {"Few customs", 5}}));
+}
+
+TEST_F(ManageOperations, AFailedRenumberingChangesNothing) {
+    addRankExample();
+    const auto before = idsByName();
+    for (int failing : {3, 6}) { // in the first pass, and in the second
+        test::FaultyEngine faults;
+        faults.failUpdateAt = failing;
+        EXPECT_EQ(errorNumber([&] { RenumberLevels(file.path()); }), store::ErrEngine);
+        EXPECT_EQ(idsByName(), before) << "failing update " << failing;
+        EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 3);
+    }
+}
+
+TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
+    file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
+    file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
+    RemoveLevel(file.path(), 2);
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Middle", 1}, {"Lowest", 2}}));
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"max", 2}, {"mia", 1}}));
+}
+
+TEST_F(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
+    file.addLevels({{0, "Top", true, true}, {1, "Middle"}, {2, "Low"}});
+    file.addOperators({{"lou", 1}});
+    test::FaultyEngine faults;
+    faults.failUpdateAt = 2;
+    EXPECT_NE(errorNumber([&] { RemoveLevel(file.path(), 1); }), 0);
+    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(file.operatorLevels().at(QStringLiteral("lou")), 1);
+    EXPECT_EQ(faults.executed, QStringList{QStringLiteral("Delete * from Levels where ID = 1")});
+}
+
+TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
+    file.addLevels({{0, "Top", true, true}, {3, "Edited"}, {7, "Other", false, true}});
+    auto rights = Class_LevelEnable::create();
+    rights->setAllowManageOperator(true);
+    rights->setAllowDesktop(true);
+    for (int n : {3, 7, 50}) {
+        rights->setAllowCustom(n, true);
+    }
+    EXPECT_TRUE(StoreLevelRights(file.path(), 3, *rights));
+    const auto stored = file.levels();
+    EXPECT_EQ(stored.at(QStringLiteral("Edited")).nEnable, 3);
+    // Equal fixed rights up to Desktop, which "Edited" holds: it moves above "Other".
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Edited", 1}, {"Other", 2}}));
+    EXPECT_TRUE(file.levelFlag(1, store::CustomFieldName(50)));
+    EXPECT_FALSE(file.levelFlag(1, store::CustomFieldName(51)));
+    EXPECT_TRUE(file.levelFlag(1, store::FieldDesktop));
+
+    EXPECT_FALSE(StoreLevelRights(file.path(), 9, *rights)); // no such row: only renumbered
+    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(ManageOperations, AFailedRightsStoreWritesNothing) {
+    file.addLevels({{0, "Top", true, true}, {3, "Edited"}});
+    auto rights = Class_LevelEnable::create();
+    rights->setAllowManageLevel(true);
+    test::FaultyEngine faults;
+    faults.failUpdateAt = 2; // the row is written, then the renumbering fails
+    EXPECT_NE(errorNumber([&] { StoreLevelRights(file.path(), 3, *rights); }), 0);
+    EXPECT_FALSE(file.levelFlag(3, store::FieldManageLevel));
+    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 3}));
+}
+
+TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
+    file.addLevels({{0, "Top"}, {1, "One"}, {2, "Two"}});
+    AddOperator(file.path(), 1, QStringLiteral("O'Brien"));
+    AddOperator(file.path(), 2, QStringLiteral("Müller"));
+    EXPECT_EQ(errorNumber([&] { AddOperator(file.path(), 2, QStringLiteral("o'brien")); }),
+              store::ErrDuplicateKey);
+    EXPECT_EQ(errorNumber([&] { AddOperator(file.path(), 9, QStringLiteral("Nobody")); }),
+              store::ErrRelatedRecordRequired);
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"Müller", 2}, {"O'Brien", 1}}));
+
+    MoveOperator(file.path(), QStringLiteral("O'Brien"), 2);
+    const auto row = FindOperatorRow(file.path(), QStringLiteral("O'Brien"));
+    ASSERT_TRUE(row.has_value());
+    EXPECT_EQ(row->levelId, 2);
+    EXPECT_EQ(row->password, QString());
+
+    std::vector<QString> listed;
+    ForEachOperatorOf(file.path(), 2, [&](const QString& name) { listed.push_back(name); });
+    EXPECT_EQ(listed, (std::vector<QString>{"Müller", "O'Brien"}));
+
+    RemoveOperator(file.path(), QStringLiteral("O'Brien"));
+    EXPECT_FALSE(FindOperatorRow(file.path(), QStringLiteral("O'Brien")).has_value());
+    EXPECT_EQ(file.operatorLevels().size(), 1u);
+    // Every name that reached SQL text went through the quoting first.
+    EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
+}
+
+TEST_F(ManageOperations, LoadingALevelTranslatesItsNameAndReadsANullPasswordAsEmpty) {
+    LevelSpec noPassword(1, "|1", false, true, true, false, {100});
+    noPassword.nullPassword = true;
+    LevelSpec withPassword(2, "Plain");
+    withPassword.password = QStringLiteral("secret");
+    file.addLevels({noPassword, withPassword});
+    auto level = Class_Level::create();
+    ASSERT_TRUE(LoadLevel(file.path(), 1, *level));
+    EXPECT_EQ(level->ID(), 1);
+    EXPECT_EQ(level->DBLevelName(), QStringLiteral("|1"));
+    EXPECT_EQ(level->LevelName(), QStringLiteral("Operator level"));
+    EXPECT_EQ(level->Password(), QString());
+    EXPECT_TRUE(level->cLevelEnable()->AllowManageOperator());
+    EXPECT_TRUE(level->cLevelEnable()->DisShutDown());
+    EXPECT_TRUE(level->cLevelEnable()->AllowCustom(100));
+
+    ASSERT_TRUE(LoadLevel(file.path(), 2, *level));
+    EXPECT_EQ(level->Password(), QStringLiteral("secret"));
+
+    auto untouched = Class_Level::create();
+    EXPECT_FALSE(LoadLevel(file.path(), 7, *untouched));
+    EXPECT_EQ(untouched->DBLevelName(), QString());
+}
+
+TEST_F(ManageOperations, OnlyTheLevelsBelowTheOwnerAreListedInNumberOrder) {
+    file.addLevels({{4, "Four"}, {0, "Zero"}, {2, "Two"}, {1, "One"}});
+    std::vector<int> listed;
+    ForEachLevelBelow(file.path(), 1, [&](int id, const QString&) { listed.push_back(id); });
+    EXPECT_EQ(listed, (std::vector<int>{2, 4}));
+    listed.clear();
+    ForEachLevelBelow(file.path(), 4, [&](int id, const QString&) { listed.push_back(id); });
+    EXPECT_TRUE(listed.empty());
+}
+
+TEST(NumericText, NumbersAreRefusedAndNamesAccepted) {
+    for (const char* number : {"0", "12", "1.5", "-3", " 42 ", ".5", "1e3", "&H1F", "7-"}) {
+        EXPECT_TRUE(IsNumericText(QString::fromLatin1(number))) << number;
+    }
+    for (const char* name : {"A1", "1A", "Service", "1.2.3", "-", "&HZZ", "+3-", "e5", ""}) {
+        EXPECT_FALSE(IsNumericText(QString::fromLatin1(name))) << name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// Recordsets and action statements as the component uses them.
+
+#include "StoreTestSupport.h"
+#include "store/Schema.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zav::store;
+using namespace zav::store::test;
+
+// Levels 0, 1, 2 and operators Anna (1), Ben (2), Cleo (2).
+class Recordsets : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = createCredentialDb(folder.file(QStringLiteral("login.mdb")));
+        addLevel(*db, 0, QStringLiteral("|0"));
+        addLevel(*db, 1, QStringLiteral("|1"));
+        addLevel(*db, 2, QStringLiteral("Users"));
+        addOperator(*db, QStringLiteral("Anna"), 1, QStringLiteral("a"));
+        addOperator(*db, QStringLiteral("Ben"), 2, QStringLiteral("b"));
+        addOperator(*db, QStringLiteral("Cleo"), 2, QStringLiteral("c"));
+    }
+
+    int count(const QString& sql) { return db->OpenRecordset(sql)->RecordCount(); }
+
+    TempFolder folder;
+    std::unique_ptr<Database> db;
+};
+
+TEST_F(Recordsets, WalkTheSelectedRows) {
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    EXPECT_EQ(rs->RecordCount(), 3);
+    EXPECT_EQ(rs->Field(FieldID).toInt(), 2); // on the first row at once
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_EQ(rs->Field(FieldID).toInt(), 0);
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(errorNumberOf([&] { rs->MoveNext(); }), ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { rs->Field(FieldID); }), ErrNoCurrentRecord);
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Field(FieldID).toInt(), 2);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Field(FieldID).toInt(), 0);
+    EXPECT_FALSE(rs->Eof());
+
+    auto none = db->OpenRecordset(QStringLiteral("Select * from Operators where ID = 0 order by Name"));
+    EXPECT_EQ(none->RecordCount(), 0);
+    EXPECT_TRUE(none->Eof());
+    EXPECT_EQ(errorNumberOf([&] { none->MoveFirst(); }), ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { none->MoveLast(); }), ErrNoCurrentRecord);
+}
+
+TEST_F(Recordsets, FieldsAreReadByNameWithTheirTypes) {
+    db->Execute(QStringLiteral("Insert into Operators (Name, ID) values ('NoPassword', 0)"));
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = 'NoPassword'"));
+    EXPECT_FALSE(rs->Field(FieldPWD).isValid()); // Null
+    EXPECT_EQ(rs->Field(QStringLiteral("id")).typeId(), QMetaType::Int);
+    EXPECT_EQ(rs->Field(QStringLiteral("NAME")).toString(), QStringLiteral("NoPassword"));
+    EXPECT_EQ(errorNumberOf([&] { rs->Field(QStringLiteral("Password")); }), ErrItemNotFound);
+
+    auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 0"));
+    EXPECT_EQ(level->Field(FieldName).typeId(), QMetaType::QString);
+    EXPECT_EQ(level->Field(FieldDesktop).typeId(), QMetaType::Bool);
+}
+
+TEST_F(Recordsets, AddNewEditAndUpdateStoreRows) {
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    EXPECT_EQ(errorNumberOf([&] { rs->SetField(FieldName, QStringLiteral("x")); }), ErrUpdateWithoutEdit);
+    EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrUpdateWithoutEdit);
+
+    rs->AddNew();
+    rs->SetField(FieldID, 3);
+    rs->SetField(FieldName, QStringLiteral("New"));
+    rs->SetField(FieldDesktop, 1);                                     // any non-zero number is true
+    EXPECT_EQ(rs->Field(FieldName).toString(), QStringLiteral("New")); // the row being added
+    rs->Update();
+    EXPECT_EQ(rs->Field(FieldID).toInt(), 0); // the current row stays current
+    EXPECT_EQ(rs->RecordCount(), 4);
+    rs->MoveLast();
+    EXPECT_EQ(rs->Field(FieldName).toString(), QStringLiteral("New"));
+    EXPECT_EQ(rs->Field(FieldDesktop), QVariant(true));
+    EXPECT_EQ(count(QStringLiteral("Select * from Levels where Desktop = -1 and ID = 3")), 1);
+
+    // Edit changes the current row only.
+    rs->MoveFirst();
+    rs->MoveNext();
+    rs->Edit();
+    rs->SetField(FieldName, QStringLiteral("Renamed"));
+    rs->Update();
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Levels order by ID"), FieldName),
+              (QStringList{"|0", "Renamed", "Users", "New"}));
+
+    // A refused update keeps the edit open: the caller can put it right.
+    rs->Edit();
+    rs->SetField(FieldName, QStringLiteral("users"));
+    EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrDuplicateKey);
+    rs->SetField(FieldName, QStringLiteral("Level one"));
+    rs->Update();
+    EXPECT_EQ(rs->Field(FieldName).toString(), QStringLiteral("Level one"));
+
+    while (!rs->Eof()) {
+        rs->MoveNext();
+    }
+    EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrNoCurrentRecord);
+}
+
+TEST_F(Recordsets, OnlyOneTablesRowsCanBeUpdated) {
+    for (const char* sql :
+         {"Select Name from Operators", "Select * from Levels, Operators where Levels.ID = Operators.ID",
+          "Select count(*) As N from Operators"}) {
+        auto rs = db->OpenRecordset(QString::fromUtf8(sql));
+        EXPECT_EQ(errorNumberOf([&] { rs->AddNew(); }), ErrReadOnly) << sql;
+        EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrReadOnly) << sql;
+    }
+    EXPECT_EQ(db->OpenRecordset(QStringLiteral("Select count(*) As N from Operators"))->Field("N").toInt(),
+              3);
+}
+
+TEST_F(Recordsets, ClosedObjectsRefuseWork) {
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
+    auto other = db->OpenRecordset(QStringLiteral("Select * from Operators"));
+    rs->Close();
+    EXPECT_NE(errorNumberOf([&] { rs->RecordCount(); }), 0);
+    db->Close();
+    EXPECT_NE(errorNumberOf([&] { other->Edit(); }), 0);
+    EXPECT_NE(errorNumberOf([&] { db->Execute(QStringLiteral("Delete * from Operators")); }), 0);
+    EXPECT_NE(errorNumberOf([&] { db->OpenRecordset(QStringLiteral("Select * from Operators")); }), 0);
+}
+
+TEST_F(Recordsets, TheComponentsSqlTextsRun) {
+    const std::vector<std::pair<const char*, int>> queries = {
+        {"Select * from Levels where ID = 0", 1},
+        {"Select * from Levels where ID = 1", 1},
+        {"Select * from Levels order by ID Desc", 3},
+        {"Select * from Levels order by ID desc", 3},
+        {"Select * from Levels order by ID", 3},
+        {"Select * from Levels where ID = 2", 1},
+        {"Select * from Levels where ID > 0 order by ID", 2},
+        {"Select * from Levels order by ManageLevel,ManageOperator,DisShutDown,Desktop,NEnable desc,ID", 3},
+        {"Select * from Operators", 3},
+        {"Select * from Operators order by Name", 3},
+        {"Select * from Operators order by ID Desc,Name", 3},
+        {"Select * from Operators where ID = 2 order by Name", 2},
+        {"Select * from Operators where Name = 'cleo'", 1},
+    };
+    for (const auto& [sql, rows] : queries) {
+        EXPECT_EQ(count(QString::fromUtf8(sql)), rows) << sql;
+    }
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators order by ID Desc,Name"), FieldName),
+              (QStringList{"Ben", "Cleo", "Anna"}));
+
+    db->Execute(QStringLiteral("Update Operators Set ID = 1 where Name = 'Ben'"));
+    db->Execute(QStringLiteral("Delete * from Operators where Name = 'Cleo'"));
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators where ID = 1 order by Name"), FieldName),
+              (QStringList{"Anna", "Ben"}));
+    db->Execute(QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"));
+    db->Execute(QStringLiteral("Update levels set Custom34 = true;"));
+    EXPECT_EQ(
+        count(QStringLiteral("Select * from Levels where Custom32 = -1 and Custom33 = -1 and Custom34 = -1 "
+                             "and Custom31 = 0 and Custom35 = 0")),
+        3);
+    db->Execute(QStringLiteral("Delete * from Levels where ID = 2"));
+    EXPECT_EQ(count(QStringLiteral("Select * from Levels")), 2);
+
+    EXPECT_EQ(
+        errorNumberOf([&] { db->Execute(QStringLiteral("Delete * from Levels; Delete * from Operators")); }),
+        ErrCharactersAfterEnd);
+    EXPECT_EQ(errorNumberOf([&] { db->Execute(QStringLiteral("Delete * form Levels")); }), ErrSyntax);
+    EXPECT_EQ(count(QStringLiteral("Select * from Levels")), 2);
+}
+
+TEST_F(Recordsets, TransactionsRollBackUnlessCommitted) {
+    db->BeginTrans();
+    db->Execute(QStringLiteral("Delete * from Operators where Name = 'Anna'"));
+    db->BeginTrans();
+    db->Execute(QStringLiteral("Delete * from Operators where Name = 'Ben'"));
+    db->Rollback(); // the inner one only
+    db->CommitTrans();
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators order by Name"), FieldName),
+              (QStringList{"Ben", "Cleo"}));
+    {
+        Transaction abandoned(*db);
+        db->Execute(QStringLiteral("Delete * from Operators"));
+    }
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 2);
+    EXPECT_NE(errorNumberOf([&] { db->CommitTrans(); }), 0);
+}
+
+} // namespace

@@ -1,0 +1,278 @@
+// The credential schema as the engine builds it, and the rules the rest of the component relies on:
+// the relation's cascades, names unique without regard to case, field ranges, Booleans.
+
+#include "store/Schema.h"
+#include "StoreTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zav::store;
+using namespace zav::store::test;
+
+QStringList fieldNames(const TableDef& table) {
+    QStringList names;
+    for (const auto& field : table.fields) {
+        names << field.name;
+    }
+    return names;
+}
+
+void expectSameFields(const TableDef& actual, const TableDef& wanted) {
+    ASSERT_EQ(actual.fields.size(), wanted.fields.size()) << actual.name.toStdString();
+    for (size_t i = 0; i < wanted.fields.size(); ++i) {
+        EXPECT_EQ(actual.fields[i].name, wanted.fields[i].name) << i;
+        EXPECT_EQ(actual.fields[i].type, wanted.fields[i].type) << wanted.fields[i].name.toStdString();
+        EXPECT_EQ(actual.fields[i].allowZeroLength, wanted.fields[i].allowZeroLength)
+            << wanted.fields[i].name.toStdString();
+    }
+}
+
+struct IndexFacts {
+    QString name;
+    QStringList fields;
+    bool primary;
+    bool unique;
+    bool operator==(const IndexFacts&) const = default;
+};
+
+std::vector<IndexFacts> indexFacts(const TableDef& table) {
+    std::vector<IndexFacts> facts;
+    for (const auto& index : table.indexes) {
+        facts.push_back(
+            {index.name, QStringList(index.fields.begin(), index.fields.end()), index.primary, index.unique});
+    }
+    return facts;
+}
+
+// A protected file with levels 0, 3, 4 and operators a, b (level 3), c (4), d (0).
+class CredentialSchema : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = folder.file(QStringLiteral("login.mdb"));
+        db = createCredentialDb(path);
+        addLevel(*db, 0, QStringLiteral("|0"));
+        addLevel(*db, 3, QStringLiteral("Service"));
+        addLevel(*db, 4, QStringLiteral("Operator"));
+        addOperator(*db, QStringLiteral("a"), 3);
+        addOperator(*db, QStringLiteral("b"), 3);
+        addOperator(*db, QStringLiteral("c"), 4);
+        addOperator(*db, QStringLiteral("d"), 0);
+    }
+
+    QStringList operatorsWithLevels() {
+        QStringList pairs;
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            pairs << rs->Field(FieldName).toString() + QLatin1Char(':') + rs->Field(FieldID).toString();
+        }
+        return pairs;
+    }
+
+    TempFolder folder;
+    QString path;
+    std::unique_ptr<Database> db;
+};
+
+TEST_F(CredentialSchema, TheFileHoldsExactlyTheTablesIndexesAndRelation) {
+    db->Close();
+    db = openShared(path, true);
+    EXPECT_TRUE(db->TableExists(QStringLiteral("Levels")));
+    EXPECT_TRUE(db->TableExists(QStringLiteral("levels")));
+    EXPECT_TRUE(db->TableExists(QStringLiteral("OPERATORS")));
+    EXPECT_FALSE(db->TableExists(QStringLiteral("Level")));
+
+    const auto tables = db->TableDefs();
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[0].name, LevelsTable);
+    EXPECT_EQ(tables[1].name, OperatorsTable);
+    expectSameFields(tables[0], LevelsTableDef());
+    expectSameFields(tables[1], OperatorsTableDef());
+    const QStringList levelFields = fieldNames(tables[0]);
+    EXPECT_EQ(levelFields.size(), 108);
+    EXPECT_EQ(levelFields.mid(0, 8), (QStringList{"ID", "Name", "PWD", "ManageLevel", "ManageOperator",
+                                                  "DisShutDown", "Desktop", "Custom1"}));
+    EXPECT_EQ(levelFields.mid(106), (QStringList{"Custom100", "NEnable"}));
+    EXPECT_EQ(fieldNames(tables[1]), (QStringList{"Name", "PWD", "ID"}));
+
+    EXPECT_EQ(indexFacts(tables[0]), (std::vector<IndexFacts>{{LevPrimaryKey, {FieldID}, true, true},
+                                                              {LevUniqueKey, {FieldName}, false, true}}));
+    EXPECT_EQ(indexFacts(tables[1]), (std::vector<IndexFacts>{{OpPrimaryKey, {FieldName}, true, true}}));
+
+    const auto relations = db->Relations();
+    ASSERT_EQ(relations.size(), 1u);
+    EXPECT_EQ(relations[0].name, RelIDRef);
+    EXPECT_EQ(relations[0].table, LevelsTable);
+    EXPECT_EQ(relations[0].foreignTable, OperatorsTable);
+    EXPECT_EQ(relations[0].attributes, 0x1100);
+    ASSERT_EQ(relations[0].fields.size(), 1u);
+    EXPECT_EQ(relations[0].fields[0].name, FieldID);
+    EXPECT_EQ(relations[0].fields[0].foreignName, FieldID);
+}
+
+TEST_F(CredentialSchema, OperatorsOfALevelAreFoundByIndex) {
+    auto plan = db->OpenRecordset(QStringLiteral("EXPLAIN QUERY PLAN Select * from Operators where ID = 3"));
+    ASSERT_FALSE(plan->Eof());
+    EXPECT_TRUE(plan->Field(QStringLiteral("detail")).toString().contains(QStringLiteral("INDEX RelIDRef")))
+        << plan->Field(QStringLiteral("detail")).toString().toStdString();
+}
+
+TEST_F(CredentialSchema, TheRelationCascadesAndIsEnforced) {
+    db->Execute(QStringLiteral("Delete * from Levels where ID = 3"));
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"c:4", "d:0"}));
+
+    auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 4"));
+    level->Edit();
+    level->SetField(FieldID, 2);
+    level->Update();
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"c:2", "d:0"}));
+
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("e"), 9); }), ErrRelatedRecordRequired);
+    EXPECT_EQ(
+        errorNumberOf([&] { db->Execute(QStringLiteral("Update Operators Set ID = 7 where Name = 'c'")); }),
+        ErrRelatedRecordRequired);
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"c:2", "d:0"}));
+}
+
+TEST_F(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
+    addOperator(*db, QStringLiteral("Müller"), 4);
+    for (const char* twin : {"MÜLLER", "müller", "A"}) {
+        EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QString::fromUtf8(twin), 4); }), ErrDuplicateKey)
+            << twin;
+    }
+    addOperator(*db, QStringLiteral("Mueller"), 4); // a different name
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators where Name = 'MÜLLER'"), FieldName),
+              QStringList{QStringLiteral("Müller")});
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators order by Name"), FieldName),
+              (QStringList{"a", "b", "c", "d", "Mueller", "Müller"}));
+
+    EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 5, QStringLiteral("SERVICE")); }), ErrDuplicateKey);
+    EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 3, QStringLiteral("Another")); }), ErrDuplicateKey);
+}
+
+TEST_F(CredentialSchema, FieldsKeepTheirRanges) {
+    EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 32767, QStringLiteral("Highest")); }), 0);
+    EXPECT_EQ(errorNumberOf([&] { addLevel(*db, -32768, QStringLiteral("Lowest")); }), 0);
+    for (const int outside : {32768, -32769, 70000}) {
+        EXPECT_EQ(errorNumberOf([&] { addLevel(*db, outside, QStringLiteral("Outside")); }),
+                  ErrFieldOverflow);
+    }
+    EXPECT_EQ(
+        errorNumberOf([&] { db->Execute(QStringLiteral("Update Levels set ID = 40000 where ID = 4")); }),
+        ErrFieldOverflow);
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("x"), 40000); }), ErrFieldOverflow);
+
+    auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 4"));
+    level->Edit();
+    level->SetField(FieldNEnable, 100000); // 32-bit
+    EXPECT_NO_THROW(level->Update());
+    EXPECT_EQ(level->Field(FieldNEnable).toInt(), 100000);
+    level->Edit();
+    level->SetField(FieldNEnable, qint64(1) << 31);
+    EXPECT_EQ(errorNumberOf([&] { level->Update(); }), ErrFieldOverflow);
+}
+
+TEST_F(CredentialSchema, NamesMustNotBeEmptyButPasswordsMayBe) {
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QString(), 4); }), ErrZeroLength);
+    EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 7, QString()); }), ErrZeroLength);
+    addOperator(*db, QStringLiteral("e"), 4, QString());
+    const QVariant password =
+        column(*db, QStringLiteral("Select * from Operators where Name = 'e'"), FieldPWD).value(0);
+    EXPECT_TRUE(password.isValid());
+    EXPECT_EQ(password.toString(), QString());
+}
+
+TEST_F(CredentialSchema, BooleansAreNeverEmptyAndTrueSortsFirst) {
+    auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 3"));
+    for (const auto& field : {FieldManageLevel, FieldDesktop, CustomFieldName(1), CustomFieldName(100)}) {
+        const QVariant value = level->Field(field);
+        EXPECT_EQ(value.typeId(), QMetaType::Bool) << field.toStdString();
+        EXPECT_FALSE(value.toBool()) << field.toStdString();
+    }
+    db->Execute(QStringLiteral("Update Levels set Desktop = true where ID = 4"));
+    // Stored as -1, the automation true.
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Levels where Desktop = -1"), FieldID),
+              QStringList{"4"});
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Levels order by Desktop,ID"), FieldID),
+              (QStringList{"4", "0", "3"}));
+}
+
+TEST_F(CredentialSchema, AReadOnlyOpenRefusesWrites) {
+    db->Close();
+    const QByteArray before = fileBytes(path);
+    auto reader = openShared(path, true);
+    EXPECT_EQ(errorNumberOf([&] { reader->Execute(QStringLiteral("Delete * from Levels where ID = 3")); }),
+              ErrReadOnly);
+    auto rs = reader->OpenRecordset(QStringLiteral("Select * from Levels where ID = 3"));
+    EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrReadOnly);
+    EXPECT_EQ(errorNumberOf([&] { rs->AddNew(); }), ErrReadOnly);
+    EXPECT_EQ(errorNumberOf([&] {
+                  reader->CreateTable(TableDef{QStringLiteral("Extra"), {{"X"}}, {}});
+              }),
+              ErrReadOnly);
+    reader->Close();
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+TEST_F(CredentialSchema, LevelsRenumberInTwoPassesThroughNegativeNumbers) {
+    addLevel(*db, 9, QStringLiteral("Guest"));
+    addOperator(*db, QStringLiteral("g"), 9);
+    // 0, 3, 4, 9 become 0, 1, 2, 3: first to -1..-4, then to 0..3.
+    {
+        Transaction transaction(*db);
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+        for (int n = 0; !rs->Eof(); rs->MoveNext(), ++n) {
+            rs->Edit();
+            rs->SetField(FieldID, -(n + 1));
+            rs->Update();
+        }
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            rs->Edit();
+            rs->SetField(FieldID, -rs->Field(FieldID).toInt() - 1);
+            rs->Update();
+        }
+        transaction.Commit();
+    }
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Levels order by ID"), FieldName),
+              (QStringList{"|0", "Service", "Operator", "Guest"}));
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:1", "b:1", "c:2", "d:0", "g:3"}));
+}
+
+TEST(Relations, AreAddedToTablesThatHoldRows) {
+    TempFolder folder;
+    auto db = DefaultEngine().CreateDatabase(folder.file(QStringLiteral("late.mdb")), ConnectString);
+    db->CreateTable(LevelsTableDef());
+    TableDef operators = OperatorsTableDef();
+    operators.indexes.push_back({QStringLiteral("OpPassword"), {FieldPWD}, false, false});
+    db->CreateTable(operators);
+    addLevel(*db, 1, QStringLiteral("One"));
+    addOperator(*db, QStringLiteral("kept"), 1, QStringLiteral("pw"));
+    addOperator(*db, QStringLiteral("orphan"), 5);
+    const auto tablesBefore = db->TableDefs();
+
+    // A row that refers to no level: the relation cannot be made and nothing changes.
+    EXPECT_EQ(errorNumberOf([&] { db->CreateRelation(RelIDRefDef()); }), ErrRelatedRecordRequired);
+    EXPECT_TRUE(db->Relations().empty());
+    EXPECT_EQ(indexFacts(db->TableDefs()[1]), indexFacts(tablesBefore[1]));
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators order by Name"), FieldName),
+              (QStringList{"kept", "orphan"}));
+
+    db->Execute(QStringLiteral("Delete * from Operators where Name = 'orphan'"));
+    db->CreateRelation(RelIDRefDef());
+    ASSERT_EQ(db->Relations().size(), 1u);
+    EXPECT_EQ(indexFacts(db->TableDefs()[1]), indexFacts(tablesBefore[1])); // indexes rebuilt as they were
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators"), FieldPWD), QStringList{"pw"});
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("KEPT"), 1); }), ErrDuplicateKey);
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("new"), 2); }), ErrRelatedRecordRequired);
+    db->Execute(QStringLiteral("Delete * from Levels where ID = 1"));
+    EXPECT_TRUE(column(*db, QStringLiteral("Select * from Operators"), FieldName).isEmpty());
+
+    EXPECT_NE(errorNumberOf([&] { db->CreateRelation(RelIDRefDef()); }), 0); // exists already
+    RelationDef unknown = RelIDRefDef();
+    unknown.name = QStringLiteral("Other");
+    unknown.table = QStringLiteral("Nothing");
+    EXPECT_EQ(errorNumberOf([&] { db->CreateRelation(unknown); }), ErrItemNotFound);
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+#include "store/SqlDialect.h"
+#include "store/DbError.h"
+
+#include <gtest/gtest.h>
+
+using zav::store::dialect::singleTableSelect;
+using zav::store::dialect::translate;
+
+namespace {
+
+std::string translated(const char* sql) {
+    return translate(QString::fromUtf8(sql)).toStdString();
+}
+
+TEST(SqlDialect, TextsOfTheComponentBecomeSqlite) {
+    // Texts SQLite runs as they are stay as they are.
+    for (const char* same :
+         {"Select * from Levels where ID = 0", "Select * from Levels order by ID Desc",
+          "Select * from Levels where ID > 3 order by ID",
+          "Select * from Levels order by ManageLevel,ManageOperator,DisShutDown,Desktop,NEnable "
+          "desc,ID",
+          "Select * from Operators order by ID Desc,Name",
+          "Select * from Operators where ID = 2 order by Name", "Select * from Operators where Name = 'Anna'",
+          "Update Operators Set ID = 2 where Name = 'Anna'"}) {
+        EXPECT_EQ(translated(same), same);
+    }
+    EXPECT_EQ(translated("Delete * from Operators where Name = 'Anna'"),
+              "DELETE FROM Operators where Name = 'Anna'");
+    EXPECT_EQ(translated("Delete * from Levels where ID = 3"), "DELETE FROM Levels where ID = 3");
+    EXPECT_EQ(translated("delete  *\tFROM Levels"), "DELETE FROM Levels");
+    EXPECT_EQ(translated("Update levels set Custom32 = true, Custom33 = true;"),
+              "Update levels set Custom32 = -1, Custom33 = -1");
+    EXPECT_EQ(translated("Update levels set Custom34 = true;  \n"), "Update levels set Custom34 = -1");
+    EXPECT_EQ(translated("Update Levels set Desktop = FALSE where ManageLevel = True"),
+              "Update Levels set Desktop = 0 where ManageLevel = -1");
+}
+
+TEST(SqlDialect, QuotedTextIsNeverRewritten) {
+    // Names holding the rewritten words, stars, semicolons and doubled apostrophes.
+    EXPECT_EQ(translated("Select * from Operators where Name = 'true'"),
+              "Select * from Operators where Name = 'true'");
+    EXPECT_EQ(translated("Delete * from Operators where Name = 'Delete * from x; true'"),
+              "DELETE FROM Operators where Name = 'Delete * from x; true'");
+    EXPECT_EQ(translated("Update Operators Set ID = 2 where Name = 'O''Brien; false'"),
+              "Update Operators Set ID = 2 where Name = 'O''Brien; false'");
+    EXPECT_EQ(translated("Select * from Operators where Name = ''';true'';'"),
+              "Select * from Operators where Name = ''';true'';'");
+    EXPECT_EQ(translated("Select * from Operators where Name = 'x'' OR ''1''=''1'"),
+              "Select * from Operators where Name = 'x'' OR ''1''=''1'");
+    EXPECT_EQ(translated("Select \"true\", [false] from Levels"), "Select \"true\", [false] from Levels");
+    // Words that merely contain the Boolean names stay.
+    EXPECT_EQ(translated("Select * from Levels where trueName = falsey"),
+              "Select * from Levels where trueName = falsey");
+}
+
+TEST(SqlDialect, OnlyOneStatementIsAccepted) {
+    for (const char* twoStatements : {"Delete * from Levels; Delete * from Operators",
+                                      "Select * from Levels;x", "Update levels set Custom1 = true;;",
+                                      "Select * from Operators where Name = 'a'; Drop table Levels"}) {
+        try {
+            translate(QString::fromUtf8(twoStatements));
+            ADD_FAILURE() << "accepted: " << twoStatements;
+        } catch (const zav::store::DbError& error) {
+            EXPECT_EQ(error.Number(), zav::store::ErrCharactersAfterEnd) << twoStatements;
+        }
+    }
+}
+
+TEST(SqlDialect, SingleTableSelectsCanBeUpdated) {
+    const auto levels = singleTableSelect(QStringLiteral("Select * from Levels where ID > 2 order by ID"));
+    ASSERT_TRUE(levels.has_value());
+    EXPECT_EQ(levels->table.toStdString(), "Levels");
+    EXPECT_EQ(levels->sqlWithRowid.toStdString(), "Select *, _rowid_ from Levels where ID > 2 order by ID");
+
+    const auto quotedName = singleTableSelect(QStringLiteral("SELECT * FROM \"Odd \"\"Name\"\"\""));
+    ASSERT_TRUE(quotedName.has_value());
+    EXPECT_EQ(quotedName->table.toStdString(), "Odd \"Name\"");
+
+    EXPECT_TRUE(singleTableSelect(QStringLiteral("select * from operators")).has_value());
+    for (const char* notOneTable :
+         {"Select Name from Operators", "Select * from Levels, Operators", "Select count(*) from Levels",
+          "Select * from Levels inner join Operators on Levels.ID = Operators.ID",
+          "Select * from Levels group by ID", "Update Levels set ID = 1"}) {
+        EXPECT_FALSE(singleTableSelect(QString::fromUtf8(notOneTable)).has_value()) << notOneTable;
+    }
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+#include "StoreTestSupport.h"
+
+#include "store/Schema.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace zav::store::test {
+
+TempFolder::TempFolder() {
+    EXPECT_TRUE(m_dir.isValid());
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+int errorNumberOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+std::unique_ptr<Database> createCredentialDb(const QString& path) {
+    auto db = DefaultEngine().CreateDatabase(path, LocaleArgument + ConnectString);
+    db->CreateTable(LevelsTableDef());
+    db->CreateTable(OperatorsTableDef());
+    db->CreateRelation(RelIDRefDef());
+    return db;
+}
+
+std::unique_ptr<Database> openShared(const QString& path, bool readOnly) {
+    return DefaultEngine().OpenDatabase(path, readOnly ? OpenMode::SharedReadOnly : OpenMode::SharedReadWrite,
+                                        ConnectString);
+}
+
+void addLevel(Database& db, int id, const QString& name) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = %1").arg(id));
+    rs->AddNew();
+    rs->SetField(FieldID, id);
+    rs->SetField(FieldName, name);
+    rs->SetField(FieldPWD, QString());
+    rs->SetField(FieldNEnable, 0);
+    rs->Update();
+    rs->Close();
+}
+
+void addOperator(Database& db, const QString& name, int levelId, const QString& password) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Operators"));
+    rs->AddNew();
+    rs->SetField(FieldName, name);
+    rs->SetField(FieldPWD, password);
+    rs->SetField(FieldID, levelId);
+    rs->Update();
+    rs->Close();
+}
+
+QStringList column(Database& db, const QString& sql, const QString& field) {
+    QStringList values;
+    auto rs = db.OpenRecordset(sql);
+    for (; !rs->Eof(); rs->MoveNext()) {
+        values << rs->Field(field).toString();
+    }
+    rs->Close();
+    return values;
+}
+
+Helper::Helper(const QStringList& arguments) {
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral(ZAV_STORE_TEST_HELPER), arguments);
+    EXPECT_TRUE(m_process.waitForStarted(10000));
+}
+
+Helper::~Helper() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString Helper::firstLine() {
+    while (!m_process.canReadLine() && m_process.waitForReadyRead(15000)) {
+    }
+    return QString::fromUtf8(m_process.readLine()).trimmed();
+}
+
+void Helper::release() {
+    m_process.closeWriteChannel();
+    EXPECT_TRUE(m_process.waitForFinished(15000));
+}
+
+std::optional<QString> runSqlCipherTool(const QString& path, const QString& input) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    if (tool.isEmpty()) {
+        return std::nullopt;
+    }
+    QProcess process;
+    process.start(tool, {QStringLiteral("-batch"), path});
+    EXPECT_TRUE(process.waitForStarted(10000));
+    process.write(input.toUtf8());
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+} // namespace zav::store::test

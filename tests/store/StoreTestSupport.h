@@ -1,0 +1,60 @@
+#pragma once
+
+// Helpers for the store tests: temporary database files, the credential schema with a few rows,
+// the error number of a failing call, and the child program that holds files from another process.
+
+#include "store/Engine.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace zav::store::test {
+
+// A folder of its own for each test's files.
+class TempFolder {
+public:
+    TempFolder();
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray fileBytes(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// The DbError number `action` throws; 0 when it throws nothing.
+int errorNumberOf(const std::function<void()>& action);
+
+// A new protected file with both tables and the relation, left open exclusively.
+std::unique_ptr<Database> createCredentialDb(const QString& path);
+std::unique_ptr<Database> openShared(const QString& path, bool readOnly = false);
+
+void addLevel(Database& db, int id, const QString& name);
+void addOperator(Database& db, const QString& name, int levelId, const QString& password = QString());
+// The Name (or ID) values the SQL text selects, in order, as text.
+QStringList column(Database& db, const QString& sql, const QString& field);
+
+// The helper program (store_test_helper), started with the given arguments; it prints one line
+// when it has done its work and waits for its input to close.
+class Helper {
+public:
+    explicit Helper(const QStringList& arguments);
+    ~Helper();
+    QString firstLine();
+    // Lets it go on (it closes what it holds) and waits for it to end.
+    void release();
+
+private:
+    QProcess m_process;
+};
+
+// Runs the sqlcipher command-line tool on the file with `input` on its standard input; nullopt when
+// the tool is not installed.
+std::optional<QString> runSqlCipherTool(const QString& path, const QString& input);
+
+} // namespace zav::store::test
