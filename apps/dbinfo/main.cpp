@@ -9,7 +9,7 @@
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace {
@@ -36,9 +36,9 @@ void listLevelsAndOperators(const QString& path, QTextStream& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const QStringList args = QApplication::arguments();
+    const QStringList args = QCoreApplication::arguments();
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
         QTextStream(stderr) << "usage: zav-dbinfo DATABASE\n"
                                "Opens the credential database (created with its built-in levels when missing)\n"

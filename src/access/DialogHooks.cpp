@@ -1,6 +1,7 @@
 #include "access/DialogHooks.h"
 
 #include "access/Frm_ChangePwd.h"
+#include "manage/ShowManageWindow.h"
 
 namespace zav::access {
 
@@ -22,6 +23,8 @@ void setChangePasswordOpener(ChangePasswordOpener opener) { openers().changePass
 void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
     if (openers().manage) {
         openers().manage(owner);
+    } else {
+        manage::ShowManageWindow(owner);
     }
 }
 

@@ -1,13 +1,14 @@
 #include "access/Frm_ChangePwd.h"
 
+#include "access/PasswordStore.h"
+
 #include "component/KeyboardCall.h"
 #include "component/Mod_Globali.h"
 #include "component/Twips.h"
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
 
+#include <ZAV_PrjLogin/AutomationError.h>
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QKeyEvent>
@@ -163,29 +164,15 @@ void Frm_ChangePwd::Cmd_Ok_Click() {
 void Frm_ChangePwd::Cmd_Undo_Click() { reject(); }
 
 namespace {
-// Writes PWD of the single row the SQL text selects; false when there is no such row or the write
-// fails (the failure is shown titled "Login").
-bool savePassword(const std::function<QString()>& sql, const QString& password) {
+// Runs a save; a failure is shown titled "Login" and counts as not saved.
+bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
     try {
         ZAV_Login* c = Mod_Globali().component;
         if (!c) {
             throw AutomationError(ErrObjectVariableNotSet,
                                   QStringLiteral("Object variable or With block variable not set"));
         }
-        auto db = store::DefaultEngine().OpenDatabase(c->DbPath(), store::OpenMode::SharedReadWrite,
-                                                      store::ConnectString);
-        auto rs = db->OpenRecordset(sql());
-        bool written = false;
-        if (rs->RecordCount() != 0) {
-            rs->MoveFirst();
-            rs->Edit();
-            rs->SetField(QStringLiteral("PWD"), password);
-            rs->Update();
-            written = true;
-        }
-        rs->Close();
-        db->Close();
-        return written;
+        return save(c->DbPath());
     } catch (const AutomationError& e) {
         MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
     }
@@ -195,18 +182,13 @@ bool savePassword(const std::function<QString()>& sql, const QString& password) 
 
 bool Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();
-    return savePassword([id] { return QStringLiteral("Select * from Levels where ID = ") + QString::number(id); },
-                        password);
+    return reportingFailure([&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, password); });
 }
 
 bool Frm_ChangePwd::saveOperator(const QString& password) {
     const QString name = m_operator->OperatorNameText();
-    return savePassword(
-        [name] {
-            return QStringLiteral("Select * from Operators where Name = '") + outside::dbUtility().SqlQuote(name) +
-                   QStringLiteral("'");
-        },
-        password);
+    return reportingFailure(
+        [&](const QString& dbPath) { return access::StoreOperatorPassword(dbPath, name, password); });
 }
 
 } // namespace zav

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QStyle>
 
 namespace zav {
@@ -57,6 +58,9 @@ void Frm_Login::buildControls() {
 
     m_cboLogin = new QComboBox(this);
     m_cboLogin->setObjectName(QStringLiteral("Cbo_Login"));
+    // The box has a designed width; measuring thousands of names for a size hint would only cost time.
+    m_cboLogin->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboLogin->setMinimumContentsLength(8);
 
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -148,6 +152,14 @@ void Frm_Login::enlargeForTouchScreen() {
 
 void Frm_Login::fillList() {
     m_cboLogin->clear();
+    // Entries are collected first and handed to the box in one go: adding them one by one makes the
+    // box update itself for every operator.
+    auto* entries = new QStandardItemModel(m_cboLogin);
+    const auto addEntry = [entries](const QString& text, int itemValue) {
+        auto* item = new QStandardItem(text);
+        item->setData(itemValue, Qt::UserRole);
+        entries->appendRow(item);
+    };
     int count = 0;
     try {
         auto db = openReadOnly();
@@ -166,7 +178,7 @@ void Frm_Login::fillList() {
                         const int id = rs->Field(QStringLiteral("ID")).toInt();
                         if (id > 0) {
                             const QString name = access::TextOrEmpty(rs->Field(QStringLiteral("Name")));
-                            m_cboLogin->addItem(language::TranslateText(name), id);
+                            addEntry(language::TranslateText(name), id);
                         } else {
                             Mod_Globali().loginTopPassword = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
                         }
@@ -178,8 +190,8 @@ void Frm_Login::fillList() {
             count = rs->RecordCount();
             if (count > 0) {
                 for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-                    m_cboLogin->addItem(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))),
-                                        rs->Field(QStringLiteral("ID")).toInt());
+                    addEntry(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))),
+                             rs->Field(QStringLiteral("ID")).toInt());
                 }
             }
         }
@@ -187,10 +199,11 @@ void Frm_Login::fillList() {
         db->Close();
     } catch (const AutomationError& e) {
         // A list that cannot be read leaves nothing to choose: the user can only cancel.
-        m_cboLogin->clear();
+        entries->clear();
         count = 0;
         MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
     }
+    m_cboLogin->setModel(entries);
     m_cboLogin->setEnabled(count >= 1);
     m_cmdOk->setEnabled(count >= 1);
     m_cboLogin->setCurrentIndex(-1);

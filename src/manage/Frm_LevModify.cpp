@@ -44,7 +44,7 @@ bool shown(const QWidget* widget) {
 }
 } // namespace
 
-Frm_LevModify::Frm_LevModify(QWidget* parent) : QDialog(parent) {
+Frm_LevModify::Frm_LevModify(QWidget* parent) : FormDialog(parent) {
     NameControl(this, QStringLiteral("Frm_LevModify"), QStringLiteral("|8"));
     setWindowTitle(QStringLiteral("Level Modify"));
     m_windowWidthTwips = DesignedWidth;
@@ -99,14 +99,6 @@ QCheckBox* Frm_LevModify::makeCheck(const QString& name, const QString& caption,
     box->setFont(boxFont());
     m_twips.place(box, twips);
     return box;
-}
-
-void Frm_LevModify::setVisible(bool visible) {
-    if (visible && !m_loaded) {
-        m_loaded = true;
-        Form_Load();
-    }
-    QDialog::setVisible(visible);
 }
 
 void Frm_LevModify::Form_Load() {
@@ -180,7 +172,7 @@ void Frm_LevModify::BuildChecks() {
             Check_ShutDown->setEnabled(false);
         }
         // Inverted: checked means the automatic shutdown applies to the level.
-        Check_ShutDown->setChecked(edited.DisShutDown());
+        Check_ShutDown->setChecked(!edited.DisShutDown());
         showRight(Check_Desktop, owner.AllowDesktop(), edited.AllowDesktop(),
                   component.AllowDesktopDescription());
 

@@ -9,11 +9,11 @@
 // dialog with exec() and afterwards reads cPar->Result and, when true, the choices in cEditEnable.
 
 #include "access/Class_Par.h"
+#include "manage/FormDialog.h"
 #include "manage/TwipsGeometry.h"
 
 #include <ZAV_PrjLogin/Class_LevelEnable.h>
 
-#include <QDialog>
 #include <array>
 #include <memory>
 #include <vector>
@@ -25,7 +25,7 @@ class QPushButton;
 
 namespace zav::manage {
 
-class Frm_LevModify : public QDialog {
+class Frm_LevModify : public FormDialog {
     Q_OBJECT
 
 public:
@@ -37,9 +37,6 @@ public:
     std::shared_ptr<Class_LevelEnable> cOwnerEnable;
     // The rights being edited: the boxes start from them and OK writes the choices back.
     std::shared_ptr<Class_LevelEnable> cEditEnable;
-
-    // Loading runs right before the first show; the layout is built at the first show.
-    void setVisible(bool visible) override;
 
     // The twips the layout arithmetic used for a control of this dialog.
     TwipsRect TwipsOf(const QWidget* control) const { return m_twips.of(control); }
@@ -53,7 +50,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load() override;
     void Form_Activate();
     void BuildChecks();
     void ReadChecks();
@@ -75,7 +72,6 @@ private:
     double m_windowWidthTwips = 0;
     double m_windowHeightTwips = 0;
     bool bFirstActivate = false;
-    bool m_loaded = false;
 };
 
 } // namespace zav::manage

@@ -3,6 +3,7 @@
 #include "component/Twips.h"
 #include "language/TextLookup.h"
 #include "manage/DialogControls.h"
+#include "manage/Frm_Name.h"
 #include "manage/ManageIcons.h"
 #include "manage/ReportedErrors.h"
 #include "manage/TwipsGeometry.h"
@@ -67,7 +68,7 @@ QTreeWidget* makeList(QGroupBox* frame, const QString& name, const QString& colu
 }
 } // namespace
 
-Frm_Manage::Frm_Manage(QWidget* parent) : QDialog(parent) {
+Frm_Manage::Frm_Manage(QWidget* parent) : FormDialog(parent) {
     buildControls();
     buildMenus();
 }
@@ -158,14 +159,6 @@ void Frm_Manage::buildMenus() {
                 &Frm_Manage::OpRemove_Click);
 }
 
-void Frm_Manage::setVisible(bool visible) {
-    if (visible && !m_loaded) {
-        m_loaded = true;
-        Form_Load();
-    }
-    QDialog::setVisible(visible);
-}
-
 void Frm_Manage::Form_Load() {
     outside::languageProvider().TranslateForm(this, QString());
     Im_Level->setPixmap(IL_Manage.value(QStringLiteral("kLevel")).pixmap(Im_Level->size()));
@@ -182,6 +175,17 @@ void Frm_Manage::Form_Load() {
 
 void Frm_Manage::Cmd_Ok_Click() {
     accept();
+}
+
+std::optional<QString> Frm_Manage::askForName() {
+    auto par = std::make_shared<Class_Par>();
+    Frm_Name dialog(this);
+    dialog.cPar = par;
+    dialog.exec();
+    if (!par->Result) {
+        return std::nullopt;
+    }
+    return par->Text;
 }
 
 void Frm_Manage::Form_KeyUp(int keyCode, int /*shift*/) {

@@ -8,13 +8,14 @@
 // The opener sets cOwnerLevel, shows the window with exec() and drops it afterwards. Level items carry
 // their key and tag in the roles of manage/ListItems.h.
 
+#include "manage/FormDialog.h"
 #include <ZAV_PrjLogin/Class_Level.h>
 #include <ZAV_PrjLogin/Class_Operator.h>
 
-#include <QDialog>
 #include <QHash>
 #include <QIcon>
 #include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -26,7 +27,7 @@ class QTreeWidgetItem;
 
 namespace zav::manage {
 
-class Frm_Manage : public QDialog {
+class Frm_Manage : public FormDialog {
     Q_OBJECT
 
 public:
@@ -36,9 +37,6 @@ public:
     // The level whose rights govern the window; set before the window is shown. The window keeps
     // using the ID it held at opening, whatever a renumbering does to the owner's row.
     std::shared_ptr<Class_Level> cOwnerLevel;
-
-    // Loading runs right before the first show.
-    void setVisible(bool visible) override;
 
     // The change-level pick mode: active, and the operator being moved.
     bool IsPickingLevel() const { return bPickLevel; }
@@ -84,11 +82,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load() override;
     void buildControls();
     void buildMenus();
     QAction* addMenuItem(QMenu* menu, const QString& name, const QString& caption, const QString& tag,
                          void (Frm_Manage::*handler)());
+    // Shows the name entry dialog: the confirmed name, or nothing when it was cancelled.
+    std::optional<QString> askForName();
     QTreeWidgetItem* selectedLevelItem() const;
     QTreeWidgetItem* selectedOperatorItem() const;
     // The selected level's tag; fails with automation error 91 when no level is selected.
@@ -113,7 +113,6 @@ private:
 
     bool bPickLevel = false;
     QString sPickOperator;
-    bool m_loaded = false;
 };
 
 } // namespace zav::manage

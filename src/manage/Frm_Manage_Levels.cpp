@@ -3,7 +3,6 @@
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_LevModify.h"
 #include "manage/Frm_Manage.h"
-#include "manage/Frm_Name.h"
 #include "manage/LevelOperations.h"
 #include "manage/ReportedErrors.h"
 
@@ -12,16 +11,11 @@
 namespace zav::manage {
 
 void Frm_Manage::LevAdd_Click() {
-    auto par = std::make_shared<Class_Par>();
-    {
-        Frm_Name dialog(this);
-        dialog.cPar = par;
-        dialog.exec();
-    }
-    if (!par->Result) {
+    const std::optional<QString> name = askForName();
+    if (!name) {
         return;
     }
-    AddLevel(par->Text);
+    AddLevel(*name);
     // Show the (empty) operator list of the level just appended.
     const int count = Lv_Level->topLevelItemCount();
     selectLevelItem(count > 0 ? Lv_Level->topLevelItem(count - 1) : nullptr);

@@ -171,7 +171,7 @@ void Frm_Manage::Lv_Level_MouseUp(int button, int /*shift*/, double /*x*/, doubl
     enable("LevAdd", true);
     enable("LevModify", item != nullptr);
     enable("LevRemove", item != nullptr);
-    enable("LevPassword", item != nullptr);
+    enable("LevPassword", item != nullptr && !isLastItem(Lv_Level, item));
     // The menu is marked disabled for an empty list, yet still offered so that a level can be added.
     LevMnu->menuAction()->setEnabled(item != nullptr);
     ShowPopupMenu(LevMnu);

@@ -3,7 +3,6 @@
 
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
-#include "manage/Frm_Name.h"
 #include "manage/OperatorOperations.h"
 #include "manage/ReportedErrors.h"
 
@@ -12,16 +11,11 @@
 namespace zav::manage {
 
 void Frm_Manage::OpAdd_Click() {
-    auto par = std::make_shared<Class_Par>();
-    {
-        Frm_Name dialog(this);
-        dialog.cPar = par;
-        dialog.exec();
-    }
-    if (!par->Result) {
+    const std::optional<QString> name = askForName();
+    if (!name) {
         return;
     }
-    AddOperator(par->Text);
+    AddOperator(*name);
     // The new operator stays last until the next refill sorts the list.
     const int count = LV_Operator->topLevelItemCount();
     if (count > 0) {

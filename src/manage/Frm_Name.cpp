@@ -21,7 +21,7 @@ namespace {
 constexpr int KeyAsciiEnter = 13;
 }
 
-Frm_Name::Frm_Name(QWidget* parent) : QDialog(parent) {
+Frm_Name::Frm_Name(QWidget* parent) : FormDialog(parent) {
     NameControl(this, QStringLiteral("Frm_Name"), QStringLiteral("|11"));
     setWindowTitle(QStringLiteral("Name"));
     FixDialogSize(this, 5805, 2370, true);
@@ -64,14 +64,6 @@ Frm_Name::Frm_Name(QWidget* parent) : QDialog(parent) {
 }
 
 Frm_Name::~Frm_Name() = default;
-
-void Frm_Name::setVisible(bool visible) {
-    if (visible && !m_loaded) {
-        m_loaded = true;
-        Form_Load();
-    }
-    QDialog::setVisible(visible);
-}
 
 void Frm_Name::Form_Load() {
     if (!cPar) {

@@ -5,8 +5,8 @@
 // and Text (the name exactly as typed).
 
 #include "access/Class_Par.h"
+#include "manage/FormDialog.h"
 
-#include <QDialog>
 #include <memory>
 
 class QFrame;
@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace zav::manage {
 
-class Frm_Name : public QDialog {
+class Frm_Name : public FormDialog {
     Q_OBJECT
 
 public:
@@ -25,9 +25,6 @@ public:
 
     // Input and outcome; set before the dialog is shown (a record is made when none was given).
     std::shared_ptr<Class_Par> cPar;
-
-    // Loading runs right before the first show.
-    void setVisible(bool visible) override;
 
 public slots:
     // Refuses an empty or numeric text without a word and gives the focus back to the name box;
@@ -44,14 +41,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load() override;
 
     QFrame* Shape1;
     QLineEdit* Text1;
     QLabel* Image1;
     QPushButton* Cmd_Undo;
     QPushButton* Cmd_Ok;
-    bool m_loaded = false;
 };
 
 } // namespace zav::manage

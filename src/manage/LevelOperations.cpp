@@ -11,6 +11,18 @@ namespace {
 QString levelById(int id) {
     return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
 }
+
+// Hands the row of level `id` to `read`; false when there is none.
+bool readLevelRow(const QString& dbPath, int id, const std::function<void(const store::Recordset&)>& read) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(levelById(id));
+    if (rs->RecordCount() == 0) {
+        return false;
+    }
+    rs->MoveFirst();
+    read(*rs);
+    return true;
+}
 } // namespace
 
 void ForEachLevelBelow(const QString& dbPath, int ownerId,
@@ -30,26 +42,15 @@ void ForEachLevelBelow(const QString& dbPath, int ownerId,
 }
 
 bool LoadLevel(const QString& dbPath, int id, Class_Level& level) {
-    auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(levelById(id));
-    if (rs->RecordCount() == 0) {
-        return false;
-    }
-    rs->MoveFirst();
-    access::ReadLevel(*rs, level);
-    level.setPassword(access::TextOrEmpty(rs->Field(store::FieldPWD)));
-    return true;
+    return readLevelRow(dbPath, id, [&level](const store::Recordset& row) {
+        access::ReadLevel(row, level);
+        level.setPassword(access::TextOrEmpty(row.Field(store::FieldPWD)));
+    });
 }
 
 bool ReadLevelRights(const QString& dbPath, int id, Class_LevelEnable& rights) {
-    auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(levelById(id));
-    if (rs->RecordCount() == 0) {
-        return false;
-    }
-    rs->MoveFirst();
-    access::ReadRights(*rs, rights);
-    return true;
+    return readLevelRow(dbPath, id,
+                        [&rights](const store::Recordset& row) { access::ReadRights(row, rights); });
 }
 
 int AddLevel(const QString& dbPath, const QString& name) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -86,6 +87,32 @@ bool somethingAt(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+// Idle shared connections of this thread, the most recently used last. Opening a file costs far more
+// in keying and schema parsing than in anything else, and the component opens and closes the file
+// around every operation.
+struct IdleConnection {
+    CipherConnection::ReuseKey key;
+    std::unique_ptr<OpenFiles::Registration> registration;
+    std::unique_ptr<sqlite::Database> db;
+};
+constexpr std::size_t IdleLimit = 6;
+thread_local std::vector<IdleConnection> t_idle;
+
+std::optional<IdleConnection> takeIdle(const CipherConnection::ReuseKey& key) {
+    for (auto it = t_idle.rbegin(); it != t_idle.rend(); ++it) {
+        if (it->key == key) {
+            IdleConnection found = std::move(*it);
+            t_idle.erase(std::next(it).base());
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+bool idleAndHealthy(sqlite::Database& db) {
+    return !db.inTransaction() && sqlite3_next_stmt(db.handle(), nullptr) == nullptr;
+}
+
 } // namespace
 
 std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, OpenMode mode,
@@ -94,6 +121,14 @@ std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, Op
     auto lock = std::make_unique<CompanionLock>(path, mode == OpenMode::Exclusive);
     const auto guard = OpenFiles::guard();
     const FileFacts facts = existingFile(path);
+    std::optional<ReuseKey> reuseKey;
+    if (mode != OpenMode::Exclusive) {
+        reuseKey = ReuseKey{facts.identity, mode == OpenMode::SharedReadOnly, password};
+        if (auto idle = takeIdle(*reuseKey)) {
+            return std::make_shared<CipherConnection>(std::move(lock), std::move(idle->registration),
+                                                      std::move(idle->db), reuseKey);
+        }
+    }
     QByteArray salt;
     if (!password.isEmpty()) {
         const auto held = OpenFiles::heldSalt(facts.identity);
@@ -116,7 +151,7 @@ std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, Op
     configure(*db); // the busy timeout first: the probe may meet a writer's commit
     checkReadable(*db);
     auto registration = std::make_unique<OpenFiles::Registration>(facts.identity, salt);
-    return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db));
+    return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db), reuseKey);
 }
 
 std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, const QString& password) {
@@ -149,8 +184,9 @@ std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, 
 
 CipherConnection::CipherConnection(std::unique_ptr<CompanionLock> lock,
                                    std::unique_ptr<OpenFiles::Registration> registration,
-                                   std::unique_ptr<sqlite::Database> db)
-    : m_lock(std::move(lock)), m_registration(std::move(registration)), m_db(std::move(db)) {}
+                                   std::unique_ptr<sqlite::Database> db, std::optional<ReuseKey> reuseKey)
+    : m_lock(std::move(lock)), m_registration(std::move(registration)), m_db(std::move(db)),
+      m_reuseKey(std::move(reuseKey)) {}
 
 sqlite::Database& CipherConnection::db() {
     if (!m_db) {
@@ -160,6 +196,16 @@ sqlite::Database& CipherConnection::db() {
 }
 
 void CipherConnection::close() noexcept {
+    if (m_db && m_reuseKey && idleAndHealthy(*m_db)) {
+        try {
+            if (t_idle.size() >= IdleLimit) {
+                t_idle.erase(t_idle.begin());
+            }
+            t_idle.push_back(IdleConnection{*m_reuseKey, std::move(m_registration), std::move(m_db)});
+        } catch (...) {
+            // kept nothing: the connection is closed below
+        }
+    }
     m_db.reset();
     m_registration.reset();
     m_lock.reset();

@@ -9,6 +9,7 @@
 #include "store/SqliteDatabase.h"
 
 #include <memory>
+#include <optional>
 
 namespace zav::store {
 
@@ -20,16 +21,26 @@ public:
     // Creates a new file with a fresh salt and opens it exclusively (3204 when anything is there).
     static std::shared_ptr<CipherConnection> create(const QString& path, const QString& password);
 
+    // What an idle connection may be reused for: the same file, access and password.
+    struct ReuseKey {
+        FileIdentity identity;
+        bool readOnly = false;
+        QString password;
+        bool operator==(const ReuseKey&) const = default;
+    };
+
     CipherConnection(std::unique_ptr<CompanionLock> lock,
                      std::unique_ptr<OpenFiles::Registration> registration,
-                     std::unique_ptr<sqlite::Database> db);
+                     std::unique_ptr<sqlite::Database> db, std::optional<ReuseKey> reuseKey = std::nullopt);
     CipherConnection(const CipherConnection&) = delete;
     CipherConnection& operator=(const CipherConnection&) = delete;
 
     bool isOpen() const noexcept { return m_db != nullptr; }
     // The connection; fails once it is closed.
     sqlite::Database& db();
-    // Closes the file, then lets other users in.
+    // Closes the file, then lets other users in. A shared connection that is idle (no transaction, no
+    // statement) is kept by the thread instead of being closed, so that the next shared open of the same
+    // file skips keying and reading the schema again; it holds no lock of any kind while it waits.
     void close() noexcept;
 
 private:
@@ -37,6 +48,7 @@ private:
     std::unique_ptr<CompanionLock> m_lock;
     std::unique_ptr<OpenFiles::Registration> m_registration;
     std::unique_ptr<sqlite::Database> m_db;
+    std::optional<ReuseKey> m_reuseKey;
 };
 
 } // namespace zav::store

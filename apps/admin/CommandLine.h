@@ -1,0 +1,31 @@
+#pragma once
+
+// The command line of zav-admin: options may stand anywhere; the first word that is no option is the
+// command and the words after it are its arguments. "--" ends the options (for names that start with
+// "-"); a word such as "-3" is an argument, not an option.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace zav::admin {
+
+struct Invocation {
+    QString command; // empty when only options were given
+    QStringList arguments;
+    std::optional<QString> dbPath;
+    std::optional<QString> level; // --level, as typed
+    QStringList rights;           // every --rights value, in order
+    bool json = false;
+    bool fromStdin = false;
+    bool merge = false;
+    bool help = false;
+    // The options given besides --db and --help ("--json", ...), so that a command can refuse the
+    // ones that do not apply to it.
+    QStringList commandOptions;
+};
+
+// Throws UsageError for an unknown option, a missing value or an option given twice.
+Invocation ParseCommandLine(const QStringList& words);
+
+} // namespace zav::admin

@@ -1,0 +1,241 @@
+#include "CommandTable.h"
+
+#include "Commands.h"
+
+namespace zav::admin {
+
+namespace {
+
+const QString Json = QStringLiteral("--json");
+const QString Level = QStringLiteral("--level");
+const QString Rights = QStringLiteral("--rights");
+const QString Stdin = QStringLiteral("--stdin");
+const QString Merge = QStringLiteral("--merge");
+
+QString rightWords() {
+    return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
+                          "  ManageLevel, ManageOperator, DisShutDown, Desktop   the fixed rights\n"
+                          "  N                                                   custom right N, 1 to 100\n"
+                          "  N-M                                                 custom rights N to M\n"
+                          "  all                                                 every right\n"
+                          "  none                                                no right (alone)\n");
+}
+
+std::vector<Command> makeCommands() {
+    return {
+        {QStringLiteral("init"),
+         {QStringLiteral("init [--rights LIST]...")},
+         QStringLiteral("create the database, or complete an existing one"),
+         QStringLiteral(
+             "Creates the database at PATH, or completes an existing one, exactly as a host does when it\n"
+             "assigns DbPath: missing tables and the relation are added, and the built-in levels 0 and 1\n"
+             "when they are missing; nothing that exists is overwritten. The one-time permission grants\n"
+             "recorded in the registry run as well. The file is opened exclusively.\n\n"
+             "  --rights LIST   the rights of level 1 when it is created (default: all): RIGHT words joined\n"
+             "                  by commas; may be repeated\n\n") +
+             rightWords(),
+         0,
+         0,
+         {Rights},
+         RunInit},
+        {QStringLiteral("levels"),
+         {QStringLiteral("levels [--json]")},
+         QStringLiteral("list the levels"),
+         QStringLiteral(
+             "Lists every level by ID: the name shown for it, its stored name, whether it has a password,\n"
+             "its fixed rights, its custom rights and NEnable (the number of custom rights counted when its\n"
+             "rights were last stored). Passwords are never shown. The level with the largest ID is in\n"
+             "force when nobody is logged in.\n\n"
+             "  --json   a JSON array of objects with id, name, displayName, hasPassword, manageLevel,\n"
+             "           manageOperator, disShutDown, desktop, custom (the numbers of the true custom\n"
+             "           rights) and nEnable\n"),
+         0,
+         0,
+         {Json},
+         RunLevels},
+        {QStringLiteral("operators"),
+         {QStringLiteral("operators [--json]")},
+         QStringLiteral("list the operators"),
+         QStringLiteral(
+             "Lists every operator by name with its level's ID and name and whether it has a password.\n"
+             "Passwords are never shown.\n\n"
+             "  --json   a JSON array of objects with name, level, levelName and hasPassword\n"),
+         0,
+         0,
+         {Json},
+         RunOperators},
+        {QStringLiteral("add-level"),
+         {QStringLiteral("add-level NAME")},
+         QStringLiteral("add a level without rights or password; prints its ID"),
+         QStringLiteral(
+             "Adds a level named NAME without password and without rights, numbered one above the largest\n"
+             "ID, so that it becomes the level in force when nobody is logged in, and prints its ID.\n"
+             "NAME must not be empty or a number, and no other level may have it in any letter case.\n"
+             "Fails when the number would pass 32767.\n"),
+         1,
+         1,
+         {},
+         RunAddLevel},
+        {QStringLiteral("remove-level"),
+         {QStringLiteral("remove-level ID")},
+         QStringLiteral("remove a level and its operators, renumber the rest"),
+         QStringLiteral(
+             "Removes level ID together with every operator of it, then renumbers the remaining levels\n"
+             "0, 1, 2, ... by their rights, as the management window does.\n"),
+         1,
+         1,
+         {},
+         RunRemoveLevel},
+        {QStringLiteral("add-operator"),
+         {QStringLiteral("add-operator NAME --level ID")},
+         QStringLiteral("add an operator without password to a level"),
+         QStringLiteral(
+             "Adds operator NAME without password to level ID. NAME must not be empty or a number, and\n"
+             "no other operator, in whatever level, may have it in any letter case.\n"),
+         1,
+         1,
+         {Level},
+         RunAddOperator},
+        {QStringLiteral("remove-operator"),
+         {QStringLiteral("remove-operator NAME")},
+         QStringLiteral("remove an operator"),
+         QStringLiteral("Removes operator NAME (found without regard to letter case).\n"),
+         1,
+         1,
+         {},
+         RunRemoveOperator},
+        {QStringLiteral("move-operator"),
+         {QStringLiteral("move-operator NAME --level ID")},
+         QStringLiteral("move an operator to another level"),
+         QStringLiteral("Moves operator NAME (found without regard to letter case) to level ID.\n"),
+         1,
+         1,
+         {Level},
+         RunMoveOperator},
+        {QStringLiteral("set-rights"),
+         {QStringLiteral("set-rights ID RIGHT...")},
+         QStringLiteral("give a level exactly these rights, renumber; prints its new ID"),
+         QStringLiteral(
+             "Gives level ID exactly the rights listed (every other right becomes false), stores NEnable\n"
+             "(the number of its true custom rights) and renumbers the levels by their rights, as the\n"
+             "management window does after its permission dialog: a level with ManageLevel comes first,\n"
+             "then ManageOperator, DisShutDown and Desktop decide in that order, then more custom rights.\n"
+             "Prints the level's ID after the renumbering.\n\n") +
+             rightWords(),
+         2,
+         -1,
+         {},
+         RunSetRights},
+        {QStringLiteral("passwd"),
+         {QStringLiteral("passwd level ID [--stdin]"), QStringLiteral("passwd operator NAME [--stdin]")},
+         QStringLiteral("set a level's or an operator's password"),
+         QStringLiteral(
+             "Sets the password of level ID or of operator NAME. The new password is typed twice on the\n"
+             "terminal without echo, or read as one line from standard input with --stdin (the line end\n"
+             "is not part of it; an empty line removes the password). Passwords are stored and compared\n"
+             "exactly as given. The level with the largest ID, in force when nobody is logged in, cannot\n"
+             "have a password (an empty one is accepted).\n\n"
+             "  --stdin   read the password from standard input\n"),
+         2,
+         2,
+         {Stdin},
+         RunPasswd},
+        {QStringLiteral("export"),
+         {QStringLiteral("export FILE")},
+         QStringLiteral("write every level and operator, passwords included, as JSON"),
+         QStringLiteral(
+             "Writes every level and every operator to FILE (\"-\": standard output) as one JSON document, "
+             "a\n"
+             "full backup that import restores. THE DOCUMENT HOLDS THE PASSWORDS IN PLAIN TEXT: keep it as\n"
+             "safe as the database (the file is created readable by its owner only).\n\n"
+             "  {\"format\": \"ZAV_PrjLogin credentials\", \"version\": 1,\n"
+             "   \"levels\": [{\"id\", \"name\", \"displayName\", \"password\", \"manageLevel\", "
+             "\"manageOperator\",\n"
+             "               \"disShutDown\", \"desktop\", \"custom\": [numbers], \"nEnable\"}, ...],\n"
+             "   \"operators\": [{\"name\", \"password\", \"level\"}, ...]}\n"),
+         1,
+         1,
+         {},
+         RunExport},
+        {QStringLiteral("import"),
+         {QStringLiteral("import FILE [--merge]")},
+         QStringLiteral("restore an export into a new database (or merge it into one)"),
+         QStringLiteral(
+             "Reads a document written by export from FILE (\"-\": standard input) and checks all of it\n"
+             "before writing: members and their types, level IDs 0 to 32767, names not empty and unique\n"
+             "without regard to letter case, custom rights 1 to 100, NEnable 0 to 100, every operator's\n"
+             "level present in the document. \"displayName\" is not read; \"format\" and \"version\" may be\n"
+             "left out.\n\n"
+             "Without --merge PATH must not exist: the database is built in a temporary file next to it,\n"
+             "holding exactly the document's levels (with their IDs and NEnable) and operators, and renamed\n"
+             "to PATH at the end.\n\n"
+             "With --merge PATH is an existing database, changed in one transaction: a level of the "
+             "document\n"
+             "whose name it has gets the document's password, rights and NEnable, any other level is added\n"
+             "above the largest ID; an operator whose name it has gets the document's password and level,\n"
+             "any other operator is added; then the levels are renumbered by their rights. Levels and\n"
+             "operators the document does not name stay.\n\n"
+             "Either way it is all or nothing: after a failure PATH is as it was.\n\n"
+             "  --merge   merge into the existing database at PATH\n"),
+         1,
+         1,
+         {Merge},
+         RunImport},
+    };
+}
+
+} // namespace
+
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = makeCommands();
+    return commands;
+}
+
+const Command* FindCommand(const QString& name) {
+    for (const auto& command : AllCommands()) {
+        if (command.name == name) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+QString ToolHelp() {
+    QString text = QStringLiteral(
+        "Usage: zav-admin --db PATH COMMAND [ARGUMENT...] [OPTION...]\n"
+        "       zav-admin [COMMAND] --help\n\n"
+        "Keeps the levels and operators of an operator-login credential database without a screen. The\n"
+        "changes go through the same operations as the management window, so the same rules hold: names\n"
+        "are unique without regard to letter case, removing a level removes its operators, storing rights\n"
+        "renumbers the levels, level numbers are 16-bit.\n\nCommands:\n");
+    for (const auto& command : AllCommands()) {
+        text += QStringLiteral("  %1%2\n").arg(command.synopses.front().leftJustified(34), command.summary);
+        for (const QString& synopsis : command.synopses.mid(1)) {
+            text += QStringLiteral("  %1\n").arg(synopsis);
+        }
+    }
+    text += QStringLiteral(
+        "\nOptions:\n"
+        "  --db PATH       the database file (every command needs it)\n"
+        "  --json          levels, operators: JSON instead of a table\n"
+        "  --level ID      add-operator, move-operator: the level\n"
+        "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
+        "  --stdin         passwd: read the password from standard input\n"
+        "  --merge         import: merge into the existing database\n"
+        "  -h, --help      this help; with a command, that command's help\n"
+        "  --              ends the options (for a name that starts with \"-\")\n\n"
+        "Exit status: 0 on success; 1 on a failure, with \"zav-admin: DESCRIPTION (NUMBER)\" on standard\n"
+        "error and the database unchanged; 2 on wrong usage.\n");
+    return text;
+}
+
+QString CommandHelp(const Command& command) {
+    QString text;
+    for (const QString& synopsis : command.synopses) {
+        text += (text.isEmpty() ? QStringLiteral("Usage: ") : QStringLiteral("       ")) +
+                QStringLiteral("zav-admin --db PATH ") + synopsis + QLatin1Char('\n');
+    }
+    return text + QLatin1Char('\n') + command.details;
+}
+
+} // namespace zav::admin

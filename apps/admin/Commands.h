@@ -1,0 +1,26 @@
+#pragma once
+
+// The subcommands of zav-admin. Each gets the checked command line (the database path is present, the
+// number of arguments is right, only its own options were given) and writes its results to `out`.
+// Failures throw AutomationError or UsageError; every check comes before the first change.
+
+#include "CommandLine.h"
+
+#include <QTextStream>
+
+namespace zav::admin {
+
+void RunInit(const Invocation& invocation, QTextStream& out);
+void RunLevels(const Invocation& invocation, QTextStream& out);
+void RunOperators(const Invocation& invocation, QTextStream& out);
+void RunAddLevel(const Invocation& invocation, QTextStream& out);
+void RunRemoveLevel(const Invocation& invocation, QTextStream& out);
+void RunSetRights(const Invocation& invocation, QTextStream& out);
+void RunAddOperator(const Invocation& invocation, QTextStream& out);
+void RunRemoveOperator(const Invocation& invocation, QTextStream& out);
+void RunMoveOperator(const Invocation& invocation, QTextStream& out);
+void RunPasswd(const Invocation& invocation, QTextStream& out);
+void RunExport(const Invocation& invocation, QTextStream& out);
+void RunImport(const Invocation& invocation, QTextStream& out);
+
+} // namespace zav::admin

@@ -1,0 +1,260 @@
+#include "Document.h"
+
+#include "AdminError.h"
+#include "Rights.h"
+#include "store/DbError.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cmath>
+#include <limits>
+#include <set>
+
+namespace zav::admin {
+
+namespace {
+
+QJsonObject levelJson(const LevelEntry& entry) {
+    const Class_Level& level = *entry.level;
+    QJsonObject object{{QStringLiteral("id"), level.ID()},
+                       {QStringLiteral("name"), level.DBLevelName()},
+                       {QStringLiteral("displayName"), level.LevelName()},
+                       {QStringLiteral("nEnable"), entry.nEnable}};
+    for (const auto& right : FixedRights) {
+        object.insert(QLatin1String(right.jsonKey), (level.cLevelEnable().get()->*right.get)());
+    }
+    QJsonArray custom;
+    for (int n : CustomRightNumbers(*level.cLevelEnable())) {
+        custom.append(n);
+    }
+    object.insert(QStringLiteral("custom"), custom);
+    return object;
+}
+
+// ---- reading ----
+
+[[noreturn]] void fault(int number, const QString& where, const QString& what) {
+    throw AutomationError(number, where + QStringLiteral(": ") + what);
+}
+
+struct CaseInsensitiveLess {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    }
+};
+
+// Every member of `required` present, nothing beyond `required` and `optional`.
+void checkMembers(const QJsonObject& object, const QStringList& required, const QStringList& optional,
+                  const QString& where) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (!required.contains(it.key()) && !optional.contains(it.key())) {
+            fault(ErrBadFile, where, QStringLiteral("unknown member \"%1\"").arg(it.key()));
+        }
+    }
+    for (const QString& key : required) {
+        if (!object.contains(key)) {
+            fault(ErrBadFile, where, QStringLiteral("member \"%1\" is missing").arg(key));
+        }
+    }
+}
+
+QJsonObject objectAt(const QJsonValue& value, const QString& where) {
+    if (!value.isObject()) {
+        fault(ErrBadFile, where, QStringLiteral("expected an object"));
+    }
+    return value.toObject();
+}
+
+QJsonArray arrayAt(const QJsonValue& value, const QString& where) {
+    if (!value.isArray()) {
+        fault(ErrBadFile, where, QStringLiteral("expected an array"));
+    }
+    return value.toArray();
+}
+
+QString textAt(const QJsonValue& value, const QString& where) {
+    if (!value.isString()) {
+        fault(ErrBadFile, where, QStringLiteral("expected a text"));
+    }
+    return value.toString();
+}
+
+QString nameAt(const QJsonValue& value, const QString& where) {
+    const QString name = textAt(value, where);
+    if (name.isEmpty()) {
+        fault(store::ErrZeroLength, where, QStringLiteral("a name cannot be empty"));
+    }
+    return name;
+}
+
+bool booleanAt(const QJsonValue& value, const QString& where) {
+    if (!value.isBool()) {
+        fault(ErrBadFile, where, QStringLiteral("expected true or false"));
+    }
+    return value.toBool();
+}
+
+// A whole number from `lowest` to `highest`; a number outside is an overflow of its field.
+int integerAt(const QJsonValue& value, const QString& where, int lowest, int highest) {
+    const double number = value.toDouble();
+    if (!value.isDouble() || std::trunc(number) != number) {
+        fault(ErrBadFile, where, QStringLiteral("expected a whole number"));
+    }
+    if (number < lowest || number > highest) {
+        fault(store::ErrFieldOverflow, where,
+              QStringLiteral("%1 is out of range (%2 to %3)")
+                  .arg(value.toVariant().toString())
+                  .arg(lowest)
+                  .arg(highest));
+    }
+    return static_cast<int>(number);
+}
+
+LevelEntry parseLevel(const QJsonValue& value, const QString& where) {
+    const QJsonObject object = objectAt(value, where);
+    QStringList members{QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("password"),
+                        QStringLiteral("custom"), QStringLiteral("nEnable")};
+    for (const auto& right : FixedRights) {
+        members << QLatin1String(right.jsonKey);
+    }
+    checkMembers(object, members, {QStringLiteral("displayName")}, where);
+    const auto member = [&](const char* key) { return where + QLatin1Char('.') + QLatin1String(key); };
+
+    LevelEntry entry;
+    Class_Level& level = *entry.level;
+    level.setID(integerAt(object[QStringLiteral("id")], member("id"), 0, LargestDocumentLevelId));
+    level.setDBLevelName(nameAt(object[QStringLiteral("name")], member("name")));
+    level.setPassword(textAt(object[QStringLiteral("password")], member("password")));
+    Class_LevelEnable& rights = *level.cLevelEnable();
+    for (const auto& right : FixedRights) {
+        (rights.*right.set)(booleanAt(object[QLatin1String(right.jsonKey)], member(right.jsonKey)));
+    }
+    const QJsonArray custom = arrayAt(object[QStringLiteral("custom")], member("custom"));
+    for (qsizetype i = 0; i < custom.size(); ++i) {
+        const QString at = member("custom") + QStringLiteral("[%1]").arg(i);
+        const int n = integerAt(custom[i], at, 1, Class_LevelEnable::CustomCount);
+        if (rights.AllowCustom(n)) {
+            fault(ErrBadFile, at, QStringLiteral("custom right %1 is listed twice").arg(n));
+        }
+        rights.setAllowCustom(n, true);
+    }
+    entry.nEnable =
+        integerAt(object[QStringLiteral("nEnable")], member("nEnable"), 0, Class_LevelEnable::CustomCount);
+    return entry;
+}
+
+OperatorEntry parseOperator(const QJsonValue& value, const QString& where) {
+    const QJsonObject object = objectAt(value, where);
+    checkMembers(object, {QStringLiteral("name"), QStringLiteral("password"), QStringLiteral("level")}, {},
+                 where);
+    OperatorEntry entry;
+    entry.name = nameAt(object[QStringLiteral("name")], where + QStringLiteral(".name"));
+    entry.password = textAt(object[QStringLiteral("password")], where + QStringLiteral(".password"));
+    entry.levelId = integerAt(object[QStringLiteral("level")], where + QStringLiteral(".level"), 0,
+                              LargestDocumentLevelId);
+    return entry;
+}
+
+void checkHeader(const QJsonObject& root) {
+    const QString format = QStringLiteral("format");
+    if (root.contains(format) && textAt(root[format], format) != DocumentFormat) {
+        fault(ErrBadFile, format, QStringLiteral("expected \"%1\"").arg(DocumentFormat));
+    }
+    const QString version = QStringLiteral("version");
+    if (root.contains(version)) {
+        const int number = integerAt(root[version], version, 0, std::numeric_limits<int>::max());
+        if (number != DocumentVersion) {
+            fault(ErrBadFile, version,
+                  QStringLiteral("version %1 is unknown (expected %2)").arg(number).arg(DocumentVersion));
+        }
+    }
+}
+
+} // namespace
+
+QJsonObject LevelListingJson(const LevelEntry& entry) {
+    QJsonObject object = levelJson(entry);
+    object.insert(QStringLiteral("hasPassword"), !entry.level->Password().isEmpty());
+    return object;
+}
+
+QJsonObject OperatorListingJson(const OperatorEntry& entry, const QString& levelName) {
+    return {{QStringLiteral("name"), entry.name},
+            {QStringLiteral("level"), entry.levelId},
+            {QStringLiteral("levelName"), levelName},
+            {QStringLiteral("hasPassword"), !entry.password.isEmpty()}};
+}
+
+QByteArray ExportDocument(const Snapshot& snapshot) {
+    QJsonArray levels;
+    for (const auto& entry : snapshot.levels) {
+        QJsonObject object = levelJson(entry);
+        object.insert(QStringLiteral("password"), entry.level->Password());
+        levels.append(object);
+    }
+    QJsonArray operators;
+    for (const auto& entry : snapshot.operators) {
+        operators.append(QJsonObject{{QStringLiteral("name"), entry.name},
+                                     {QStringLiteral("password"), entry.password},
+                                     {QStringLiteral("level"), entry.levelId}});
+    }
+    const QJsonObject root{{QStringLiteral("format"), DocumentFormat},
+                           {QStringLiteral("version"), DocumentVersion},
+                           {QStringLiteral("levels"), levels},
+                           {QStringLiteral("operators"), operators}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+Snapshot ParseDocument(const QByteArray& json) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        throw AutomationError(
+            ErrBadFile,
+            QStringLiteral("not valid JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset));
+    }
+    if (!document.isObject()) {
+        throw AutomationError(ErrBadFile, QStringLiteral("the document is not a JSON object"));
+    }
+    const QJsonObject root = document.object();
+    checkMembers(root, {QStringLiteral("levels"), QStringLiteral("operators")},
+                 {QStringLiteral("format"), QStringLiteral("version")}, QStringLiteral("document"));
+    checkHeader(root);
+
+    Snapshot snapshot;
+    std::set<int> ids;
+    std::set<QString, CaseInsensitiveLess> levelNames;
+    const QJsonArray levels = arrayAt(root[QStringLiteral("levels")], QStringLiteral("levels"));
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const QString where = QStringLiteral("levels[%1]").arg(i);
+        LevelEntry entry = parseLevel(levels[i], where);
+        if (!ids.insert(entry.level->ID()).second) {
+            fault(store::ErrDuplicateKey, where + QStringLiteral(".id"),
+                  QStringLiteral("level ID %1 is given twice").arg(entry.level->ID()));
+        }
+        if (!levelNames.insert(entry.level->DBLevelName()).second) {
+            fault(store::ErrDuplicateKey, where + QStringLiteral(".name"),
+                  QStringLiteral("another level is named \"%1\" (letter case aside)")
+                      .arg(entry.level->DBLevelName()));
+        }
+        snapshot.levels.push_back(entry);
+    }
+    std::set<QString, CaseInsensitiveLess> operatorNames;
+    const QJsonArray operators = arrayAt(root[QStringLiteral("operators")], QStringLiteral("operators"));
+    for (qsizetype i = 0; i < operators.size(); ++i) {
+        const QString where = QStringLiteral("operators[%1]").arg(i);
+        OperatorEntry entry = parseOperator(operators[i], where);
+        if (!operatorNames.insert(entry.name).second) {
+            fault(store::ErrDuplicateKey, where + QStringLiteral(".name"),
+                  QStringLiteral("another operator is named \"%1\" (letter case aside)").arg(entry.name));
+        }
+        if (ids.count(entry.levelId) == 0) {
+            fault(store::ErrRelatedRecordRequired, where + QStringLiteral(".level"),
+                  QStringLiteral("the document has no level %1").arg(entry.levelId));
+        }
+        snapshot.operators.push_back(entry);
+    }
+    return snapshot;
+}
+
+} // namespace zav::admin

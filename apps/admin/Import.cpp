@@ -1,0 +1,170 @@
+#include "Import.h"
+
+#include "AdminError.h"
+#include "access/LevelRecord.h"
+#include "manage/LevelOperations.h"
+#include "manage/ManageDatabase.h"
+#include "manage/Renumbering.h"
+#include "outside/OutsideObjects.h"
+#include "store/CompanionLock.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <map>
+
+namespace zav::admin {
+
+namespace {
+
+// Anything at the path (even a dangling link) is something an import must not replace.
+bool somethingExistsAt(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// A hidden name in the target's folder, so that the final rename stays within one file system.
+QString temporaryPathFor(const QString& dbPath) {
+    const QFileInfo target(dbPath);
+    return target.dir().filePath(
+        QStringLiteral(".%1.import-%2")
+            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
+}
+
+void removeDatabaseFiles(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+    QFile::remove(store::CompanionLock::pathFor(path));
+}
+
+// Name, password, rights and NEnable of the row being added or edited (the document's NEnable is kept
+// as it was, like every other value of a backup).
+void writeLevelFields(store::Recordset& rs, const LevelEntry& entry) {
+    rs.SetField(store::FieldName, entry.level->DBLevelName());
+    rs.SetField(store::FieldPWD, entry.level->Password());
+    access::WriteRights(rs, *entry.level->cLevelEnable());
+    rs.SetField(store::FieldNEnable, entry.nEnable);
+}
+
+void writeOperatorFields(store::Recordset& rs, const OperatorEntry& entry, int levelId) {
+    rs.SetField(store::FieldName, entry.name);
+    rs.SetField(store::FieldPWD, entry.password);
+    rs.SetField(store::FieldID, levelId);
+}
+
+QString whereNameIs(const QString& table, const QString& name) {
+    return QStringLiteral("Select * from %1 where Name = '%2'")
+        .arg(table, outside::dbUtility().SqlQuote(name));
+}
+
+void fillNewDatabase(store::Database& db, const Snapshot& document) {
+    db.CreateTable(store::LevelsTableDef());
+    db.CreateTable(store::OperatorsTableDef());
+    db.CreateRelation(store::RelIDRefDef());
+    store::Transaction transaction(db);
+    auto levels = db.OpenRecordset(QStringLiteral("Select * from Levels"));
+    for (const auto& entry : document.levels) {
+        levels->AddNew();
+        levels->SetField(store::FieldID, entry.level->ID());
+        writeLevelFields(*levels, entry);
+        levels->Update();
+    }
+    levels->Close();
+    auto operators = db.OpenRecordset(QStringLiteral("Select * from Operators"));
+    for (const auto& entry : document.operators) {
+        operators->AddNew();
+        writeOperatorFields(*operators, entry, entry.levelId);
+        operators->Update();
+    }
+    operators->Close();
+    transaction.Commit();
+}
+
+// The number a level added now gets: one above the largest ID, 2 when there is no level.
+int nextLevelId(store::Database& db) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    int next = 2;
+    if (rs->RecordCount() > 0) {
+        rs->MoveLast();
+        next = rs->Field(store::FieldID).toInt() + 1;
+    }
+    rs->Close();
+    return next;
+}
+
+} // namespace
+
+void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+    if (somethingExistsAt(dbPath)) {
+        throw store::DbError(
+            store::ErrDatabaseExists,
+            QStringLiteral("'%1' exists already; import into an existing database only with --merge")
+                .arg(dbPath));
+    }
+    const QString temporary = temporaryPathFor(dbPath);
+    try {
+        auto db =
+            store::DefaultEngine().CreateDatabase(temporary, store::LocaleArgument + store::ConnectString);
+        fillNewDatabase(*db, document);
+        db->Close();
+        db.reset();
+        QFile::remove(store::CompanionLock::pathFor(temporary));
+        // Refuses to replace a file that appeared at the path in the meantime.
+        if (!QFile::rename(temporary, dbPath)) {
+            throw AutomationError(
+                ErrFileAccess,
+                QStringLiteral("cannot move the new database to '%1'%2")
+                    .arg(dbPath, somethingExistsAt(dbPath) ? QStringLiteral(": it exists now") : QString()));
+        }
+    } catch (...) {
+        removeDatabaseFiles(temporary);
+        throw;
+    }
+}
+
+void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
+    auto db = manage::OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    int nextId = nextLevelId(*db);
+    std::map<int, int> databaseIds; // document's level ID -> the database's
+    for (const auto& entry : document.levels) {
+        auto rs = db->OpenRecordset(whereNameIs(store::LevelsTable, entry.level->DBLevelName()));
+        if (rs->RecordCount() == 0) {
+            if (nextId > manage::LargestLevelId) {
+                throw store::DbError(store::ErrFieldOverflow,
+                                     QStringLiteral("level \"%1\" cannot be added: level numbers end at %2")
+                                         .arg(entry.level->DBLevelName())
+                                         .arg(manage::LargestLevelId));
+            }
+            rs->AddNew();
+            rs->SetField(store::FieldID, nextId);
+            databaseIds[entry.level->ID()] = nextId++;
+        } else {
+            rs->MoveFirst();
+            databaseIds[entry.level->ID()] = rs->Field(store::FieldID).toInt();
+            rs->Edit();
+        }
+        writeLevelFields(*rs, entry);
+        rs->Update();
+        rs->Close();
+    }
+    for (const auto& entry : document.operators) {
+        auto rs = db->OpenRecordset(whereNameIs(store::OperatorsTable, entry.name));
+        if (rs->RecordCount() == 0) {
+            rs->AddNew();
+        } else {
+            rs->MoveFirst();
+            rs->Edit();
+        }
+        writeOperatorFields(*rs, entry, databaseIds.at(entry.levelId));
+        rs->Update();
+        rs->Close();
+    }
+    manage::RenumberWithin(*db);
+    transaction.Commit();
+    db->Close();
+}
+
+} // namespace zav::admin

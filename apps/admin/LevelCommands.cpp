@@ -1,0 +1,74 @@
+// init, add-level, remove-level, set-rights.
+
+#include "AdminError.h"
+#include "Commands.h"
+#include "Lookups.h"
+#include "Rights.h"
+#include "component/Mod_Globali.h"
+#include "manage/LevelOperations.h"
+#include "store/DbError.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <optional>
+
+namespace zav::admin {
+
+void RunInit(const Invocation& invocation, QTextStream& /*out*/) {
+    auto rights = Class_LevelEnable::create();
+    ParseRights(invocation.rights.isEmpty() ? QStringList{QStringLiteral("all")} : invocation.rights,
+                *rights);
+
+    // The component reports a failed initialisation in a message box titled "ZAV_MLORVATO " followed
+    // by the error number; here that box becomes the tool's failure.
+    std::optional<AutomationError> failure;
+    setMessageBoxHandler([&](const QString& text, int, const QString& title) {
+        if (!failure) {
+            failure.emplace(title.section(QLatin1Char(' '), -1).toInt(), text);
+        }
+        return vbOK;
+    });
+    {
+        auto login = ZAV_Login::create();
+        login->setAutoShutDown(false);
+        login->setcRespEnable(rights);
+        login->setDbPath(*invocation.dbPath);
+        login->Terminate();
+    }
+    setMessageBoxHandler(nullptr);
+    if (failure) {
+        throw *failure;
+    }
+}
+
+void RunAddLevel(const Invocation& invocation, QTextStream& out) {
+    const QString& name = invocation.arguments[0];
+    CheckNewName(name, QStringLiteral("a level"));
+    int id = 0;
+    ExplainKeyErrors([&] { id = manage::AddLevel(*invocation.dbPath, name); },
+                     QStringLiteral("a level named \"%1\" exists already (letter case aside)").arg(name),
+                     QString());
+    out << id << '\n';
+}
+
+void RunRemoveLevel(const Invocation& invocation, QTextStream& /*out*/) {
+    const int id = ParseLevelId(invocation.arguments[0]);
+    RequireLevel(*invocation.dbPath, id);
+    manage::RemoveLevel(*invocation.dbPath, id);
+}
+
+void RunSetRights(const Invocation& invocation, QTextStream& out) {
+    const int id = ParseLevelId(invocation.arguments[0]);
+    auto rights = Class_LevelEnable::create();
+    ParseRights(invocation.arguments.mid(1), *rights);
+    const QString storedName = RequireLevel(*invocation.dbPath, id)->DBLevelName();
+    if (!manage::StoreLevelRights(*invocation.dbPath, id, *rights)) {
+        throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
+    }
+    // The renumbering may have given the level another place.
+    if (const auto newId = LevelIdByName(*invocation.dbPath, storedName)) {
+        out << *newId << '\n';
+    }
+}
+
+} // namespace zav::admin

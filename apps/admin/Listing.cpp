@@ -1,0 +1,108 @@
+// levels and operators: a table for people, or JSON with --json. Passwords never appear, only
+// whether there is one.
+
+#include "Commands.h"
+#include "Document.h"
+#include "Rights.h"
+#include "Snapshot.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace zav::admin {
+
+namespace {
+
+// Columns as wide as their widest cell, two blanks apart; the last column is not padded.
+void writeTable(const QStringList& header, const QList<QStringList>& rows, QTextStream& out) {
+    QList<qsizetype> widths;
+    for (const QString& title : header) {
+        widths << title.size();
+    }
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    }
+    const auto writeRow = [&](const QStringList& cells) {
+        QString line;
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            line += c + 1 < cells.size() ? cells[c].leftJustified(widths[c] + 2) : cells[c];
+        }
+        out << line << '\n';
+    };
+    writeRow(header);
+    for (const QStringList& row : rows) {
+        writeRow(row);
+    }
+}
+
+QString yesNo(bool value) {
+    return value ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+QString orDash(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+// One JSON object or one table row per entry.
+template <typename Entry, typename ToJson, typename ToRow>
+void writeListing(const std::vector<Entry>& entries, bool json, const QStringList& header, ToJson toJson,
+                  ToRow toRow, QTextStream& out) {
+    if (json) {
+        QJsonArray array;
+        for (const Entry& entry : entries) {
+            array.append(toJson(entry));
+        }
+        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+        return;
+    }
+    QList<QStringList> rows;
+    for (const Entry& entry : entries) {
+        rows << toRow(entry);
+    }
+    writeTable(header, rows, out);
+}
+
+QString shownLevelName(const Snapshot& snapshot, int id) {
+    const LevelEntry* entry = FindLevel(snapshot, id);
+    return entry ? entry->level->LevelName() : QString();
+}
+
+} // namespace
+
+void RunLevels(const Invocation& invocation, QTextStream& out) {
+    const Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
+    const auto row = [](const LevelEntry& entry) {
+        const Class_Level& level = *entry.level;
+        return QStringList{QString::number(level.ID()),
+                           level.LevelName(),
+                           level.DBLevelName(),
+                           yesNo(!level.Password().isEmpty()),
+                           orDash(FixedRightNames(*level.cLevelEnable()).join(QLatin1Char(','))),
+                           orDash(CompactNumbers(CustomRightNumbers(*level.cLevelEnable()))),
+                           QString::number(entry.nEnable)};
+    };
+    writeListing(snapshot.levels, invocation.json,
+                 {QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("STORED"),
+                  QStringLiteral("PASSWORD"), QStringLiteral("RIGHTS"), QStringLiteral("CUSTOM"),
+                  QStringLiteral("NENABLE")},
+                 LevelListingJson, row, out);
+}
+
+void RunOperators(const Invocation& invocation, QTextStream& out) {
+    const Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
+    const auto json = [&](const OperatorEntry& entry) {
+        return OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId));
+    };
+    const auto row = [&](const OperatorEntry& entry) {
+        return QStringList{entry.name, QString::number(entry.levelId),
+                           shownLevelName(snapshot, entry.levelId), yesNo(!entry.password.isEmpty())};
+    };
+    writeListing(snapshot.operators, invocation.json,
+                 {QStringLiteral("NAME"), QStringLiteral("LEVEL"), QStringLiteral("LEVEL NAME"),
+                  QStringLiteral("PASSWORD")},
+                 json, row, out);
+}
+
+} // namespace zav::admin

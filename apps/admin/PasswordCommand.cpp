@@ -1,0 +1,52 @@
+// passwd level ID | passwd operator NAME.
+
+#include "AdminError.h"
+#include "Commands.h"
+#include "Lookups.h"
+#include "PasswordInput.h"
+#include "access/PasswordStore.h"
+#include "store/DbError.h"
+
+namespace zav::admin {
+
+namespace {
+
+void setLevelPassword(const QString& dbPath, const QString& idText, bool fromStdin) {
+    const int id = ParseLevelId(idText);
+    RequireLevel(dbPath, id);
+    const QString password = ReadNewPassword(fromStdin);
+    // The management window offers no password for the level in force when nobody is logged in.
+    if (!password.isEmpty() && LogoutLevelId(dbPath) == id) {
+        throw AutomationError(
+            ErrInvalidArgument,
+            QStringLiteral("level %1 is in force when nobody is logged in and cannot have a "
+                           "password")
+                .arg(id));
+    }
+    if (!access::StoreLevelPassword(dbPath, id, password)) {
+        throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
+    }
+}
+
+void setOperatorPassword(const QString& dbPath, const QString& name, bool fromStdin) {
+    RequireOperator(dbPath, name);
+    const QString password = ReadNewPassword(fromStdin);
+    if (!access::StoreOperatorPassword(dbPath, name, password)) {
+        throw store::DbError(store::ErrNoCurrentRecord, NoSuchOperator(name));
+    }
+}
+
+} // namespace
+
+void RunPasswd(const Invocation& invocation, QTextStream& /*out*/) {
+    const QString& kind = invocation.arguments[0];
+    if (kind == QLatin1String("level")) {
+        setLevelPassword(*invocation.dbPath, invocation.arguments[1], invocation.fromStdin);
+    } else if (kind == QLatin1String("operator")) {
+        setOperatorPassword(*invocation.dbPath, invocation.arguments[1], invocation.fromStdin);
+    } else {
+        throw UsageError(QStringLiteral("passwd needs 'level ID' or 'operator NAME', not '%1'").arg(kind));
+    }
+}
+
+} // namespace zav::admin

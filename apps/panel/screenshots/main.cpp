@@ -1,0 +1,72 @@
+// zav-screenshots: renders the demo panel and every dialog of the login component to PNG files,
+// offscreen and on throw-away databases, for the documentation.
+//
+//   zav-screenshots FOLDER      writes FOLDER/*.png and lists the files on standard output
+
+#include "Scenes.h"
+#include "Shooter.h"
+
+#include "component/Mod_Globali.h"
+#include "shell/RecordingShell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+// The offscreen platform warns about every window it cannot size by hints; that says nothing here.
+QtMessageHandler gDefaultHandler = nullptr;
+
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (!message.contains(QLatin1String("propagateSizeHints"))) {
+        gDefaultHandler(type, context, message);
+    }
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    // Pictures look the same everywhere, and nothing reaches a real display, desktop or registry.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    gDefaultHandler = qInstallMessageHandler(quietMessages);
+    QTemporaryDir work;
+    if (!work.isValid()) {
+        QTextStream(stderr) << "zav-screenshots: no temporary folder\n";
+        return 1;
+    }
+    qputenv("ZAV_REGISTRY_FILE", work.filePath(QStringLiteral("registry.conf")).toLocal8Bit());
+
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
+        QTextStream(stderr) << "usage: zav-screenshots FOLDER\n"
+                               "Renders the demo panel and the component's dialogs to FOLDER/*.png.\n";
+        return 2;
+    }
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    zav::shell::setShellServices(std::make_shared<zav::shell::RecordingShell>());
+    zav::setMessageBoxHandler([](const QString& text, int style, const QString& title) {
+        QTextStream(stderr) << "zav-screenshots: message \"" << title << "\": " << text << "\n";
+        return (style & zav::vbYesNo) == zav::vbYesNo ? zav::vbNo : zav::vbOK;
+    });
+
+    const QDir folder(args[1]);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        QTextStream(stderr) << "zav-screenshots: cannot create " << args[1] << "\n";
+        return 1;
+    }
+    zav::screenshots::Shooter shooter(folder);
+    try {
+        zav::screenshots::Scenes(shooter, work.path()).renderAll();
+    } catch (const std::exception& e) {
+        QTextStream(stderr) << "zav-screenshots: " << e.what() << "\n";
+        return 1;
+    }
+    QTextStream out(stdout);
+    for (const QString& file : shooter.written()) {
+        out << file << "\n";
+    }
+    return 0;
+}

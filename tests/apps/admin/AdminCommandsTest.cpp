@@ -1,0 +1,210 @@
+// zav-admin end to end: help and usage, init, the level and operator commands and their failures.
+
+#include "AdminTool.h"
+
+#include <QJsonDocument>
+
+using zav::test::AdminTest;
+using zav::test::RunAdmin;
+
+namespace {
+
+const QStringList CommandNames{"init",         "levels",       "operators",       "add-level",
+                               "remove-level", "add-operator", "remove-operator", "move-operator",
+                               "set-rights",   "passwd",       "export",          "import"};
+
+QList<int> numbers(const QJsonValue& array) {
+    QList<int> list;
+    for (const auto& value : array.toArray()) {
+        list << value.toInt();
+    }
+    return list;
+}
+
+QList<int> range(int first, int last) {
+    QList<int> list;
+    for (int n = first; n <= last; ++n) {
+        list << n;
+    }
+    return list;
+}
+
+class AdminCommands : public AdminTest {};
+
+TEST_F(AdminCommands, HelpForTheToolAndForEveryCommand) {
+    const auto tool = RunAdmin(folder.path(), {"--help"});
+    EXPECT_EQ(tool.status, 0);
+    EXPECT_TRUE(tool.out.startsWith("Usage: zav-admin --db PATH COMMAND"));
+    EXPECT_TRUE(tool.out.contains("Exit status"));
+    for (const QString& name : CommandNames) {
+        EXPECT_TRUE(tool.out.contains("  " + name + " ")) << name.toStdString();
+        const auto help = RunAdmin(folder.path(), {name, "--help"});
+        EXPECT_EQ(help.status, 0) << name.toStdString();
+        EXPECT_TRUE(help.out.startsWith("Usage: zav-admin --db PATH " + name)) << help.out.toStdString();
+        EXPECT_EQ(RunAdmin(folder.path(), {"help", name}).out, help.out);
+    }
+    EXPECT_TRUE(RunAdmin(folder.path(), {"export", "-h"}).out.contains("PASSWORDS IN PLAIN TEXT"));
+    EXPECT_FALSE(QFile::exists(db));
+}
+
+TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
+    ok({"init"});
+    ok({"add-operator", "anna", "--level", "1"});
+    const auto none = RunAdmin(folder.path(), {});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_TRUE(none.err.startsWith("zav-admin: no command given"));
+    const auto noDb = RunAdmin(folder.path(), {"levels"});
+    EXPECT_EQ(noDb.status, 2);
+    EXPECT_TRUE(noDb.err.startsWith("zav-admin: levels needs --db PATH")) << noDb.err.toStdString();
+    EXPECT_EQ(RunAdmin(folder.path(), {"--db", db, "--db", db, "levels"}).status, 2);
+
+    expectUsageError({"frobnicate"}, "unknown command 'frobnicate'");
+    expectUsageError({"levels", "--bogus"}, "unknown option --bogus");
+    expectUsageError({"add-level", "A", "--json"}, "--json does not apply to add-level");
+    expectUsageError({"add-level"}, "add-level: too few arguments");
+    expectUsageError({"remove-level", "1", "2"}, "remove-level: too many arguments");
+    expectUsageError({"add-operator", "bert"}, "add-operator needs --level ID");
+    expectUsageError({"remove-level", "two"}, "'two' is not a level ID");
+    expectUsageError({"set-rights", "1"}, "set-rights: too few arguments");
+    expectUsageError({"set-rights", "1", "Fly"}, "'Fly' is no right");
+    expectUsageError({"set-rights", "1", "0"}, "'0' is no right: custom rights are numbered 1 to 100");
+    expectUsageError({"set-rights", "1", "5-101"}, "'5-101' is no right");
+    expectUsageError({"set-rights", "1", "none,Desktop"}, "'none' is no right");
+    expectUsageError({"passwd", "group", "x"}, "passwd needs 'level ID' or 'operator NAME'");
+    // Without --stdin the password comes from a terminal only.
+    expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
+}
+
+TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime) {
+    ok({"init"});
+    const auto top = level("|0");
+    EXPECT_EQ(top["id"].toInt(-1), 0);
+    EXPECT_TRUE(top["hasPassword"].toBool());
+    EXPECT_TRUE(top["manageLevel"].toBool() && top["manageOperator"].toBool() &&
+                top["disShutDown"].toBool() && top["desktop"].toBool());
+    EXPECT_EQ(numbers(top["custom"]), range(1, 100));
+    EXPECT_EQ(top["nEnable"].toInt(), 100);
+    // Level 1 gets every right unless told otherwise.
+    const auto one = level("|1");
+    EXPECT_EQ(one["id"].toInt(-1), 1);
+    EXPECT_FALSE(one["hasPassword"].toBool(true));
+    EXPECT_TRUE(one["manageLevel"].toBool() && one["desktop"].toBool());
+    EXPECT_EQ(numbers(one["custom"]), range(1, 100));
+    EXPECT_EQ(levels().size(), 2);
+    EXPECT_TRUE(operators().isEmpty());
+
+    const QByteArray before = zav::test::FileBytes(db);
+    ok({"init"});
+    EXPECT_TRUE(zav::test::FileBytes(db) == before);
+}
+
+TEST_F(AdminCommands, InitGivesANewLevelOneTheRightsAsked) {
+    ok({"init", "--rights", "5,7", "--rights=Desktop"});
+    const auto one = level("|1");
+    EXPECT_TRUE(one["desktop"].toBool());
+    EXPECT_FALSE(one["manageLevel"].toBool(true) || one["manageOperator"].toBool(true) ||
+                 one["disShutDown"].toBool(true));
+    // 32 to 34 come from the one-time grants, which leave NEnable as it was.
+    EXPECT_EQ(numbers(one["custom"]), (QList<int>{5, 7, 32, 33, 34}));
+    EXPECT_EQ(one["nEnable"].toInt(), 2);
+}
+
+TEST_F(AdminCommands, InitFailsOnAFileThatIsNoDatabase) {
+    zav::test::WriteFile(db, "just some text, no database at all");
+    expectFailure({"init"}, 3049, "not a database");
+}
+
+TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOperators) {
+    ok({"init"});
+    EXPECT_EQ(ok({"add-level", "Shift"}), "2\n");
+    EXPECT_EQ(ok({"add-level", "Service"}), "3\n");
+    ok({"add-operator", "anna", "--level", "3"});
+    ok({"add-operator", "bert", "--level", "2"});
+
+    // Service gains a management right and so moves above Shift; the operators go with their levels.
+    EXPECT_EQ(ok({"set-rights", "3", "manageoperator", "1-3"}), "2\n");
+    const auto service = level("Service");
+    EXPECT_EQ(service["id"].toInt(), 2);
+    EXPECT_TRUE(service["manageOperator"].toBool());
+    EXPECT_FALSE(service["manageLevel"].toBool(true));
+    EXPECT_EQ(numbers(service["custom"]), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(service["nEnable"].toInt(), 3);
+    EXPECT_EQ(level("Shift")["id"].toInt(), 3);
+    auto list = operators();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list.at(0)["name"].toString(), "anna");
+    EXPECT_EQ(list.at(0)["level"].toInt(), 2);
+    EXPECT_EQ(list.at(0)["levelName"].toString(), "Service");
+    EXPECT_EQ(list.at(1)["level"].toInt(), 3);
+
+    // "none" takes every right away.
+    EXPECT_EQ(ok({"set-rights", "2", "none"}), "2\n");
+    EXPECT_TRUE(level("Service")["custom"].toArray().isEmpty());
+
+    ok({"remove-level", "2"});
+    EXPECT_TRUE(level("Service").isEmpty());
+    EXPECT_EQ(level("Shift")["id"].toInt(), 2);
+    list = operators();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list.at(0)["name"].toString(), "bert");
+    EXPECT_EQ(list.at(0)["level"].toInt(), 2);
+
+    const QString table = ok({"levels"});
+    EXPECT_TRUE(table.startsWith("ID  NAME")) << table.toStdString();
+    EXPECT_TRUE(table.contains(QRegularExpression("\n2 +Shift +Shift +no +- +- +0\n")))
+        << table.toStdString();
+    EXPECT_TRUE(table.contains(
+        QRegularExpression("\n0 .*\\|0 +yes +ManageLevel,ManageOperator,DisShutDown,Desktop +1-100 +100\n")))
+        << table.toStdString();
+    EXPECT_FALSE(table.contains("KWB_Merlato"));
+}
+
+TEST_F(AdminCommands, LevelFailuresLeaveTheDatabaseUnchanged) {
+    ok({"init"});
+    ok({"add-level", "Shift"});
+    expectFailure({"add-level", "Shift"}, 3022, "a level named \"Shift\" exists already");
+    expectFailure({"add-level", "SHIFT"}, 3022, "exists already (letter case aside)");
+    expectFailure({"add-level", "12"}, 5, "must not be empty or a number");
+    expectFailure({"add-level", ""}, 5, "must not be empty or a number");
+    expectFailure({"remove-level", "9"}, 3021, "no level has ID 9");
+    expectFailure({"remove-level", "40000"}, 3349, "16-bit");
+    expectFailure({"remove-level", "--", "-40000"}, 3349, "16-bit");
+    expectFailure({"set-rights", "9", "Desktop"}, 3021, "no level has ID 9");
+    expectFailure({"set-rights", "70000", "Desktop"}, 3349, "16-bit");
+    expectFailure({"set-rights", "-3", "Desktop"}, 3021, "no level has ID -3");
+}
+
+TEST_F(AdminCommands, OperatorsAreAddedMovedAndRemovedWhateverTheLetterCase) {
+    ok({"init"});
+    ok({"add-level", "Shift"});
+    ok({"add-operator", "Anna", "--level", "2"});
+    ok({"add-operator", "O'Brien", "--level=1"});
+    auto list = operators();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].toObject(),
+              (QJsonObject{{"name", "Anna"}, {"level", 2}, {"levelName", "Shift"}, {"hasPassword", false}}));
+    EXPECT_EQ(list.at(1)["name"].toString(), "O'Brien");
+
+    ok({"move-operator", "ANNA", "--level", "1"});
+    EXPECT_EQ(operators().at(0)["level"].toInt(), 1);
+    ok({"remove-operator", "o'brien"});
+    list = operators();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list.at(0)["name"].toString(), "Anna");
+    EXPECT_TRUE(ok({"operators"}).contains(QRegularExpression("\nAnna +1 +.+ +no\n")));
+}
+
+TEST_F(AdminCommands, OperatorFailuresLeaveTheDatabaseUnchanged) {
+    ok({"init"});
+    ok({"add-operator", "anna", "--level", "1"});
+    expectFailure({"add-operator", "ANNA", "--level", "0"}, 3022,
+                  "an operator named \"ANNA\" exists already");
+    expectFailure({"add-operator", "carl", "--level", "9"}, 3201, "no level has ID 9");
+    expectFailure({"add-operator", "carl", "--level", "99999"}, 3349, "16-bit");
+    expectFailure({"add-operator", "4.5", "--level", "1"}, 5, "must not be empty or a number");
+    expectFailure({"move-operator", "anna", "--level", "9"}, 3201, "no level has ID 9");
+    expectFailure({"move-operator", "nobody", "--level", "0"}, 3021, "no operator is named \"nobody\"");
+    expectFailure({"remove-operator", "nobody"}, 3021, "no operator is named \"nobody\"");
+}
+
+} // namespace

@@ -1,0 +1,207 @@
+// export and import: a full round trip through a fresh file, merging, and documents that must be
+// refused as a whole.
+
+#include "AdminTool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <functional>
+
+using zav::test::AdminTest;
+using zav::test::FileBytes;
+using zav::test::WriteFile;
+
+namespace {
+
+class AdminExportImport : public AdminTest {
+protected:
+    // Levels with rights, names and passwords that need care, and operators in several levels.
+    void fillDatabase() {
+        ok({"init", "--rights", "5,7"});
+        ok({"add-level", "Schicht Müller"});
+        ok({"add-level", "Service"});
+        ok({"set-rights", "3", "ManageOperator", "Desktop", "1-10", "99"});
+        ok({"add-operator", "O'Brien", "--level", "2"});
+        ok({"add-operator", "Zoë", "--level", "3"});
+        ok({"add-operator", "anna", "--level", "1"});
+        ok({"passwd", "operator", "zoë", "--stdin"}, "pässwörd \"quoted\"\n");
+        ok({"passwd", "level", "2", "--stdin"}, "lvl'2\n");
+    }
+
+    QJsonObject exportedDocument() const {
+        return QJsonDocument::fromJson(ok({"export", "-"}).toUtf8()).object();
+    }
+
+    // The folder holds these names and nothing else (no temporary file left behind).
+    void expectFolderHolds(QStringList names) const {
+        QStringList entries =
+            QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+        entries.sort();
+        names.sort();
+        EXPECT_EQ(entries, names);
+    }
+};
+
+TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
+    fillDatabase();
+    const QString first = path("first.json");
+    const QString copy = path("copy.db");
+    const QString second = path("second.json");
+    ok({"export", first});
+    EXPECT_EQ(QFile::permissions(first) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    EXPECT_EQ(adminOn(copy, {"import", first}).status, 0);
+    EXPECT_EQ(adminOn(copy, {"export", second}).status, 0);
+    EXPECT_EQ(FileBytes(first), FileBytes(second));
+    EXPECT_EQ(adminOn(copy, {"levels", "--json"}).out, ok({"levels", "--json"}));
+    EXPECT_EQ(adminOn(copy, {"operators"}).out, ok({"operators"}));
+    EXPECT_EQ(ok({"export", "-"}).toUtf8(), FileBytes(first));
+
+    // What was exported is all there, passwords included.
+    const QJsonObject document = QJsonDocument::fromJson(FileBytes(first)).object();
+    EXPECT_EQ(document["format"].toString(), "ZAV_PrjLogin credentials");
+    const QJsonArray levels = document["levels"].toArray();
+    ASSERT_EQ(levels.size(), 4);
+    EXPECT_EQ(levels.at(0)["password"].toString(), "KWB_Merlato");
+    // Service's management right put it right below the top level.
+    EXPECT_EQ(levels.at(1)["name"].toString(), "Service");
+    EXPECT_EQ(levels.at(1)["nEnable"].toInt(), 11);
+    EXPECT_EQ(levels.at(2)["name"].toString(), "|1");
+    EXPECT_EQ(levels.at(2)["password"].toString(), "lvl'2");
+    EXPECT_EQ(levels.at(3)["name"].toString(), "Schicht Müller");
+    const QJsonArray operators = document["operators"].toArray();
+    ASSERT_EQ(operators.size(), 3);
+    EXPECT_EQ(operators[2].toObject(),
+              (QJsonObject{{"name", "Zoë"}, {"password", "pässwörd \"quoted\""}, {"level", 3}}));
+
+    // From standard input as well.
+    const QString piped = path("piped.db");
+    EXPECT_EQ(adminOn(piped, {"import", "-"}, FileBytes(first)).status, 0);
+    EXPECT_EQ(adminOn(piped, {"export", "-"}).out.toUtf8(), FileBytes(first));
+    expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "first.json", "second.json", "copy.db",
+                       "copy.db.lock", "piped.db", "piped.db.lock"});
+}
+
+TEST_F(AdminExportImport, AnImportWithoutMergeNeverReplacesAFile) {
+    fillDatabase();
+    const QString exported = path("exported.json");
+    ok({"export", exported});
+    expectFailure({"import", exported}, 3204, "exists already");
+    WriteFile(path("other.db"), "");
+    expectFailure(path("other.db"), {"import", exported}, 3204, "exists already");
+    expectFailure(path("new.db"), {"import", path("missing.json")}, 53, "does not exist");
+}
+
+TEST_F(AdminExportImport, MergeUpdatesByNameAddsTheRestAndRenumbers) {
+    ok({"init"});
+    ok({"add-level", "Shift"});
+    ok({"add-operator", "anna", "--level", "2"});
+    ok({"add-operator", "bert", "--level", "1"});
+    const QString merge = path("merge.json");
+    WriteFile(merge, R"({"levels": [
+        {"id": 7, "name": "SHIFT", "password": "pw", "manageLevel": false, "manageOperator": true,
+         "disShutDown": false, "desktop": false, "custom": [1], "nEnable": 1},
+        {"id": 9, "name": "Night", "password": "", "manageLevel": false, "manageOperator": false,
+         "disShutDown": false, "desktop": false, "custom": [], "nEnable": 0}],
+      "operators": [{"name": "ANNA", "password": "apw", "level": 9}, {"name": "carl", "password": "", "level": 7}]})");
+    ok({"import", merge, "--merge"});
+
+    const QJsonObject document = exportedDocument();
+    const QJsonArray levels = document["levels"].toArray();
+    ASSERT_EQ(levels.size(), 4);
+    EXPECT_EQ(levels.at(2)["name"].toString(), "SHIFT");
+    EXPECT_EQ(levels.at(2)["password"].toString(), "pw");
+    EXPECT_TRUE(levels.at(2)["manageOperator"].toBool());
+    EXPECT_EQ(levels.at(3)["name"].toString(), "Night");
+    const QJsonArray operators = document["operators"].toArray();
+    ASSERT_EQ(operators.size(), 3);
+    EXPECT_EQ(operators[0].toObject(), (QJsonObject{{"name", "ANNA"}, {"password", "apw"}, {"level", 3}}));
+    EXPECT_EQ(operators.at(1)["level"].toInt(), 1); // bert, not named by the document
+    EXPECT_EQ(operators.at(2)["level"].toInt(), 2); // carl, added to SHIFT
+}
+
+TEST_F(AdminExportImport, AMergeThatFailsHalfWayChangesNothing) {
+    const QString start = path("start.json");
+    WriteFile(start, R"({"levels": [
+        {"id": 0, "name": "|0", "password": "a", "manageLevel": true, "manageOperator": true, "disShutDown": true,
+         "desktop": true, "custom": [], "nEnable": 0},
+        {"id": 32767, "name": "Last", "password": "", "manageLevel": false, "manageOperator": false,
+         "disShutDown": false, "desktop": false, "custom": [], "nEnable": 0}], "operators": []})");
+    ok({"import", start});
+    // No level number is left above 32767.
+    expectFailure({"add-level", "More"}, 3349, "32767");
+    // The first level is stored before the second finds no number: both are undone.
+    const QString merge = path("merge.json");
+    WriteFile(merge, R"({"levels": [
+        {"id": 0, "name": "|0", "password": "changed", "manageLevel": true, "manageOperator": true,
+         "disShutDown": true, "desktop": true, "custom": [1], "nEnable": 1},
+        {"id": 5, "name": "New", "password": "", "manageLevel": false, "manageOperator": false,
+         "disShutDown": false, "desktop": false, "custom": [], "nEnable": 0}], "operators": []})");
+    expectFailure({"import", merge, "--merge"}, 3349, "level \"New\" cannot be added");
+    EXPECT_EQ(exportedDocument()["levels"].toArray().at(0)["password"].toString(), "a");
+}
+
+TEST_F(AdminExportImport, BadDocumentsAreRefusedWholeBeforeAnythingIsWritten) {
+    fillDatabase();
+    const QJsonObject good = exportedDocument();
+    const QString bad = path("bad.json");
+    const QString fresh = path("fresh.db");
+    const auto expectRefused = [&](const QByteArray& text, int number, const QString& message) {
+        WriteFile(bad, text);
+        expectFailure(fresh, {"import", bad}, number, message);
+        expectFailure({"import", bad, "--merge"}, number, message);
+    };
+    const auto expectChangeRefused = [&](const std::function<void(QJsonObject&)>& change, int number,
+                                         const QString& message) {
+        QJsonObject document = good;
+        change(document);
+        expectRefused(QJsonDocument(document).toJson(), number, message);
+    };
+    // Changes member `key` of the row at `index` of `table` ("levels" or "operators").
+    const auto setMember = [](QJsonObject& document, const char* table, int index, const char* key,
+                              const QJsonValue& value) {
+        QJsonArray rows = document[table].toArray();
+        QJsonObject row = rows[index].toObject();
+        if (value.isUndefined()) {
+            row.remove(key);
+        } else {
+            row[key] = value;
+        }
+        rows[index] = row;
+        document[table] = rows;
+    };
+    const auto member = [&](const char* table, int index, const char* key, const QJsonValue& value) {
+        return [=](QJsonObject& document) { setMember(document, table, index, key, value); };
+    };
+
+    expectRefused("{\"levels\": [", 13, "not valid JSON");
+    expectRefused("[]", 13, "not a JSON object");
+    expectChangeRefused([](QJsonObject& d) { d["version"] = 2; }, 13, "version 2 is unknown");
+    expectChangeRefused([](QJsonObject& d) { d["extra"] = true; }, 13, "unknown member \"extra\"");
+    expectChangeRefused([](QJsonObject& d) { d.remove("operators"); }, 13, "member \"operators\" is missing");
+    expectChangeRefused(member("levels", 1, "id", "1"), 13, "levels[1].id: expected a whole number");
+    expectChangeRefused(member("levels", 1, "id", 1.5), 13, "levels[1].id: expected a whole number");
+    expectChangeRefused(member("levels", 1, "id", 40000), 3349, "levels[1].id: 40000 is out of range");
+    expectChangeRefused(member("levels", 1, "id", -1), 3349, "levels[1].id: -1 is out of range");
+    expectChangeRefused(member("levels", 1, "id", 0), 3022, "levels[1].id: level ID 0 is given twice");
+    expectChangeRefused(member("levels", 3, "name", "SERVICE"), 3022,
+                        "levels[3].name: another level is named");
+    expectChangeRefused(member("levels", 3, "name", ""), 3315, "levels[3].name: a name cannot be empty");
+    expectChangeRefused(member("levels", 0, "password", QJsonValue::Undefined), 13,
+                        "member \"password\" is missing");
+    expectChangeRefused(member("levels", 0, "colour", "red"), 13, "unknown member \"colour\"");
+    expectChangeRefused(member("levels", 0, "manageLevel", 1), 13,
+                        "levels[0].manageLevel: expected true or false");
+    expectChangeRefused(member("levels", 0, "custom", QJsonArray{5, 101}), 3349, "levels[0].custom[1]");
+    expectChangeRefused(member("levels", 0, "custom", QJsonArray{5, 5}), 13,
+                        "custom right 5 is listed twice");
+    expectChangeRefused(member("levels", 0, "nEnable", 101), 3349, "levels[0].nEnable");
+    expectChangeRefused(member("operators", 1, "name", "ANNA"), 3022, "operators[1].name: another operator");
+    expectChangeRefused(member("operators", 1, "level", 9), 3201,
+                        "operators[1].level: the document has no level 9");
+    expectChangeRefused(member("operators", 1, "password", QJsonValue::Null), 13,
+                        "operators[1].password: expected a text");
+    expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "bad.json"});
+}
+
+} // namespace

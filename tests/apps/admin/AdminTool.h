@@ -1,0 +1,57 @@
+#pragma once
+
+// Running the real zav-admin program (its path comes in ZAV_ADMIN) on databases in a temporary folder.
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace zav::test {
+
+struct AdminRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs zav-admin with `args`, `input` on its standard input (then closed: never a terminal). The
+// one-time grants write their markers to a file in `folder`, so every test starts without them.
+AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArray& input = {});
+
+QByteArray FileBytes(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+// A folder with a database path in it; `admin` runs the tool with --db on that database.
+class AdminTest : public ::testing::Test {
+protected:
+    AdminRun admin(const QStringList& args, const QByteArray& input = {}) const;
+    AdminRun adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input = {}) const;
+    QString path(const QString& name) const { return folder.filePath(name); }
+
+    // Runs the command, expecting success; returns its standard output.
+    QString ok(const QStringList& args, const QByteArray& input = {}) const;
+    // Runs the command on `dbPath` and expects it to fail with status 1 and "(number)" in a message on
+    // standard error that contains `text`, leaving the file byte for byte as it was (or absent).
+    void expectFailure(const QString& dbPath, const QStringList& args, int number, const QString& text,
+                       const QByteArray& input = {}) const;
+    void expectFailure(const QStringList& args, int number, const QString& text,
+                       const QByteArray& input = {}) const {
+        expectFailure(db, args, number, text, input);
+    }
+    void expectUsageError(const QStringList& args, const QString& text) const;
+
+    QJsonArray levels() const;
+    QJsonArray operators() const;
+    // The level listed with this stored name (an empty object when there is none).
+    QJsonObject level(const QString& storedName) const;
+
+    QTemporaryDir folder;
+    QString db = folder.filePath(QStringLiteral("login.db"));
+};
+
+} // namespace zav::test

@@ -1,0 +1,130 @@
+// The zav-panel program as a user starts it: without a display, with wrong options, and ended by a
+// signal from the terminal, which must show the desktop again and shut down only when asked to.
+
+#include "support/ComponentFixture.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+using zav::test::ComponentEnvironment;
+
+class PanelProgramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    QString db() const { return dir.filePath(QStringLiteral("login.db")); }
+    QString record() const { return dir.filePath(QStringLiteral("shell.txt")); }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        e.insert(QStringLiteral("ZAV_SHELL_SERVICES"), QStringLiteral("record"));
+        e.insert(QStringLiteral("ZAV_SHELL_RECORD"), record());
+        e.insert(QStringLiteral("ZAV_REGISTRY_FILE"), dir.filePath(QStringLiteral("registry.conf")));
+        return e;
+    }
+
+    QStringList recorded() const {
+        QFile file(record());
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    // Runs the panel until it finishes by itself; returns its exit code and fills `err`.
+    int run(const QStringList& args, const QProcessEnvironment& env, QString* err = nullptr) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZAV_PANEL"), args);
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        if (err) {
+            *err = QString::fromLocal8Bit(p.readAllStandardError());
+        }
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    // Starts the panel, waits until the component has logged out (the first desktop call), sends
+    // `signalNumber` and returns the exit code.
+    int runUntilSignal(const QStringList& args, int signalNumber) {
+        QFile::remove(record());
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(qEnvironmentVariable("ZAV_PANEL"), args);
+        if (!p.waitForStarted()) {
+            return -1;
+        }
+        const QDeadlineTimer deadline(60000);
+        while (recorded().isEmpty() && !deadline.hasExpired()) {
+            QTest::qWait(50);
+        }
+        ::kill(static_cast<pid_t>(p.processId()), signalNumber);
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+private Q_SLOTS:
+    void withoutADisplayItSaysWhatToDo() {
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
+        env.insert(QStringLiteral("DISPLAY"), QString());
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+        QString err;
+        QCOMPARE(run({QStringLiteral("--db"), db()}, env, &err), 2);
+        QVERIFY2(err.contains(QStringLiteral("xvfb-run")) && err.contains(QStringLiteral("ssh -X")),
+                 qPrintable(err));
+        QVERIFY(!QFile::exists(db()));
+    }
+
+    void wrongOptionsStopBeforeAnythingIsCreated() {
+        QString err;
+        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--enable-count"), QStringLiteral("x")},
+                     environment(), &err),
+                 2);
+        QVERIFY(err.contains(QStringLiteral("--enable-count")));
+        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--language"), QStringLiteral("Klingon")},
+                     environment(), &err),
+                 1);
+        QVERIFY2(err.contains(QStringLiteral("Languages on offer: English, Deutsch, Italiano")),
+                 qPrintable(err));
+        QVERIFY(!QFile::exists(db()));
+    }
+
+    void ctrlCShowsTheDesktopAgain() {
+        QCOMPARE(runUntilSignal({QStringLiteral("--db"), db()}, SIGINT), 0);
+        QVERIFY(QFile::exists(db()));
+        // Logout at level 1 (which may see the desktop), then the termination.
+        QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"}));
+    }
+
+    void onlyAutoShutdownShutsDown() {
+        // Guest (ID 2) is the logout level: no desktop, and the automatic shutdown applies to it without
+        // a question.
+        ComponentEnvironment setup;
+        setup.createComponent().reset();
+        setup.addLevel(2, QStringLiteral("Guest"), QVariant());
+        const QStringList args = {QStringLiteral("--db"), setup.dbPath()};
+
+        QCOMPARE(runUntilSignal(args, SIGTERM), 0);
+        QCOMPARE(recorded(), (QStringList{"HideShell", "ShowShell"}));
+
+        QCOMPARE(runUntilSignal(args + QStringList{QStringLiteral("--auto-shutdown")}, SIGHUP), 0);
+        QCOMPARE(recorded(),
+                 (QStringList{"HideShell", "ShowShell", "EnableShutdownPrivilege", "ExitWindows 1"}));
+    }
+};
+
+QTEST_MAIN(PanelProgramTest)
+#include "PanelProgramTest.moc"
