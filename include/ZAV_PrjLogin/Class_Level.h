@@ -11,7 +11,7 @@
 // Level 0 is the top level; the level with the largest ID is in force when nobody is logged in.
 class ZAV_EXPORT Class_Level : public QObject, public std::enable_shared_from_this<Class_Level> {
     Q_OBJECT
-    Q_PROPERTY(Class_LevelEnable* cLevelEnable READ cLevelEnableObject)
+    Q_PROPERTY(Class_LevelEnable* cLevelEnable READ cLevelEnableObject WRITE setcLevelEnableObject)
     Q_PROPERTY(QString LevelName READ LevelName WRITE setLevelName)
     Q_PROPERTY(QString DBLevelName READ DBLevelName WRITE setDBLevelName)
     Q_PROPERTY(QString Password READ Password WRITE setPassword)
@@ -34,6 +34,10 @@ public:
     std::shared_ptr<Class_LevelEnable> cLevelEnable() const { return m_levelEnable; }
     void setcLevelEnable(std::shared_ptr<Class_LevelEnable> v) { m_levelEnable = std::move(v); }
     Class_LevelEnable* cLevelEnableObject() const { return m_levelEnable.get(); }
+    // Object assignment from a script host: shares ownership of an object made by create().
+    void setcLevelEnableObject(Class_LevelEnable* v) {
+        m_levelEnable = v ? std::static_pointer_cast<Class_LevelEnable>(v->shared_from_this()) : nullptr;
+    }
 
     QString LevelName() const { return m_levelName; }
     void setLevelName(const QString& v) { m_levelName = v; }

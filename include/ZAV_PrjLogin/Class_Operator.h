@@ -11,7 +11,7 @@
 // An operator: a named user with an optional password who belongs to one level.
 class ZAV_EXPORT Class_Operator : public QObject, public std::enable_shared_from_this<Class_Operator> {
     Q_OBJECT
-    Q_PROPERTY(Class_Level* cLevel READ cLevelObject)
+    Q_PROPERTY(Class_Level* cLevel READ cLevelObject WRITE setcLevelObject)
     Q_PROPERTY(QString Password READ Password WRITE setPassword)
     Q_PROPERTY(QVariant OperatorName READ OperatorName WRITE setOperatorName)
     Q_CLASSINFO("DefaultProperty", "OperatorName")
@@ -29,6 +29,10 @@ public:
     std::shared_ptr<Class_Level> cLevel() const { return m_level; }
     void setcLevel(std::shared_ptr<Class_Level> v) { m_level = std::move(v); }
     Class_Level* cLevelObject() const { return m_level.get(); }
+    // Object assignment from a script host: shares ownership of an object made by create().
+    void setcLevelObject(Class_Level* v) {
+        m_level = v ? std::static_pointer_cast<Class_Level>(v->shared_from_this()) : nullptr;
+    }
 
     QString Password() const { return m_password; }
     void setPassword(const QString& v) { m_password = v; }

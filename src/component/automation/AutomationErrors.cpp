@@ -1,32 +1,32 @@
 #include "component/automation/AutomationErrors.h"
 
+#include <utility>
+
 namespace zav::automation {
+namespace {
+
+constexpr std::pair<int, const char*> Descriptions[] = {
+    {ErrOverflow, "Overflow"},
+    {ErrSubscriptOutOfRange, "Subscript out of range"},
+    {ErrTypeMismatch, "Type mismatch"},
+    {ErrObjectVariableNotSet, "Object variable or With block variable not set"},
+    {ErrInvalidUseOfNull, "Invalid use of Null"},
+    {ErrObjectRequired, "Object required"},
+    {ErrCannotCreateObject, "ActiveX component can't create object"},
+    {ErrNotSupported, "Object doesn't support this property or method"},
+    {ErrArgumentNotOptional, "Argument not optional"},
+    {ErrWrongArgumentCount, "Wrong number of arguments or invalid property assignment"},
+};
+
+} // namespace
 
 QString StandardDescription(int number) {
-    switch (number) {
-    case ErrOverflow:
-        return QStringLiteral("Overflow");
-    case ErrSubscriptOutOfRange:
-        return QStringLiteral("Subscript out of range");
-    case ErrTypeMismatch:
-        return QStringLiteral("Type mismatch");
-    case ErrObjectVariableNotSet:
-        return QStringLiteral("Object variable or With block variable not set");
-    case ErrInvalidUseOfNull:
-        return QStringLiteral("Invalid use of Null");
-    case ErrObjectRequired:
-        return QStringLiteral("Object required");
-    case ErrCannotCreateObject:
-        return QStringLiteral("ActiveX component can't create object");
-    case ErrNotSupported:
-        return QStringLiteral("Object doesn't support this property or method");
-    case ErrArgumentNotOptional:
-        return QStringLiteral("Argument not optional");
-    case ErrWrongArgumentCount:
-        return QStringLiteral("Wrong number of arguments or invalid property assignment");
-    default:
-        return QStringLiteral("Automation error");
+    for (const auto& [known, text] : Descriptions) {
+        if (known == number) {
+            return QString::fromLatin1(text);
+        }
     }
+    return QStringLiteral("Automation error");
 }
 
 void Raise(int number) {

@@ -131,6 +131,9 @@ std::shared_ptr<QObject> ShareObject(QObject* object) {
 }
 
 DispId GetIDOfName(const QObject* object, QStringView name) {
+    if (!object) {
+        Raise(ErrObjectVariableNotSet);
+    }
     const InterfaceDesc* iface = InterfaceOf(object);
     const MemberDesc* member = iface ? FindMember(*iface, name) : nullptr;
     if (!member) {
@@ -141,6 +144,9 @@ DispId GetIDOfName(const QObject* object, QStringView name) {
 
 QVariant Invoke(QObject* object, DispId id, unsigned kinds, QVariantList& args) {
     RegisterVariantBool();
+    if (!object) {
+        Raise(ErrObjectVariableNotSet);
+    }
     const ClassBinding* cls = bindingOf(object);
     const InterfaceDesc* iface = cls ? FindInterface(cls->interfaceName) : nullptr;
     const MemberDesc* member = iface ? FindMember(*iface, id) : nullptr;

@@ -9,7 +9,7 @@
 //   450 more arguments than the member takes;
 //   13  a value that does not convert to the declared type, or an object of the wrong class;
 //   6   an integer out of range; 94 a Null where a value is needed;
-//   424 a set with something that is not an object (or Nothing);
+//   424 a set with something that is not an object (or Nothing); 91 a call on no object at all;
 // and the component's own errors (9 from AllowCustom, the database's numbers) come through as raised.
 
 #include "component/automation/AutomationTypes.h"

@@ -133,7 +133,7 @@ bool IsNothing(const QVariant& value) {
 }
 
 QObject* ObjectOf(const QVariant& value) {
-    return IsObjectValue(value) ? *static_cast<QObject* const*>(value.constData()) : nullptr;
+    return IsObjectValue(value) ? qvariant_cast<QObject*>(value) : nullptr;
 }
 
 QVariant ObjectValue(QObject* object) {

@@ -147,6 +147,9 @@ TEST_F(DispatchTest, ArgumentsConvertOrFailAsAutomationDoes) {
     EXPECT_EQ(errorOf([&] { Invoke(login.get(), u"DbPath", Let); }), 449);
     EXPECT_EQ(errorOf([&] { Invoke(login.get(), u"NoSuchMember", Get); }), 438);
     EXPECT_EQ(errorOf([&] { Invoke(login.get(), 0x12345, Get); }), 438);
+    EXPECT_EQ(errorOf([&] { Invoke(nullptr, u"DbPath", Get); }), 91);
+    QObject foreign;
+    EXPECT_EQ(errorOf([&] { Invoke(&foreign, DispIdValue, Get); }), 438);
     EXPECT_EQ(errorOf([&] { Invoke(login.get(), u"Logout", Get); }), 438);
     EXPECT_EQ(errorOf([&] { Invoke(login.get(), u"DbPath", Method); }), 438);
 

@@ -3,7 +3,6 @@
 #include "component/automation/AutomationErrors.h"
 #include "component/automation/ClassBindings.h"
 #include "component/automation/Dispatcher.h"
-#include "component/automation/TypeLibrary.h"
 #include "component/automation/VariantBool.h"
 #include "component/automation/VariantConversion.h"
 #include "component/automation/script/ScriptClasses.h"
