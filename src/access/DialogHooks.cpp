@@ -1,6 +1,7 @@
 #include "access/DialogHooks.h"
 
 #include "access/Frm_ChangePwd.h"
+#include "component/Mod_Globali.h"
 #include "manage/ShowManageWindow.h"
 
 namespace zav::access {
@@ -24,6 +25,7 @@ void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
     if (openers().manage) {
         openers().manage(owner);
     } else {
+        RequireGuiApplication();
         manage::ShowManageWindow(owner);
     }
 }
@@ -33,6 +35,7 @@ void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>
     if (openers().changePassword) {
         openers().changePassword(par, level, op);
     } else {
+        RequireGuiApplication();
         Frm_ChangePwd::Run(par, level, op);
     }
 }

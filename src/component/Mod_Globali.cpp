@@ -1,5 +1,7 @@
 #include "component/Mod_Globali.h"
 
+#include <ZAV_PrjLogin/AutomationError.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTextStream>
@@ -22,6 +24,12 @@ int answerWithoutGui(const QString& text, int style, const QString& title) {
     return (style & 0x7) == vbYesNo ? vbNo : vbOK;
 }
 } // namespace
+
+void RequireGuiApplication() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        throw AutomationError(5, QStringLiteral("The component's dialogs need a QApplication; none is running."));
+    }
+}
 
 void setMessageBoxHandler(MessageBoxHandler h) { handler() = std::move(h); }
 

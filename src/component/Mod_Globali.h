@@ -37,6 +37,10 @@ inline const QString ComponentTitle = QStringLiteral("ZAV_PrjLogin");
 // the answer. Without a GUI application it writes the message to standard error and answers OK / No.
 int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = ComponentTitle);
 
+// The dialogs are widgets: without a QApplication they cannot be shown. Throws AutomationError 5 then,
+// instead of letting Qt abort the host.
+void RequireGuiApplication();
+
 // Tests and headless hosts may answer message boxes themselves (nullptr restores the real boxes).
 using MessageBoxHandler = std::function<int(const QString& text, int style, const QString& title)>;
 void setMessageBoxHandler(MessageBoxHandler handler);

@@ -271,6 +271,25 @@ TEST_F(Component, DatabaseQuestionsFailWithTheEngineError) {
     }
 }
 
+TEST_F(Component, DialogsWithoutAGuiApplicationFailInsteadOfAborting) {
+    env.markGrantsDone();
+    auto login = ZAV_Login::create();
+    login->setDbPath(env.dbPath());
+    for (const auto& open : std::vector<std::function<void()>>{
+             [&] { login->LoginByLevel(); }, [&] { login->CurrentLevel()->ShowStructure(); },
+             [&] {
+                 login->CurrentLevel()->setLevelName(QStringLiteral("x"));
+                 login->CurrentLevel()->ChangePassword();
+             }}) {
+        try {
+            open();
+            ADD_FAILURE() << "a dialog opened without an application";
+        } catch (const AutomationError& e) {
+            EXPECT_EQ(e.Number(), 5);
+        }
+    }
+}
+
 TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
     env.markGrantsDone();
     auto login = ZAV_Login::create();
