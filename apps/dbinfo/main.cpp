@@ -40,9 +40,10 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
-        QTextStream(stderr) << "usage: zav-dbinfo DATABASE\n"
-                               "Opens the credential database (created with its built-in levels when missing)\n"
-                               "and lists its levels and operators.\n";
+        QTextStream(stderr)
+            << "usage: zav-dbinfo DATABASE\n"
+               "Opens the credential database (created with its built-in levels when missing)\n"
+               "and lists its levels and operators.\n";
         return 2;
     }
     // A listing tool never hides or shows the desktop.
@@ -61,8 +62,8 @@ int main(int argc, char** argv) {
         QTextStream(stderr) << "zav-dbinfo: " << e.Description() << " (" << e.Number() << ")\n";
         return 1;
     }
-    out << "Nobody logged in: level " << login->CurrentLevel()->ID() << " (" << login->CurrentLevel()->LevelName()
-        << ") is in force.\n";
+    out << "Nobody logged in: level " << login->CurrentLevel()->ID() << " ("
+        << login->CurrentLevel()->LevelName() << ") is in force.\n";
     out.flush();
     login->Terminate();
     return 0;

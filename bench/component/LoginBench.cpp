@@ -28,8 +28,8 @@ struct Fixture {
         login = ZAV_Login::create();
         login->setAutoShutDown(false);
         login->setDbPath(dir.filePath(QStringLiteral("login.db")));
-        auto db = zav::store::DefaultEngine().OpenDatabase(login->DbPath(), zav::store::OpenMode::SharedReadWrite,
-                                                           zav::store::ConnectString);
+        auto db = zav::store::DefaultEngine().OpenDatabase(
+            login->DbPath(), zav::store::OpenMode::SharedReadWrite, zav::store::ConnectString);
         zav::store::Transaction tx(*db);
         auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
         for (int id = 2; id < Levels; ++id) {
@@ -43,7 +43,8 @@ struct Fixture {
         auto ops = db->OpenRecordset(QStringLiteral("Select * from Operators"));
         for (int i = 0; i < Operators; ++i) {
             ops->AddNew();
-            ops->SetField(QStringLiteral("Name"), QStringLiteral("Operator %1").arg(i, 5, 10, QLatin1Char('0')));
+            ops->SetField(QStringLiteral("Name"),
+                          QStringLiteral("Operator %1").arg(i, 5, 10, QLatin1Char('0')));
             ops->SetField(QStringLiteral("PWD"), QStringLiteral("secret%1").arg(i));
             ops->SetField(QStringLiteral("ID"), 1 + i % (Levels - 1));
             ops->Update();
@@ -68,8 +69,9 @@ void BM_CredentialCheckOperator(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const int n = (i++ * 7919) % Operators;
-        const auto outcome = zav::CheckCredentials(1, 0, QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0')),
-                                                   QStringLiteral("secret%1").arg(n));
+        const auto outcome =
+            zav::CheckCredentials(1, 0, QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0')),
+                                  QStringLiteral("secret%1").arg(n));
         if (outcome != zav::CredentialOutcome::Accepted) {
             state.SkipWithError("the right password was refused");
             break;

@@ -6,7 +6,9 @@
 Class_Level::Class_Level(Token) : m_levelEnable(Class_LevelEnable::create()) {}
 Class_Level::~Class_Level() = default;
 
-std::shared_ptr<Class_Level> Class_Level::create() { return std::make_shared<Class_Level>(Token{}); }
+std::shared_ptr<Class_Level> Class_Level::create() {
+    return std::make_shared<Class_Level>(Token{});
+}
 
 bool Class_Level::ShowStructure() {
     if (m_levelEnable && (m_levelEnable->AllowManageLevel() || m_levelEnable->AllowManageOperator())) {

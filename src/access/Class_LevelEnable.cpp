@@ -14,7 +14,9 @@ void checkCustomIndex(int index) {
 Class_LevelEnable::Class_LevelEnable(Token) {}
 Class_LevelEnable::~Class_LevelEnable() = default;
 
-std::shared_ptr<Class_LevelEnable> Class_LevelEnable::create() { return std::make_shared<Class_LevelEnable>(Token{}); }
+std::shared_ptr<Class_LevelEnable> Class_LevelEnable::create() {
+    return std::make_shared<Class_LevelEnable>(Token{});
+}
 
 bool Class_LevelEnable::AllowCustom(int index) const {
     checkCustomIndex(index);

@@ -6,7 +6,9 @@
 Class_Operator::Class_Operator(Token) {}
 Class_Operator::~Class_Operator() = default;
 
-std::shared_ptr<Class_Operator> Class_Operator::create() { return std::make_shared<Class_Operator>(Token{}); }
+std::shared_ptr<Class_Operator> Class_Operator::create() {
+    return std::make_shared<Class_Operator>(Token{});
+}
 
 QVariant Class_Operator::OperatorName() const {
     if (m_nameObject) {

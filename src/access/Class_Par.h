@@ -8,10 +8,10 @@ namespace zav {
 // Every dialog sets Result false when it loads and true only on success.
 struct Class_Par {
     bool Result = false;
-    QString Title;         // caption suffix of the level permission dialog
-    QString Text;          // the chosen or entered name, or the new password
+    QString Title; // caption suffix of the level permission dialog
+    QString Text;  // the chosen or entered name, or the new password
     bool LockOldPWD = false;
-    int LoginMode = 0;     // 0 = a level, 1 = an operator
+    int LoginMode = 0; // 0 = a level, 1 = an operator
 };
 
 inline constexpr int LoginModeLevel = 0;

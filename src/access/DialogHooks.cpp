@@ -18,8 +18,12 @@ Openers& openers() {
 }
 } // namespace
 
-void setManageWindowOpener(ManageWindowOpener opener) { openers().manage = std::move(opener); }
-void setChangePasswordOpener(ChangePasswordOpener opener) { openers().changePassword = std::move(opener); }
+void setManageWindowOpener(ManageWindowOpener opener) {
+    openers().manage = std::move(opener);
+}
+void setChangePasswordOpener(ChangePasswordOpener opener) {
+    openers().changePassword = std::move(opener);
+}
 
 void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
     if (openers().manage) {

@@ -14,9 +14,8 @@
 namespace zav::access {
 
 using ManageWindowOpener = std::function<void(const std::shared_ptr<Class_Level>& owner)>;
-using ChangePasswordOpener =
-    std::function<void(Class_Par& par, const std::shared_ptr<Class_Level>& level,
-                       const std::shared_ptr<Class_Operator>& op)>;
+using ChangePasswordOpener = std::function<void(Class_Par& par, const std::shared_ptr<Class_Level>& level,
+                                                const std::shared_ptr<Class_Operator>& op)>;
 
 // nullptr restores the default opener.
 void setManageWindowOpener(ManageWindowOpener opener);

@@ -161,7 +161,9 @@ void Frm_ChangePwd::Cmd_Ok_Click() {
     accept();
 }
 
-void Frm_ChangePwd::Cmd_Undo_Click() { reject(); }
+void Frm_ChangePwd::Cmd_Undo_Click() {
+    reject();
+}
 
 namespace {
 // Runs a save; a failure is shown titled "Login" and counts as not saved.
@@ -182,7 +184,8 @@ bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
 
 bool Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();
-    return reportingFailure([&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, password); });
+    return reportingFailure(
+        [&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, password); });
 }
 
 bool Frm_ChangePwd::saveOperator(const QString& password) {

@@ -4,9 +4,13 @@
 
 namespace zav::access {
 
-QString CustomField(int n) { return QStringLiteral("Custom") + QString::number(n); }
+QString CustomField(int n) {
+    return QStringLiteral("Custom") + QString::number(n);
+}
 
-QString TextOrEmpty(const QVariant& value) { return value.isNull() ? QString() : value.toString(); }
+QString TextOrEmpty(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
 
 void ReadRights(const store::Recordset& rs, Class_LevelEnable& rights) {
     rights.setAllowManageLevel(rs.Field(QStringLiteral("ManageLevel")).toBool());

@@ -8,7 +8,8 @@ namespace zav::access {
 
 namespace {
 bool storePassword(const QString& dbPath, const QString& sql, const QString& password) {
-    auto db = store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadWrite, store::ConnectString);
+    auto db =
+        store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadWrite, store::ConnectString);
     auto rs = db->OpenRecordset(sql);
     bool written = false;
     if (rs->RecordCount() != 0) {
@@ -25,7 +26,8 @@ bool storePassword(const QString& dbPath, const QString& sql, const QString& pas
 } // namespace
 
 bool StoreLevelPassword(const QString& dbPath, int id, const QString& password) {
-    return storePassword(dbPath, QStringLiteral("Select * from Levels where ID = ") + QString::number(id), password);
+    return storePassword(dbPath, QStringLiteral("Select * from Levels where ID = ") + QString::number(id),
+                         password);
 }
 
 bool StoreOperatorPassword(const QString& dbPath, const QString& name, const QString& password) {

@@ -14,7 +14,8 @@ namespace zav {
 
 namespace {
 AutomationError objectNotSet() {
-    return AutomationError(ErrObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+    return AutomationError(ErrObjectVariableNotSet,
+                           QStringLiteral("Object variable or With block variable not set"));
 }
 
 ZAV_Login& component() {
@@ -40,10 +41,13 @@ void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operato
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
 
-QString levelSql(int id) { return QStringLiteral("Select * from Levels where ID = ") + QString::number(id); }
+QString levelSql(int id) {
+    return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
+}
 } // namespace
 
-CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName, const QString& typed) {
+CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
+                                   const QString& typed) {
     bool found = false;
     QString stored;
     const auto candidate = Class_Operator::create();

@@ -15,6 +15,7 @@ enum class CredentialOutcome {
 };
 
 // loginMode 0 checks the level `levelId`, 1 the operator `operatorName`. Database failures throw.
-CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName, const QString& typed);
+CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
+                                   const QString& typed);
 
 } // namespace zav

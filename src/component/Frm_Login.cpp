@@ -31,7 +31,8 @@ constexpr double ImageSize = 480;
 ZAV_Login& component() {
     ZAV_Login* c = Mod_Globali().component;
     if (!c) {
-        throw AutomationError(ErrObjectVariableNotSet, QStringLiteral("Object variable or With block variable not set"));
+        throw AutomationError(ErrObjectVariableNotSet,
+                              QStringLiteral("Object variable or With block variable not set"));
     }
     return *c;
 }
@@ -41,11 +42,17 @@ std::unique_ptr<store::Database> openReadOnly() {
                                                store::ConnectString);
 }
 
-int bottomTwips(const QWidget* w) { return static_cast<int>(PixelsToTwipsY(w->y() + w->height(), w)); }
-void setTopTwips(QWidget* w, double top) { w->move(w->x(), TwipsToPixelsY(top, w)); }
+int bottomTwips(const QWidget* w) {
+    return static_cast<int>(PixelsToTwipsY(w->y() + w->height(), w));
+}
+void setTopTwips(QWidget* w, double top) {
+    w->move(w->x(), TwipsToPixelsY(top, w));
+}
 } // namespace
 
-Frm_Login::Frm_Login(Class_Par& par, QWidget* parent) : QDialog(parent), m_par(par) { buildControls(); }
+Frm_Login::Frm_Login(Class_Par& par, QWidget* parent) : QDialog(parent), m_par(par) {
+    buildControls();
+}
 
 void Frm_Login::buildControls() {
     setWindowTitle(QStringLiteral("Login"));
@@ -180,7 +187,8 @@ void Frm_Login::fillList() {
                             const QString name = access::TextOrEmpty(rs->Field(QStringLiteral("Name")));
                             addEntry(language::TranslateText(name), id);
                         } else {
-                            Mod_Globali().loginTopPassword = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+                            Mod_Globali().loginTopPassword =
+                                access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
                         }
                     }
                 }
@@ -228,7 +236,9 @@ void Frm_Login::Cmd_Ok_Click() {
     }
 }
 
-void Frm_Login::Cmd_Undo_Click() { reject(); }
+void Frm_Login::Cmd_Undo_Click() {
+    reject();
+}
 
 bool Frm_Login::checkCredentials() {
     try {

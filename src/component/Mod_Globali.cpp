@@ -27,11 +27,14 @@ int answerWithoutGui(const QString& text, int style, const QString& title) {
 
 void RequireGuiApplication() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        throw AutomationError(5, QStringLiteral("The component's dialogs need a QApplication; none is running."));
+        throw AutomationError(
+            5, QStringLiteral("The component's dialogs need a QApplication; none is running."));
     }
 }
 
-void setMessageBoxHandler(MessageBoxHandler h) { handler() = std::move(h); }
+void setMessageBoxHandler(MessageBoxHandler h) {
+    handler() = std::move(h);
+}
 
 int MsgBox(const QString& text, int style, const QString& title) {
     if (handler()) {

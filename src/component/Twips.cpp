@@ -32,14 +32,18 @@ int TwipsToPixelsX(double twips, const QWidget* context) {
 int TwipsToPixelsY(double twips, const QWidget* context) {
     return static_cast<int>(std::lround(twips * dpiY(context) / TwipsPerInch));
 }
-double PixelsToTwipsX(int pixels, const QWidget* context) { return pixels * TwipsPerInch / dpiX(context); }
-double PixelsToTwipsY(int pixels, const QWidget* context) { return pixels * TwipsPerInch / dpiY(context); }
+double PixelsToTwipsX(int pixels, const QWidget* context) {
+    return pixels * TwipsPerInch / dpiX(context);
+}
+double PixelsToTwipsY(int pixels, const QWidget* context) {
+    return pixels * TwipsPerInch / dpiY(context);
+}
 
 } // namespace zav
 
 namespace zav {
 void PlaceInTwips(QWidget* widget, double left, double top, double width, double height) {
-    widget->setGeometry(TwipsToPixelsX(left, widget), TwipsToPixelsY(top, widget), TwipsToPixelsX(width, widget),
-                        TwipsToPixelsY(height, widget));
+    widget->setGeometry(TwipsToPixelsX(left, widget), TwipsToPixelsY(top, widget),
+                        TwipsToPixelsX(width, widget), TwipsToPixelsY(height, widget));
 }
 } // namespace zav

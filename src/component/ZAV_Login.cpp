@@ -45,12 +45,22 @@ ZAV_Login::~ZAV_Login() {
     }
 }
 
-std::shared_ptr<ZAV_Login> ZAV_Login::create() { return std::make_shared<ZAV_Login>(Token{}); }
+std::shared_ptr<ZAV_Login> ZAV_Login::create() {
+    return std::make_shared<ZAV_Login>(Token{});
+}
 
-void ZAV_Login::setcRespEnableObject(Class_LevelEnable* v) { m_respEnable = shared(v); }
-void ZAV_Login::setcDrvLanguageObject(Class_Language* v) { m_drvLanguage = shared(v); }
-void ZAV_Login::setCurrentLevelObject(Class_Level* v) { m_currentLevel = shared(v); }
-void ZAV_Login::setCurrentOperatorObject(Class_Operator* v) { m_currentOperator = shared(v); }
+void ZAV_Login::setcRespEnableObject(Class_LevelEnable* v) {
+    m_respEnable = shared(v);
+}
+void ZAV_Login::setcDrvLanguageObject(Class_Language* v) {
+    m_drvLanguage = shared(v);
+}
+void ZAV_Login::setCurrentLevelObject(Class_Level* v) {
+    m_currentLevel = shared(v);
+}
+void ZAV_Login::setCurrentOperatorObject(Class_Operator* v) {
+    m_currentOperator = shared(v);
+}
 
 bool ZAV_Login::IsLogoutLevel() const {
     if (!m_currentLevel) {
@@ -60,8 +70,12 @@ bool ZAV_Login::IsLogoutLevel() const {
     return m_currentLevel->ID() >= m_logoutLevelId;
 }
 
-bool ZAV_Login::IsTouchScreen() const { return zav::Mod_Globali().touchScreen; }
-void ZAV_Login::setIsTouchScreen(bool v) { zav::Mod_Globali().touchScreen = v; }
+bool ZAV_Login::IsTouchScreen() const {
+    return zav::Mod_Globali().touchScreen;
+}
+void ZAV_Login::setIsTouchScreen(bool v) {
+    zav::Mod_Globali().touchScreen = v;
+}
 
 void ZAV_Login::setDbPath(const QString& path) {
     m_dbPath = path;
@@ -114,8 +128,8 @@ void ZAV_Login::runTermination() noexcept {
             bool goOn = true;
             if (rights->AllowDesktop()) {
                 // A question that cannot be asked is not a yes.
-                goOn = zav::MsgBox(DisShutDownDescription() + QStringLiteral("?"), zav::vbYesNo | zav::vbQuestion,
-                                   QStringLiteral("Confirm")) == zav::vbYes;
+                goOn = zav::MsgBox(DisShutDownDescription() + QStringLiteral("?"),
+                                   zav::vbYesNo | zav::vbQuestion, QStringLiteral("Confirm")) == zav::vbYes;
             }
             if (goOn) {
                 zav::shell::WinExit_cls().ExitWindows(zav::shell::ExitShutdown);
@@ -129,7 +143,9 @@ void ZAV_Login::runTermination() noexcept {
     }
 }
 
-void ZAV_Login::ShutDownNow() { zav::shell::WinExit_cls().ExitWindows(zav::shell::ExitShutdown); }
+void ZAV_Login::ShutDownNow() {
+    zav::shell::WinExit_cls().ExitWindows(zav::shell::ExitShutdown);
+}
 
 bool ZAV_Login::HaveOperators() {
     auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
@@ -163,24 +179,34 @@ void ZAV_Login::writeCaption(const QString& key, const QString& text) {
 QString ZAV_Login::EnableDescription(short Index) const {
     return readCaption(QString::number(Index), QStringLiteral("Custom ") + QString::number(Index));
 }
-void ZAV_Login::setEnableDescription(short Index, const QString& text) { writeCaption(QString::number(Index), text); }
+void ZAV_Login::setEnableDescription(short Index, const QString& text) {
+    writeCaption(QString::number(Index), text);
+}
 
 QString ZAV_Login::ManageLevelDescription() const {
     return readCaption(QStringLiteral("ML"), QStringLiteral("Allow Manage Levels"));
 }
-void ZAV_Login::setManageLevelDescription(const QString& text) { writeCaption(QStringLiteral("ML"), text); }
+void ZAV_Login::setManageLevelDescription(const QString& text) {
+    writeCaption(QStringLiteral("ML"), text);
+}
 
 QString ZAV_Login::ManageOperatorDescription() const {
     return readCaption(QStringLiteral("MO"), QStringLiteral("Allow Manage Operators"));
 }
-void ZAV_Login::setManageOperatorDescription(const QString& text) { writeCaption(QStringLiteral("MO"), text); }
+void ZAV_Login::setManageOperatorDescription(const QString& text) {
+    writeCaption(QStringLiteral("MO"), text);
+}
 
 QString ZAV_Login::DisShutDownDescription() const {
     return readCaption(QStringLiteral("SD"), QStringLiteral("Automatic shut down"));
 }
-void ZAV_Login::setDisShutDownDescription(const QString& text) { writeCaption(QStringLiteral("SD"), text); }
+void ZAV_Login::setDisShutDownDescription(const QString& text) {
+    writeCaption(QStringLiteral("SD"), text);
+}
 
 QString ZAV_Login::AllowDesktopDescription() const {
     return readCaption(QStringLiteral("AD"), QStringLiteral("Show Desktop"));
 }
-void ZAV_Login::setAllowDesktopDescription(const QString& text) { writeCaption(QStringLiteral("AD"), text); }
+void ZAV_Login::setAllowDesktopDescription(const QString& text) {
+    writeCaption(QStringLiteral("AD"), text);
+}

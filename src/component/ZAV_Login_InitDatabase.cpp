@@ -19,8 +19,8 @@ namespace {
 const QString RegistryKey = QStringLiteral("Software\\ZEMRO_SW\\Login");
 
 QString versionText() {
-    return QStringLiteral(ZAV_STRINGIFY(ZAV_VERSION_MAJOR) "." ZAV_STRINGIFY(ZAV_VERSION_MINOR) "." ZAV_STRINGIFY(
-        ZAV_VERSION_PATCH));
+    return QStringLiteral(ZAV_STRINGIFY(ZAV_VERSION_MAJOR) "." ZAV_STRINGIFY(
+        ZAV_VERSION_MINOR) "." ZAV_STRINGIFY(ZAV_VERSION_PATCH));
 }
 
 // Anything at the path (a hidden file, a link, even a dangling one) counts as existing: it is opened,
@@ -33,7 +33,8 @@ bool somethingExistsAt(const QString& path) {
 bool relationExists(zav::store::Database& db) {
     bool found = false;
     for (const auto& relation : db.Relations()) {
-        if (relation.table == QLatin1String("Levels") && relation.foreignTable == QLatin1String("Operators")) {
+        if (relation.table == QLatin1String("Levels") &&
+            relation.foreignTable == QLatin1String("Operators")) {
             found = true;
         }
     }
@@ -134,7 +135,8 @@ void ZAV_Login::applyRegistryUpgrades() noexcept {
             }
         }
         if (!rights->AllowCustom(34)) {
-            if (registry.ReadValue(RegistryKey, QStringLiteral("ShowEditButtonAddition"), QString()).isEmpty()) {
+            if (registry.ReadValue(RegistryKey, QStringLiteral("ShowEditButtonAddition"), QString())
+                    .isEmpty()) {
                 auto db = DefaultEngine().OpenDatabase(m_dbPath, OpenMode::Exclusive, ConnectString);
                 db->Execute(QStringLiteral("Update levels set Custom34 = true;"));
                 db->Close();

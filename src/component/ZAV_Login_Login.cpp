@@ -4,9 +4,13 @@
 #include "component/Frm_Login.h"
 #include "component/Mod_Globali.h"
 
-bool ZAV_Login::LoginByOperator() { return login(zav::LoginModeOperator); }
+bool ZAV_Login::LoginByOperator() {
+    return login(zav::LoginModeOperator);
+}
 
-bool ZAV_Login::LoginByLevel() { return login(zav::LoginModeLevel); }
+bool ZAV_Login::LoginByLevel() {
+    return login(zav::LoginModeLevel);
+}
 
 bool ZAV_Login::login(int loginMode) {
     zav::RequireGuiApplication();

@@ -8,11 +8,11 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <vector>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zav::store {
 
@@ -151,7 +151,8 @@ std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, Op
     configure(*db); // the busy timeout first: the probe may meet a writer's commit
     checkReadable(*db);
     auto registration = std::make_unique<OpenFiles::Registration>(facts.identity, salt);
-    return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db), reuseKey);
+    return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db),
+                                              reuseKey);
 }
 
 std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, const QString& password) {

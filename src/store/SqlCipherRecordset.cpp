@@ -39,6 +39,9 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
     }
 }
 
+// Out of line: the kept statements are complete types only here.
+SqlCipherRecordset::~SqlCipherRecordset() = default;
+
 int SqlCipherRecordset::RecordCount() const {
     requireOpen();
     return int(m_rows.size());
@@ -132,6 +135,7 @@ void SqlCipherRecordset::Update() {
 }
 
 void SqlCipherRecordset::Close() {
+    finalizeStatements(); // before the connection may be kept for reuse: it must hold no statement
     m_closed = true;
     m_rows.clear();
     m_rowids.clear();
@@ -176,9 +180,13 @@ SqlCipherRecordset::Row SqlCipherRecordset::rowOf(const sqlite::Statement& state
 }
 
 SqlCipherRecordset::Row SqlCipherRecordset::storedRow(qint64 rowid) {
-    sqlite::Statement select(m_connection->db(),
-                             QStringLiteral("SELECT * FROM %1 WHERE _rowid_ = ?1").arg(ddl::quoted(m_table)));
+    sqlite::Statement& select = preparedReread();
     select.bind(1, rowid);
+    // Reset at once: a statement left on a row would keep its read open.
+    struct ResetAfter {
+        sqlite::Statement& statement;
+        ~ResetAfter() { statement.reset(); }
+    } resetAfter{select};
     return select.executeStep() ? rowOf(select) : Row(m_types.size());
 }
 
@@ -220,11 +228,37 @@ void SqlCipherRecordset::updateBuffer(qint64 rowid) {
     if (names.isEmpty()) {
         return;
     }
-    sqlite::Statement update(m_connection->db(),
-                             QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
-                                 .arg(ddl::quoted(m_table), names.join(QStringLiteral(" = ?, "))));
+    sqlite::Statement& update = preparedUpdate(names);
     update.bind(bindChanged(update) + 1, rowid);
     update.exec();
+    update.reset();
+}
+
+sqlite::Statement& SqlCipherRecordset::preparedUpdate(const QStringList& names) {
+    sqlite::Database& db = m_connection->db(); // fails once the connection is closed
+    if (!m_update || m_updateNames != names) {
+        m_update.reset();
+        m_update = std::make_unique<sqlite::Statement>(
+            db, QStringLiteral("UPDATE %1 SET %2 = ? WHERE _rowid_ = ?")
+                    .arg(ddl::quoted(m_table), names.join(QStringLiteral(" = ?, "))));
+        m_updateNames = names;
+    }
+    return *m_update;
+}
+
+sqlite::Statement& SqlCipherRecordset::preparedReread() {
+    sqlite::Database& db = m_connection->db(); // fails once the connection is closed
+    if (!m_reread) {
+        m_reread = std::make_unique<sqlite::Statement>(
+            db, QStringLiteral("SELECT * FROM %1 WHERE _rowid_ = ?1").arg(ddl::quoted(m_table)));
+    }
+    return *m_reread;
+}
+
+void SqlCipherRecordset::finalizeStatements() noexcept {
+    m_update.reset();
+    m_reread.reset();
+    m_updateNames.clear();
 }
 
 } // namespace zav::store

@@ -8,6 +8,7 @@
 #include "store/Engine.h"
 
 #include <QHash>
+#include <memory>
 #include <optional>
 
 namespace zav::sqlite {
@@ -19,6 +20,7 @@ namespace zav::store {
 class SqlCipherRecordset final : public Recordset {
 public:
     SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql);
+    ~SqlCipherRecordset() override;
 
     int RecordCount() const override;
     void MoveFirst() override;
@@ -49,6 +51,11 @@ private:
     int bindChanged(sqlite::Statement& statement);
     qint64 insertBuffer();
     void updateBuffer(qint64 rowid);
+    // The statements this recordset writes and re-reads with, prepared once and kept until it closes:
+    // preparing them costs more than running them on a wide table.
+    sqlite::Statement& preparedUpdate(const QStringList& names);
+    sqlite::Statement& preparedReread();
+    void finalizeStatements() noexcept;
 
     std::shared_ptr<CipherConnection> m_connection;
     QString m_table; // empty when the recordset cannot be updated
@@ -62,6 +69,9 @@ private:
     Row m_buffer;
     std::vector<bool> m_changed;
     bool m_closed = false;
+    std::unique_ptr<sqlite::Statement> m_reread;
+    std::unique_ptr<sqlite::Statement> m_update;
+    QStringList m_updateNames; // the fields m_update sets
 };
 
 } // namespace zav::store

@@ -110,15 +110,15 @@ protected:
             ++log.manageCalls;
             log.manageOwner = owner;
         });
-        zav::access::setChangePasswordOpener(
-            [this](zav::Class_Par& par, const std::shared_ptr<Class_Level>& level,
-                   const std::shared_ptr<Class_Operator>& op) {
-                ++log.passwordCalls;
-                log.lastPar = par;
-                log.level = level;
-                log.op = op;
-                par.Result = true;
-            });
+        zav::access::setChangePasswordOpener([this](zav::Class_Par& par,
+                                                    const std::shared_ptr<Class_Level>& level,
+                                                    const std::shared_ptr<Class_Operator>& op) {
+            ++log.passwordCalls;
+            log.lastPar = par;
+            log.level = level;
+            log.op = op;
+            par.Result = true;
+        });
     }
     void TearDown() override {
         zav::access::setManageWindowOpener(nullptr);

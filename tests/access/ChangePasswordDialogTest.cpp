@@ -15,8 +15,12 @@ using zav::test::whenModal;
 
 namespace {
 
-QLineEdit* box(Frm_ChangePwd* d, const char* name) { return d->findChild<QLineEdit*>(QLatin1String(name)); }
-void clickOk(Frm_ChangePwd* d) { d->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click(); }
+QLineEdit* box(Frm_ChangePwd* d, const char* name) {
+    return d->findChild<QLineEdit*>(QLatin1String(name));
+}
+void clickOk(Frm_ChangePwd* d) {
+    d->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click();
+}
 
 void fill(Frm_ChangePwd* d, const QString& old, const QString& pwd, const QString& confirm) {
     if (box(d, "Text_OldPWD")->isEnabled()) {
@@ -51,7 +55,8 @@ class ChangePasswordDialogTest : public QObject {
         return l;
     }
     QString storedLevelPassword(int id) {
-        return env->value(QStringLiteral("Select * from Levels where ID = %1").arg(id), QStringLiteral("PWD")).toString();
+        return env->value(QStringLiteral("Select * from Levels where ID = %1").arg(id), QStringLiteral("PWD"))
+            .toString();
     }
 
 private Q_SLOTS:
@@ -105,7 +110,8 @@ private Q_SLOTS:
             d->findChild<QPushButton*>(QStringLiteral("Cmd_Undo"))->click();
         });
         QVERIFY(!l->ChangePassword());
-        QCOMPARE(seen, (QStringList{QStringLiteral("Warning: Wrong password"), QStringLiteral("Warning: Wrong Confirm")}));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Warning: Wrong password"),
+                                    QStringLiteral("Warning: Wrong Confirm")}));
         QVERIFY(confirmAfter.isEmpty());
         QVERIFY(focusOnNew);
         QCOMPARE(l->Password(), QStringLiteral("abc"));
@@ -131,7 +137,8 @@ private Q_SLOTS:
         QVERIFY(l->ChangePassword(true));
         QVERIFY(l->Password().isEmpty());
         QCOMPARE(storedLevelPassword(2), QString());
-        QVERIFY(!env->value(QStringLiteral("Select * from Levels where ID = 2"), QStringLiteral("PWD")).isNull());
+        QVERIFY(
+            !env->value(QStringLiteral("Select * from Levels where ID = 2"), QStringLiteral("PWD")).isNull());
     }
 
     void aLevelWithoutPasswordAcceptsAnEmptyCurrentBox() {
@@ -193,12 +200,14 @@ private Q_SLOTS:
         });
         QVERIFY(op->ChangePassword());
         QCOMPARE(caption, QStringLiteral("Change Password - O'Brien"));
-        QCOMPARE(env->value(QStringLiteral("Select * from Operators where Name = 'O''Brien'"), QStringLiteral("PWD"))
+        QCOMPARE(env->value(QStringLiteral("Select * from Operators where Name = 'O''Brien'"),
+                            QStringLiteral("PWD"))
                      .toString(),
                  QStringLiteral("o2"));
-        QCOMPARE(env->value(QStringLiteral("Select * from Operators where Name = 'Other'"), QStringLiteral("PWD"))
-                     .toString(),
-                 QStringLiteral("keep"));
+        QCOMPARE(
+            env->value(QStringLiteral("Select * from Operators where Name = 'Other'"), QStringLiteral("PWD"))
+                .toString(),
+            QStringLiteral("keep"));
     }
 };
 

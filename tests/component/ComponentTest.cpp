@@ -60,14 +60,21 @@ TEST_F(Component, FirstAssignmentCreatesTheFileWithBothBuiltInLevels) {
     EXPECT_FALSE(login->cRespEnable()) << "the assignment releases cRespEnable";
     EXPECT_EQ(zav::Mod_Globali().profilePath, env.dbPath() + QStringLiteral(".INI"));
 
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(), 100);
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("PWD")).toString(),
-              QStringLiteral("KWB_Merlato"));
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("NEnable")).toInt(), 99);
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Name")).toString(),
-              QStringLiteral("|1"));
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
-              QString());
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(),
+        100);
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("PWD")).toString(),
+        QStringLiteral("KWB_Merlato"));
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("NEnable")).toInt(),
+        99);
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Name")).toString(),
+        QStringLiteral("|1"));
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
+        QString());
 
     // The logout level is level 1, the largest ID.
     auto level = login->CurrentLevel();
@@ -103,8 +110,10 @@ TEST_F(Component, LevelOneTakesExactlyTheRightsOfCRespEnable) {
     }
     // Both grants ran once, recorded the component's version and reached every level.
     EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|PriceAddition")), QStringLiteral("1.0.8"));
-    EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|ShowEditButtonAddition")), QStringLiteral("1.0.8"));
-    EXPECT_TRUE(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("Custom33")).toBool());
+    EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|ShowEditButtonAddition")),
+              QStringLiteral("1.0.8"));
+    EXPECT_TRUE(
+        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("Custom33")).toBool());
     EXPECT_TRUE(login->CurrentLevel()->cLevelEnable()->AllowCustom(34));
     // A level without the desktop right hides the desktop when it comes into force.
     EXPECT_EQ(env.shell->calls().value(0), QStringLiteral("HideShell"));
@@ -116,7 +125,8 @@ TEST_F(Component, RecordedGrantsAreSkippedAndASecondRunChangesNothing) {
     auto login = ZAV_Login::create();
     login->setcRespEnable(rights);
     login->setDbPath(env.dbPath());
-    EXPECT_FALSE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+    EXPECT_FALSE(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
 
     const QByteArray before = fileBytes(env.dbPath());
     EXPECT_TRUE(login->Fun_InitDatabase());
@@ -131,7 +141,8 @@ TEST_F(Component, AGrantIsSkippedWhenTheLogoutLevelHoldsEitherRight) {
     login->setcRespEnable(rights);
     login->setDbPath(env.dbPath());
     EXPECT_FALSE(env.registry->values.contains(Key + QStringLiteral("|PriceAddition")));
-    EXPECT_FALSE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom33")).toBool());
+    EXPECT_FALSE(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom33")).toBool());
     EXPECT_TRUE(env.registry->values.contains(Key + QStringLiteral("|ShowEditButtonAddition")));
 }
 
@@ -146,7 +157,8 @@ TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
 
     env.registry->failReads = false;
     EXPECT_TRUE(login->Fun_InitDatabase());
-    EXPECT_TRUE(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+    EXPECT_TRUE(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
     EXPECT_EQ(env.registry->values.size(), 2);
 }
 
@@ -160,9 +172,12 @@ TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
     login->setcRespEnable(Class_LevelEnable::create());
     EXPECT_TRUE(login->Fun_InitDatabase());
     EXPECT_EQ(env.count(QStringLiteral("Select * from Levels order by ID")), 2);
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(), 100);
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
-              QStringLiteral("kept"));
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(),
+        100);
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
+        QStringLiteral("kept"));
     auto db = env.open();
     EXPECT_EQ(db->Relations().size(), 1u);
 }
@@ -183,8 +198,8 @@ TEST_F(Component, LevelOneMissingWithoutCRespEnableIsReportedAfterLevelZeroIsSto
 
 TEST_F(Component, AFileWithAnotherPasswordOrNoPathIsReportedAndLeftAlone) {
     {
-        auto db = zav::store::DefaultEngine().CreateDatabase(
-            env.dbPath(), zav::store::LocaleArgument + QStringLiteral(";pwd=other"));
+        auto db = zav::store::DefaultEngine().CreateDatabase(env.dbPath(), zav::store::LocaleArgument +
+                                                                               QStringLiteral(";pwd=other"));
         db->Close();
     }
     const QByteArray before = fileBytes(env.dbPath());
@@ -331,8 +346,9 @@ TEST_F(Termination, ALevelWithoutDesktopShutsDownWithoutAsking) {
     auto login = loginWithLevel(false, false, true);
     login.reset();
     EXPECT_TRUE(env.messages.isEmpty());
-    EXPECT_EQ(env.shell->calls(), (QStringList{QStringLiteral("ShowShell"), QStringLiteral("EnableShutdownPrivilege"),
-                                               QStringLiteral("ExitWindows 1")}));
+    EXPECT_EQ(env.shell->calls(),
+              (QStringList{QStringLiteral("ShowShell"), QStringLiteral("EnableShutdownPrivilege"),
+                           QStringLiteral("ExitWindows 1")}));
     EXPECT_EQ(zav::Mod_Globali().component, nullptr);
 }
 

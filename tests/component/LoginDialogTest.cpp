@@ -38,9 +38,15 @@ void answerNextMessage(Seen& seen) {
     });
 }
 
-QComboBox* list(Frm_Login* d) { return d->findChild<QComboBox*>(QStringLiteral("Cbo_Login")); }
-QLineEdit* password(Frm_Login* d) { return d->findChild<QLineEdit*>(QStringLiteral("Text1")); }
-QPushButton* button(Frm_Login* d, const char* name) { return d->findChild<QPushButton*>(QLatin1String(name)); }
+QComboBox* list(Frm_Login* d) {
+    return d->findChild<QComboBox*>(QStringLiteral("Cbo_Login"));
+}
+QLineEdit* password(Frm_Login* d) {
+    return d->findChild<QLineEdit*>(QStringLiteral("Text1"));
+}
+QPushButton* button(Frm_Login* d, const char* name) {
+    return d->findChild<QPushButton*>(QLatin1String(name));
+}
 
 QStringList entries(QComboBox* box) {
     QStringList out;
@@ -108,8 +114,8 @@ private Q_SLOTS:
             d->reject();
         });
         QVERIFY(!login->LoginByOperator());
-        QCOMPARE(shown, (QStringList{QStringLiteral("Zoe=3"), QStringLiteral("Anna=2"), QStringLiteral("carl=2"),
-                                     QStringLiteral("Bert=1")}));
+        QCOMPARE(shown, (QStringList{QStringLiteral("Zoe=3"), QStringLiteral("Anna=2"),
+                                     QStringLiteral("carl=2"), QStringLiteral("Bert=1")}));
     }
 
     void rightPasswordLogsTheOperatorIn() {
@@ -362,8 +368,8 @@ private Q_SLOTS:
             QVERIFY(qAbs(text->y() - (cbo->y() + cbo->height() + zav::TwipsToPixelsY(60, d))) <= 1);
             QWidget* image = d->findChild<QWidget*>(QStringLiteral("Image1"));
             QVERIFY(qAbs(image->y() - (text->y() + text->height() + zav::TwipsToPixelsY(120, d))) <= 1);
-            QVERIFY(qAbs(button(d, "Cmd_Ok")->y() - (image->y() + image->height() + zav::TwipsToPixelsY(180, d))) <=
-                    1);
+            QVERIFY(qAbs(button(d, "Cmd_Ok")->y() -
+                         (image->y() + image->height() + zav::TwipsToPixelsY(180, d))) <= 1);
             QCOMPARE(button(d, "Cmd_Undo")->y(), button(d, "Cmd_Ok")->y());
             QVERIFY(!d->findChild<QFrame*>(QStringLiteral("Shape1"))->isVisible());
             QVERIFY(button(d, "Cmd_Ok")->geometry().bottom() < d->height());

@@ -377,9 +377,9 @@ private slots:
     }
 
     void modifyingALevelStoresItsRightsAndRenumbers() {
-        auto levels = standardLevels();
-        levels.push_back({9, "Spare"});
-        start(levels, 0);
+        auto rows = standardLevels();
+        rows.push_back({9, "Spare"});
+        start(rows, 0);
         click(levels(), QStringLiteral("Guest"));
         test::whenModal<Frm_LevModify>([](Frm_LevModify* dialog) {
             QVERIFY(dialog->windowTitle().endsWith(QStringLiteral(" - Guest")));
@@ -398,9 +398,9 @@ private slots:
     }
 
     void undoOrAMissingRowStillRenumbersAndAFailureChangesNothing() {
-        auto levels = standardLevels();
-        levels.push_back({9, "Spare"});
-        start(levels, 0);
+        auto rows = standardLevels();
+        rows.push_back({9, "Spare"});
+        start(rows, 0);
         click(levels(), QStringLiteral("Spare"));
         test::whenModal<Frm_LevModify>([](Frm_LevModify* dialog) {
             dialog->findChild<QCheckBox*>(QStringLiteral("Check_Manage(1)"))->setChecked(true);

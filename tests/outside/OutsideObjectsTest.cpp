@@ -1,6 +1,6 @@
-#include "outside/DefaultScreenKeyboard.h"
 #include "outside/OutsideObjects.h"
 #include "language/StandardLanguageProvider.h"
+#include "outside/DefaultScreenKeyboard.h"
 #include "outside/IniProfileStore.h"
 #include "outside/PlainNumberUtility.h"
 #include "outside/SettingsRegistryAccess.h"

@@ -4,7 +4,8 @@
 
 namespace zav::test {
 
-QString MemoryRegistry::ReadValue(const QString& keyPath, const QString& valueName, const QString& defaultText) {
+QString MemoryRegistry::ReadValue(const QString& keyPath, const QString& valueName,
+                                  const QString& defaultText) {
     if (failReads) {
         throw AutomationError(5, QStringLiteral("Invalid procedure call or argument"));
     }
@@ -39,8 +40,8 @@ ComponentEnvironment::~ComponentEnvironment() {
 void ComponentEnvironment::markGrantsDone() {
     registry->WriteValue(QStringLiteral("Software\\ZEMRO_SW\\Login"), QStringLiteral("PriceAddition"),
                          QStringLiteral("1.0.8"));
-    registry->WriteValue(QStringLiteral("Software\\ZEMRO_SW\\Login"), QStringLiteral("ShowEditButtonAddition"),
-                         QStringLiteral("1.0.8"));
+    registry->WriteValue(QStringLiteral("Software\\ZEMRO_SW\\Login"),
+                         QStringLiteral("ShowEditButtonAddition"), QStringLiteral("1.0.8"));
 }
 
 std::shared_ptr<store::Database> ComponentEnvironment::open(store::OpenMode mode) const {
@@ -72,7 +73,8 @@ int ComponentEnvironment::count(const QString& sql) const {
 
 namespace zav::test {
 
-void ComponentEnvironment::addLevel(int id, const QString& name, const QVariant& password, bool desktop) const {
+void ComponentEnvironment::addLevel(int id, const QString& name, const QVariant& password,
+                                    bool desktop) const {
     auto db = open();
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
     rs->AddNew();

@@ -44,6 +44,8 @@ ModalWatchdog::ModalWatchdog(int ms) : m_impl(new Impl) {
     m_impl->timer.start();
 }
 
-ModalWatchdog::~ModalWatchdog() { delete m_impl; }
+ModalWatchdog::~ModalWatchdog() {
+    delete m_impl;
+}
 
 } // namespace zav::test
