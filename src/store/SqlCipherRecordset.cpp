@@ -23,16 +23,14 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
     : m_connection(std::move(connection)) {
     const auto single = dialect::singleTableSelect(translatedSql);
     const bool withRowid = single.has_value();
-    sqlite::Statement query(m_connection->db(), withRowid ? single->sqlWithRowid : translatedSql);
-    const int fieldCount = query.columnCount() - (withRowid ? 1 : 0);
-    for (int column = 0; column < fieldCount; ++column) {
-        m_columns << query.columnName(column);
-        m_types.push_back(fieldTypeOfDeclared(query.columnDeclType(column)));
+    m_query = std::make_unique<sqlite::Statement>(m_connection->db(),
+                                                  withRowid ? single->sqlWithRowid : translatedSql);
+    m_withRowid = withRowid;
+    m_fieldCount = m_query->columnCount() - (withRowid ? 1 : 0);
+    for (int column = 0; column < m_fieldCount; ++column) {
+        m_columns << m_query->columnName(column);
+        m_types.push_back(fieldTypeOfDeclared(m_query->columnDeclType(column)));
         m_columnByName.insert(m_columns.back().toLower(), column);
-    }
-    while (query.executeStep()) {
-        m_rows.push_back(rowOf(query));
-        m_rowids.push_back(withRowid ? query.columnInt64(fieldCount) : 0);
     }
     if (withRowid) {
         m_table = single->table;
@@ -42,13 +40,29 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
 // Out of line: the kept statements are complete types only here.
 SqlCipherRecordset::~SqlCipherRecordset() = default;
 
+void SqlCipherRecordset::ensureLoaded() const {
+    if (m_loaded) {
+        return;
+    }
+    translatingErrors([this] {
+        while (m_query->executeStep()) {
+            m_rows.push_back(rowOf(*m_query));
+            m_rowids.push_back(m_withRowid ? m_query->columnInt64(m_fieldCount) : 0);
+        }
+    });
+    m_query.reset();
+    m_loaded = true;
+}
+
 int SqlCipherRecordset::RecordCount() const {
     requireOpen();
+    ensureLoaded();
     return int(m_rows.size());
 }
 
 void SqlCipherRecordset::MoveFirst() {
     requireOpen();
+    ensureLoaded();
     if (m_rows.empty()) {
         throw noCurrentRecord();
     }
@@ -58,6 +72,7 @@ void SqlCipherRecordset::MoveFirst() {
 
 void SqlCipherRecordset::MoveLast() {
     requireOpen();
+    ensureLoaded();
     if (m_rows.empty()) {
         throw noCurrentRecord();
     }
@@ -67,6 +82,7 @@ void SqlCipherRecordset::MoveLast() {
 
 void SqlCipherRecordset::MoveNext() {
     requireOpen();
+    ensureLoaded();
     requireCurrentRow();
     m_mode = EditMode::None;
     ++m_position;
@@ -74,6 +90,7 @@ void SqlCipherRecordset::MoveNext() {
 
 bool SqlCipherRecordset::Eof() const {
     requireOpen();
+    ensureLoaded();
     return m_position >= m_rows.size();
 }
 
@@ -83,6 +100,7 @@ QVariant SqlCipherRecordset::Field(const QString& name) const {
     if (m_mode != EditMode::None) {
         return m_buffer[size_t(column)];
     }
+    ensureLoaded();
     requireCurrentRow();
     return m_rows[m_position][size_t(column)];
 }
@@ -106,6 +124,7 @@ void SqlCipherRecordset::AddNew() {
 
 void SqlCipherRecordset::Edit() {
     requireUpdatable();
+    ensureLoaded();
     requireCurrentRow();
     m_buffer = m_rows[m_position];
     m_changed.assign(size_t(m_columns.size()), false);
@@ -118,7 +137,9 @@ void SqlCipherRecordset::Update() {
         throw updateWithoutEdit();
     }
     translatingErrors([this] {
-        if (m_mode == EditMode::Adding) {
+        if (m_mode == EditMode::Adding && !m_loaded) {
+            insertBuffer(); // the rows, once read, include it
+        } else if (m_mode == EditMode::Adding) {
             // The new row joins the end of the set; the current row stays the current row.
             const qint64 rowid = insertBuffer();
             m_rows.push_back(storedRow(rowid));
@@ -256,6 +277,7 @@ sqlite::Statement& SqlCipherRecordset::preparedReread() {
 }
 
 void SqlCipherRecordset::finalizeStatements() noexcept {
+    m_query.reset();
     m_update.reset();
     m_reread.reset();
     m_updateNames.clear();

@@ -1,8 +1,9 @@
 #pragma once
 
-// The rows an SQL text selects, loaded into memory when the recordset opens (so RecordCount is
-// exact at once). A recordset over "Select * from <Table> ..." is updatable: AddNew/Edit/Update
-// insert a row or update the current one by its rowid.
+// The rows an SQL text selects, loaded into memory the first time a row, the position or the count is
+// asked for (so RecordCount is exact; a recordset opened only to add a row never reads the table). A
+// recordset over "Select * from <Table> ..." is updatable: AddNew/Edit/Update insert a row or update the
+// current one by its rowid.
 
 #include "store/CipherConnection.h"
 #include "store/Engine.h"
@@ -39,6 +40,8 @@ private:
     using Row = std::vector<QVariant>;
 
     void requireOpen() const;
+    // Reads every row the query selects, once.
+    void ensureLoaded() const;
     void requireCurrentRow() const;
     void requireUpdatable();
     int columnOf(const QString& name) const;
@@ -61,9 +64,13 @@ private:
     QString m_table; // empty when the recordset cannot be updated
     QStringList m_columns;
     std::vector<std::optional<FieldType>> m_types;
-    QHash<QString, int> m_columnByName; // lower-case names
-    std::vector<Row> m_rows;
-    std::vector<qint64> m_rowids;
+    QHash<QString, int> m_columnByName;                 // lower-case names
+    mutable std::unique_ptr<sqlite::Statement> m_query; // until the rows are read
+    int m_fieldCount = 0;
+    bool m_withRowid = false;
+    mutable bool m_loaded = false;
+    mutable std::vector<Row> m_rows;
+    mutable std::vector<qint64> m_rowids;
     size_t m_position = 0; // == m_rows.size() at EOF
     EditMode m_mode = EditMode::None;
     Row m_buffer;
