@@ -393,6 +393,15 @@ TEST_F(Termination, ShutDownNowNeverAsks) {
     env.shell->clear();
     login.reset();
     EXPECT_TRUE(env.shell->calls().isEmpty()) << "without a current level the termination does nothing";
+    EXPECT_EQ(zav::Mod_Globali().component, nullptr) << "a destroyed component is never referred to";
+}
+
+TEST_F(Termination, EndingAnOlderComponentLeavesTheNewerOneInPlace) {
+    auto older = loginWithLevel(true, true, true);
+    auto newer = ZAV_Login::create();
+    older->Terminate();
+    older.reset();
+    EXPECT_EQ(zav::Mod_Globali().component, newer.get());
 }
 
 } // namespace
