@@ -162,6 +162,27 @@ TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
     EXPECT_EQ(env.registry->values.size(), 2);
 }
 
+TEST_F(Component, AGrantWhoseStatementFailsGrantsNothingInMemoryEither) {
+    std::shared_ptr<zav::store::Database> holder;
+    env.registry->onRead = [&] {
+        if (!holder) {
+            holder = env.open(); // somebody else has the file now: the grant's exclusive open fails
+        }
+    };
+    auto login = ZAV_Login::create();
+    login->setcRespEnable(Class_LevelEnable::create());
+    login->setDbPath(env.dbPath());
+    holder.reset();
+    env.registry->onRead = nullptr;
+    EXPECT_TRUE(env.messages.isEmpty());
+    EXPECT_TRUE(env.registry->values.isEmpty());
+    const auto rights = login->CurrentLevel()->cLevelEnable();
+    EXPECT_FALSE(rights->AllowCustom(32) || rights->AllowCustom(33) || rights->AllowCustom(34))
+        << "the level in force claims rights the file does not hold";
+    EXPECT_FALSE(
+        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+}
+
 TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
     env.markGrantsDone();
     auto login = ZAV_Login::create();

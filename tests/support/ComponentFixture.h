@@ -26,6 +26,7 @@ public:
 
     QMap<QString, QString> values; // "keyPath|valueName" -> text
     bool failReads = false;
+    std::function<void()> onRead; // runs before every read
 };
 
 struct ShownMessage {
