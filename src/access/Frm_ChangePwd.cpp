@@ -2,6 +2,7 @@
 
 #include "access/PasswordStore.h"
 
+#include "component/EnterMovesFocus.h"
 #include "component/KeyboardCall.h"
 #include "component/Mod_Globali.h"
 #include "component/Twips.h"
@@ -11,7 +12,6 @@
 #include <ZAV_PrjLogin/AutomationError.h>
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,7 +49,7 @@ void Frm_ChangePwd::buildControls() {
         box->setObjectName(QString::fromLatin1(rows[i].box));
         box->setEchoMode(QLineEdit::Password);
         PlaceInTwips(box, 120, top + 300, 4560, 390);
-        box->installEventFilter(this);
+        MoveFocusOnEnter(box);
         OfferKeyboardOnClick(box);
         *boxes[i] = box;
         top += 780;
@@ -89,17 +89,6 @@ void Frm_ChangePwd::Run(Class_Par& par, const std::shared_ptr<Class_Level>& leve
     Frm_ChangePwd dialog(par, level, op);
     dialog.Form_Load();
     dialog.exec();
-}
-
-bool Frm_ChangePwd::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 QString Frm_ChangePwd::currentPassword() const {

@@ -34,9 +34,6 @@ public Q_SLOTS:
     void Cmd_Ok_Click();
     void Cmd_Undo_Click();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildControls();
     QString currentPassword() const;

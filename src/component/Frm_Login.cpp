@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "component/CredentialCheck.h"
+#include "component/EnterMovesFocus.h"
 #include "component/KeyboardCall.h"
 #include "component/Mod_Globali.h"
 #include "component/Twips.h"
@@ -14,7 +15,6 @@
 
 #include <QComboBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -105,8 +105,8 @@ void Frm_Login::buildControls() {
     setTabOrder(m_text1, m_cmdOk);
     setTabOrder(m_cmdOk, m_cmdUndo);
 
-    m_cboLogin->installEventFilter(this);
-    m_text1->installEventFilter(this);
+    MoveFocusOnEnter(m_cboLogin);
+    MoveFocusOnEnter(m_text1);
     OfferKeyboardOnClick(m_text1);
 
     connect(m_cmdOk, &QPushButton::clicked, this, &Frm_Login::Cmd_Ok_Click);
@@ -117,17 +117,6 @@ void Frm_Login::Run(Class_Par& par) {
     Frm_Login dialog(par);
     dialog.Form_Load();
     dialog.exec();
-}
-
-bool Frm_Login::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == m_cboLogin || watched == m_text1)) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void Frm_Login::Form_Load() {

@@ -118,6 +118,23 @@ private Q_SLOTS:
         QCOMPARE(storedLevelPassword(2), QStringLiteral("abc"));
     }
 
+    void enterMovesTheFocusOnAndConfirmsNothing() {
+        auto l = level(2, QStringLiteral("abc"));
+        QWidget* focusAfterEnter = nullptr;
+        bool open = false;
+        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+            d->activateWindow();
+            box(d, "Text_OldPWD")->setFocus();
+            QTest::keyClick(box(d, "Text_OldPWD"), Qt::Key_Return);
+            focusAfterEnter = d->focusWidget() == box(d, "Text_Pwd") ? d->focusWidget() : nullptr;
+            open = d->isVisible();
+            d->reject();
+        });
+        QVERIFY(!l->ChangePassword());
+        QVERIFY(open);
+        QVERIFY(focusAfterEnter != nullptr);
+    }
+
     void removingAPasswordNeedsTheLock() {
         auto l = level(2, QStringLiteral("abc"));
         bool stillOpen = false;
