@@ -52,6 +52,12 @@ struct RelationDef {
     std::vector<RelationField> fields;
 };
 
+// One value of a key field moving to another (see Database::ChangeKeys).
+struct KeyChange {
+    int from = 0;
+    int to = 0;
+};
+
 // How a file is opened: Options (exclusive) and ReadOnly of the classic OpenDatabase call.
 enum class OpenMode { Exclusive, SharedReadOnly, SharedReadWrite };
 
@@ -99,6 +105,14 @@ public:
     virtual std::vector<TableDef> TableDefs() {
         throw DbError(ErrEngine, QStringLiteral("This engine cannot list its tables."));
     }
+
+    // Gives every row of `table` whose integer `field` holds a `from` value the matching `to` value,
+    // as one change: values may swap or follow each other, and a unique index has to hold only when
+    // all have moved. A relation with cascading update on the field carries each change over to its
+    // foreign rows; one without refuses the change (3201) while a foreign row refers to a moving
+    // value. All or nothing: on failure no row has changed.
+    virtual void ChangeKeys(const QString& table, const QString& field,
+                            const std::vector<KeyChange>& changes) = 0;
 
     // Transactions (the classic workspace's BeginTrans / CommitTrans / Rollback).
     virtual void BeginTrans() = 0;

@@ -32,6 +32,7 @@ struct StoredTable {
 };
 std::vector<StoredTable> storedTables(sqlite::Database& db);
 std::optional<StoredTable> storedTable(sqlite::Database& db, const QString& name);
+StoredTable existingTable(sqlite::Database& db, const QString& name); // or fails with 3265
 
 std::vector<TableDef> readTableDefs(sqlite::Database& db);
 std::vector<RelationDef> readRelations(sqlite::Database& db);

@@ -105,32 +105,6 @@ QStringList indexSqlOf(sqlite::Database& db, const QString& table) {
     return texts;
 }
 
-// Rebuilding a table must not fire the relations of the table itself; SQLite ignores the switch
-// inside a transaction, where the checks then run as the rows are copied.
-class ForeignKeysSuspended {
-public:
-    explicit ForeignKeysSuspended(sqlite::Database& db) : m_db(db), m_active(!db.inTransaction()) {
-        if (m_active) {
-            m_db.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
-        }
-    }
-    ~ForeignKeysSuspended() {
-        if (m_active) {
-            try {
-                m_db.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
-            } catch (...) {
-                // a destructor never throws; the next connection sets it again
-            }
-        }
-    }
-    ForeignKeysSuspended(const ForeignKeysSuspended&) = delete;
-    ForeignKeysSuspended& operator=(const ForeignKeysSuspended&) = delete;
-
-private:
-    sqlite::Database& m_db;
-    bool m_active;
-};
-
 void requireNoBrokenRows(sqlite::Database& db, const QString& table) {
     sqlite::Statement check(db, QStringLiteral("PRAGMA foreign_key_check(%1)").arg(quoted(table)));
     if (check.executeStep()) {
@@ -141,6 +115,8 @@ void requireNoBrokenRows(sqlite::Database& db, const QString& table) {
     }
 }
 
+} // namespace
+
 StoredTable existingTable(sqlite::Database& db, const QString& name) {
     auto table = storedTable(db, name);
     if (!table) {
@@ -149,8 +125,6 @@ StoredTable existingTable(sqlite::Database& db, const QString& name) {
     }
     return *table;
 }
-
-} // namespace
 
 QString quoted(const QString& name) {
     return QLatin1Char('"') + QString(name).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
@@ -208,7 +182,8 @@ void createRelation(sqlite::Database& db, const RelationDef& relation) {
         foreignFields.push_back(field.foreignName);
     }
 
-    const ForeignKeysSuspended suspended(db);
+    // Rebuilding a table must not fire the relations of the table itself.
+    const sqlite::ForeignKeysSuspended suspended(db);
     sqlite::Transaction transaction(db);
     db.exec(createRebuilt);
     db.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoted(rebuilt), quoted(foreign.name)));

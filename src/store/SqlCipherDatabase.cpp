@@ -1,6 +1,7 @@
 #include "store/SqlCipherDatabase.h"
 
 #include "store/ErrorMapping.h"
+#include "store/KeyChanges.h"
 #include "store/SchemaSql.h"
 #include "store/SqlCipherRecordset.h"
 #include "store/SqlDialect.h"
@@ -45,6 +46,18 @@ void SqlCipherDatabase::CreateRelation(const RelationDef& relation) {
 
 std::vector<TableDef> SqlCipherDatabase::TableDefs() {
     return translatingErrors([&] { return ddl::readTableDefs(m_connection->db()); });
+}
+
+// Inside the caller's transaction the change is a savepoint of its own, so a failure takes back
+// exactly the change.
+void SqlCipherDatabase::ChangeKeys(const QString& table, const QString& field,
+                                   const std::vector<KeyChange>& changes) {
+    if (changes.empty()) {
+        return;
+    }
+    Transaction change(*this);
+    translatingErrors([&] { keys::changeKeys(m_connection->db(), table, field, changes); });
+    change.Commit();
 }
 
 // The outermost transaction takes the write lock at once when the file may be written, so two

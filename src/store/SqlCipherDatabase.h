@@ -19,6 +19,8 @@ public:
     std::vector<RelationDef> Relations() override;
     void CreateRelation(const RelationDef& relation) override;
     std::vector<TableDef> TableDefs() override;
+    void ChangeKeys(const QString& table, const QString& field,
+                    const std::vector<KeyChange>& changes) override;
     void BeginTrans() override;
     void CommitTrans() override;
     void Rollback() override;

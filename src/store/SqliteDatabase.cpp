@@ -68,9 +68,27 @@ bool Database::inTransaction() const noexcept {
     return sqlite3_get_autocommit(m_db) == 0;
 }
 
+bool Database::enforceForeignKeys(bool on) {
+    int before = 0;
+    check(sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &before));
+    if (bool(before) != on) {
+        int after = 0;
+        check(sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FKEY, on ? 1 : 0, &after));
+    }
+    return before != 0;
+}
+
 void Database::check(int resultCode) const {
     if (resultCode != SQLITE_OK) {
         throw Exception(m_db, resultCode);
+    }
+}
+
+ForeignKeysSuspended::~ForeignKeysSuspended() {
+    try {
+        m_db.enforceForeignKeys(m_wasOn);
+    } catch (...) {
+        // a destructor never throws; switching the flag does not fail on an open connection
     }
 }
 

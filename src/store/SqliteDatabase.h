@@ -34,12 +34,29 @@ public:
     qint64 lastInsertRowid() const noexcept;
     bool isReadOnly() const noexcept;
     bool inTransaction() const noexcept;
+    // Switches the enforcement of foreign keys (and their cascades) and returns whether it was on.
+    // Unlike the pragma this works inside a transaction; statements prepared before are prepared again.
+    bool enforceForeignKeys(bool on);
 
     // Throws the connection's last error when `resultCode` is a failure.
     void check(int resultCode) const;
 
 private:
     sqlite3* m_db = nullptr;
+};
+
+// Suspends the enforcement of foreign keys, cascades included, for its lifetime (inside a transaction
+// too) and then restores what was set.
+class ForeignKeysSuspended {
+public:
+    explicit ForeignKeysSuspended(Database& db) : m_db(db), m_wasOn(db.enforceForeignKeys(false)) {}
+    ~ForeignKeysSuspended();
+    ForeignKeysSuspended(const ForeignKeysSuspended&) = delete;
+    ForeignKeysSuspended& operator=(const ForeignKeysSuspended&) = delete;
+
+private:
+    Database& m_db;
+    bool m_wasOn;
 };
 
 } // namespace zav::sqlite

@@ -414,7 +414,7 @@ private slots:
         click(levels(), QStringLiteral("Spare"));
         {
             test::FaultyEngine faults;
-            faults.failUpdateAt = 2;
+            faults.failKeyChanges = true;
             test::whenModal<Frm_LevModify>([](Frm_LevModify* dialog) {
                 dialog->findChild<QCheckBox*>(QStringLiteral("Check_Manage(0)"))->setChecked(true);
                 dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click();

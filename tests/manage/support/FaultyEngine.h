@@ -1,8 +1,8 @@
 #pragma once
 
-// The real engine with faults on demand: a test names the regular update (counted across every
-// recordset from the moment the engine is installed) or the action statement that fails, and the
-// engine raises the error the real one would raise for a refused write.
+// The real engine with faults on demand: a test makes every change of key values fail, or names the
+// action statement that fails, and the engine raises the error the real one would raise for a
+// refused write.
 
 #include "store/Engine.h"
 
@@ -14,21 +14,21 @@ public:
     FaultyEngine();
     ~FaultyEngine() override;
 
-    // The n-th regular update fails (1 = the next one); 0 = none.
-    int failUpdateAt = 0;
     // An action statement whose text contains this fails; empty = none.
     QString failExecuteContaining;
-    // Updates and statements seen so far.
-    int updates = 0;
+    // Every change of key values fails.
+    bool failKeyChanges = false;
+    // Key changes and statements seen so far.
+    int keyChanges = 0;
     QStringList executed;
 
     std::unique_ptr<store::Database> OpenDatabase(const QString& path, store::OpenMode mode,
                                                   const QString& connect) override;
     std::unique_ptr<store::Database> CreateDatabase(const QString& path, const QString& locale) override;
 
-    // Counts an update; throws when it is the one that fails.
-    void onUpdate();
+    // Count a call; throw when it is to fail.
     void onExecute(const QString& sql);
+    void onKeyChange();
 
 private:
     store::Engine& m_real;
