@@ -4,6 +4,7 @@
 #include "store/SqliteStatement.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace zav::store::keys {
 
@@ -17,8 +18,8 @@ bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Relations whose enforcement a suspended check would otherwise skip: those that refer to
-// `table`.`field` from another table, split by whether they cascade.
+// The relations that refer to `table`.`field`: with enforcement suspended, those that cascade are
+// followed by hand and the others refuse the change while a row refers to a moving value.
 struct Dependents {
     std::vector<RelationDef> cascading;
     std::vector<RelationDef> refusing;
