@@ -118,9 +118,6 @@ void refuseRepeatedSources(const std::vector<KeyChange>& changes) {
 
 void changeKeys(sqlite::Database& db, const QString& table, const QString& field,
                 const std::vector<KeyChange>& changes) {
-    if (changes.empty()) {
-        return;
-    }
     refuseRepeatedSources(changes);
     const QString stored = ddl::existingTable(db, table).name;
     const Dependents dependents = dependentsOf(db, stored, field);

@@ -16,6 +16,7 @@ class Database;
 
 namespace zav::store::keys {
 
+// `changes` is not empty (the engine returns before it opens a savepoint for nothing).
 void changeKeys(sqlite::Database& db, const QString& table, const QString& field,
                 const std::vector<KeyChange>& changes);
 
