@@ -1,5 +1,5 @@
 // Creating and completing the credential database when DbPath is assigned, and the two one-time
-// permission grants recorded outside the database.
+// permission grants, recorded in the user's registry and in the file.
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -24,10 +24,52 @@ QString versionText() {
 }
 
 // Anything at the path (a hidden file, a link, even a dangling one) counts as existing: it is opened,
-// never replaced.
+// never replaced. An empty file holds nothing (a creation cut off before its first page, by an older
+// release) and is created anew.
 bool somethingExistsAt(const QString& path) {
     const QFileInfo info(path);
+    if (info.isFile() && !info.isSymLink() && info.size() == 0) {
+        return false;
+    }
     return !path.isEmpty() && (info.exists() || info.isSymLink());
+}
+
+// Whether the grant ran on this file, for any user: the registry tells only about the user who ran it.
+bool grantRecordedIn(zav::store::Database& db, const QString& grant) {
+    if (!db.TableExists(zav::store::GrantsTable)) {
+        return false;
+    }
+    auto rs = db.OpenRecordset(
+        QStringLiteral("Select Name from %1 where Name = '%2'").arg(zav::store::GrantsTable, grant));
+    const bool found = rs->RecordCount() > 0;
+    rs->Close();
+    return found;
+}
+
+// Runs a grant's statement and records it in the file, as one change. False when the file records
+// it as done already.
+bool grantOnce(const QString& dbPath, const QString& grant, const QString& statement,
+               const QString& version) {
+    using namespace zav::store;
+    auto db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
+    if (grantRecordedIn(*db, grant)) {
+        db->Close();
+        return false;
+    }
+    db->BeginTrans();
+    db->Execute(statement);
+    if (!db->TableExists(GrantsTable)) {
+        db->CreateTable(GrantsTableDef());
+    }
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from %1").arg(GrantsTable));
+    rs->AddNew();
+    rs->SetField(FieldName, grant);
+    rs->SetField(FieldVersion, version);
+    rs->Update();
+    rs->Close();
+    db->CommitTrans();
+    db->Close();
+    return true;
 }
 
 bool relationExists(zav::store::Database& db) {
@@ -118,30 +160,31 @@ bool ZAV_Login::Fun_InitDatabase() {
 }
 
 void ZAV_Login::applyRegistryUpgrades() noexcept {
-    using namespace zav::store;
-    // A grant whose statement failed writes no marker and is tried again at the next initialisation.
+    // A grant whose statement failed writes no marker and is tried again at the next initialisation. The
+    // file records each grant too, so that a file provisioned by one user is not granted again when
+    // another user (another home, another service account) opens it.
     try {
         auto& registry = zav::outside::registryAccess();
         auto rights = m_currentLevel->cLevelEnable();
+        const QString price = QStringLiteral("PriceAddition");
         if (!rights->AllowCustom(32) && !rights->AllowCustom(33)) {
-            if (registry.ReadValue(RegistryKey, QStringLiteral("PriceAddition"), QString()).isEmpty()) {
-                auto db = DefaultEngine().OpenDatabase(m_dbPath, OpenMode::Exclusive, ConnectString);
-                db->Execute(QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"));
-                db->Close();
+            if (registry.ReadValue(RegistryKey, price, QString()).isEmpty() &&
+                grantOnce(m_dbPath, price,
+                          QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"),
+                          versionText())) {
                 // The level in force gains the rights only once the file holds them.
                 rights->setAllowCustom(32, true);
                 rights->setAllowCustom(33, true);
-                registry.WriteValue(RegistryKey, QStringLiteral("PriceAddition"), versionText());
+                registry.WriteValue(RegistryKey, price, versionText());
             }
         }
+        const QString editButton = QStringLiteral("ShowEditButtonAddition");
         if (!rights->AllowCustom(34)) {
-            if (registry.ReadValue(RegistryKey, QStringLiteral("ShowEditButtonAddition"), QString())
-                    .isEmpty()) {
-                auto db = DefaultEngine().OpenDatabase(m_dbPath, OpenMode::Exclusive, ConnectString);
-                db->Execute(QStringLiteral("Update levels set Custom34 = true;"));
-                db->Close();
+            if (registry.ReadValue(RegistryKey, editButton, QString()).isEmpty() &&
+                grantOnce(m_dbPath, editButton, QStringLiteral("Update levels set Custom34 = true;"),
+                          versionText())) {
                 rights->setAllowCustom(34, true);
-                registry.WriteValue(RegistryKey, QStringLiteral("ShowEditButtonAddition"), versionText());
+                registry.WriteValue(RegistryKey, editButton, versionText());
             }
         }
     } catch (...) {

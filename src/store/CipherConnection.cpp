@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -41,50 +42,83 @@ void checkReadable(sqlite::Database& db) {
     }
 }
 
-// The salt of a file no connection of ours holds, read from its first bytes. A file that a page-based
-// database cannot be, or one in SQLite's plain format, fails here without SQLite touching it.
-QByteArray saltOfUnheldFile(const QString& path) {
-    const QByteArray start = readFileStart(path, keys::SaltSize);
-    if (start.size() < keys::SaltSize) {
-        throw notADatabase(path);
+// The first bytes of the file, read through the connection's own descriptor: SQLite's POSIX locks
+// belong to the process and closing any other descriptor of the file would drop them all.
+QByteArray fileStart(sqlite::Database& db, int count) {
+    sqlite3_file* file = nullptr;
+    db.check(sqlite3_file_control(db.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file));
+    QByteArray bytes(count, '\0');
+    if (!file || !file->pMethods || file->pMethods->xRead(file, bytes.data(), count, 0) != SQLITE_OK) {
+        return {};
     }
-    if (start == PlainHeader) {
-        throw notValidPassword(); // a database, but not protected by this password
-    }
-    return start;
+    return bytes;
 }
 
-FileFacts existingFile(const QString& path) {
-    const auto facts = factsOf(path);
+// Keys a new connection by the salt in the file's first bytes. A file in SQLite's plain format is a
+// database, but not one this password protects.
+void keyBySalt(sqlite::Database& db, const DatabasePlace& place, const QString& password) {
+    const QByteArray salt = fileStart(db, keys::SaltSize);
+    if (salt.size() < keys::SaltSize) {
+        throw notADatabase(place.given);
+    }
+    if (salt == PlainHeader) {
+        throw notValidPassword();
+    }
+    db.key(keys::rawKeyFor(password, salt));
+}
+
+FileFacts existingFile(const DatabasePlace& place) {
+    const auto facts = factsOf(place.real);
     if (!facts) {
-        throw fileNotFound(path);
+        throw fileNotFound(place.given);
     }
     if (!facts->regular || facts->size == 0 || facts->size % SmallestPage != 0) {
-        throw notADatabase(path);
+        throw notADatabase(place.given);
     }
     return *facts;
 }
 
-// Makes the empty file, failing when anything is at the path already.
-void createEmptyFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == EEXIST) {
-            throw DbError(ErrDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path),
-                          error);
-        }
-        throw DbError(
-            ErrEngine,
-            QStringLiteral("Cannot create '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))),
-            error);
+std::unique_ptr<sqlite::Database> openKeyedOnce(const DatabasePlace& place, OpenMode mode,
+                                                const QString& password) {
+    auto db = std::make_unique<sqlite::Database>(place.real, mode == OpenMode::SharedReadOnly
+                                                                 ? sqlite::OpenFlags::ReadOnly
+                                                                 : sqlite::OpenFlags::ReadWrite);
+    if (!password.isEmpty()) {
+        keyBySalt(*db, place, password);
     }
-    ::close(fd);
+    if (mode == OpenMode::Exclusive) {
+        // The sole user keeps its locks from the first statement to the close: later statements skip
+        // taking them again and re-checking the file. Shared users must not: a reader kept open while
+        // a writer of the same thread commits would hold that writer off.
+        db->exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    }
+    configure(*db); // the busy timeout first: the probe may meet a writer's commit
+    checkReadable(*db);
+    return db;
 }
 
-bool somethingAt(const QString& path) {
-    struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+// A writer that was cut off mid-commit leaves its journal behind, and only a connection that may
+// write can roll it back; until then every read-only connection is refused. Readers share the file
+// with writers anyway, so putting it back as it was before that write is no change of theirs.
+void rollBackCutOffWrite(const DatabasePlace& place, const QString& password) {
+    openKeyedOnce(place, OpenMode::SharedReadWrite, password);
+}
+
+std::unique_ptr<sqlite::Database> openKeyed(const DatabasePlace& place, OpenMode mode,
+                                            const QString& password) {
+    try {
+        return openKeyedOnce(place, mode, password);
+    } catch (const sqlite::Exception& error) {
+        if (mode != OpenMode::SharedReadOnly || error.extendedErrorCode() != SQLITE_READONLY_ROLLBACK) {
+            throw;
+        }
+        try {
+            rollBackCutOffWrite(place, password);
+        } catch (...) {
+            throw error; // this user may not write: the reader's own failure tells most
+        }
+    }
+    return openKeyedOnce(place, mode, password);
 }
 
 // Idle shared connections of this thread, the most recently used last. Opening a file costs far more
@@ -92,11 +126,19 @@ bool somethingAt(const QString& path) {
 // around every operation.
 struct IdleConnection {
     CipherConnection::ReuseKey key;
-    std::unique_ptr<OpenFiles::Registration> registration;
+    QString realPath;
     std::unique_ptr<sqlite::Database> db;
 };
 constexpr std::size_t IdleLimit = 6;
 thread_local std::vector<IdleConnection> t_idle;
+
+// Connections to a file that is no longer at its path (deleted, or replaced by another file) are of
+// no further use.
+void dropReplaced(const QString& realPath, const FileIdentity& current) {
+    std::erase_if(t_idle, [&](const IdleConnection& idle) {
+        return idle.realPath == realPath && idle.key.identity != current;
+    });
+}
 
 std::optional<IdleConnection> takeIdle(const CipherConnection::ReuseKey& key) {
     for (auto it = t_idle.rbegin(); it != t_idle.rend(); ++it) {
@@ -109,84 +151,142 @@ std::optional<IdleConnection> takeIdle(const CipherConnection::ReuseKey& key) {
     return std::nullopt;
 }
 
-bool idleAndHealthy(sqlite::Database& db) {
+// A kept connection serves again only if it still reads the file: one copied over it in place (a new
+// salt, another password) or a writer's journal left by a crash make the probe fail.
+bool stillReads(sqlite::Database& db) noexcept {
+    try {
+        checkReadable(db);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool isIdle(sqlite::Database& db) {
     return !db.inTransaction() && sqlite3_next_stmt(db.handle(), nullptr) == nullptr;
+}
+
+DbError cannotCreate(const QString& path, int error) {
+    return DbError(
+        ErrEngine,
+        QStringLiteral("Cannot create '%1': %2").arg(path, QString::fromLocal8Bit(std::strerror(error))),
+        error);
+}
+
+DbError alreadyExists(const QString& path) {
+    return DbError(ErrDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path));
+}
+
+// Only an empty regular file may be taken over by a creation: it holds nothing.
+bool isEmptyFile(const std::optional<FileFacts>& entry) {
+    return entry && entry->regular && entry->size == 0;
+}
+
+void syncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Writes a new database's first page, the salt with it, into the file `aside`.
+void writeNewFile(const QString& aside, const QString& password, mode_t permissions) {
+    const QByteArray encoded = QFile::encodeName(aside);
+    ::unlink(encoded.constData()); // a leftover of a creation that was cut off: nobody else uses it
+    const int fd =
+        ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, OwnerOnly);
+    if (fd < 0) {
+        throw cannotCreate(aside, errno);
+    }
+    ::fchmod(fd, permissions);
+    ::close(fd);
+    {
+        sqlite::Database db(aside, sqlite::OpenFlags::ReadWrite);
+        if (!password.isEmpty()) {
+            db.key(keys::rawKeyWithSalt(password, keys::newSalt()));
+        }
+        db.exec(QStringLiteral("PRAGMA journal_mode = OFF")); // the file is thrown away if this fails
+        db.exec(QStringLiteral("PRAGMA user_version = 0"));   // writes the first page, salt included, now
+    }
+    syncFile(aside);
+}
+
+// Moves the finished file to its place; never over anything but an empty file.
+void moveIntoPlace(const QString& aside, const DatabasePlace& place, bool replaceEmpty) {
+    const QByteArray from = QFile::encodeName(aside);
+    const QByteArray to = QFile::encodeName(place.real);
+    if (replaceEmpty) {
+        if (::rename(from.constData(), to.constData()) != 0) {
+            throw cannotCreate(place.given, errno);
+        }
+    } else if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+        int error = errno;
+        if (error == EINVAL || error == ENOSYS) { // a file system without it: a hard link refuses too
+            error = ::link(from.constData(), to.constData()) == 0 ? 0 : errno;
+            ::unlink(from.constData());
+        }
+        if (error == EEXIST) {
+            throw alreadyExists(place.given);
+        }
+        if (error != 0) {
+            throw cannotCreate(place.given, error);
+        }
+    }
+    syncFolderOf(place.real);
 }
 
 } // namespace
 
 std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, OpenMode mode,
                                                          const QString& password) {
-    existingFile(path); // before the lock file appears next to something that is no database
-    auto lock = std::make_unique<CompanionLock>(path, mode == OpenMode::Exclusive);
-    const auto guard = OpenFiles::guard();
-    const FileFacts facts = existingFile(path);
+    const DatabasePlace place = placeOf(path);
+    const FileFacts before = existingFile(place); // before the lock file appears next to no database
+    const auto kind = mode == OpenMode::Exclusive        ? CompanionLock::Kind::Exclusive
+                      : mode == OpenMode::SharedReadOnly ? CompanionLock::Kind::SharedReader
+                                                         : CompanionLock::Kind::Shared;
+    auto lock = std::make_unique<CompanionLock>(place, kind, before.permissions);
+    const FileFacts facts = existingFile(place);
     std::optional<ReuseKey> reuseKey;
     if (mode != OpenMode::Exclusive) {
         reuseKey = ReuseKey{facts.identity, mode == OpenMode::SharedReadOnly, password};
-        if (auto idle = takeIdle(*reuseKey)) {
-            return std::make_shared<CipherConnection>(std::move(lock), std::move(idle->registration),
-                                                      std::move(idle->db), reuseKey);
+        dropReplaced(place.real, facts.identity);
+        if (auto idle = takeIdle(*reuseKey); idle && stillReads(*idle->db)) {
+            return std::make_shared<CipherConnection>(std::move(lock), std::move(idle->db), place.real,
+                                                      reuseKey);
         }
     }
-    QByteArray salt;
-    if (!password.isEmpty()) {
-        const auto held = OpenFiles::heldSalt(facts.identity);
-        salt = held ? *held : saltOfUnheldFile(path);
-        if (salt.isEmpty()) {
-            throw notValidPassword(); // we hold it open as an unprotected file
-        }
-    }
-    auto db = std::make_unique<sqlite::Database>(
-        path, mode == OpenMode::SharedReadOnly ? sqlite::OpenFlags::ReadOnly : sqlite::OpenFlags::ReadWrite);
-    if (!password.isEmpty()) {
-        db->key(keys::rawKeyFor(password, salt));
-    }
-    if (mode == OpenMode::Exclusive) {
-        // The sole user keeps its locks from the first statement to the close: later statements skip
-        // taking them again and re-checking the file. Shared users must not: a reader kept open while
-        // a writer of the same thread commits would hold that writer off.
-        db->exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-    }
-    configure(*db); // the busy timeout first: the probe may meet a writer's commit
-    checkReadable(*db);
-    auto registration = std::make_unique<OpenFiles::Registration>(facts.identity, salt);
-    return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db),
+    return std::make_shared<CipherConnection>(std::move(lock), openKeyed(place, mode, password), place.real,
                                               reuseKey);
 }
 
 std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, const QString& password) {
-    if (somethingAt(path)) {
-        throw DbError(ErrDatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path));
+    if (const auto entry = entryFactsOf(path); entry && !isEmptyFile(entry)) {
+        throw alreadyExists(path); // a link too, even one that leads nowhere
     }
-    auto lock = std::make_unique<CompanionLock>(path, true);
-    const auto guard = OpenFiles::guard();
-    createEmptyFile(path);
+    const DatabasePlace place = placeOf(path, LongestNewDatabasePath);
+    const auto previous = entryFactsOf(place.real);
+    const mode_t permissions = previous ? previous->permissions : OwnerOnly;
+    auto lock = std::make_unique<CompanionLock>(place, CompanionLock::Kind::Exclusive, permissions);
+    const auto underLock = entryFactsOf(place.real);
+    if (underLock && !(previous && isEmptyFile(underLock) && underLock->identity == previous->identity)) {
+        throw alreadyExists(place.given);
+    }
+    const QString aside = place.real + QStringLiteral("-create");
     try {
-        auto db = std::make_unique<sqlite::Database>(path, sqlite::OpenFlags::ReadWrite);
-        QByteArray salt;
-        if (!password.isEmpty()) {
-            salt = keys::newSalt();
-            db->key(keys::rawKeyWithSalt(password, salt));
-        }
-        db->exec(QStringLiteral("PRAGMA user_version = 0")); // writes the first page, salt included, now
-        configure(*db);
-        const auto facts = factsOf(path);
-        if (!facts) {
-            throw fileNotFound(path);
-        }
-        auto registration = std::make_unique<OpenFiles::Registration>(facts->identity, salt);
-        return std::make_shared<CipherConnection>(std::move(lock), std::move(registration), std::move(db));
+        writeNewFile(aside, password, permissions);
+        moveIntoPlace(aside, place, previous.has_value());
     } catch (...) {
-        ::unlink(QFile::encodeName(path).constData()); // ours, made above; the connection is gone already
+        ::unlink(QFile::encodeName(aside).constData());
         throw;
     }
+    return std::make_shared<CipherConnection>(std::move(lock),
+                                              openKeyed(place, OpenMode::Exclusive, password), place.real);
 }
 
-CipherConnection::CipherConnection(std::unique_ptr<CompanionLock> lock,
-                                   std::unique_ptr<OpenFiles::Registration> registration,
-                                   std::unique_ptr<sqlite::Database> db, std::optional<ReuseKey> reuseKey)
-    : m_lock(std::move(lock)), m_registration(std::move(registration)), m_db(std::move(db)),
+CipherConnection::CipherConnection(std::unique_ptr<CompanionLock> lock, std::unique_ptr<sqlite::Database> db,
+                                   QString realPath, std::optional<ReuseKey> reuseKey)
+    : m_lock(std::move(lock)), m_db(std::move(db)), m_realPath(std::move(realPath)),
       m_reuseKey(std::move(reuseKey)) {}
 
 sqlite::Database& CipherConnection::db() {
@@ -197,18 +297,17 @@ sqlite::Database& CipherConnection::db() {
 }
 
 void CipherConnection::close() noexcept {
-    if (m_db && m_reuseKey && idleAndHealthy(*m_db)) {
+    if (m_db && m_reuseKey && isIdle(*m_db)) {
         try {
             if (t_idle.size() >= IdleLimit) {
                 t_idle.erase(t_idle.begin());
             }
-            t_idle.push_back(IdleConnection{*m_reuseKey, std::move(m_registration), std::move(m_db)});
+            t_idle.push_back(IdleConnection{*m_reuseKey, m_realPath, std::move(m_db)});
         } catch (...) {
             // kept nothing: the connection is closed below
         }
     }
     m_db.reset();
-    m_registration.reset();
     m_lock.reset();
 }
 

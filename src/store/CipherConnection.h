@@ -1,11 +1,11 @@
 #pragma once
 
 // One open database file: the SQLite connection, keyed and checked, with the companion lock that
-// gives the open mode its meaning and the registration that tells later opens the file is held.
+// gives the open mode its meaning.
 
 #include "store/CompanionLock.h"
+#include "store/DatabaseFile.h"
 #include "store/Engine.h"
-#include "store/OpenFiles.h"
 #include "store/SqliteDatabase.h"
 
 #include <memory>
@@ -15,10 +15,14 @@ namespace zav::store {
 
 class CipherConnection {
 public:
-    // Opens an existing file (3024 missing, 3049 damaged, 3031 wrong password, 3045 in use).
+    // Opens an existing file (3024 missing, 3049 damaged, 3031 wrong password, 3045 in use). A reader
+    // that finds the journal of a writer that was cut off (a crash, a power cut) has it rolled back
+    // first, as a writer would.
     static std::shared_ptr<CipherConnection> open(const QString& path, OpenMode mode,
                                                   const QString& password);
-    // Creates a new file with a fresh salt and opens it exclusively (3204 when anything is there).
+    // Creates a new file with a fresh salt and opens it exclusively (3204 when anything is there). The
+    // file is made complete beside its place and then moved in, so that no crash leaves a file there
+    // that cannot be opened; an empty file (which holds nothing) is replaced.
     static std::shared_ptr<CipherConnection> create(const QString& path, const QString& password);
 
     // What an idle connection may be reused for: the same file, access and password.
@@ -29,25 +33,24 @@ public:
         bool operator==(const ReuseKey&) const = default;
     };
 
-    CipherConnection(std::unique_ptr<CompanionLock> lock,
-                     std::unique_ptr<OpenFiles::Registration> registration,
-                     std::unique_ptr<sqlite::Database> db, std::optional<ReuseKey> reuseKey = std::nullopt);
+    CipherConnection(std::unique_ptr<CompanionLock> lock, std::unique_ptr<sqlite::Database> db,
+                     QString realPath, std::optional<ReuseKey> reuseKey = std::nullopt);
     CipherConnection(const CipherConnection&) = delete;
     CipherConnection& operator=(const CipherConnection&) = delete;
 
-    bool isOpen() const noexcept { return m_db != nullptr; }
     // The connection; fails once it is closed.
     sqlite::Database& db();
     // Closes the file, then lets other users in. A shared connection that is idle (no transaction, no
     // statement) is kept by the thread instead of being closed, so that the next shared open of the same
-    // file skips keying and reading the schema again; it holds no lock of any kind while it waits.
+    // file skips keying and reading the schema again; it holds no lock of any kind while it waits, and
+    // it is checked before it serves again.
     void close() noexcept;
 
 private:
     // Declared in the order of taking: released in reverse.
     std::unique_ptr<CompanionLock> m_lock;
-    std::unique_ptr<OpenFiles::Registration> m_registration;
     std::unique_ptr<sqlite::Database> m_db;
+    QString m_realPath;
     std::optional<ReuseKey> m_reuseKey;
 };
 

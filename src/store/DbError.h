@@ -13,6 +13,7 @@ inline constexpr int ErrReadOnly = 3027;
 inline constexpr int ErrNotValidPassword = 3031;
 inline constexpr int ErrFileInUse = 3045;
 inline constexpr int ErrNotADatabase = 3049;
+inline constexpr int ErrNotValidFileName = 3055;
 inline constexpr int ErrSyntax = 3075;
 inline constexpr int ErrCharactersAfterEnd = 3142;
 inline constexpr int ErrRelatedRecordRequired = 3201;

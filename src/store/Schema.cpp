@@ -32,6 +32,14 @@ TableDef OperatorsTableDef() {
     return table;
 }
 
+TableDef GrantsTableDef() {
+    TableDef table{GrantsTable, {}, {}};
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldVersion, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("GrantPrimaryKey"), {FieldName}, true, true});
+    return table;
+}
+
 RelationDef RelIDRefDef() {
     return {RelIDRef,
             LevelsTable,

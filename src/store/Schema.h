@@ -15,6 +15,8 @@ inline const QString LocaleArgument = QStringLiteral(";LANGID=0x0409;CP=1252;COU
 
 inline const QString LevelsTable = QStringLiteral("Levels");
 inline const QString OperatorsTable = QStringLiteral("Operators");
+// The one-time grants that ran on the file (Name, Version); readers that do not know it ignore it.
+inline const QString GrantsTable = QStringLiteral("OneTimeGrants");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -24,6 +26,7 @@ inline const QString FieldManageOperator = QStringLiteral("ManageOperator");
 inline const QString FieldDisShutDown = QStringLiteral("DisShutDown");
 inline const QString FieldDesktop = QStringLiteral("Desktop");
 inline const QString FieldNEnable = QStringLiteral("NEnable");
+inline const QString FieldVersion = QStringLiteral("Version");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -37,6 +40,8 @@ inline const QString RelIDRef = QStringLiteral("RelIDRef");
 TableDef LevelsTableDef();
 // Operators: Name, PWD, ID.
 TableDef OperatorsTableDef();
+// OneTimeGrants: Name (primary key), Version.
+TableDef GrantsTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

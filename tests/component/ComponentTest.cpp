@@ -146,6 +146,21 @@ TEST_F(Component, AGrantIsSkippedWhenTheLogoutLevelHoldsEitherRight) {
     EXPECT_TRUE(env.registry->values.contains(Key + QStringLiteral("|ShowEditButtonAddition")));
 }
 
+TEST_F(Component, TheFileRemembersItsGrantsForEveryOtherUser) {
+    // Provisioned by one user: the grants run and the file records them.
+    auto login = ZAV_Login::create();
+    login->setcRespEnable(Class_LevelEnable::create());
+    login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Update levels set Custom32 = false, Custom33 = false, Custom34 = false"));
+
+    // Opened by another user, whose registry knows nothing: no level gains the rights again.
+    env.registry->values.clear();
+    EXPECT_TRUE(login->Fun_InitDatabase());
+    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels where Custom32 <> 0 or Custom34 <> 0")), 0);
+    EXPECT_FALSE(login->CurrentLevel()->cLevelEnable()->AllowCustom(34));
+    EXPECT_TRUE(env.registry->values.isEmpty());
+}
+
 TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
     env.registry->failReads = true;
     auto login = ZAV_Login::create();
@@ -247,6 +262,15 @@ TEST_F(Component, SomethingThatIsNotADatabaseIsNeverReplaced) {
     login->setDbPath(env.dbPath());
     ASSERT_EQ(env.messages.size(), 1);
     EXPECT_EQ(fileBytes(env.dbPath()), QByteArray(4096, 'x'));
+
+    // An empty file (a creation cut off by an older release) holds nothing and is created anew.
+    const QString empty = env.path(QStringLiteral("empty.db"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    env.messages.clear();
+    auto another = ZAV_Login::create();
+    another->setDbPath(empty);
+    EXPECT_TRUE(env.messages.isEmpty());
+    EXPECT_TRUE(another->CurrentLevel());
 
     // A dangling link counts as something at the path as well.
     const QString link = env.path(QStringLiteral("link.db"));

@@ -3,6 +3,13 @@
 //       opens the file, prints "open" or "error <number>", keeps it open until its input closes.
 //   store_test_helper reserve <file>
 //       asks SQLite for the file's write lock without waiting; prints "reserved" or "busy".
+//   store_test_helper spill <file>
+//       starts a write of every level's password that spills into the file before it commits,
+//       prints "spilled" and waits to be killed.
+//   store_test_helper create <file>   creates the file; prints "created".
+//   store_test_helper churn <file>    rewrites every level's password, one transaction after another,
+//       until it is killed.
+//   A first argument "as-nobody" drops a root helper to the user nobody.
 
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -11,6 +18,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -56,15 +64,61 @@ int reserve(const QString& path) {
     return 0;
 }
 
+void spill(const QString& path) {
+    zav::sqlite::Database db(path, zav::sqlite::OpenFlags::ReadWrite);
+    db.key(zav::store::DatabasePassword.toUtf8());
+    db.exec(QStringLiteral("PRAGMA cache_size = 2; BEGIN; UPDATE Levels SET PWD = 'spilled';"));
+    say("spilled");
+    waitForInputToClose();
+}
+
+void churn(const QString& path) {
+    for (qint64 round = 0;; ++round) {
+        try {
+            auto db = zav::store::DefaultEngine().OpenDatabase(path, zav::store::OpenMode::SharedReadWrite,
+                                                               zav::store::ConnectString);
+            db->BeginTrans();
+            db->Execute(QStringLiteral("Update Levels set PWD = '%1'").arg(round));
+            db->CommitTrans();
+            db->Close();
+        } catch (const zav::store::DbError&) {
+            // a reader of the test holds the write off for a moment: go on
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "as-nobody") {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            return 3;
+        }
+        --argc;
+        ++argv;
+    }
+    if (argc == 3 && std::string(argv[1]) == "spill") {
+        spill(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "create") {
+        zav::store::DefaultEngine()
+            .CreateDatabase(QString::fromLocal8Bit(argv[2]), zav::store::ConnectString)
+            ->Close();
+        say("created");
+        return 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "churn") {
+        churn(QString::fromLocal8Bit(argv[2]));
+    }
     if (argc == 4 && std::string(argv[1]) == "hold") {
         return hold(QString::fromLocal8Bit(argv[2]), modeOf(argv[3]));
     }
     if (argc == 3 && std::string(argv[1]) == "reserve") {
         return reserve(QString::fromLocal8Bit(argv[2]));
     }
-    std::fprintf(stderr, "usage: store_test_helper hold <file> <mode> | reserve <file>\n");
+    std::fprintf(
+        stderr,
+        "usage: store_test_helper [as-nobody] hold <file> <mode> | reserve|spill|create|churn <file>\n");
     return 2;
 }

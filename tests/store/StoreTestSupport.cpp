@@ -101,6 +101,11 @@ void Helper::release() {
     EXPECT_TRUE(m_process.waitForFinished(15000));
 }
 
+void Helper::kill() {
+    m_process.kill();
+    EXPECT_TRUE(m_process.waitForFinished(15000));
+}
+
 std::optional<QString> runSqlCipherTool(const QString& path, const QString& input) {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
     if (tool.isEmpty()) {

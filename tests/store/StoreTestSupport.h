@@ -48,6 +48,8 @@ public:
     QString firstLine();
     // Lets it go on (it closes what it holds) and waits for it to end.
     void release();
+    // Kills it (SIGKILL) and waits for it to end.
+    void kill();
 
 private:
     QProcess m_process;
