@@ -155,7 +155,8 @@ std::optional<IdleConnection> takeIdle(const CipherConnection::ReuseKey& key) {
 // salt, another password) or a writer's journal left by a crash make the probe fail.
 bool stillReads(sqlite::Database& db) noexcept {
     try {
-        checkReadable(db);
+        sqlite::Statement probe(db, QStringLiteral("PRAGMA schema_version")); // reads the first page only
+        probe.executeStep();
         return true;
     } catch (...) {
         return false;
