@@ -498,8 +498,8 @@ private slots:
                {4, "Guest"},
                {5, "Spare"}},
               2);
-        // Logged in at "Chief", whose window this is.
-        session->component->setCurrentLevel(window->cOwnerLevel);
+        // Logged in at "Chief", whose window this is (an object of its own).
+        session->component->setCurrentLevel(session->level(2));
         QCOMPARE(texts(levels()), (QStringList{"Deputy", "Guest", "Spare"}));
         QVERIFY(!session->component->IsLogoutLevel());
         // Each removal renumbers: "Deputy", holding more rights, takes 2 and "Chief" 3.
