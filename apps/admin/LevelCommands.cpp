@@ -45,16 +45,24 @@ void RunAddLevel(const Invocation& invocation, QTextStream& out) {
     const QString& name = invocation.arguments[0];
     CheckNewName(name, QStringLiteral("a level"));
     int id = 0;
-    ExplainKeyErrors([&] { id = manage::AddLevel(*invocation.dbPath, name); },
-                     QStringLiteral("a level named \"%1\" exists already (letter case aside)").arg(name),
-                     QString());
+    try {
+        id = manage::AddLevel(*invocation.dbPath, name);
+    } catch (const store::DbError& error) {
+        // A duplicate key means the name only when a level of that name is there.
+        if (error.Number() == store::ErrDuplicateKey && manage::LevelIdByName(*invocation.dbPath, name)) {
+            throw store::DbError(
+                error.Number(),
+                QStringLiteral("a level named \"%1\" exists already (letter case aside)").arg(name),
+                error.EngineCode());
+        }
+        throw;
+    }
     out << id << '\n';
 }
 
 void RunRemoveLevel(const Invocation& invocation, QTextStream& /*out*/) {
     const int id = ParseLevelId(invocation.arguments[0]);
-    RequireLevel(*invocation.dbPath, id);
-    manage::RemoveLevel(*invocation.dbPath, id);
+    manage::RemoveLevel(*invocation.dbPath, id, RequireLevel(*invocation.dbPath, id)->DBLevelName());
 }
 
 void RunSetRights(const Invocation& invocation, QTextStream& out) {
@@ -62,11 +70,11 @@ void RunSetRights(const Invocation& invocation, QTextStream& out) {
     auto rights = Class_LevelEnable::create();
     ParseRights(invocation.arguments.mid(1), *rights);
     const QString storedName = RequireLevel(*invocation.dbPath, id)->DBLevelName();
-    if (!manage::StoreLevelRights(*invocation.dbPath, id, *rights)) {
+    if (!manage::StoreLevelRights(*invocation.dbPath, id, storedName, *rights)) {
         throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
     }
     // The renumbering may have given the level another place.
-    if (const auto newId = LevelIdByName(*invocation.dbPath, storedName)) {
+    if (const auto newId = manage::LevelIdByName(*invocation.dbPath, storedName)) {
         out << *newId << '\n';
     }
 }

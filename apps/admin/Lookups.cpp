@@ -56,16 +56,6 @@ std::optional<int> LogoutLevelId(const QString& dbPath) {
     return largest;
 }
 
-std::optional<int> LevelIdByName(const QString& dbPath, const QString& storedName) {
-    std::optional<int> found;
-    manage::ForEachLevelBelow(dbPath, BelowEveryLevel, [&](int id, const QString& name) {
-        if (name == storedName) {
-            found = id;
-        }
-    });
-    return found;
-}
-
 void CheckNewName(const QString& name, const QString& what) {
     if (name.isEmpty() || manage::IsNumericText(name)) {
         throw AutomationError(

@@ -28,8 +28,6 @@ manage::OperatorRow RequireOperator(const QString& dbPath, const QString& name);
 
 // The ID of the level in force when nobody is logged in (the largest); nothing when there is no level.
 std::optional<int> LogoutLevelId(const QString& dbPath);
-// The ID the level with exactly this stored name has now; nothing when there is none.
-std::optional<int> LevelIdByName(const QString& dbPath, const QString& storedName);
 
 // A name typed for a new level or operator: like the name dialog, refuses an empty or numeric text
 // (fails with 5).

@@ -13,7 +13,7 @@ namespace {
 
 void setLevelPassword(const QString& dbPath, const QString& idText, bool fromStdin) {
     const int id = ParseLevelId(idText);
-    RequireLevel(dbPath, id);
+    const QString storedName = RequireLevel(dbPath, id)->DBLevelName();
     const QString password = ReadNewPassword(fromStdin);
     // The management window offers no password for the level in force when nobody is logged in.
     if (!password.isEmpty() && LogoutLevelId(dbPath) == id) {
@@ -23,7 +23,7 @@ void setLevelPassword(const QString& dbPath, const QString& idText, bool fromStd
                            "password")
                 .arg(id));
     }
-    if (!access::StoreLevelPassword(dbPath, id, password)) {
+    if (!access::StoreLevelPassword(dbPath, id, storedName, password)) {
         throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
     }
 }

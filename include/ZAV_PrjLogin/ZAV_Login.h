@@ -98,6 +98,10 @@ public:
 
     // The logout level ID remembered by the last logout.
     int LogoutLevelID() const { return m_logoutLevelId; }
+    // After the component's own management window renumbered the levels: the current level takes the
+    // number its stored name (DBLevelName) has now, and the logout level is the one with the largest
+    // number now.
+    void FollowRenumbering();
 
 private:
     void runLogoutProcedure();

@@ -173,8 +173,9 @@ bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
 
 bool Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();
+    const QString storedName = m_level->DBLevelName();
     return reportingFailure(
-        [&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, password); });
+        [&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, storedName, password); });
 }
 
 bool Frm_ChangePwd::saveOperator(const QString& password) {

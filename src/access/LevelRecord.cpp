@@ -1,6 +1,8 @@
 #include "access/LevelRecord.h"
 
 #include "language/TextLookup.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
 
 namespace zav::access {
 
@@ -42,6 +44,35 @@ void ReadLevel(const store::Recordset& rs, Class_Level& level) {
     level.setDBLevelName(name);
     level.setLevelName(language::TranslateText(name));
     ReadRights(rs, *level.cLevelEnable());
+}
+
+store::DbError LevelChangedError() {
+    return store::DbError(ErrLevelChanged, QStringLiteral("The level was changed elsewhere."));
+}
+
+bool IsLevelChanged(const std::exception& error) {
+    const auto* automation = dynamic_cast<const AutomationError*>(&error);
+    return automation && automation->Number() == ErrLevelChanged;
+}
+
+std::unique_ptr<store::Recordset> OpenMeantLevel(store::Database& db, int id, const QString& storedName) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = ") + QString::number(id));
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        if (TextOrEmpty(rs->Field(store::FieldName)) != storedName) {
+            throw LevelChangedError();
+        }
+        return rs;
+    }
+    rs->Close();
+    auto named = db.OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
+                                  outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
+    const bool moved = named->RecordCount() != 0;
+    named->Close();
+    if (moved) {
+        throw LevelChangedError();
+    }
+    return nullptr;
 }
 
 } // namespace zav::access

@@ -1,15 +1,18 @@
 #pragma once
 
 // Storing a level's or an operator's password, without any window (the password dialog and the
-// command-line tool both call these). Each opens the file shared and read/write, edits the one row and
-// closes the file again. Failures throw AutomationError (the engine's number and description).
+// command-line tool both call these). Each opens the file shared and read/write, edits the one row in
+// one transaction and closes the file again. Failures throw AutomationError (the engine's number and
+// description).
 
 #include <QString>
 
 namespace zav::access {
 
-// Writes PWD of level `id`; false when there is no such row (nothing is written).
-bool StoreLevelPassword(const QString& dbPath, int id, const QString& password);
+// Writes PWD of level `id`, the level stored as `storedName`; false when that level is gone (nothing
+// is written). Fails with ErrLevelChanged (access/LevelRecord.h), writing nothing, when the number now
+// belongs to another level or the level has another number.
+bool StoreLevelPassword(const QString& dbPath, int id, const QString& storedName, const QString& password);
 // Writes PWD of operator `name` (found without regard to letter case; the name reaches the SQL text
 // only through SqlQuote); false when there is no such row.
 bool StoreOperatorPassword(const QString& dbPath, const QString& name, const QString& password);

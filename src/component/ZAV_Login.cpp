@@ -107,6 +107,26 @@ void ZAV_Login::runLogoutProcedure() {
     db->Close();
 }
 
+void ZAV_Login::FollowRenumbering() {
+    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
+                                                       zav::store::ConnectString);
+    auto rs = db->OpenRecordset(QStringLiteral("Select ID, Name from Levels order by ID Desc"));
+    int largest = 0;
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        largest = rs->Field(zav::store::FieldID).toInt();
+        for (; !rs->Eof(); rs->MoveNext()) {
+            if (m_currentLevel &&
+                zav::access::TextOrEmpty(rs->Field(zav::store::FieldName)) == m_currentLevel->DBLevelName()) {
+                m_currentLevel->setID(rs->Field(zav::store::FieldID).toInt());
+            }
+        }
+    }
+    m_logoutLevelId = largest;
+    rs->Close();
+    db->Close();
+}
+
 QVariant ZAV_Login::Terminate() {
     runTermination();
     return QVariant();

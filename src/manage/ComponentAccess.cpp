@@ -23,4 +23,8 @@ QString CurrentDbPath() {
     return CurrentComponent().DbPath();
 }
 
+void ComponentFollowsRenumbering() {
+    CurrentComponent().FollowRenumbering();
+}
+
 } // namespace zav::manage

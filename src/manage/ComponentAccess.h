@@ -17,5 +17,7 @@ AutomationError ObjectNotSetError();
 ZAV_Login& CurrentComponent();
 // The component's DbPath, read afresh for every database open.
 QString CurrentDbPath();
+// After the windows renumbered the levels: the component's current level and logout level follow.
+void ComponentFollowsRenumbering();
 
 } // namespace zav::manage

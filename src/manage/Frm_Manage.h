@@ -34,8 +34,8 @@ public:
     explicit Frm_Manage(QWidget* parent = nullptr);
     ~Frm_Manage() override;
 
-    // The level whose rights govern the window; set before the window is shown. The window keeps
-    // using the ID it held at opening, whatever a renumbering does to the owner's row.
+    // The level whose rights govern the window; set before the window is shown. When the window
+    // renumbers the levels, the owner takes the number its stored name has now.
     std::shared_ptr<Class_Level> cOwnerLevel;
 
     // The change-level pick mode: active, and the operator being moved.
@@ -47,7 +47,8 @@ public:
     void FillOperators(int levelNumber);
     void EndLevelPick();
     // The level of the selected row as stored (a new, empty level when the row is gone); shows a
-    // failure titled "Login" and returns the level as far as it was filled.
+    // failure titled "Login" and returns the level as far as it was filled. When the row's number
+    // belongs to another level now, says so, refills the lists and returns a new, empty level.
     std::shared_ptr<Class_Level> LoadSelectedLevel();
     // The operator named `name` ("" = the selected operator) with the selected level as its level;
     // an operator with an empty name when there is no such row.
@@ -93,7 +94,16 @@ private:
     QTreeWidgetItem* selectedOperatorItem() const;
     // The selected level's tag; fails with automation error 91 when no level is selected.
     int selectedLevelTag() const;
-    QTreeWidgetItem* appendLevelItem(int id, const QString& text);
+    // The stored name of the level the selected row means.
+    QString selectedLevelStoredName() const;
+    // Shows a failure under `title`; a level changed elsewhere is shown titled "Login" and the lists
+    // are refilled from the file.
+    void reportFailure(const std::exception& error, const QString& title);
+    // After levels were renumbered: the owner, the component's current level and its logout level
+    // follow, and the lists are refilled.
+    void followRenumbering();
+    // The level item for a level stored under `storedName`, listed under that name.
+    QTreeWidgetItem* appendLevelItem(int id, const QString& storedName);
     QTreeWidgetItem* appendOperatorItem(const QString& name);
     void selectLevelItem(QTreeWidgetItem* item);
     void setPickHighlight(bool on);

@@ -35,12 +35,12 @@ void Frm_Manage::AddLevel(const QString& name) {
 void Frm_Manage::LevRemove_Click() {
     try {
         // The level's operators go with it; the rest are renumbered in the same step.
-        RemoveLevel(CurrentDbPath(), selectedLevelTag());
+        RemoveLevel(CurrentDbPath(), selectedLevelTag(), selectedLevelStoredName());
     } catch (const std::exception& error) {
-        ShowError(error, LoginTitle);
+        reportFailure(error, LoginTitle);
         return;
     }
-    FillLevels();
+    followRenumbering();
 }
 
 void Frm_Manage::RenumberLevels() {
@@ -50,27 +50,34 @@ void Frm_Manage::RenumberLevels() {
         ShowError(error, LoginTitle);
         return;
     }
-    FillLevels();
+    followRenumbering();
 }
 
 void Frm_Manage::LevPassword_Click() {
     const std::shared_ptr<Class_Level> level = LoadSelectedLevel();
-    if (!level->LevelName().isEmpty() && level->CanHavePassword()) {
-        level->ChangePassword(true);
+    if (level->LevelName().isEmpty() || !level->CanHavePassword() || level->ChangePassword(true)) {
+        return;
+    }
+    // Not saved: when the level has moved meanwhile (the dialog said so), the lists are refilled.
+    auto stored = Class_Level::create();
+    if (!LoadLevel(CurrentDbPath(), level->ID(), *stored) || stored->DBLevelName() != level->DBLevelName()) {
+        followRenumbering();
     }
 }
 
 void Frm_Manage::LevModify_Click() {
     auto edited = Class_LevelEnable::create();
     int id = 0;
+    QString storedName;
     QString title;
     bool found = false;
     try {
         id = selectedLevelTag();
+        storedName = selectedLevelStoredName();
         title = selectedLevelItem()->text(0);
-        found = ReadLevelRights(CurrentDbPath(), id, *edited);
+        found = ReadLevelRights(CurrentDbPath(), id, storedName, *edited);
     } catch (const std::exception& error) {
-        ShowError(error, LoginTitle);
+        reportFailure(error, LoginTitle);
         return;
     }
     bool confirmed = false;
@@ -90,12 +97,12 @@ void Frm_Manage::LevModify_Click() {
         return;
     }
     try {
-        StoreLevelRights(CurrentDbPath(), id, *edited);
+        StoreLevelRights(CurrentDbPath(), id, storedName, *edited);
     } catch (const std::exception& error) {
-        ShowError(error, LoginTitle);
+        reportFailure(error, LoginTitle);
         return;
     }
-    FillLevels();
+    followRenumbering();
 }
 
 } // namespace zav::manage

@@ -1,5 +1,6 @@
 // The two lists of the management window, their pop-up menus and the change-level pick mode.
 
+#include "access/LevelRecord.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
 #include "manage/LevelOperations.h"
@@ -39,10 +40,11 @@ QTreeWidgetItem* makeItem(const QString& key, const QString& text, const QIcon& 
     return item;
 }
 
-// A level item: key "ID" + the number, the tag the number.
-QTreeWidgetItem* makeLevelItem(int id, const QString& text, const QIcon& icon) {
+// A level item: key "ID" + the number, the tag the number, and the stored name of the level.
+QTreeWidgetItem* makeLevelItem(int id, const QString& storedName, const QString& text, const QIcon& icon) {
     QTreeWidgetItem* item = makeItem(QStringLiteral("ID") + QString::number(id), text, icon);
     item->setData(0, ItemTagRole, id);
+    item->setData(0, ItemStoredNameRole, storedName);
     return item;
 }
 
@@ -74,6 +76,37 @@ int Frm_Manage::selectedLevelTag() const {
     return item->data(0, ItemTagRole).toInt();
 }
 
+QString Frm_Manage::selectedLevelStoredName() const {
+    QTreeWidgetItem* item = selectedLevelItem();
+    if (!item) {
+        throw ObjectNotSetError();
+    }
+    return item->data(0, ItemStoredNameRole).toString();
+}
+
+void Frm_Manage::reportFailure(const std::exception& error, const QString& title) {
+    if (!access::IsLevelChanged(error)) {
+        ShowError(error, title);
+        return;
+    }
+    ShowError(error, LoginTitle);
+    followRenumbering();
+}
+
+void Frm_Manage::followRenumbering() {
+    try {
+        if (cOwnerLevel) {
+            if (const auto id = LevelIdByName(CurrentDbPath(), cOwnerLevel->DBLevelName())) {
+                cOwnerLevel->setID(*id);
+            }
+        }
+        ComponentFollowsRenumbering();
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+    }
+    FillLevels();
+}
+
 void Frm_Manage::selectLevelItem(QTreeWidgetItem* item) {
     const QSignalBlocker blocker(Lv_Level);
     if (item) {
@@ -83,8 +116,9 @@ void Frm_Manage::selectLevelItem(QTreeWidgetItem* item) {
     }
 }
 
-QTreeWidgetItem* Frm_Manage::appendLevelItem(int id, const QString& text) {
-    QTreeWidgetItem* item = makeLevelItem(id, text, IL_Manage.value(QStringLiteral("kLevel")));
+QTreeWidgetItem* Frm_Manage::appendLevelItem(int id, const QString& storedName) {
+    QTreeWidgetItem* item =
+        makeLevelItem(id, storedName, storedName, IL_Manage.value(QStringLiteral("kLevel")));
     Lv_Level->addTopLevelItem(item);
     return item;
 }
@@ -106,7 +140,7 @@ void Frm_Manage::FillLevels() {
         const QSignalBlocker blocker(Lv_Level);
         fillList(Lv_Level, [&](QList<QTreeWidgetItem*>& items) {
             ForEachLevelBelow(CurrentDbPath(), ownerId, [&](int id, const QString& storedName) {
-                items.append(makeLevelItem(id, language::TranslateText(storedName), icon));
+                items.append(makeLevelItem(id, storedName, language::TranslateText(storedName), icon));
             });
         });
     } catch (const std::exception& error) {
@@ -144,13 +178,22 @@ std::shared_ptr<Class_Level> Frm_Manage::LoadSelectedLevel() {
     auto level = Class_Level::create();
     try {
         const int id = selectedLevelTag();
+        const QString storedName = selectedLevelStoredName();
         // Only the last level listed (the one in force when nobody is logged in) has no password.
         const bool canHavePassword = !isLastItem(Lv_Level, selectedLevelItem());
         if (LoadLevel(CurrentDbPath(), id, *level)) {
+            if (level->DBLevelName() != storedName) {
+                throw access::LevelChangedError();
+            }
             level->setCanHavePassword(canHavePassword);
+        } else if (LevelIdByName(CurrentDbPath(), storedName)) {
+            throw access::LevelChangedError(); // moved to a number of its own
         }
     } catch (const std::exception& error) {
-        ShowError(error, LoginTitle);
+        if (access::IsLevelChanged(error)) {
+            level = Class_Level::create();
+        }
+        reportFailure(error, LoginTitle);
     }
     return level;
 }

@@ -28,10 +28,10 @@ void Frm_Manage::AddOperator(const QString& name) {
         return;
     }
     try {
-        manage::AddOperator(CurrentDbPath(), selectedLevelTag(), name);
+        manage::AddOperator(CurrentDbPath(), selectedLevelTag(), name, selectedLevelStoredName());
         appendOperatorItem(name);
     } catch (const std::exception& error) {
-        ShowError(error);
+        reportFailure(error, ComponentTitle);
     }
 }
 
@@ -84,16 +84,17 @@ void Frm_Manage::ApplyLevelChange() {
     if (!selectedLevelItem() || sPickOperator.isEmpty()) {
         return;
     }
+    // When the level has moved meanwhile, FindOperator refills the lists and finds no operator.
     const std::shared_ptr<Class_Operator> op = FindOperator(sPickOperator);
     const std::shared_ptr<Class_Level> level = LoadSelectedLevel();
     if (level->LevelName().isEmpty() || op->OperatorNameText().isEmpty()) {
         return;
     }
     try {
-        MoveOperator(CurrentDbPath(), op->OperatorNameText(), level->ID());
+        MoveOperator(CurrentDbPath(), op->OperatorNameText(), level->ID(), level->DBLevelName());
     } catch (const std::exception& error) {
         // Reported like the other operator operations; the caller still ends the pick mode.
-        ShowError(error, LoginTitle);
+        reportFailure(error, LoginTitle);
     }
 }
 

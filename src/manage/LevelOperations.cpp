@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "manage/ManageDatabase.h"
 #include "manage/Renumbering.h"
+#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::manage {
@@ -48,13 +49,19 @@ bool LoadLevel(const QString& dbPath, int id, Class_Level& level) {
     });
 }
 
-bool ReadLevelRights(const QString& dbPath, int id, Class_LevelEnable& rights) {
-    return readLevelRow(dbPath, id,
-                        [&rights](const store::Recordset& row) { access::ReadRights(row, rights); });
+bool ReadLevelRights(const QString& dbPath, int id, const QString& storedName, Class_LevelEnable& rights) {
+    auto db = OpenForReading(dbPath);
+    auto rs = access::OpenMeantLevel(*db, id, storedName);
+    if (!rs) {
+        return false;
+    }
+    access::ReadRights(*rs, rights);
+    return true;
 }
 
 int AddLevel(const QString& dbPath, const QString& name) {
     auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
     int newId = 2;
     if (rs->RecordCount() > 0) {
@@ -73,13 +80,17 @@ int AddLevel(const QString& dbPath, const QString& name) {
     rs->SetField(store::FieldNEnable, 0);
     rs->Update();
     rs->Close();
+    transaction.Commit();
     db->Close();
     return newId;
 }
 
-void RemoveLevel(const QString& dbPath, int id) {
+void RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
+    if (!access::OpenMeantLevel(*db, id, storedName)) {
+        throw access::LevelChangedError();
+    }
     db->Execute(QStringLiteral("Delete * from Levels where ID = ") + QString::number(id));
     RenumberWithin(*db);
     transaction.Commit();
@@ -92,23 +103,36 @@ void RenumberLevels(const QString& dbPath) {
     transaction.Commit();
 }
 
-bool StoreLevelRights(const QString& dbPath, int id, const Class_LevelEnable& rights) {
+bool StoreLevelRights(const QString& dbPath, int id, const QString& storedName,
+                      const Class_LevelEnable& rights) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     bool stored = false;
-    auto rs = db->OpenRecordset(levelById(id));
-    if (rs->RecordCount() != 0) {
-        rs->MoveFirst();
+    if (auto rs = access::OpenMeantLevel(*db, id, storedName)) {
         rs->Edit();
         const int enabledCount = access::WriteRights(*rs, rights);
         rs->SetField(store::FieldNEnable, enabledCount);
         rs->Update();
+        rs->Close();
         stored = true;
     }
-    rs->Close();
     RenumberWithin(*db);
     transaction.Commit();
     return stored;
+}
+
+std::optional<int> LevelIdByName(const QString& dbPath, const QString& storedName) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
+                                outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
+    std::optional<int> found;
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        found = rs->Field(store::FieldID).toInt();
+    }
+    rs->Close();
+    db->Close();
+    return found;
 }
 
 } // namespace zav::manage

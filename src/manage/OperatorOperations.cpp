@@ -12,6 +12,13 @@ namespace {
 QString quotedName(const QString& name) {
     return QStringLiteral("'") + outside::dbUtility().SqlQuote(name) + QStringLiteral("'");
 }
+
+// Within the caller's transaction: level `levelId` is still the level the caller means.
+void requireMeantLevel(store::Database& db, int levelId, const std::optional<QString>& storedName) {
+    if (storedName && !access::OpenMeantLevel(db, levelId, *storedName)) {
+        throw access::LevelChangedError();
+    }
+}
 } // namespace
 
 void ForEachOperatorOf(const QString& dbPath, int levelId,
@@ -44,8 +51,11 @@ std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString&
     return row;
 }
 
-void AddOperator(const QString& dbPath, int levelId, const QString& name) {
+void AddOperator(const QString& dbPath, int levelId, const QString& name,
+                 const std::optional<QString>& levelStoredName) {
     auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    requireMeantLevel(*db, levelId, levelStoredName);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
     rs->AddNew();
     rs->SetField(store::FieldID, levelId);
@@ -53,6 +63,7 @@ void AddOperator(const QString& dbPath, int levelId, const QString& name) {
     rs->SetField(store::FieldPWD, QStringLiteral(""));
     rs->Update();
     rs->Close();
+    transaction.Commit();
     db->Close();
 }
 
@@ -62,10 +73,14 @@ void RemoveOperator(const QString& dbPath, const QString& name) {
     db->Close();
 }
 
-void MoveOperator(const QString& dbPath, const QString& name, int levelId) {
+void MoveOperator(const QString& dbPath, const QString& name, int levelId,
+                  const std::optional<QString>& levelStoredName) {
     auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    requireMeantLevel(*db, levelId, levelStoredName);
     db->Execute(QStringLiteral("Update Operators Set ID = ") + QString::number(levelId) +
                 QStringLiteral(" where Name = ") + quotedName(name));
+    transaction.Commit();
     db->Close();
 }
 

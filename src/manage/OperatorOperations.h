@@ -32,14 +32,18 @@ std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString&
 
 // Adds operator `name` (as given) to level `levelId`, without password. Fails with the engine's
 // duplicate-key error when an operator of that name exists in any level, and with the engine's
-// relation error when no level has that ID.
-void AddOperator(const QString& dbPath, int levelId, const QString& name);
+// relation error when no level has that ID. With `levelStoredName` (the stored name of the level the
+// caller means) it fails with access::ErrLevelChanged, adding nothing, when level `levelId` is not
+// that level any more.
+void AddOperator(const QString& dbPath, int levelId, const QString& name,
+                 const std::optional<QString>& levelStoredName = std::nullopt);
 
 // Deletes operator `name`; nothing happens when there is none.
 void RemoveOperator(const QString& dbPath, const QString& name);
 
 // Moves operator `name` to level `levelId` (also when it is there already). Fails with the engine's
-// relation error when no level has that ID.
-void MoveOperator(const QString& dbPath, const QString& name, int levelId);
+// relation error when no level has that ID; with `levelStoredName` as AddOperator does.
+void MoveOperator(const QString& dbPath, const QString& name, int levelId,
+                  const std::optional<QString>& levelStoredName = std::nullopt);
 
 } // namespace zav::manage

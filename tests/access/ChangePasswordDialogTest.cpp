@@ -51,6 +51,7 @@ class ChangePasswordDialogTest : public QObject {
         auto l = Class_Level::create();
         l->setID(id);
         l->setLevelName(QStringLiteral("Setter"));
+        l->setDBLevelName(QStringLiteral("Setter"));
         l->setPassword(password);
         return l;
     }
@@ -161,6 +162,7 @@ private Q_SLOTS:
     void aLevelWithoutPasswordAcceptsAnEmptyCurrentBox() {
         env->addLevel(4, QStringLiteral("Night"), QVariant());
         auto l = level(4, QString());
+        l->setDBLevelName(QStringLiteral("Night"));
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
             fill(d, QString(), QStringLiteral("n"), QStringLiteral("n"));
             clickOk(d);
@@ -171,6 +173,7 @@ private Q_SLOTS:
 
     void aMissingRowWritesNothingAndKeepsTheOldPassword() {
         auto l = level(9, QStringLiteral("abc"));
+        l->setDBLevelName(QStringLiteral("Removed"));
         int boxes = 0;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
             fill(d, QString(), QStringLiteral("new"), QStringLiteral("new"));
@@ -183,6 +186,34 @@ private Q_SLOTS:
         QVERIFY(!l->ChangePassword(true));
         QCOMPARE(boxes, 0);
         QCOMPARE(l->Password(), QStringLiteral("abc"));
+    }
+
+    void aLevelRenumberedElsewhereIsNotWritten() {
+        env->addLevel(3, QStringLiteral("Other"), QStringLiteral("zzz"));
+        const std::vector<std::pair<int, int>> swaps{{2, 9}, {3, 2}, {9, 3}}; // Setter 3, Other 2
+        for (const bool lowerNumberLeftEmpty : {false, true}) {
+            auto l = level(2, QStringLiteral("abc")); // read before the renumbering
+            for (const auto& [from, to] : swaps) {
+                env->execute(QStringLiteral("Update Levels set ID = %1 where ID = %2").arg(to).arg(from));
+            }
+            if (lowerNumberLeftEmpty) {
+                env->execute(QStringLiteral("Update Levels set ID = 5 where ID = 2")); // Other 5
+            }
+            QStringList seen;
+            whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+                fill(d, QString(), QStringLiteral("new"), QStringLiteral("new"));
+                answerNextMessage(seen);
+                clickOk(d);
+            });
+            QVERIFY(!l->ChangePassword(true));
+            QCOMPARE(seen, QStringList{QStringLiteral("Login: The level was changed elsewhere.")});
+            QCOMPARE(l->Password(), QStringLiteral("abc"));
+            QCOMPARE(env->count(QStringLiteral("Select * from Levels where PWD = 'new'")), 0);
+            for (const auto* restore :
+                 {"7 where Name = 'Other'", "2 where Name = 'Setter'", "3 where ID = 7"}) {
+                env->execute(QStringLiteral("Update Levels set ID = ") + QLatin1String(restore));
+            }
+        }
     }
 
     void aFailedSaveIsReportedAndTheObjectKeepsThePasswordOfTheFile() {

@@ -1,5 +1,7 @@
 // The level and operator operations on a real credential file, without any window.
 
+#include "access/LevelRecord.h"
+#include "access/PasswordStore.h"
 #include "manage/LevelOperations.h"
 #include "manage/NumericText.h"
 #include "manage/OperatorOperations.h"
@@ -132,7 +134,7 @@ TEST_F(ManageOperations, AFailedRenumberingChangesNothing) {
 TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
     file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
-    RemoveLevel(file.path(), 2);
+    RemoveLevel(file.path(), 2, QStringLiteral("Low"));
     EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Middle", 1}, {"Lowest", 2}}));
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"max", 2}, {"mia", 1}}));
 }
@@ -142,7 +144,7 @@ TEST_F(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
     file.addOperators({{"lou", 1}});
     test::FaultyEngine faults;
     faults.failKeyChanges = true;
-    EXPECT_NE(errorNumber([&] { RemoveLevel(file.path(), 1); }), 0);
+    EXPECT_NE(errorNumber([&] { RemoveLevel(file.path(), 1, QStringLiteral("Middle")); }), 0);
     EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(file.operatorLevels().at(QStringLiteral("lou")), 1);
     EXPECT_EQ(faults.executed, QStringList{QStringLiteral("Delete * from Levels where ID = 1")});
@@ -156,7 +158,7 @@ TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
     for (int n : {3, 7, 50}) {
         rights->setAllowCustom(n, true);
     }
-    EXPECT_TRUE(StoreLevelRights(file.path(), 3, *rights));
+    EXPECT_TRUE(StoreLevelRights(file.path(), 3, QStringLiteral("Edited"), *rights));
     const auto stored = file.levels();
     EXPECT_EQ(stored.at(QStringLiteral("Edited")).nEnable, 3);
     // Equal fixed rights up to Desktop, which "Edited" holds: it moves above "Other".
@@ -165,7 +167,7 @@ TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
     EXPECT_FALSE(file.levelFlag(1, store::CustomFieldName(51)));
     EXPECT_TRUE(file.levelFlag(1, store::FieldDesktop));
 
-    EXPECT_FALSE(StoreLevelRights(file.path(), 9, *rights)); // no such row: only renumbered
+    EXPECT_FALSE(StoreLevelRights(file.path(), 9, QStringLiteral("Gone"), *rights)); // only renumbered
     EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
 }
 
@@ -175,9 +177,51 @@ TEST_F(ManageOperations, AFailedRightsStoreWritesNothing) {
     rights->setAllowManageLevel(true);
     test::FaultyEngine faults;
     faults.failKeyChanges = true; // the row is written, then the renumbering fails
-    EXPECT_NE(errorNumber([&] { StoreLevelRights(file.path(), 3, *rights); }), 0);
+    EXPECT_NE(errorNumber([&] { StoreLevelRights(file.path(), 3, QStringLiteral("Edited"), *rights); }), 0);
     EXPECT_FALSE(file.levelFlag(3, store::FieldManageLevel));
     EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 3}));
+}
+
+TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
+    LevelSpec b(2, "B");
+    b.password = QStringLiteral("b-secret");
+    file.addLevels({{0, "Top", true, true}, {1, "A"}, b, {3, "C"}});
+    file.addOperators({{"anna", 1}, {"bert", 2}});
+    // Read: B is 2. Elsewhere B gets the desktop right and is renumbered above A (B 1, A 2).
+    auto desktop = Class_LevelEnable::create();
+    desktop->setAllowDesktop(true);
+    ASSERT_TRUE(StoreLevelRights(file.path(), 2, QStringLiteral("B"), *desktop));
+    // The name has moved to another number (B at 2, or at the now empty 7): nothing is written.
+    for (const int staleId : {2, 7}) {
+        const auto ids = idsByName();
+        const auto operators = file.operatorLevels();
+        const std::vector<std::pair<const char*, std::function<void()>>> writes{
+            {"password",
+             [&] {
+                 access::StoreLevelPassword(file.path(), staleId, QStringLiteral("B"), QStringLiteral("x"));
+             }},
+            {"rights", [&] { StoreLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
+            {"read", [&] { ReadLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
+            {"remove", [&] { RemoveLevel(file.path(), staleId, QStringLiteral("B")); }},
+            {"add", [&] { AddOperator(file.path(), staleId, QStringLiteral("olga"), QStringLiteral("B")); }},
+            {"move",
+             [&] { MoveOperator(file.path(), QStringLiteral("anna"), staleId, QStringLiteral("B")); }}};
+        for (const auto& [what, write] : writes) {
+            EXPECT_EQ(errorNumber(write), access::ErrLevelChanged) << what << " " << staleId;
+        }
+        EXPECT_EQ(idsByName(), ids);
+        EXPECT_EQ(file.operatorLevels(), operators);
+    }
+    auto a = Class_Level::create();
+    ASSERT_TRUE(LoadLevel(file.path(), 2, *a));
+    EXPECT_EQ(a->DBLevelName(), QStringLiteral("A"));
+    EXPECT_EQ(a->Password(), QString());
+    EXPECT_FALSE(a->cLevelEnable()->AllowDesktop());
+    // By its present number the same writes go through; a level that is gone is no longer there.
+    EXPECT_TRUE(access::StoreLevelPassword(file.path(), 1, QStringLiteral("B"), QStringLiteral("new")));
+    EXPECT_FALSE(access::StoreLevelPassword(file.path(), 9, QStringLiteral("Gone"), QStringLiteral("x")));
+    MoveOperator(file.path(), QStringLiteral("anna"), 1, QStringLiteral("B"));
+    EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 1);
 }
 
 TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {

@@ -5,6 +5,7 @@
 #include "manage/Frm_LevModify.h"
 #include "manage/Frm_Manage.h"
 #include "manage/Frm_Name.h"
+#include "manage/LevelOperations.h"
 #include "manage/ListItems.h"
 #include "manage/OperatorOperations.h"
 #include "manage/ShowManageWindow.h"
@@ -446,6 +447,75 @@ private slots:
         QVERIFY(popups->dialogs.isEmpty());
         QCOMPARE(popups->messages.size(), 2);
         QCOMPARE(popups->messages[1].title, QStringLiteral("Login"));
+    }
+
+    void aLevelChangedElsewhereIsNotWrittenAndTheListsAreRefilled() {
+        start(standardLevels(), 1);
+        const auto idsByName = [this] {
+            std::map<QString, int> ids;
+            for (const auto& [name, level] : session->file.levels()) {
+                ids[name] = level.id;
+            }
+            return ids;
+        };
+        auto managesOperators = Class_LevelEnable::create();
+        managesOperators->setAllowManageOperator(true);
+        const std::vector<std::function<void()>> actions{[this] { window->LevRemove_Click(); },
+                                                         [this] { window->LevModify_Click(); },
+                                                         [this] { window->LevPassword_Click(); },
+                                                         [this] {
+                                                             answerNameDialog(QStringLiteral("olga"));
+                                                             window->OpAdd_Click();
+                                                         }};
+        for (const auto& action : actions) {
+            open(session->level(1));
+            click(levels(), QStringLiteral("Operators"));
+            // Elsewhere a level that manages operators is added and ranked above "Operators".
+            const QString above = QStringLiteral("Above %1").arg(popups->messages.size());
+            const QString path = session->file.path();
+            QVERIFY(StoreLevelRights(path, AddLevel(path, above), above, *managesOperators));
+            const auto ids = idsByName();
+            const auto operatorLevels = session->file.operatorLevels();
+            const qsizetype shown = popups->messages.size();
+            action();
+            QCOMPARE(popups->messages.size(), shown + 1);
+            QCOMPARE(popups->messages.last().title, QStringLiteral("Login"));
+            QCOMPARE(popups->messages.last().text, QStringLiteral("The level was changed elsewhere."));
+            QVERIFY(!popups->dialogs.contains(QStringLiteral("Frm_LevModify")));
+            QVERIFY(passwordRequests.isEmpty());
+            QCOMPARE(idsByName(), ids);
+            QCOMPARE(session->file.operatorLevels(), operatorLevels);
+            QCOMPARE(itemWithText(levels(), QStringLiteral("Operators"))->data(0, ItemTagRole).toInt(),
+                     ids.at(QStringLiteral("Operators")));
+        }
+    }
+
+    void afterItsOwnRenumberingTheOwnerAndTheCurrentLevelFollow() {
+        start({test::AllRights(0, "|0"),
+               {1, "|1", true, true},
+               {2, "Chief", true},
+               {3, "Deputy", true, true},
+               {4, "Guest"},
+               {5, "Spare"}},
+              2);
+        // Logged in at "Chief", whose window this is (an object of its own).
+        session->component->setCurrentLevel(session->level(2));
+        QCOMPARE(texts(levels()), (QStringList{"Deputy", "Guest", "Spare"}));
+        QVERIFY(!session->component->IsLogoutLevel());
+        // Each removal renumbers: "Deputy", holding more rights, takes 2 and "Chief" 3.
+        click(levels(), QStringLiteral("Spare"));
+        window->LevRemove_Click();
+        QCOMPARE(window->cOwnerLevel->ID(), 3);
+        QCOMPARE(texts(levels()), QStringList{"Guest"});
+        QVERIFY(!session->component->IsLogoutLevel());
+        click(levels(), QStringLiteral("Guest"));
+        window->LevRemove_Click();
+        // "Chief" now has the largest number: it is the logout level.
+        QCOMPARE(session->file.levels().at(QStringLiteral("Chief")).id, 3);
+        QCOMPARE(session->component->CurrentLevel()->ID(), 3);
+        QCOMPARE(levels()->topLevelItemCount(), 0);
+        QVERIFY(session->component->IsLogoutLevel());
+        QVERIFY(popups->messages.isEmpty());
     }
 
     void showStructureOpensTheWindowModally() {

@@ -15,7 +15,7 @@ void addSampleData(const QString& dbPath) {
     for (int custom : {1, 2, 4}) {
         rights->setAllowCustom(custom, true);
     }
-    manage::StoreLevelRights(dbPath, service, *rights);
+    manage::StoreLevelRights(dbPath, service, SampleLevel, *rights);
 
     // Storing rights renumbers the levels: look the IDs up again.
     int serviceId = -1;

@@ -3,6 +3,10 @@
 #include "AdminTool.h"
 
 #include <QJsonDocument>
+#include <QProcess>
+#include <QSet>
+#include <memory>
+#include <vector>
 
 using zav::test::AdminTest;
 using zav::test::RunAdmin;
@@ -172,6 +176,31 @@ TEST_F(AdminCommands, LevelFailuresLeaveTheDatabaseUnchanged) {
     expectFailure({"set-rights", "9", "Desktop"}, 3021, "no level has ID 9");
     expectFailure({"set-rights", "70000", "Desktop"}, 3349, "16-bit");
     expectFailure({"set-rights", "-3", "Desktop"}, 3021, "no level has ID -3");
+}
+
+TEST_F(AdminCommands, ConcurrentAdditionsEachTakeTheirOwnNumber) {
+    ok({"init"});
+    constexpr int Writers = 4;
+    constexpr int Rounds = 10;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("ZAV_REGISTRY_FILE", path("registry.ini"));
+    QSet<int> ids;
+    for (int round = 0; round < Rounds; ++round) {
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int writer = 0; writer < Writers; ++writer) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->setProcessEnvironment(environment);
+            runs.back()->start(qEnvironmentVariable("ZAV_ADMIN"),
+                               {"--db", db, "add-level", QString("L%1-%2").arg(round).arg(writer)});
+        }
+        for (const auto& run : runs) {
+            ASSERT_TRUE(run->waitForFinished(60000));
+            EXPECT_EQ(run->exitCode(), 0) << run->readAllStandardError().toStdString();
+            ids.insert(run->readAllStandardOutput().trimmed().toInt());
+        }
+    }
+    EXPECT_EQ(ids.size(), Writers * Rounds);
+    EXPECT_EQ(levels().size(), 2 + Writers * Rounds);
 }
 
 TEST_F(AdminCommands, OperatorsAreAddedMovedAndRemovedWhateverTheLetterCase) {
