@@ -73,6 +73,8 @@ Invocation ParseCommandLine(const QStringList& words) {
             flag(invocation.fromStdin);
         } else if (name == QLatin1String("--merge")) {
             flag(invocation.merge);
+        } else if (name == QLatin1String("--force")) {
+            flag(invocation.force);
         } else if (name == QLatin1String("--level")) {
             setOnce(invocation.level, name, value());
         } else if (name == QLatin1String("--rights")) {

@@ -19,6 +19,7 @@ struct Invocation {
     bool json = false;
     bool fromStdin = false;
     bool merge = false;
+    bool force = false;
     bool help = false;
     // The options given besides --db and --help ("--json", ...), so that a command can refuse the
     // ones that do not apply to it.

@@ -11,6 +11,7 @@ const QString Level = QStringLiteral("--level");
 const QString Rights = QStringLiteral("--rights");
 const QString Stdin = QStringLiteral("--stdin");
 const QString Merge = QStringLiteral("--merge");
+const QString Force = QStringLiteral("--force");
 
 QString rightWords() {
     return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
@@ -77,21 +78,25 @@ std::vector<Command> makeCommands() {
          {},
          RunAddLevel},
         {QStringLiteral("remove-level"),
-         {QStringLiteral("remove-level ID")},
+         {QStringLiteral("remove-level LEVEL [--force]")},
          QStringLiteral("remove a level and its operators, renumber the rest"),
          QStringLiteral(
-             "Removes level ID together with every operator of it, then renumbers the remaining levels\n"
-             "0, 1, 2, ... by their rights, as the management window does.\n"),
+             "Removes LEVEL (its ID, or its stored name) together with every operator of it, then\n"
+             "renumbers the remaining levels 0, 1, 2, ... by their rights, as the management window does,\n"
+             "and says how many operators went with it. The top level 0 is removed only with --force:\n"
+             "without it the next level becomes level 0, and its password the top password.\n\n"
+             "  --force   remove level 0 as well\n"),
          1,
          1,
-         {},
+         {Force},
          RunRemoveLevel},
         {QStringLiteral("add-operator"),
-         {QStringLiteral("add-operator NAME --level ID")},
+         {QStringLiteral("add-operator NAME --level LEVEL")},
          QStringLiteral("add an operator without password to a level"),
          QStringLiteral(
-             "Adds operator NAME without password to level ID. NAME must not be empty or a number, and\n"
-             "no other operator, in whatever level, may have it in any letter case.\n"),
+             "Adds operator NAME without password to LEVEL (its ID, or its stored name). NAME must not be\n"
+             "empty or a number, and no other operator, in whatever level, may have it in any letter "
+             "case.\n"),
          1,
          1,
          {Level},
@@ -105,21 +110,23 @@ std::vector<Command> makeCommands() {
          {},
          RunRemoveOperator},
         {QStringLiteral("move-operator"),
-         {QStringLiteral("move-operator NAME --level ID")},
+         {QStringLiteral("move-operator NAME --level LEVEL")},
          QStringLiteral("move an operator to another level"),
-         QStringLiteral("Moves operator NAME (found without regard to letter case) to level ID.\n"),
+         QStringLiteral("Moves operator NAME (found without regard to letter case) to LEVEL (its ID, or its\n"
+                        "stored name).\n"),
          1,
          1,
          {Level},
          RunMoveOperator},
         {QStringLiteral("set-rights"),
-         {QStringLiteral("set-rights ID RIGHT...")},
+         {QStringLiteral("set-rights LEVEL RIGHT...")},
          QStringLiteral("give a level exactly these rights, renumber; prints its new ID"),
          QStringLiteral(
-             "Gives level ID exactly the rights listed (every other right becomes false), stores NEnable\n"
-             "(the number of its true custom rights) and renumbers the levels by their rights, as the\n"
-             "management window does after its permission dialog: a level with ManageLevel comes first,\n"
-             "then ManageOperator, DisShutDown and Desktop decide in that order, then more custom rights.\n"
+             "Gives LEVEL (its ID, or its stored name) exactly the rights listed (every other right\n"
+             "becomes false), stores NEnable (the number of its true custom rights) and renumbers the\n"
+             "levels by their rights, as the management window does after its permission dialog: a level\n"
+             "with ManageLevel comes first, then ManageOperator, DisShutDown and Desktop decide in that\n"
+             "order, then more custom rights.\n"
              "Prints the level's ID after the renumbering.\n\n") +
              rightWords(),
          2,
@@ -127,10 +134,11 @@ std::vector<Command> makeCommands() {
          {},
          RunSetRights},
         {QStringLiteral("passwd"),
-         {QStringLiteral("passwd level ID [--stdin]"), QStringLiteral("passwd operator NAME [--stdin]")},
+         {QStringLiteral("passwd level LEVEL [--stdin]"), QStringLiteral("passwd operator NAME [--stdin]")},
          QStringLiteral("set a level's or an operator's password"),
          QStringLiteral(
-             "Sets the password of level ID or of operator NAME. The new password is typed twice on the\n"
+             "Sets the password of LEVEL (its ID, or its stored name) or of operator NAME. The new password "
+             "is typed twice on the\n"
              "terminal without echo, or read as one line from standard input with --stdin (the line end\n"
              "is not part of it; an empty line removes the password). Passwords are stored and compared\n"
              "exactly as given. The level with the largest ID, in force when nobody is logged in, cannot\n"

@@ -60,16 +60,30 @@ void RunAddLevel(const Invocation& invocation, QTextStream& out) {
     out << id << '\n';
 }
 
-void RunRemoveLevel(const Invocation& invocation, QTextStream& /*out*/) {
-    const int id = ParseLevelId(invocation.arguments[0]);
-    manage::RemoveLevel(*invocation.dbPath, id, RequireLevel(*invocation.dbPath, id)->DBLevelName());
+void RunRemoveLevel(const Invocation& invocation, QTextStream& out) {
+    const auto level = RequireLevel(*invocation.dbPath, invocation.arguments[0]);
+    const int id = level->ID();
+    // Without the top level the next one becomes level 0, and its password the top password.
+    if (id == 0 && !invocation.force) {
+        throw AutomationError(ErrInvalidArgument,
+                              QStringLiteral("level 0 is the top level: removing it makes the next level the "
+                                             "top level and its password the top password; add --force to "
+                                             "remove it anyway"));
+    }
+    const int operators = manage::RemoveLevel(*invocation.dbPath, id, level->DBLevelName());
+    out << QStringLiteral("removed level %1 (%2) and %3 operator%4 of it\n")
+               .arg(id)
+               .arg(level->DBLevelName())
+               .arg(operators)
+               .arg(operators == 1 ? QString() : QStringLiteral("s"));
 }
 
 void RunSetRights(const Invocation& invocation, QTextStream& out) {
-    const int id = ParseLevelId(invocation.arguments[0]);
+    const auto level = RequireLevel(*invocation.dbPath, invocation.arguments[0]);
+    const int id = level->ID();
     auto rights = Class_LevelEnable::create();
     ParseRights(invocation.arguments.mid(1), *rights);
-    const QString storedName = RequireLevel(*invocation.dbPath, id)->DBLevelName();
+    const QString storedName = level->DBLevelName();
     if (!manage::StoreLevelRights(*invocation.dbPath, id, storedName, *rights)) {
         throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
     }

@@ -42,6 +42,20 @@ std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, int id) {
     return level;
 }
 
+std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, const QString& idOrName) {
+    bool isNumber = false;
+    idOrName.toLongLong(&isNumber);
+    if (isNumber) {
+        return RequireLevel(dbPath, ParseLevelId(idOrName));
+    }
+    const auto id = manage::LevelIdByName(dbPath, idOrName);
+    if (!id) {
+        throw store::DbError(store::ErrNoCurrentRecord,
+                             QStringLiteral("no level is named \"%1\"").arg(idOrName));
+    }
+    return RequireLevel(dbPath, *id);
+}
+
 manage::OperatorRow RequireOperator(const QString& dbPath, const QString& name) {
     auto row = manage::FindOperatorRow(dbPath, name);
     if (!row) {

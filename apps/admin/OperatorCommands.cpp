@@ -7,21 +7,38 @@
 namespace zav::admin {
 
 namespace {
-int levelOption(const Invocation& invocation) {
+
+struct LevelOption {
+    int id = 0;
+    QString storedName; // when the level was named: the write checks it is still that level
+};
+
+LevelOption levelOption(const Invocation& invocation) {
     if (!invocation.level) {
         throw UsageError(QStringLiteral("%1 needs --level ID").arg(invocation.command));
     }
-    return ParseLevelId(*invocation.level);
+    bool isNumber = false;
+    invocation.level->toLongLong(&isNumber);
+    if (isNumber) {
+        return {ParseLevelId(*invocation.level), QString()}; // one that names no level fails at the write
+    }
+    const auto level = RequireLevel(*invocation.dbPath, *invocation.level);
+    return {level->ID(), level->DBLevelName()};
 }
+
+std::optional<QString> namedOrNot(const LevelOption& level) {
+    return level.storedName.isEmpty() ? std::nullopt : std::optional<QString>(level.storedName);
+}
+
 } // namespace
 
 void RunAddOperator(const Invocation& invocation, QTextStream& /*out*/) {
     const QString& name = invocation.arguments[0];
-    const int levelId = levelOption(invocation);
+    const LevelOption level = levelOption(invocation);
     CheckNewName(name, QStringLiteral("an operator"));
-    ExplainKeyErrors([&] { manage::AddOperator(*invocation.dbPath, levelId, name); },
+    ExplainKeyErrors([&] { manage::AddOperator(*invocation.dbPath, level.id, name, namedOrNot(level)); },
                      QStringLiteral("an operator named \"%1\" exists already (letter case aside)").arg(name),
-                     NoSuchLevel(levelId));
+                     NoSuchLevel(level.id));
 }
 
 void RunRemoveOperator(const Invocation& invocation, QTextStream& /*out*/) {
@@ -32,10 +49,10 @@ void RunRemoveOperator(const Invocation& invocation, QTextStream& /*out*/) {
 
 void RunMoveOperator(const Invocation& invocation, QTextStream& /*out*/) {
     const QString& name = invocation.arguments[0];
-    const int levelId = levelOption(invocation);
+    const LevelOption level = levelOption(invocation);
     RequireOperator(*invocation.dbPath, name);
-    ExplainKeyErrors([&] { manage::MoveOperator(*invocation.dbPath, name, levelId); }, QString(),
-                     NoSuchLevel(levelId));
+    ExplainKeyErrors([&] { manage::MoveOperator(*invocation.dbPath, name, level.id, namedOrNot(level)); },
+                     QString(), NoSuchLevel(level.id));
 }
 
 } // namespace zav::admin

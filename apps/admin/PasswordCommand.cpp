@@ -11,9 +11,10 @@ namespace zav::admin {
 
 namespace {
 
-void setLevelPassword(const QString& dbPath, const QString& idText, bool fromStdin) {
-    const int id = ParseLevelId(idText);
-    const QString storedName = RequireLevel(dbPath, id)->DBLevelName();
+void setLevelPassword(const QString& dbPath, const QString& idOrName, bool fromStdin) {
+    const auto level = RequireLevel(dbPath, idOrName);
+    const int id = level->ID();
+    const QString storedName = level->DBLevelName();
     const QString password = ReadNewPassword(fromStdin);
     // The management window offers no password for the level in force when nobody is logged in.
     if (!password.isEmpty() && LogoutLevelId(dbPath) == id) {
@@ -45,7 +46,7 @@ void RunPasswd(const Invocation& invocation, QTextStream& /*out*/) {
     } else if (kind == QLatin1String("operator")) {
         setOperatorPassword(*invocation.dbPath, invocation.arguments[1], invocation.fromStdin);
     } else {
-        throw UsageError(QStringLiteral("passwd needs 'level ID' or 'operator NAME', not '%1'").arg(kind));
+        throw UsageError(QStringLiteral("passwd needs 'level LEVEL' or 'operator NAME', not '%1'").arg(kind));
     }
 }
 

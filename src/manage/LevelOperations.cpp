@@ -85,15 +85,20 @@ int AddLevel(const QString& dbPath, const QString& name) {
     return newId;
 }
 
-void RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
+int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     if (!access::OpenMeantLevel(*db, id, storedName)) {
         throw access::LevelChangedError();
     }
+    auto operators =
+        db->OpenRecordset(QStringLiteral("Select Name from Operators where ID = ") + QString::number(id));
+    const int removedOperators = operators->RecordCount();
+    operators->Close();
     db->Execute(QStringLiteral("Delete * from Levels where ID = ") + QString::number(id));
     RenumberWithin(*db);
     transaction.Commit();
+    return removedOperators;
 }
 
 void RenumberLevels(const QString& dbPath) {

@@ -52,8 +52,9 @@ bool ReadLevelRights(const QString& dbPath, int id, const QString& storedName, C
 int AddLevel(const QString& dbPath, const QString& name);
 
 // Deletes level `id`, stored as `storedName` (its operators go with it through the relation), and
-// renumbers the rest, all in one transaction. A level that is gone counts as changed elsewhere.
-void RemoveLevel(const QString& dbPath, int id, const QString& storedName);
+// renumbers the rest, all in one transaction; returns how many operators went with it. A level that is
+// gone counts as changed elsewhere.
+int RemoveLevel(const QString& dbPath, int id, const QString& storedName);
 
 // Renumbers every level 0, 1, 2, ... without gaps in rank order: a level holding ManageLevel comes
 // first, then ManageOperator, DisShutDown and Desktop decide in that order, then more custom rights

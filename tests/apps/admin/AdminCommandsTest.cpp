@@ -68,13 +68,12 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     expectUsageError({"add-level"}, "add-level: too few arguments");
     expectUsageError({"remove-level", "1", "2"}, "remove-level: too many arguments");
     expectUsageError({"add-operator", "bert"}, "add-operator needs --level ID");
-    expectUsageError({"remove-level", "two"}, "'two' is not a level ID");
     expectUsageError({"set-rights", "1"}, "set-rights: too few arguments");
     expectUsageError({"set-rights", "1", "Fly"}, "'Fly' is no right");
     expectUsageError({"set-rights", "1", "0"}, "'0' is no right: custom rights are numbered 1 to 100");
     expectUsageError({"set-rights", "1", "5-101"}, "'5-101' is no right");
     expectUsageError({"set-rights", "1", "none,Desktop"}, "'none' is no right");
-    expectUsageError({"passwd", "group", "x"}, "passwd needs 'level ID' or 'operator NAME'");
+    expectUsageError({"passwd", "group", "x"}, "passwd needs 'level LEVEL' or 'operator NAME'");
     // Without --stdin the password comes from a terminal only.
     expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
 }
@@ -122,11 +121,11 @@ TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOp
     ok({"init"});
     EXPECT_EQ(ok({"add-level", "Shift"}), "2\n");
     EXPECT_EQ(ok({"add-level", "Service"}), "3\n");
-    ok({"add-operator", "anna", "--level", "3"});
+    ok({"add-operator", "anna", "--level", "service"}); // a level by its name, letter case aside
     ok({"add-operator", "bert", "--level", "2"});
 
     // Service gains a management right and so moves above Shift; the operators go with their levels.
-    EXPECT_EQ(ok({"set-rights", "3", "manageoperator", "1-3"}), "2\n");
+    EXPECT_EQ(ok({"set-rights", "Service", "manageoperator", "1-3"}), "2\n");
     const auto service = level("Service");
     EXPECT_EQ(service["id"].toInt(), 2);
     EXPECT_TRUE(service["manageOperator"].toBool());
@@ -145,7 +144,7 @@ TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOp
     EXPECT_EQ(ok({"set-rights", "2", "none"}), "2\n");
     EXPECT_TRUE(level("Service")["custom"].toArray().isEmpty());
 
-    ok({"remove-level", "2"});
+    EXPECT_EQ(ok({"remove-level", "SERVICE"}), "removed level 2 (Service) and 1 operator of it\n");
     EXPECT_TRUE(level("Service").isEmpty());
     EXPECT_EQ(level("Shift")["id"].toInt(), 2);
     list = operators();
@@ -161,6 +160,11 @@ TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOp
         QRegularExpression("\n0 .*\\|0 +yes +ManageLevel,ManageOperator,DisShutDown,Desktop +1-100 +100\n")))
         << table.toStdString();
     EXPECT_FALSE(table.contains("KWB_Merlato"));
+
+    // The top level goes only when asked twice: the next level would take its place and password.
+    expectFailure({"remove-level", "0"}, 5, "add --force");
+    EXPECT_EQ(ok({"remove-level", "0", "--force"}), "removed level 0 (|0) and 0 operators of it\n");
+    EXPECT_EQ(level("|1")["id"].toInt(-1), 0);
 }
 
 TEST_F(AdminCommands, LevelFailuresLeaveTheDatabaseUnchanged) {
@@ -171,6 +175,8 @@ TEST_F(AdminCommands, LevelFailuresLeaveTheDatabaseUnchanged) {
     expectFailure({"add-level", "12"}, 5, "must not be empty or a number");
     expectFailure({"add-level", ""}, 5, "must not be empty or a number");
     expectFailure({"remove-level", "9"}, 3021, "no level has ID 9");
+    expectFailure({"remove-level", "Nine"}, 3021, "no level is named \"Nine\"");
+    expectFailure({"add-operator", "anna", "--level", "Nine"}, 3021, "no level is named \"Nine\"");
     expectFailure({"remove-level", "40000"}, 3349, "16-bit");
     expectFailure({"remove-level", "--", "-40000"}, 3349, "16-bit");
     expectFailure({"set-rights", "9", "Desktop"}, 3021, "no level has ID 9");
