@@ -165,14 +165,16 @@ void PanelWindow::showState() {
     const DatabaseFacts facts = readDatabaseFacts(m_login->DbPath());
     // The logout level is the one with the largest ID now, not the one the last logout found.
     const bool logoutLevel = level->ID() == facts.logoutLevelId;
-    const bool inForce = !m_loggedIn && logoutLevel; // what a logout would put in force is in force
+    // A logout marks the level it puts in force as one that cannot have a password, a login as one that can.
+    const bool loggedIn = level->CanHavePassword();
+    const bool inForce = !loggedIn && logoutLevel; // what a logout would put in force is in force
 
     m_operatorLabel->setText(
         QStringLiteral("Operator: %1").arg(operatorName.isEmpty() ? QStringLiteral("(none)") : operatorName));
     m_levelLabel->setText(QStringLiteral("Level: %1 (ID %2)").arg(level->LevelName()).arg(level->ID()));
     if (inForce) {
         m_logoutLevelLabel->setText(QStringLiteral("Logout level: yes (nobody is logged in)"));
-    } else if (!m_loggedIn) {
+    } else if (!loggedIn) {
         m_logoutLevelLabel->setText(
             QStringLiteral(
                 "Logout level: no, nobody is logged in but the levels have changed: log out to put "
@@ -191,7 +193,7 @@ void PanelWindow::showState() {
     m_loginByLevel->setEnabled(true);
     m_logout->setEnabled(!inForce);
     m_manage->setEnabled(rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
-    m_changePassword->setEnabled(m_loggedIn);
+    m_changePassword->setEnabled(loggedIn);
 }
 
 void PanelWindow::refreshRights(const ZAV_Login& login, const Class_Level& level) {
@@ -234,28 +236,19 @@ void PanelWindow::act(const std::function<QString()>& action) {
 
 void PanelWindow::loginByOperator() {
     act([this] {
-        if (!m_login->LoginByOperator()) {
-            return QStringLiteral("Login cancelled.");
-        }
-        m_loggedIn = true;
-        return QStringLiteral("Logged in.");
+        return m_login->LoginByOperator() ? QStringLiteral("Logged in.") : QStringLiteral("Login cancelled.");
     });
 }
 
 void PanelWindow::loginByLevel() {
     act([this] {
-        if (!m_login->LoginByLevel()) {
-            return QStringLiteral("Login cancelled.");
-        }
-        m_loggedIn = true;
-        return QStringLiteral("Logged in.");
+        return m_login->LoginByLevel() ? QStringLiteral("Logged in.") : QStringLiteral("Login cancelled.");
     });
 }
 
 void PanelWindow::logout() {
     act([this] {
         m_login->Logout();
-        m_loggedIn = false;
         return QStringLiteral("Logged out.");
     });
 }

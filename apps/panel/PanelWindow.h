@@ -54,7 +54,6 @@ private:
     void showNoComponent(const QString& reason);
 
     std::shared_ptr<ZAV_Login> m_login;
-    bool m_loggedIn = false; // a login succeeded since the start or the last logout
     bool m_terminated = false;
 
     QLabel* m_firstRunHint = nullptr;
