@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the suite need, and only those that are missing.
+# Installs the Debian packages that are missing, and only those: `deps.sh demo` what building and running
+# the demo needs, `deps.sh test` (the default) that and what the suite needs besides.
 set -euo pipefail
 
+# The library, the programs, and an invisible display for xvfb-run.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarative-dev libsqlcipher-dev
-  libssl-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev fonts-dejavu-core xvfb xauth sqlcipher
-  dbus-daemon clang-format g++-mingw-w64-x86-64)
+  libssl-dev libx11-dev fonts-dejavu-core xvfb xauth)
+# The tests and benchmarks, the command-line database client, a private bus, the formatter and the
+# cross compiler of the Windows syntax check.
+if [ "${1:-test}" = test ]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher dbus-daemon clang-format g++-mingw-w64-x86-64)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,7 +9,9 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <cerrno>
 #include <csignal>
+#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -68,42 +70,90 @@ bool stdinIsTerminal() {
     return ::isatty(STDIN_FILENO) != 0;
 }
 
-// The terminal settings to restore when the program is stopped while echo is off.
+// The signals that end or stop the program while it waits at the prompt. Each gets a handler that puts
+// the terminal back first; afterwards every one gets back exactly the action it had before.
+constexpr int PromptSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+constexpr std::size_t PromptSignalCount = sizeof PromptSignals / sizeof PromptSignals[0];
+
 struct termios savedTerminal;
+struct termios quietTerminal;
+struct sigaction previousActions[PromptSignalCount];
+struct sigaction promptAction;
 volatile std::sig_atomic_t echoIsOff = 0;
 
-extern "C" void restoreTerminalAndStop(int signal) {
+// Puts the terminal back and lets the signal take the action it had before the prompt: the program ends,
+// stops, or runs that handler. When the program goes on (continued after a stop, or a handler that
+// returned), the prompt takes over again with echo off.
+extern "C" void restoreTerminalAndPassOn(int signalNumber) {
+    const int savedErrno = errno;
+    std::size_t i = 0;
+    while (i + 1 < PromptSignalCount && PromptSignals[i] != signalNumber) {
+        ++i;
+    }
     if (echoIsOff != 0) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
     }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    ::sigaction(signalNumber, &previousActions[i], nullptr);
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, signalNumber);
+    ::pthread_sigmask(SIG_UNBLOCK, &just, nullptr);
+    ::raise(signalNumber);
+    ::sigaction(signalNumber, &promptAction, nullptr);
+    if (echoIsOff != 0) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quietTerminal);
+    }
+    errno = savedErrno;
 }
 
-// Echo off on the terminal while it lives; an interrupt restores the terminal before the program ends.
+// Echo off on the terminal while it lives; a signal that ends or stops the program puts the terminal
+// back first. A signal that was ignored stays ignored.
 class EchoOff {
 public:
     EchoOff() {
         if (::tcgetattr(STDIN_FILENO, &savedTerminal) != 0) {
             return;
         }
-        struct termios quiet = savedTerminal;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        std::signal(SIGINT, restoreTerminalAndStop);
-        std::signal(SIGTERM, restoreTerminalAndStop);
-        echoIsOff = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0 ? 1 : 0;
+        quietTerminal = savedTerminal;
+        quietTerminal.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quietTerminal.c_lflag |= ECHONL;
+        promptAction = {};
+        promptAction.sa_handler = restoreTerminalAndPassOn;
+        sigemptyset(&promptAction.sa_mask);
+        for (std::size_t i = 0; i < PromptSignalCount; ++i) {
+            ::sigaction(PromptSignals[i], nullptr, &previousActions[i]);
+            m_handled[i] = previousActions[i].sa_handler != SIG_IGN;
+            if (m_handled[i]) {
+                ::sigaction(PromptSignals[i], &promptAction, nullptr);
+            }
+        }
+        // Set before echo goes off, so that a signal in between puts the terminal back too.
+        echoIsOff = 1;
+        if (::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quietTerminal) != 0) {
+            echoIsOff = 0;
+        }
+        m_active = true;
     }
     ~EchoOff() {
+        if (!m_active) {
+            return;
+        }
         if (echoIsOff != 0) {
             ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
             echoIsOff = 0;
         }
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
+        for (std::size_t i = 0; i < PromptSignalCount; ++i) {
+            if (m_handled[i]) {
+                ::sigaction(PromptSignals[i], &previousActions[i], nullptr);
+            }
+        }
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    bool m_active = false;
+    bool m_handled[PromptSignalCount] = {};
 };
 #endif
 

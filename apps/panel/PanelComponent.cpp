@@ -77,7 +77,6 @@ StartedComponent startComponent(const PanelOptions& options) {
 
     const QFileInfo db(options.dbPath);
     QDir().mkpath(db.absolutePath());
-    started.firstRun = !db.exists() && !db.isSymLink();
     login.setDbPath(options.dbPath);
     if (login.CurrentLevel()) {
         storeCaptions(login);

@@ -14,7 +14,6 @@ namespace zav::panel {
 
 struct StartedComponent {
     std::shared_ptr<ZAV_Login> login;
-    bool firstRun = false; // the database did not exist before
 };
 
 // Creates and configures the component, then assigns DbPath (which creates the database when it is

@@ -1,5 +1,6 @@
 #include "PanelWindow.h"
 
+#include "DatabaseFacts.h"
 #include "PanelComponent.h"
 #include "PanelRights.h"
 
@@ -18,14 +19,16 @@ namespace zav::panel {
 
 namespace {
 
-QString firstRunText(const QString& dbPath, const QString& levelName) {
+QString firstRunText(const QString& dbPath, const QString& levelName, int levelId) {
     return QStringLiteral(
-               "<b>First run.</b> A new credential database was created at <tt>%1</tt>.<br>"
-               "Nobody is logged in, so the built-in level 1 (\"%2\") is in force. "
+               "<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and "
+               "no operators.<br>"
+               "Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
                "<b>It has no password</b> and holds every right: press <i>Manage</i> to add levels and "
-               "operators. Once levels exist below it, choose \"%2\" under <i>Log in by level</i> and leave "
-               "the password empty to get back to level 1.")
-        .arg(dbPath.toHtmlEscaped(), levelName.toHtmlEscaped());
+               "operators, then <i>Log out</i> to put the new lowest level in force. To get back to \"%2\", "
+               "choose it under <i>Log in by level</i> and leave the password empty.")
+        .arg(dbPath.toHtmlEscaped(), levelName.toHtmlEscaped())
+        .arg(levelId);
 }
 
 QString describe(const AutomationError& e) {
@@ -47,7 +50,6 @@ PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget
     buildControls(options.touch);
     StartedComponent started = startComponent(options);
     m_login = std::move(started.login);
-    m_firstRun = started.firstRun;
     refresh();
 }
 
@@ -137,11 +139,13 @@ QPushButton* PanelWindow::addButton(const QString& name, const QString& text, vo
 }
 
 void PanelWindow::refresh() {
-    // Reading the captions can fail (an unreadable profile file); the window must still come up.
+    // Reading the captions or the database can fail (an unreadable file); the window must still come up.
     try {
         showState();
     } catch (const AutomationError& e) {
         m_statusLabel->setText(describe(e));
+    } catch (const std::exception& e) {
+        m_statusLabel->setText(QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -158,25 +162,36 @@ void PanelWindow::showState() {
     }
     const auto op = m_login->CurrentOperator();
     const QString operatorName = op ? op->OperatorNameText() : QString();
-    const bool logoutLevel = m_login->IsLogoutLevel();
-    if (!logoutLevel) {
-        m_firstRun = false; // somebody got in: the hint has done its job
-    }
+    const DatabaseFacts facts = readDatabaseFacts(m_login->DbPath());
+    // The logout level is the one with the largest ID now, not the one the last logout found.
+    const bool logoutLevel = level->ID() == facts.logoutLevelId;
+    // A logout marks the level it puts in force as one that cannot have a password, a login as one that can.
+    const bool loggedIn = level->CanHavePassword();
+    const bool inForce = !loggedIn && logoutLevel; // what a logout would put in force is in force
 
     m_operatorLabel->setText(
         QStringLiteral("Operator: %1").arg(operatorName.isEmpty() ? QStringLiteral("(none)") : operatorName));
     m_levelLabel->setText(QStringLiteral("Level: %1 (ID %2)").arg(level->LevelName()).arg(level->ID()));
-    m_logoutLevelLabel->setText(logoutLevel ? QStringLiteral("Logout level: yes (nobody is logged in)")
-                                            : QStringLiteral("Logout level: no"));
-    m_firstRunHint->setText(firstRunText(m_login->DbPath(), level->LevelName()));
-    m_firstRunHint->setVisible(m_firstRun && logoutLevel);
+    if (inForce) {
+        m_logoutLevelLabel->setText(QStringLiteral("Logout level: yes (nobody is logged in)"));
+    } else if (!loggedIn) {
+        m_logoutLevelLabel->setText(
+            QStringLiteral(
+                "Logout level: no, nobody is logged in but the levels have changed: log out to put "
+                "level %1 in force")
+                .arg(facts.logoutLevelId));
+    } else {
+        m_logoutLevelLabel->setText(logoutLevel ? QStringLiteral("Logout level: yes")
+                                                : QStringLiteral("Logout level: no"));
+    }
+    m_firstRunHint->setText(firstRunText(m_login->DbPath(), level->LevelName(), level->ID()));
+    m_firstRunHint->setVisible(inForce && facts.untouched());
     refreshRights(*m_login, *level);
 
     const auto rights = level->cLevelEnable();
-    const bool loggedIn = !logoutLevel || !operatorName.isEmpty();
     m_loginByOperator->setEnabled(true);
     m_loginByLevel->setEnabled(true);
-    m_logout->setEnabled(loggedIn);
+    m_logout->setEnabled(!inForce);
     m_manage->setEnabled(rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
     m_changePassword->setEnabled(loggedIn);
 }

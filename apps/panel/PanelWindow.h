@@ -54,7 +54,6 @@ private:
     void showNoComponent(const QString& reason);
 
     std::shared_ptr<ZAV_Login> m_login;
-    bool m_firstRun = false;
     bool m_terminated = false;
 
     QLabel* m_firstRunHint = nullptr;

@@ -20,7 +20,8 @@ int gSocketPair[2] = {-1, -1};
 extern "C" void onTerminationSignal(int signalNumber) {
     const int savedErrno = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
-    // Nothing else is safe here; a full socket only loses a repeated signal.
+    // Nothing else is safe here. The socket never blocks: when it is full, the signal is dropped (the
+    // ones already in it end the program just the same).
     [[maybe_unused]] const ssize_t written = ::write(gSocketPair[0], &byte, 1);
     errno = savedErrno;
 }
@@ -34,7 +35,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     if (gSocketPair[0] >= 0) {
         throw std::logic_error("termination signals are handled already");
     }
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSocketPair) != 0) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gSocketPair) != 0) {
         throw std::runtime_error("socketpair failed");
     }
     m_notifier = std::make_unique<QSocketNotifier>(gSocketPair[1], QSocketNotifier::Read);
@@ -73,7 +74,7 @@ QString TerminationSignals::name(int signalNumber) {
 
 void TerminationSignals::readSignal() {
     unsigned char byte = 0;
-    if (::read(gSocketPair[1], &byte, 1) == 1) {
+    while (::read(gSocketPair[1], &byte, 1) == 1) { // until it would block
         Q_EMIT received(byte);
     }
 }

@@ -2,7 +2,7 @@
 
 // Turns SIGINT, SIGTERM and SIGHUP into a Qt signal, so that Ctrl+C in the terminal (or a kill) ends
 // the panel through the same path as its Quit button and the desktop is shown again. The handler only
-// writes the signal number into a socket pair; the event loop reads it and emits `received`.
+// writes the signal number into a non-blocking socket pair; the event loop reads it and emits `received`.
 
 #include <QObject>
 #include <memory>

@@ -4,15 +4,13 @@
 #include "store/GeneralCollation.h"
 #include "store/KeyDerivation.h"
 #include "store/SqliteStatement.h"
+#include "store/platform/FileSystem.h"
 
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace zav::store {
@@ -183,25 +181,14 @@ bool isEmptyFile(const std::optional<FileFacts>& entry) {
     return entry && entry->regular && entry->size == 0;
 }
 
-void syncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Writes a new database's first page, the salt with it, into the file `aside`.
 void writeNewFile(const QString& aside, const QString& password, mode_t permissions) {
     const QByteArray encoded = QFile::encodeName(aside);
-    ::unlink(encoded.constData()); // a leftover of a creation that was cut off: nobody else uses it
-    const int fd =
-        ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, OwnerOnly);
-    if (fd < 0) {
-        throw cannotCreate(aside, errno);
+    // A leftover of a creation that was cut off: nobody else uses it.
+    platform::removeFile(encoded.constData());
+    if (const int error = platform::createFile(encoded.constData(), permissions); error != 0) {
+        throw cannotCreate(aside, error);
     }
-    ::fchmod(fd, permissions);
-    ::close(fd);
     {
         sqlite::Database db(aside, sqlite::OpenFlags::ReadWrite);
         if (!password.isEmpty()) {
@@ -210,7 +197,7 @@ void writeNewFile(const QString& aside, const QString& password, mode_t permissi
         db.exec(QStringLiteral("PRAGMA journal_mode = OFF")); // the file is thrown away if this fails
         db.exec(QStringLiteral("PRAGMA user_version = 0"));   // writes the first page, salt included, now
     }
-    syncFile(aside);
+    platform::syncFile(encoded.constData());
 }
 
 // Moves the finished file to its place; never over anything but an empty file.
@@ -218,14 +205,13 @@ void moveIntoPlace(const QString& aside, const DatabasePlace& place, bool replac
     const QByteArray from = QFile::encodeName(aside);
     const QByteArray to = QFile::encodeName(place.real);
     if (replaceEmpty) {
-        if (::rename(from.constData(), to.constData()) != 0) {
-            throw cannotCreate(place.given, errno);
+        if (const int error = platform::renameOver(from.constData(), to.constData()); error != 0) {
+            throw cannotCreate(place.given, error);
         }
-    } else if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
-        int error = errno;
+    } else if (int error = platform::renameNoReplace(from.constData(), to.constData()); error != 0) {
         if (error == EINVAL || error == ENOSYS) { // a file system without it: a hard link refuses too
-            error = ::link(from.constData(), to.constData()) == 0 ? 0 : errno;
-            ::unlink(from.constData());
+            error = platform::hardLink(from.constData(), to.constData());
+            platform::removeFile(from.constData());
         }
         if (error == EEXIST) {
             throw alreadyExists(place.given);
@@ -278,7 +264,7 @@ std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, 
         writeNewFile(aside, password, permissions);
         moveIntoPlace(aside, place, previous.has_value());
     } catch (...) {
-        ::unlink(QFile::encodeName(aside).constData());
+        platform::removeFile(QFile::encodeName(aside).constData());
         throw;
     }
     return std::make_shared<CipherConnection>(std::move(lock),

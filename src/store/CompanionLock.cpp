@@ -1,14 +1,11 @@
 #include "store/CompanionLock.h"
 
 #include "store/DbError.h"
+#include "store/platform/FileSystem.h"
 
 #include <QFile>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zav::store {
 
@@ -23,10 +20,10 @@ DbError lockFileError(const QString& lockPath, int error) {
 
 // A lock file left by an older release may let anyone take a shared lock, and with it lock every
 // exclusive user out: ours follows the database's permissions for its owner and group, never others.
-void matchPermissions(int fd, mode_t wanted) {
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 0777) != wanted) {
-        ::fchmod(fd, wanted);
+void matchPermissions(platform::FileHandle file, mode_t wanted) {
+    const auto permissions = platform::ownedPermissions(file);
+    if (permissions && *permissions != wanted) {
+        platform::setPermissions(file, wanted);
     }
 }
 
@@ -36,26 +33,26 @@ CompanionLock::CompanionLock(const DatabasePlace& place, Kind kind, mode_t datab
     const QString lockPath = place.lockPath();
     const QByteArray encoded = QFile::encodeName(lockPath);
     const mode_t wanted = databasePermissions & 0660;
-    m_fd = ::open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, OwnerOnly);
-    if (m_fd >= 0) {
+    int openError = 0;
+    m_fd = platform::openLockFile(encoded.constData(), true, openError);
+    if (m_fd != platform::NoFile) {
         matchPermissions(m_fd, wanted);
     } else {
-        const int error = errno;
         // A folder we may not write to: an existing lock file can still be locked through a read-only
         // descriptor.
-        m_fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (m_fd < 0) {
-            const bool cannotMakeOne = errno == ENOENT && (error == EACCES || error == EROFS);
-            if (kind == Kind::SharedReader && (cannotMakeOne || errno == EACCES)) {
+        int readError = 0;
+        m_fd = platform::openLockFile(encoded.constData(), false, readError);
+        if (m_fd == platform::NoFile) {
+            const bool cannotMakeOne = readError == ENOENT && (openError == EACCES || openError == EROFS);
+            if (kind == Kind::SharedReader && (cannotMakeOne || readError == EACCES)) {
                 return;
             }
-            throw lockFileError(lockPath, errno);
+            throw lockFileError(lockPath, readError);
         }
     }
-    if (::flock(m_fd, (kind == Kind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(m_fd);
-        m_fd = -1;
+    if (const int error = platform::tryLock(m_fd, kind == Kind::Exclusive); error != 0) {
+        platform::closeFile(m_fd);
+        m_fd = platform::NoFile;
         if (error == EWOULDBLOCK) {
             throw DbError(ErrFileInUse,
                           QStringLiteral("Could not use '%1'; file already in use.").arg(place.given));
@@ -68,8 +65,8 @@ CompanionLock::CompanionLock(const DatabasePlace& place, Kind kind, mode_t datab
 }
 
 CompanionLock::~CompanionLock() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    if (m_fd != platform::NoFile) {
+        platform::closeFile(m_fd);
     }
 }
 

@@ -6,6 +6,7 @@
 // processes do. SQLite cannot give this: its locks exist only while a statement runs.
 
 #include "store/DatabaseFile.h"
+#include "store/platform/FileSystem.h"
 
 #include <QString>
 
@@ -28,7 +29,7 @@ public:
     static QString pathFor(const QString& dbPath);
 
 private:
-    int m_fd = -1;
+    platform::FileHandle m_fd = platform::NoFile;
 };
 
 } // namespace zav::store

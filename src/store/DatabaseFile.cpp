@@ -2,50 +2,47 @@
 
 #include "store/DbError.h"
 #include "store/ErrorMapping.h"
+#include "store/platform/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <climits>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zav::store {
 
 namespace {
 
-FileFacts factsFrom(const struct stat& info) {
-    return FileFacts{{quint64(info.st_dev), quint64(info.st_ino)},
-                     qint64(info.st_size),
-                     S_ISREG(info.st_mode),
-                     mode_t(info.st_mode & 07777)};
+std::optional<FileFacts> factsFrom(const std::optional<platform::EntryFacts>& info) {
+    if (!info) {
+        return std::nullopt;
+    }
+    return FileFacts{{quint64(info->device), quint64(info->inode)},
+                     qint64(info->size),
+                     info->regular,
+                     mode_t(info->permissions)};
 }
 
 std::optional<QString> resolved(const QString& path) {
-    char buffer[PATH_MAX];
-    if (::realpath(QFile::encodeName(path).constData(), buffer) == nullptr) {
+    const auto real = platform::resolvedPath(QFile::encodeName(path).constData());
+    if (!real) {
         return std::nullopt;
     }
-    return QFile::decodeName(buffer);
+    return QFile::decodeName(real->c_str());
 }
 
 } // namespace
 
 std::optional<FileFacts> factsOf(const QString& path) {
-    struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
+    if (path.isEmpty()) {
         return std::nullopt;
     }
-    return factsFrom(info);
+    return factsFrom(platform::entryFacts(QFile::encodeName(path).constData(), true));
 }
 
 std::optional<FileFacts> entryFactsOf(const QString& path) {
-    struct stat info {};
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+    if (path.isEmpty()) {
         return std::nullopt;
     }
-    return factsFrom(info);
+    return factsFrom(platform::entryFacts(QFile::encodeName(path).constData(), false));
 }
 
 DatabasePlace placeOf(const QString& path, int longest) {
@@ -80,12 +77,7 @@ DatabasePlace placeOf(const QString& path, int longest) {
 }
 
 void syncFolderOf(const QString& path) noexcept {
-    const int fd =
-        ::open(QFile::encodeName(QFileInfo(path).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    platform::syncFolder(QFile::encodeName(QFileInfo(path).path()).constData());
 }
 
 } // namespace zav::store

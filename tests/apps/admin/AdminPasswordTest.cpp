@@ -4,10 +4,12 @@
 
 #include <QJsonDocument>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 using zav::test::AdminTest;
@@ -67,9 +69,12 @@ TEST_F(AdminPasswords, FailuresLeaveTheDatabaseUnchanged) {
 }
 
 // Runs zav-admin on a pseudo terminal, answering each prompt with the next of `answers`; returns the
-// exit status and everything the terminal showed.
+// exit status (-1 when a signal ended it) and everything the terminal showed. With `signalNumber`, the
+// program gets that signal at its first prompt (having started with it ignored when `ignored`), and
+// `echoAtEnd` tells whether the terminal echoes once the program has gone.
 std::pair<int, QString> runOnTerminal(const QString& folder, const QStringList& args,
-                                      const QStringList& answers) {
+                                      const QStringList& answers, int signalNumber = 0, bool ignored = false,
+                                      bool* echoAtEnd = nullptr) {
     // Everything the child needs is ready before the fork: it only executes the program.
     qputenv("ZAV_REGISTRY_FILE", (folder + "/registry.ini").toLocal8Bit());
     QByteArray program = qgetenv("ZAV_ADMIN");
@@ -85,6 +90,9 @@ std::pair<int, QString> runOnTerminal(const QString& folder, const QStringList& 
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
+        if (ignored) {
+            std::signal(signalNumber, SIG_IGN);
+        }
         ::execv(program.constData(), argv.data());
         ::_exit(127);
     }
@@ -103,11 +111,18 @@ std::pair<int, QString> runOnTerminal(const QString& folder, const QStringList& 
             break; // the program has ended
         }
         shown.append(buffer, n);
+        if (signalNumber != 0 && shown.contains(": ")) {
+            ::kill(child, std::exchange(signalNumber, 0));
+        }
         // Each prompt ends with ": "; answer it once echo is already off.
         if (answered < answers.size() && shown.count(": ") > answered) {
             const QByteArray line = answers[answered++].toUtf8() + "\n";
             EXPECT_EQ(::write(master, line.constData(), static_cast<size_t>(line.size())), line.size());
         }
+    }
+    termios terminal{};
+    if (echoAtEnd) {
+        *echoAtEnd = ::tcgetattr(master, &terminal) == 0 && (terminal.c_lflag & ECHO) != 0;
     }
     ::close(master);
     int status = 0;
@@ -128,6 +143,22 @@ TEST_F(AdminPasswords, TypedTwiceOnTheTerminalWithoutEcho) {
     EXPECT_EQ(status, 1);
     EXPECT_TRUE(shown.contains("the two passwords differ")) << shown.toStdString();
     EXPECT_EQ(operatorPassword("anna"), "t0p secret");
+}
+
+TEST_F(AdminPasswords, SignalsAtThePromptFindTheTerminalAndTheirActionsAsTheyWere) {
+    const QStringList args{"--db", db, "passwd", "operator", "anna"};
+    // Ignored when the program started (a background job's SIGINT): still ignored at the prompt.
+    auto [status, shown] = runOnTerminal(folder.path(), args, {"x1", "x1"}, SIGINT, true);
+    EXPECT_EQ(status, 0) << shown.toStdString();
+    EXPECT_EQ(operatorPassword("anna"), "x1");
+    // Ended at the prompt by a closed terminal or a kill: the terminal echoes again.
+    for (const int signalNumber : {SIGHUP, SIGTERM}) {
+        bool echo = false;
+        std::tie(status, shown) = runOnTerminal(folder.path(), args, {}, signalNumber, false, &echo);
+        EXPECT_EQ(status, -1) << signalNumber << shown.toStdString();
+        EXPECT_TRUE(echo) << signalNumber;
+    }
+    EXPECT_EQ(operatorPassword("anna"), "x1");
 }
 
 } // namespace

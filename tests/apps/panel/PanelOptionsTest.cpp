@@ -2,11 +2,15 @@
 
 #include "PanelOptions.h"
 #include "PanelComponent.h"
+#include "TerminationSignals.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zav::panel;
 
@@ -114,4 +118,21 @@ TEST(LanguageOfFile, TakesTheFirstNameOfTheFirstLanguageLine) {
               QStringLiteral("Suomi"));
     EXPECT_EQ(languageOfFile(writeFile(dir, "b.lang", "1 = Ok\nlanguages = Not this\n")), QString());
     EXPECT_EQ(languageOfFile(dir.filePath("missing.lang")), QString());
+}
+
+// Signals that nobody reads yet fill the socket; the handler must then drop them rather than block the
+// program inside itself. Run in a child process, which would hang.
+TEST(TerminationSignals, AFullSocketNeverBlocksTheHandler) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const zav::panel::TerminationSignals handlers;
+        ::alarm(10);
+        for (int i = 0; i < 20000; ++i) {
+            std::raise(SIGTERM);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }

@@ -111,7 +111,8 @@ private Q_SLOTS:
             QVERIFY(QFile::exists(env->dbPath()));
             QVERIFY(window.findChild<QLabel*>(QStringLiteral("FirstRunHint"))->isVisible());
             const QString hint = text(window, "FirstRunHint");
-            QVERIFY2(hint.contains(QStringLiteral("level 1")) && hint.contains(QStringLiteral("no password")),
+            QVERIFY2(hint.contains(QStringLiteral("\"Operator\" (ID 1)")) &&
+                         hint.contains(QStringLiteral("no password")),
                      qPrintable(hint));
             QCOMPARE(text(window, "LevelLabel"), QStringLiteral("Level: Operator (ID 1)"));
             QCOMPARE(text(window, "OperatorLabel"), QStringLiteral("Operator: (none)"));
@@ -127,6 +128,22 @@ private Q_SLOTS:
                                                           "ManageButton", "QuitButton"}));
             QVERIFY(!window.component()->IsTouchScreen());
             QVERIFY(!window.component()->AutoShutDown());
+
+            // A level added below while the window is open: after the next dialog the window says that
+            // level 1 is no longer what a logout puts in force, and Log out leaves the level with every
+            // right.
+            env->addLevel(2, QStringLiteral("Guest"), QVariant());
+            whenModal<zav::manage::Frm_Manage>([](zav::manage::Frm_Manage* m) {
+                m->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click();
+            });
+            button(window, "ManageButton")->click();
+            QVERIFY(!window.findChild<QLabel*>(QStringLiteral("FirstRunHint"))->isVisible());
+            QVERIFY2(text(window, "LogoutLevelLabel").contains(QStringLiteral("log out to put level 2")),
+                     qPrintable(text(window, "LogoutLevelLabel")));
+            QVERIFY(button(window, "LogoutButton")->isEnabled());
+            button(window, "LogoutButton")->click();
+            QCOMPARE(text(window, "LevelLabel"), QStringLiteral("Level: Guest (ID 2)"));
+            QCOMPARE(enabledButtons(window), LoggedOutButtons);
         }
         PanelWindow again(options());
         again.show();
