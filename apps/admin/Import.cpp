@@ -61,9 +61,8 @@ void removeLeftovers(const QString& dbPath) {
     const QFileInfo target(dbPath);
     const QString prefix = temporaryPrefixFor(target);
     const QDir folder = target.dir();
-    const QFileInfoList entries =
-        folder.entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& entry : entries) {
+    // Every entry is looked at: the name may hold characters a name filter reads as wildcards.
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (entry.fileName().startsWith(prefix) && isLeftover(entry, prefix)) {
             QFile::remove(entry.filePath());
         }
@@ -146,13 +145,13 @@ int nextLevelId(store::Database& db) {
 } // namespace
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+    removeLeftovers(dbPath);
     if (somethingExistsAt(dbPath)) {
         throw store::DbError(
             store::ErrDatabaseExists,
             QStringLiteral("'%1' exists already; import into an existing database only with --merge")
                 .arg(dbPath));
     }
-    removeLeftovers(dbPath);
     const QString temporary = temporaryPathFor(dbPath);
     const OwnerOnlyFiles ownerOnly;
     try {
@@ -176,6 +175,7 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
 }
 
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
+    removeLeftovers(dbPath);
     auto db = manage::OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     int nextId = nextLevelId(*db);

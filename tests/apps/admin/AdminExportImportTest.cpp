@@ -56,8 +56,9 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     // Leftovers of killed imports go (their process is gone, or an unnamed one is old); the file of a
     // running import stays. Whatever the umask, the new database is its owner's alone.
     const QString running = QStringLiteral(".copy.db.import-%1-a").arg(QCoreApplication::applicationPid());
-    for (const QString name : {".copy.db.import-2147483647-a", ".copy.db.import-2147483647-a.lock",
-                               ".copy.db.import-0123456789ab", qPrintable(running)}) {
+    for (const QString& name :
+         QStringList{".copy.db.import-2147483647-a", ".copy.db.import-2147483647-a.lock",
+                     ".copy.db.import-0123456789ab", running}) {
         WriteFile(path(name), "level 0: KWB_Merlato");
     }
     QFile unnamed(path(".copy.db.import-0123456789ab"));
