@@ -84,6 +84,9 @@ QString nameAt(const QJsonValue& value, const QString& where) {
     if (name.isEmpty()) {
         fault(store::ErrZeroLength, where, QStringLiteral("a name cannot be empty"));
     }
+    if (name.contains(QChar(u'\0'))) {
+        fault(ErrInvalidArgument, where, QStringLiteral("a name cannot hold the character U+0000"));
+    }
     return name;
 }
 

@@ -9,11 +9,17 @@
 #include "store/CompanionLock.h"
 #include "store/Schema.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <cerrno>
+#include <limits>
 #include <map>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zav::admin {
 
@@ -25,13 +31,55 @@ bool somethingExistsAt(const QString& path) {
     return info.exists() || info.isSymLink();
 }
 
-// A hidden name in the target's folder, so that the final rename stays within one file system.
+// A hidden name in the target's folder, so that the final rename stays within one file system. It
+// carries the importing process's ID, which tells a later import whether the file is a leftover.
+QString temporaryPrefixFor(const QFileInfo& target) {
+    return QStringLiteral(".%1.import-").arg(target.fileName());
+}
+
 QString temporaryPathFor(const QString& dbPath) {
     const QFileInfo target(dbPath);
     return target.dir().filePath(
-        QStringLiteral(".%1.import-%2")
-            .arg(target.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(12)));
+        temporaryPrefixFor(target) +
+        QStringLiteral("%1-%2").arg(::getpid()).arg(QUuid::createUuid().toString(QUuid::Id128).left(12)));
 }
+
+// An import killed half-way leaves its temporary database (a full copy of every credential) and its
+// companions behind. One is a leftover when the process named in it is gone; a name without a process
+// (as older versions wrote) when it has not changed for an hour, far longer than any import takes.
+bool isLeftover(const QFileInfo& entry, const QString& prefix) {
+    const QString owner = entry.fileName().mid(prefix.size()).section(QLatin1Char('-'), 0, 0);
+    bool isNumber = false;
+    const qint64 pid = owner.toLongLong(&isNumber);
+    if (isNumber && owner.size() < 12 && pid > 0 && pid <= std::numeric_limits<pid_t>::max()) {
+        return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    }
+    return entry.lastModified().secsTo(QDateTime::currentDateTime()) > 3600;
+}
+
+void removeLeftovers(const QString& dbPath) {
+    const QFileInfo target(dbPath);
+    const QString prefix = temporaryPrefixFor(target);
+    const QDir folder = target.dir();
+    // Every entry is looked at: the name may hold characters a name filter reads as wildcards.
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (entry.fileName().startsWith(prefix) && isLeftover(entry, prefix)) {
+            QFile::remove(entry.filePath());
+        }
+    }
+}
+
+// Everything the import creates (the database, its journal and lock) is readable by its owner only.
+class OwnerOnlyFiles {
+public:
+    OwnerOnlyFiles() : m_previous(::umask(S_IRWXG | S_IRWXO)) {}
+    ~OwnerOnlyFiles() { ::umask(m_previous); }
+    OwnerOnlyFiles(const OwnerOnlyFiles&) = delete;
+    OwnerOnlyFiles& operator=(const OwnerOnlyFiles&) = delete;
+
+private:
+    mode_t m_previous;
+};
 
 void removeDatabaseFiles(const QString& path) {
     QFile::remove(path);
@@ -97,6 +145,7 @@ int nextLevelId(store::Database& db) {
 } // namespace
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+    removeLeftovers(dbPath);
     if (somethingExistsAt(dbPath)) {
         throw store::DbError(
             store::ErrDatabaseExists,
@@ -104,6 +153,7 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
                 .arg(dbPath));
     }
     const QString temporary = temporaryPathFor(dbPath);
+    const OwnerOnlyFiles ownerOnly;
     try {
         auto db =
             store::DefaultEngine().CreateDatabase(temporary, store::LocaleArgument + store::ConnectString);
@@ -125,6 +175,7 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
 }
 
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
+    removeLeftovers(dbPath);
     auto db = manage::OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     int nextId = nextLevelId(*db);

@@ -1,6 +1,7 @@
 #pragma once
 
-// Writing a checked document (ParseDocument) into a database, all or nothing.
+// Writing a checked document (ParseDocument) into a database, all or nothing. Either way an import
+// first removes the temporary files that killed imports into the same path left behind.
 
 #include "Snapshot.h"
 

@@ -76,7 +76,11 @@ StartedComponent startComponent(const PanelOptions& options) {
     chooseLanguage(*login.cDrvLanguage(), options);
 
     const QFileInfo db(options.dbPath);
-    QDir().mkpath(db.absolutePath());
+    // The folder that holds the credentials is its owner's alone when the panel makes it.
+    if (const QString folder = db.absolutePath(); !QFileInfo::exists(folder)) {
+        QDir().mkpath(QFileInfo(folder).absolutePath());
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
     login.setDbPath(options.dbPath);
     if (login.CurrentLevel()) {
         storeCaptions(login);

@@ -4,8 +4,16 @@
 #include "outside/ProfileDocument.h"
 #include "outside/ProfileEncoding.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSaveFile>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zav::outside {
 
@@ -14,6 +22,39 @@ namespace {
 [[noreturn]] void failAccess(const QString& file, const QString& reason) {
     failPathFileAccess(file + QStringLiteral(": ") + reason);
 }
+
+// Writers of one profile file take turns, in this process and between processes: each holds an
+// exclusive flock on a companion file (the profile's name + ".lock") from reading the file to
+// replacing it, so no change is lost. The lock cannot be on the profile itself, which the rename of
+// each write replaces. Readers need none: they always see one whole version of the file.
+class WriteTurn {
+public:
+    explicit WriteTurn(const QString& file) : m_path(file + QStringLiteral(".lock")) {
+        m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (m_fd < 0) {
+            failAccess(m_path, QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        // A write takes milliseconds; a holder that keeps the lock far longer is stuck.
+        const QDeadlineTimer deadline(WaitLimitMs);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+                const int error = errno;
+                ::close(m_fd);
+                failAccess(m_path, error == EWOULDBLOCK ? QStringLiteral("another writer holds the file")
+                                                        : QString::fromLocal8Bit(std::strerror(error)));
+            }
+            QThread::msleep(2);
+        }
+    }
+    ~WriteTurn() { ::close(m_fd); } // releases the lock
+    WriteTurn(const WriteTurn&) = delete;
+    WriteTurn& operator=(const WriteTurn&) = delete;
+
+private:
+    static constexpr int WaitLimitMs = 10000;
+    QString m_path;
+    int m_fd = -1;
+};
 
 } // namespace
 
@@ -35,9 +76,11 @@ void IniProfileStore::WriteEntry(const QString& file, const QString& section, co
     if (file.isEmpty()) {
         failPathFileAccess(QStringLiteral("no profile file name"));
     }
+    const WriteTurn turn(file);
     DecodedProfile decoded;
     QFile in(file);
-    if (in.exists()) {
+    const bool existed = in.exists();
+    if (existed) {
         if (!in.open(QIODevice::ReadOnly)) {
             failAccess(file, in.errorString());
         }
@@ -48,7 +91,9 @@ void IniProfileStore::WriteEntry(const QString& file, const QString& section, co
     document.setValue(section, key, text);
 
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // An existing file keeps its permissions (QSaveFile copies them); a new one is its owner's alone.
+    if (!out.open(QIODevice::WriteOnly) ||
+        (!existed && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))) {
         failAccess(file, out.errorString());
     }
     const QByteArray bytes = encodeProfile(document.text(), decoded.encoding);

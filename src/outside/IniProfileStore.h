@@ -7,7 +7,9 @@ namespace zav::outside {
 // The profile store over plain profile files that Windows' profile functions can read and write as
 // well (see ProfileDocument). A missing file, section or key reads as the default; writing creates the
 // file. The file keeps its text encoding and line breaks; a write replaces the file atomically. A file
-// that cannot be written, and an empty file name, fail with error 75 (ErrPathFileAccess).
+// that cannot be written, and an empty file name, fail with error 75 (ErrPathFileAccess). A write holds
+// an exclusive lock on the companion file NAME.lock (created owner-only) from reading to replacing, so
+// concurrent writers, in other processes too, lose no change; a new profile file is owner-only too.
 class IniProfileStore : public ProfileStore {
 public:
     QString ReadEntry(const QString& file, const QString& section, const QString& key,

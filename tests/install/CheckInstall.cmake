@@ -45,7 +45,7 @@ example("A host in a few lines" cpp main.cpp)
 example("Scripts and QML" js example.js)
 example("Scripts and QML" qml example.qml)
 run(${CMAKE_COMMAND} -S ${README_HOST_SOURCE} -B ${WORK_DIR}/readme/build -G ${GENERATOR}
-  -DCMAKE_PREFIX_PATH=${prefix} -DREADME_SOURCE=${WORK_DIR}/readme/main.cpp)
+  -DCMAKE_PREFIX_PATH=${prefix} -DREADME_SOURCE=${WORK_DIR}/readme/main.cpp "-DCMAKE_CXX_FLAGS=${HOST_CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/readme/build)
 set(offscreen ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=${WORK_DIR}/readme/build/plugins
   QT_QPA_GENERIC_PLUGINS=zavanswer)
@@ -63,6 +63,7 @@ if(NOT output MATCHES "${manageThenLogin}(.*\n)?answered zav::Frm_Login\n")
   message(FATAL_ERROR "the README's script and QML did not run to their logins:\n${output}")
 endif()
 
-run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${WORK_DIR}/host -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${WORK_DIR}/host -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix}
+    "-DCMAKE_CXX_FLAGS=${HOST_CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/host)
 run(${WORK_DIR}/host/tiny_host ${WORK_DIR}/host.db)

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,11 +95,50 @@ TEST_F(ProfileStoreTest, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEndOfTheFi
                          "[New]\r\nZ=4\r\n"));
 }
 
-TEST_F(ProfileStoreTest, WriteCreatesAMissingFileAndLeavesNoTemporaryFileBehind) {
+TEST_F(ProfileStoreTest, WriteCreatesAMissingFileOwnerOnlyAndLeavesNoTemporaryFileBehind) {
     const QString path = folder.filePath("new.INI");
+    ::umask(022);
     store.WriteEntry(path, "Description", "ML", "Manage");
     EXPECT_EQ(bytes(path), QByteArray("[Description]\nML=Manage\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"new.INI"});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"new.INI", "new.INI.lock"}));
+    const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    EXPECT_EQ(QFile::permissions(path), ownerOnly);
+    EXPECT_EQ(QFile::permissions(path + ".lock"), ownerOnly);
+    // An existing file keeps its permissions through the rewrite.
+    const auto shared = ownerOnly | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, shared));
+    store.WriteEntry(path, "Description", "ML", "Other");
+    EXPECT_EQ(QFile::permissions(path), shared);
+}
+
+TEST_F(ProfileStoreTest, WritersInTwoProcessesLoseNoChange) {
+    const QString path = folder.filePath("shared.INI");
+    constexpr int Writes = 40;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const QString writer = child == 0 ? QStringLiteral("child") : QStringLiteral("parent");
+    try {
+        for (int i = 0; i < Writes; ++i) {
+            store.WriteEntry(path, "Description", writer + QString::number(i), writer);
+        }
+    } catch (...) {
+        if (child == 0) {
+            ::_exit(1);
+        }
+        throw;
+    }
+    if (child == 0) {
+        ::_exit(0); // leaves the folder to the parent
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (const QString name : {"child", "parent"}) {
+        for (int i = 0; i < Writes; ++i) {
+            EXPECT_EQ(read(path, "Description", name + QString::number(i)), name) << i;
+        }
+    }
 }
 
 TEST_F(ProfileStoreTest, ValuesThatWouldNotReadBackAreQuoted) {

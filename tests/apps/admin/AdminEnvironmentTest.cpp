@@ -6,7 +6,10 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 using zav::test::AdminTest;
 
@@ -80,6 +83,24 @@ TEST_F(AdminEnvironment, AFileInUse) {
 TEST_F(AdminEnvironment, NoFileAtThePath) {
     expectEveryCommandFails(3024, "Could not find file");
     EXPECT_FALSE(QFile::exists(db));
+
+    // The listing tool only reads: a missing file stays missing, an existing one stays as it was.
+    const auto dbinfo = [&] {
+        return zav::test::RunAdmin(folder.path(), {db}, {}, qEnvironmentVariable("ZAV_DBINFO"));
+    };
+    const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    const zav::test::AdminRun missing = dbinfo();
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("(3024)")) << missing.err.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), files);
+    ok({"init"});
+    const QByteArray bytes = zav::test::FileBytes(db);
+    const QDateTime modified = QFileInfo(db).lastModified();
+    const zav::test::AdminRun listed = dbinfo();
+    EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.contains("level 1 (Operator) is in force")) << listed.out.toStdString();
+    EXPECT_TRUE(zav::test::FileBytes(db) == bytes);
+    EXPECT_EQ(QFileInfo(db).lastModified(), modified);
 }
 
 } // namespace

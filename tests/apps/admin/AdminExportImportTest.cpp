@@ -3,10 +3,13 @@
 
 #include "AdminTool.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <functional>
+#include <sys/stat.h>
 
 using zav::test::AdminTest;
 using zav::test::FileBytes;
@@ -50,6 +53,18 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     const QString second = path("second.json");
     ok({"export", first});
     EXPECT_EQ(QFile::permissions(first) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther), 0);
+    // Leftovers of killed imports go (their process is gone, or an unnamed one is old); the file of a
+    // running import stays. Whatever the umask, the new database is its owner's alone.
+    const QString running = QStringLiteral(".copy.db.import-%1-a").arg(QCoreApplication::applicationPid());
+    for (const QString& name :
+         QStringList{".copy.db.import-2147483647-a", ".copy.db.import-2147483647-a.lock",
+                     ".copy.db.import-0123456789ab", running}) {
+        WriteFile(path(name), "level 0: KWB_Merlato");
+    }
+    QFile unnamed(path(".copy.db.import-0123456789ab"));
+    ASSERT_TRUE(unnamed.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(unnamed.setFileTime(QDateTime::currentDateTime().addDays(-1), QFile::FileModificationTime));
+    ::umask(022);
     EXPECT_EQ(adminOn(copy, {"import", first}).status, 0);
     EXPECT_EQ(adminOn(copy, {"export", second}).status, 0);
     EXPECT_EQ(FileBytes(first), FileBytes(second));
@@ -79,7 +94,12 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     EXPECT_EQ(adminOn(piped, {"import", "-"}, FileBytes(first)).status, 0);
     EXPECT_EQ(adminOn(piped, {"export", "-"}).out.toUtf8(), FileBytes(first));
     expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "first.json", "second.json", "copy.db",
-                       "copy.db.lock", "piped.db", "piped.db.lock"});
+                       "copy.db.lock", "piped.db", "piped.db.lock", running});
+    for (const QString& database : {copy, piped}) {
+        EXPECT_EQ(QFile::permissions(database) &
+                      ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
+                  0);
+    }
 }
 
 TEST_F(AdminExportImport, AnImportWithoutMergeNeverReplacesAFile) {
@@ -187,6 +207,8 @@ TEST_F(AdminExportImport, BadDocumentsAreRefusedWholeBeforeAnythingIsWritten) {
     expectChangeRefused(member("levels", 3, "name", "SERVICE"), 3022,
                         "levels[3].name: another level is named");
     expectChangeRefused(member("levels", 3, "name", ""), 3315, "levels[3].name: a name cannot be empty");
+    expectChangeRefused(member("levels", 3, "name", QStringLiteral("Shift%1").arg(QChar(u'\0'))), 5,
+                        "levels[3].name: a name cannot hold the character U+0000");
     expectChangeRefused(member("levels", 0, "password", QJsonValue::Undefined), 13,
                         "member \"password\" is missing");
     expectChangeRefused(member("levels", 0, "colour", "red"), 13, "unknown member \"colour\"");

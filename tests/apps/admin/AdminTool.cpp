@@ -32,12 +32,13 @@ QJsonArray jsonArray(const QString& text) {
 }
 } // namespace
 
-AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArray& input) {
+AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArray& input,
+                  const QString& program) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ZAV_REGISTRY_FILE"), folder + QStringLiteral("/registry.ini"));
     process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("ZAV_ADMIN"), args);
+    process.start(program, args);
     AdminRun run;
     if (!process.waitForStarted(30000)) {
         ADD_FAILURE() << "zav-admin did not start: " << process.errorString().toStdString();

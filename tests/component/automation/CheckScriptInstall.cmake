@@ -26,6 +26,7 @@ file(READ ${prefix}/include/ZAV_PrjLogin/ZAV_PrjLogin.idl idl)
 if(NOT idl MATCHES "library ZAV_PrjLogin" OR NOT idl MATCHES "coclass ZAV_Login")
   message(FATAL_ERROR "the installed IDL is not the type library")
 endif()
-run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${WORK_DIR}/host -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${WORK_DIR}/host -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix}
+    "-DCMAKE_CXX_FLAGS=${HOST_CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/host)
 run(${WORK_DIR}/host/script_host ${WORK_DIR}/host.db ${import_dir})

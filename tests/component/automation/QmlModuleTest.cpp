@@ -2,6 +2,7 @@
 // from the build tree, with the creatable types, the singleton, script errors and the types that
 // only a component hands out.
 
+#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QTemporaryDir>
@@ -79,6 +80,10 @@ private Q_SLOTS:
         QCOMPARE(level->property("ID"), QVariant(1));
         QCOMPARE(level->property("LevelName"), QVariant(QStringLiteral("Operator")));
         QCOMPARE(call(login.get(), "HaveOperators"), QVariant(false));
+        // No script engine took the level's view: it ends with the view it came from.
+        const QPointer<QObject> levelView(level);
+        login.reset();
+        QVERIFY(!levelView);
     }
 
     void levelsOperatorsAndLanguagesComeOnlyFromAComponent() {

@@ -28,12 +28,13 @@ QVariant toAutomation(const QVariant& value) {
     return value;
 }
 
-QVariant toScript(const QVariant& value) {
+QVariant toScript(const QVariant& value, ScriptObject* owner) {
     if (value.metaType() == QMetaType::fromType<VariantBool>()) {
         return value.value<VariantBool>().isTrue();
     }
     if (IsObjectValue(value)) {
-        return QVariant::fromValue(static_cast<QObject*>(ScriptObject::of(ShareObject(ObjectOf(value)))));
+        return QVariant::fromValue(
+            static_cast<QObject*>(ScriptObject::of(ShareObject(ObjectOf(value)), owner)));
     }
     return value;
 }
@@ -81,6 +82,12 @@ ScriptObject::ScriptObject(std::shared_ptr<QObject> target, QObject* parent)
 
 ScriptObject::~ScriptObject() {
     release();
+    // The views this one handed out that no script engine took (a C++ caller read them) end with it.
+    for (const QPointer<ScriptObject>& view : m_handedOut) {
+        if (view && !qjsEngine(view)) {
+            delete view.data();
+        }
+    }
 }
 
 void ScriptObject::release() {
@@ -95,7 +102,7 @@ void ScriptObject::release() {
     last.reset();
 }
 
-ScriptObject* ScriptObject::of(const std::shared_ptr<QObject>& target) {
+ScriptObject* ScriptObject::of(const std::shared_ptr<QObject>& target, ScriptObject* owner) {
     if (!target) {
         return nullptr;
     }
@@ -105,6 +112,10 @@ ScriptObject* ScriptObject::of(const std::shared_ptr<QObject>& target) {
     ScriptObject* view = makeView(target);
     if (view) {
         QJSEngine::setObjectOwnership(view, QJSEngine::JavaScriptOwnership);
+        if (owner) {
+            std::erase_if(owner->m_handedOut, [](const QPointer<ScriptObject>& gone) { return !gone; });
+            owner->m_handedOut.emplace_back(view);
+        }
     }
     return view;
 }
@@ -133,7 +144,9 @@ QVariant ScriptObject::invoke(const char* member, unsigned kinds, QVariantList& 
         if (!m_target) {
             Raise(ErrObjectVariableNotSet);
         }
-        return toScript(Invoke(m_target.get(), QString::fromLatin1(member), kinds, args));
+        // Handing a view out leaves what this view stands for unchanged.
+        return toScript(Invoke(m_target.get(), QString::fromLatin1(member), kinds, args),
+                        const_cast<ScriptObject*>(this));
     } catch (const AutomationError& error) {
         if (!RaiseInScript(this, error)) {
             throw;

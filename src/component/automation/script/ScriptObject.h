@@ -9,8 +9,10 @@
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QObject>
+#include <QPointer>
 #include <QVariant>
 #include <memory>
+#include <vector>
 
 namespace zav::script {
 
@@ -26,8 +28,9 @@ public:
     void release();
 
     // The script object of `target`, made on first use and owned by the script engine that receives
-    // it; nullptr for null.
-    static ScriptObject* of(const std::shared_ptr<QObject>& target);
+    // it; nullptr for null. One made for a member of `owner` that no engine takes (a C++ caller read
+    // it) ends with `owner`.
+    static ScriptObject* of(const std::shared_ptr<QObject>& target, ScriptObject* owner = nullptr);
 
 protected:
     explicit ScriptObject(std::shared_ptr<QObject> target, QObject* parent = nullptr);
@@ -41,6 +44,7 @@ protected:
 
 private:
     std::shared_ptr<QObject> m_target;
+    std::vector<QPointer<ScriptObject>> m_handedOut; // views made for this one's members
 };
 
 // Throws the error into the script engine that runs `context`'s members; false when no engine does
