@@ -201,10 +201,17 @@ QByteArray ExportDocument(const Snapshot& snapshot) {
                                      {QStringLiteral("password"), entry.password},
                                      {QStringLiteral("level"), entry.levelId}});
     }
-    const QJsonObject root{{QStringLiteral("format"), DocumentFormat},
-                           {QStringLiteral("version"), DocumentVersion},
-                           {QStringLiteral("levels"), levels},
-                           {QStringLiteral("operators"), operators}};
+    QJsonObject root{{QStringLiteral("format"), DocumentFormat},
+                     {QStringLiteral("version"), DocumentVersion},
+                     {QStringLiteral("levels"), levels},
+                     {QStringLiteral("operators"), operators}};
+    if (!snapshot.captions.empty()) {
+        QJsonObject captions;
+        for (const auto& [key, text] : snapshot.captions) {
+            captions.insert(key, text);
+        }
+        root.insert(QStringLiteral("captions"), captions);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -221,7 +228,8 @@ Snapshot ParseDocument(const QByteArray& json) {
     }
     const QJsonObject root = document.object();
     checkMembers(root, {QStringLiteral("levels"), QStringLiteral("operators")},
-                 {QStringLiteral("format"), QStringLiteral("version")}, QStringLiteral("document"));
+                 {QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("captions")},
+                 QStringLiteral("document"));
     checkHeader(root);
 
     Snapshot snapshot;
@@ -256,6 +264,17 @@ Snapshot ParseDocument(const QByteArray& json) {
                   QStringLiteral("the document has no level %1").arg(entry.levelId));
         }
         snapshot.operators.push_back(entry);
+    }
+    if (root.contains(QStringLiteral("captions"))) {
+        const QJsonObject captions = objectAt(root[QStringLiteral("captions")], QStringLiteral("captions"));
+        for (auto it = captions.begin(); it != captions.end(); ++it) {
+            const QString where = QStringLiteral("captions.%1").arg(it.key());
+            if (!IsCaptionKey(it.key())) {
+                fault(ErrBadFile, where,
+                      QStringLiteral("no right has this caption key (ML, MO, SD, AD, 1 to 100)"));
+            }
+            snapshot.captions.emplace_back(it.key(), textAt(it.value(), where));
+        }
     }
     return snapshot;
 }

@@ -5,7 +5,8 @@
 //   {"format": "ZAV_PrjLogin credentials", "version": 1,
 //    "levels": [{"id", "name", "displayName", "password", "manageLevel", "manageOperator",
 //                "disShutDown", "desktop", "custom": [numbers of the true custom rights], "nEnable"}],
-//    "operators": [{"name", "password", "level"}]}
+//    "operators": [{"name", "password", "level"}],
+//    "captions": {"ML": text, "MO", "SD", "AD", "1" ... "100"}}   (the captions the profile file holds)
 
 #include "Snapshot.h"
 

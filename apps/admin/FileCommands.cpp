@@ -55,7 +55,9 @@ QByteArray readFile(const QString& path) {
 } // namespace
 
 void RunExport(const Invocation& invocation, QTextStream& out) {
-    const QByteArray document = ExportDocument(ReadSnapshot(*invocation.dbPath));
+    Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
+    snapshot.captions = ReadCaptions(*invocation.dbPath);
+    const QByteArray document = ExportDocument(snapshot);
     out.flush();
     writeFile(invocation.arguments[0], document);
 }
@@ -74,6 +76,7 @@ void RunImport(const Invocation& invocation, QTextStream& /*out*/) {
     } else {
         ImportIntoNewFile(*invocation.dbPath, document);
     }
+    WriteCaptions(*invocation.dbPath, document.captions);
 }
 
 } // namespace zav::admin

@@ -142,6 +142,24 @@ int nextLevelId(store::Database& db) {
     return next;
 }
 
+// The level in force when nobody is logged in cannot have a password (as passwd and the management
+// window keep it); a merge that would give it one is refused whole.
+void refusePasswordOfLogoutLevel(store::Database& db) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    if (rs->RecordCount() > 0) {
+        rs->MoveLast();
+        if (!access::TextOrEmpty(rs->Field(store::FieldPWD)).isEmpty()) {
+            throw AutomationError(
+                ErrInvalidArgument,
+                QStringLiteral("level \"%1\" would be in force when nobody is logged in (ID %2) and cannot "
+                               "have a password; nothing was merged")
+                    .arg(access::TextOrEmpty(rs->Field(store::FieldName)))
+                    .arg(rs->Field(store::FieldID).toInt()));
+        }
+    }
+    rs->Close();
+}
+
 } // namespace
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
@@ -214,6 +232,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
         rs->Close();
     }
     manage::RenumberWithin(*db);
+    refusePasswordOfLogoutLevel(*db);
     transaction.Commit();
     db->Close();
 }

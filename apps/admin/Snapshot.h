@@ -3,6 +3,8 @@
 // Every level and operator of a credential database, as stored: what the listings show, what export
 // writes and what import restores.
 
+#include "Captions.h"
+
 #include <ZAV_PrjLogin/Class_Level.h>
 
 #include <QString>
@@ -26,6 +28,7 @@ struct OperatorEntry {
 struct Snapshot {
     std::vector<LevelEntry> levels;       // by ID
     std::vector<OperatorEntry> operators; // by name
+    Captions captions;                    // of the rights, from the profile file (export and import only)
 };
 
 // Reads the whole database, opened shared and read-only, in one read transaction so that levels and

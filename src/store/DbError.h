@@ -24,6 +24,10 @@ inline constexpr int ErrZeroLength = 3315;
 inline constexpr int ErrFieldOverflow = 3349;
 inline constexpr int ErrEngine = 3146; // any other engine failure
 
+// A text value or an SQL text that holds U+0000: SQLite would cut the text there (an SQL text) or
+// store what no name can be typed as (a value), so it is refused before it reaches the engine.
+inline constexpr int ErrTextWithNul = 5;
+
 // A database failure: an automation error carrying the number above, a description in plain words,
 // and the underlying engine's own result code for diagnostics.
 class DbError : public AutomationError {
@@ -35,5 +39,9 @@ public:
 private:
     int m_engineCode;
 };
+
+inline DbError textWithNul() {
+    return DbError(ErrTextWithNul, QStringLiteral("A name or a text cannot hold the character U+0000."));
+}
 
 } // namespace zav::store

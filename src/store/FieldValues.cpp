@@ -1,5 +1,6 @@
 #include "store/FieldValues.h"
 
+#include "store/DbError.h"
 #include "store/SqliteStatement.h"
 
 #include <cmath>
@@ -103,7 +104,11 @@ void bindValue(sqlite::Statement& statement, int index, const QVariant& value,
             statement.bind(index, number);
         }
     } else {
-        statement.bind(index, value.toString());
+        const QString text = value.toString();
+        if (text.contains(QChar(u'\0'))) {
+            throw textWithNul();
+        }
+        statement.bind(index, text);
     }
 }
 

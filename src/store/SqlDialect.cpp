@@ -138,6 +138,9 @@ QString unquotedName(const Token& token) {
 } // namespace
 
 QString translate(const QString& sql) {
+    if (sql.contains(QChar(u'\0'))) {
+        throw textWithNul();
+    }
     auto tokens = tokenize(sql);
     cutAtStatementEnd(tokens);
     dropDeleteStar(tokens);

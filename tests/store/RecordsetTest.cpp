@@ -119,6 +119,21 @@ TEST_F(Recordsets, OnlyOneTablesRowsCanBeUpdated) {
               3);
 }
 
+// SQLite would cut an SQL text at U+0000 and store a value holding it that no name can be typed as.
+TEST_F(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
+    const QString nul = QStringLiteral("Dora") + QChar(u'\0') + QStringLiteral("x");
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
+    rs->AddNew();
+    rs->SetField(FieldName, nul);
+    rs->SetField(FieldID, 1);
+    EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrTextWithNul);
+    EXPECT_EQ(errorNumberOf([&] {
+                  db->Execute(QStringLiteral("Delete * from Operators where Name = '") + nul + u'\'');
+              }),
+              ErrTextWithNul);
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 3);
+}
+
 TEST_F(Recordsets, ClosedObjectsRefuseWork) {
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
     auto other = db->OpenRecordset(QStringLiteral("Select * from Operators"));

@@ -48,6 +48,7 @@ protected:
 
 TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     fillDatabase();
+    WriteFile(path("login.db.INI"), "[Description]\r\nML=Levels\r\n3=Recipes\r\n"); // the rights' captions
     const QString first = path("first.json");
     const QString copy = path("copy.db");
     const QString second = path("second.json");
@@ -75,6 +76,7 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     // What was exported is all there, passwords included.
     const QJsonObject document = QJsonDocument::fromJson(FileBytes(first)).object();
     EXPECT_EQ(document["format"].toString(), "ZAV_PrjLogin credentials");
+    EXPECT_EQ(document["captions"].toObject(), (QJsonObject{{"ML", "Levels"}, {"3", "Recipes"}}));
     const QJsonArray levels = document["levels"].toArray();
     ASSERT_EQ(levels.size(), 4);
     EXPECT_EQ(levels.at(0)["password"].toString(), "KWB_Merlato");
@@ -93,8 +95,9 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     const QString piped = path("piped.db");
     EXPECT_EQ(adminOn(piped, {"import", "-"}, FileBytes(first)).status, 0);
     EXPECT_EQ(adminOn(piped, {"export", "-"}).out.toUtf8(), FileBytes(first));
-    expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "first.json", "second.json", "copy.db",
-                       "copy.db.lock", "piped.db", "piped.db.lock", running});
+    expectFolderHolds({"login.db", "login.db.lock", "login.db.INI", "registry.ini", "first.json",
+                       "second.json", "copy.db", "copy.db.lock", "copy.db.INI", "copy.db.INI.lock",
+                       "piped.db", "piped.db.lock", "piped.db.INI", "piped.db.INI.lock", running});
     for (const QString& database : {copy, piped}) {
         EXPECT_EQ(QFile::permissions(database) &
                       ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
@@ -138,6 +141,12 @@ TEST_F(AdminExportImport, MergeUpdatesByNameAddsTheRestAndRenumbers) {
     EXPECT_EQ(operators[0].toObject(), (QJsonObject{{"name", "ANNA"}, {"password", "apw"}, {"level", 3}}));
     EXPECT_EQ(operators.at(1)["level"].toInt(), 1); // bert, not named by the document
     EXPECT_EQ(operators.at(2)["level"].toInt(), 2); // carl, added to SHIFT
+
+    // The level in force when nobody is logged in cannot get a password, as with passwd.
+    WriteFile(merge, R"({"levels": [{"id": 9, "name": "Night", "password": "x", "manageLevel": false,
+        "manageOperator": false, "disShutDown": false, "desktop": false, "custom": [], "nEnable": 0}],
+        "operators": []})");
+    expectFailure({"import", merge, "--merge"}, 5, "cannot have a password");
 }
 
 TEST_F(AdminExportImport, AMergeThatFailsHalfWayChangesNothing) {
