@@ -38,6 +38,10 @@ ZAV_Login::ZAV_Login(Token) {
 
 ZAV_Login::~ZAV_Login() {
     runTermination();
+    // On the thread that made it, the module lets go of the memory as well.
+    if (zav::Mod_Globali().component.expired()) {
+        zav::Mod_Globali().component.reset();
+    }
 }
 
 std::shared_ptr<ZAV_Login> ZAV_Login::create() {
