@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <memory>
 
 // The operator-login component. A host creates one, sets its switches and captions, assigns DbPath
@@ -96,6 +97,9 @@ public:
     Class_Operator* CurrentOperatorObject() const { return m_currentOperator.get(); }
     void setCurrentOperatorObject(Class_Operator* v);
 
+    // Whether the termination procedure has run (Terminate, or the release). Any thread may ask.
+    bool Terminated() const noexcept { return m_terminated; }
+
     // The logout level ID remembered by the last logout.
     int LogoutLevelID() const { return m_logoutLevelId; }
     // After the component's own management window renumbered the levels: the current level takes the
@@ -119,5 +123,5 @@ private:
     std::shared_ptr<Class_Operator> m_currentOperator;
     bool m_autoShutDown = true;
     int m_logoutLevelId = 0;
-    bool m_terminated = false;
+    std::atomic<bool> m_terminated = false;
 };

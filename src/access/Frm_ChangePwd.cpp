@@ -1,6 +1,7 @@
 #include "access/Frm_ChangePwd.h"
 
 #include "access/PasswordStore.h"
+#include "base/ReportedErrors.h"
 
 #include "component/EnterMovesFocus.h"
 #include "component/KeyboardCall.h"
@@ -80,8 +81,11 @@ void Frm_ChangePwd::buildControls() {
     setTabOrder(m_confirm, m_cmdOk);
     setTabOrder(m_cmdOk, m_cmdUndo);
 
-    connect(m_cmdOk, &QPushButton::clicked, this, &Frm_ChangePwd::Cmd_Ok_Click);
-    connect(m_cmdUndo, &QPushButton::clicked, this, &Frm_ChangePwd::Cmd_Undo_Click);
+    // The checks' texts are looked up outside the save's handler: what fails there is shown under the
+    // component's name.
+    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
+    connect(m_cmdUndo, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
 }
 
 void Frm_ChangePwd::Run(Class_Par& par, const std::shared_ptr<Class_Level>& level,
@@ -157,17 +161,9 @@ void Frm_ChangePwd::Cmd_Undo_Click() {
 namespace {
 // Runs a save; a failure is shown titled "Login" and counts as not saved.
 bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
-    try {
-        ZAV_Login* c = Mod_Globali().component;
-        if (!c) {
-            throw AutomationError(ErrObjectVariableNotSet,
-                                  QStringLiteral("Object variable or With block variable not set"));
-        }
-        return save(c->DbPath());
-    } catch (const AutomationError& e) {
-        MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
-    }
-    return false;
+    bool saved = false;
+    RunReportingErrors([&] { saved = save(RequireComponent()->DbPath()); }, LoginTitle);
+    return saved;
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "access/LevelRecord.h"
 
+#include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
@@ -39,6 +40,9 @@ int WriteRights(store::Recordset& rs, const Class_LevelEnable& rights) {
 }
 
 void ReadLevel(const store::Recordset& rs, Class_Level& level) {
+    if (!level.cLevelEnable()) {
+        throw ObjectNotSetError();
+    }
     level.setID(rs.Field(QStringLiteral("ID")).toInt());
     const QString name = TextOrEmpty(rs.Field(QStringLiteral("Name")));
     level.setDBLevelName(name);

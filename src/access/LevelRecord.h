@@ -21,7 +21,8 @@ void ReadRights(const store::Recordset& rs, Class_LevelEnable& rights);
 int WriteRights(store::Recordset& rs, const Class_LevelEnable& rights);
 
 // ID, DBLevelName, LevelName (the stored name through the text translation) and the rights of the
-// current row. Password and CanHavePassword are the caller's.
+// current row. Password and CanHavePassword are the caller's. A level without its rights object fails
+// with automation error 91 and is left as it was.
 void ReadLevel(const store::Recordset& rs, Class_Level& level);
 
 // The text of a field that may be Null (Null reads as "").

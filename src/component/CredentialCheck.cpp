@@ -2,6 +2,7 @@
 
 #include "access/Class_Par.h"
 #include "access/LevelRecord.h"
+#include "base/ReportedErrors.h"
 #include "component/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
@@ -13,30 +14,19 @@
 namespace zav {
 
 namespace {
-AutomationError objectNotSet() {
-    return AutomationError(ErrObjectVariableNotSet,
-                           QStringLiteral("Object variable or With block variable not set"));
-}
-
-ZAV_Login& component() {
-    if (ZAV_Login* c = Mod_Globali().component) {
-        return *c;
-    }
-    throw objectNotSet();
-}
-
 // Makes the level of the current Levels row the component's current level (rewritten in place, so
-// references the host holds follow the login) and the candidate its current operator.
+// references the host holds follow the login) and the candidate its current operator. A current level
+// without its rights object (a host may assign Nothing) fails with error 91 before anything changes.
 void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operator>& candidate) {
-    ZAV_Login& c = component();
-    const auto level = c.CurrentLevel();
-    if (!level) {
-        throw objectNotSet();
+    const auto c = RequireComponent();
+    const auto level = c->CurrentLevel();
+    if (!level || !level->cLevelEnable()) {
+        throw ObjectNotSetError();
     }
     level->setCanHavePassword(true);
     access::ReadLevel(rs, *level);
     level->setPassword(access::TextOrEmpty(rs.Field(QStringLiteral("PWD"))));
-    c.setCurrentOperator(candidate);
+    c->setCurrentOperator(candidate);
     candidate->setcLevel(level);
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
@@ -51,8 +41,8 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     bool found = false;
     QString stored;
     const auto candidate = Class_Operator::create();
-    auto db = store::DefaultEngine().OpenDatabase(component().DbPath(), store::OpenMode::SharedReadOnly,
-                                                  store::ConnectString);
+    auto db = store::DefaultEngine().OpenDatabase(RequireComponent()->DbPath(),
+                                                  store::OpenMode::SharedReadOnly, store::ConnectString);
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
         rs = db->OpenRecordset(levelSql(levelId));

@@ -1,6 +1,7 @@
 #include "component/Frm_Login.h"
 
 #include "access/LevelRecord.h"
+#include "base/ReportedErrors.h"
 #include "component/CredentialCheck.h"
 #include "component/EnterMovesFocus.h"
 #include "component/KeyboardCall.h"
@@ -28,17 +29,8 @@ namespace {
 constexpr double FormWidth = 4800, FormHeight = 1935;
 constexpr double ImageSize = 480;
 
-ZAV_Login& component() {
-    ZAV_Login* c = Mod_Globali().component;
-    if (!c) {
-        throw AutomationError(ErrObjectVariableNotSet,
-                              QStringLiteral("Object variable or With block variable not set"));
-    }
-    return *c;
-}
-
 std::unique_ptr<store::Database> openReadOnly() {
-    return store::DefaultEngine().OpenDatabase(component().DbPath(), store::OpenMode::SharedReadOnly,
+    return store::DefaultEngine().OpenDatabase(RequireComponent()->DbPath(), store::OpenMode::SharedReadOnly,
                                                store::ConnectString);
 }
 
@@ -109,8 +101,9 @@ void Frm_Login::buildControls() {
     MoveFocusOnEnter(m_text1);
     OfferKeyboardOnClick(m_text1);
 
-    connect(m_cmdOk, &QPushButton::clicked, this, &Frm_Login::Cmd_Ok_Click);
-    connect(m_cmdUndo, &QPushButton::clicked, this, &Frm_Login::Cmd_Undo_Click);
+    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
+    connect(m_cmdUndo, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
 }
 
 void Frm_Login::Run(Class_Par& par) {
@@ -194,11 +187,11 @@ void Frm_Login::fillList() {
         }
         rs->Close();
         db->Close();
-    } catch (const AutomationError& e) {
+    } catch (const std::exception& error) {
         // A list that cannot be read leaves nothing to choose: the user can only cancel.
         entries->clear();
         count = 0;
-        MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
+        ShowError(error, LoginTitle);
     }
     m_cboLogin->setModel(entries);
     m_cboLogin->setEnabled(count >= 1);
@@ -230,12 +223,10 @@ void Frm_Login::Cmd_Undo_Click() {
 }
 
 bool Frm_Login::checkCredentials() {
-    try {
-        return runCheck();
-    } catch (const AutomationError& e) {
-        MsgBox(e.Description(), vbExclamation, QStringLiteral("Login"));
-    }
-    return false;
+    // The whole check, its "Wrong password" included, runs under one handler titled "Login".
+    bool accepted = false;
+    RunReportingErrors([&] { accepted = runCheck(); }, LoginTitle);
+    return accepted;
 }
 
 bool Frm_Login::runCheck() {

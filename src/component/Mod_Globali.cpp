@@ -1,10 +1,8 @@
 #include "component/Mod_Globali.h"
 
-#include <ZAV_PrjLogin/AutomationError.h>
+#include "base/ReportedErrors.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QTextStream>
+#include <ZAV_PrjLogin/ZAV_Login.h>
 
 namespace zav {
 
@@ -13,64 +11,16 @@ ModuleState& Mod_Globali() {
     return state;
 }
 
-namespace {
-MessageBoxHandler& handler() {
-    thread_local MessageBoxHandler instance;
-    return instance;
+std::shared_ptr<ZAV_Login> ModuleComponent() {
+    std::shared_ptr<ZAV_Login> component = Mod_Globali().component.lock();
+    return component && !component->Terminated() ? component : nullptr;
 }
 
-int answerWithoutGui(const QString& text, int style, const QString& title) {
-    QTextStream(stderr) << title << ": " << text << Qt::endl;
-    return (style & 0x7) == vbYesNo ? vbNo : vbOK;
-}
-} // namespace
-
-void RequireGuiApplication() {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        throw AutomationError(
-            5, QStringLiteral("The component's dialogs need a QApplication; none is running."));
+std::shared_ptr<ZAV_Login> RequireComponent() {
+    if (std::shared_ptr<ZAV_Login> component = ModuleComponent()) {
+        return component;
     }
-}
-
-void setMessageBoxHandler(MessageBoxHandler h) {
-    handler() = std::move(h);
-}
-
-int MsgBox(const QString& text, int style, const QString& title) {
-    if (handler()) {
-        return handler()(text, style, title);
-    }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return answerWithoutGui(text, style, title);
-    }
-    QMessageBox box;
-    box.setText(text);
-    box.setWindowTitle(title);
-    switch (style & 0x70) {
-    case vbQuestion:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case vbExclamation:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case 16:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case 64:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    }
-    if ((style & 0x7) == vbYesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
-    }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return vbOK;
+    throw ObjectNotSetError();
 }
 
 } // namespace zav

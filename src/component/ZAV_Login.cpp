@@ -30,7 +30,6 @@ template <typename T> std::shared_ptr<T> shared(T* object) {
 } // namespace
 
 ZAV_Login::ZAV_Login(Token) {
-    zav::Mod_Globali().component = this;
     m_drvLanguage = Class_Language::create();
     m_autoShutDown = true;
     m_respEnable = allRightsTrue();
@@ -39,14 +38,18 @@ ZAV_Login::ZAV_Login(Token) {
 
 ZAV_Login::~ZAV_Login() {
     runTermination();
-    // Whatever happened above, the module must not keep a pointer to a destroyed component.
-    if (zav::Mod_Globali().component == this) {
-        zav::Mod_Globali().component = nullptr;
+    // On the thread that made it, the module lets go of the memory as well.
+    if (zav::Mod_Globali().component.expired()) {
+        zav::Mod_Globali().component.reset();
     }
 }
 
 std::shared_ptr<ZAV_Login> ZAV_Login::create() {
-    return std::make_shared<ZAV_Login>(Token{});
+    auto component = std::make_shared<ZAV_Login>(Token{});
+    // The module holds it weakly: the thread that made it never reaches it once it is released or
+    // has terminated, on whatever thread that happens.
+    zav::Mod_Globali().component = component;
+    return component;
 }
 
 void ZAV_Login::setcRespEnableObject(Class_LevelEnable* v) {
@@ -158,8 +161,8 @@ void ZAV_Login::runTermination() noexcept {
     } catch (...) {
     }
     m_drvLanguage.reset();
-    if (zav::Mod_Globali().component == this) {
-        zav::Mod_Globali().component = nullptr;
+    if (zav::Mod_Globali().component.lock().get() == this) {
+        zav::Mod_Globali().component.reset();
     }
 }
 

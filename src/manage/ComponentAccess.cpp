@@ -6,25 +6,16 @@
 
 namespace zav::manage {
 
-AutomationError ObjectNotSetError() {
-    return AutomationError(ErrObjectVariableNotSet,
-                           QStringLiteral("Object variable or With block variable not set"));
-}
-
-ZAV_Login& CurrentComponent() {
-    ZAV_Login* component = Mod_Globali().component;
-    if (!component) {
-        throw ObjectNotSetError();
-    }
-    return *component;
+std::shared_ptr<ZAV_Login> CurrentComponent() {
+    return RequireComponent();
 }
 
 QString CurrentDbPath() {
-    return CurrentComponent().DbPath();
+    return CurrentComponent()->DbPath();
 }
 
 void ComponentFollowsRenumbering() {
-    CurrentComponent().FollowRenumbering();
+    CurrentComponent()->FollowRenumbering();
 }
 
 } // namespace zav::manage

@@ -1,11 +1,24 @@
 #include "manage/FormDialog.h"
 
+#include "base/ReportedErrors.h"
+
 namespace zav::manage {
 
-void FormDialog::setVisible(bool visible) {
-    if (visible && !m_loaded) {
+void FormDialog::load() {
+    if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+    }
+}
+
+int FormDialog::exec() {
+    load();
+    return QDialog::exec();
+}
+
+void FormDialog::setVisible(bool visible) {
+    if (visible) {
+        RunReportingErrors([this] { load(); });
     }
     QDialog::setVisible(visible);
 }

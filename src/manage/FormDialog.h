@@ -1,7 +1,9 @@
 #pragma once
 
 // The base of the management dialogs: a form is loaded (Form_Load) once, right before it is first
-// shown, after the caller has set its public inputs.
+// shown, after the caller has set its public inputs. exec() loads it before Qt takes over, so a
+// failure while loading reaches exec's caller; shown otherwise, the form loads under the guard of
+// base/ReportedErrors.h.
 
 #include <QDialog>
 
@@ -13,12 +15,15 @@ class FormDialog : public QDialog {
 public:
     using QDialog::QDialog;
 
+    int exec() override;
     void setVisible(bool visible) override;
 
 protected:
     virtual void Form_Load() = 0;
 
 private:
+    void load();
+
     bool m_loaded = false;
 };
 

@@ -1,10 +1,10 @@
 #include "manage/Frm_LevModify.h"
 
+#include "base/ReportedErrors.h"
 #include "component/Twips.h"
 #include "manage/ComponentAccess.h"
 #include "manage/DialogControls.h"
 #include "manage/ManageIcons.h"
-#include "manage/ReportedErrors.h"
 #include "outside/OutsideObjects.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
@@ -114,7 +114,7 @@ void Frm_LevModify::Form_Load() {
 
 void Frm_LevModify::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Form_Activate();
+    RunReportingErrors([this] { Form_Activate(); });
 }
 
 void Frm_LevModify::Form_Activate() {
@@ -148,7 +148,10 @@ void Frm_LevModify::resizeWindowHeight(double heightTwips) {
 
 void Frm_LevModify::BuildChecks() {
     try {
-        ZAV_Login& component = CurrentComponent();
+        const auto component = CurrentComponent();
+        if (!cOwnerEnable || !cEditEnable) {
+            throw ObjectNotSetError();
+        }
         const Class_LevelEnable& owner = *cOwnerEnable;
         const Class_LevelEnable& edited = *cEditEnable;
 
@@ -161,12 +164,12 @@ void Frm_LevModify::BuildChecks() {
         double y3 = y2;
 
         showRight(Check_Manage[0], owner.AllowManageLevel(), edited.AllowManageLevel(),
-                  component.ManageLevelDescription());
+                  component->ManageLevelDescription());
         showRight(Check_Manage[1], owner.AllowManageOperator(), edited.AllowManageOperator(),
-                  component.ManageOperatorDescription());
-        if (component.AutoShutDown()) {
+                  component->ManageOperatorDescription());
+        if (component->AutoShutDown()) {
             showRight(Check_ShutDown, owner.DisShutDown(), edited.DisShutDown(),
-                      component.DisShutDownDescription());
+                      component->DisShutDownDescription());
         } else {
             Check_ShutDown->setVisible(false);
             Check_ShutDown->setEnabled(false);
@@ -174,7 +177,7 @@ void Frm_LevModify::BuildChecks() {
         // Inverted: checked means the automatic shutdown applies to the level.
         Check_ShutDown->setChecked(!edited.DisShutDown());
         showRight(Check_Desktop, owner.AllowDesktop(), edited.AllowDesktop(),
-                  component.AllowDesktopDescription());
+                  component->AllowDesktopDescription());
 
         // The custom rows start below the fixed rows that are shown; the fixed boxes never move.
         if (shown(Check_Manage[0]) || shown(Check_Manage[1])) {
@@ -189,7 +192,7 @@ void Frm_LevModify::BuildChecks() {
         }
 
         int k = 1;
-        for (int n = 1; n <= component.EnableCount(); ++n) {
+        for (int n = 1; n <= component->EnableCount(); ++n) {
             if (!owner.AllowCustom(n) && !edited.AllowCustom(n)) {
                 continue;
             }
@@ -210,7 +213,7 @@ void Frm_LevModify::BuildChecks() {
                 break;
             }
             box->setProperty("Tag", QString::number(n));
-            box->setText(component.EnableDescription(static_cast<short>(n)));
+            box->setText(component->EnableDescription(static_cast<short>(n)));
             box->setVisible(true);
             box->setEnabled(owner.AllowCustom(n));
             box->setChecked(edited.AllowCustom(n));
@@ -227,6 +230,7 @@ void Frm_LevModify::BuildChecks() {
             m_twips.setTop(below, m_twips.of(below).top + delta);
         }
         resizeWindowHeight(m_windowHeightTwips + delta);
+        m_built = true;
     } catch (const std::exception& error) {
         ShowError(error, LoginTitle);
     }
@@ -244,8 +248,12 @@ void Frm_LevModify::ReadChecks() {
 }
 
 void Frm_LevModify::Cmd_Ok_Click() {
-    ReadChecks();
-    cPar->Result = true;
+    // After a failed layout some boxes may never have been set up from the levels: nothing is handed
+    // back then, as after Undo.
+    if (m_built) {
+        ReadChecks();
+        cPar->Result = true;
+    }
     accept();
 }
 

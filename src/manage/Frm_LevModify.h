@@ -6,7 +6,8 @@
 // automatic shutdown applies (DisShutDown false).
 //
 // The caller sets cPar (Title: appended to the caption), cOwnerEnable and cEditEnable, shows the
-// dialog with exec() and afterwards reads cPar->Result and, when true, the choices in cEditEnable.
+// dialog with exec() and afterwards reads cPar->Result and, when true, the choices in cEditEnable. When
+// building the boxes failed (the failure is shown titled "Login"), OK hands nothing back.
 
 #include "access/Class_Par.h"
 #include "manage/FormDialog.h"
@@ -72,6 +73,7 @@ private:
     double m_windowWidthTwips = 0;
     double m_windowHeightTwips = 0;
     bool bFirstActivate = false;
+    bool m_built = false; // BuildChecks ran to its end
 };
 
 } // namespace zav::manage

@@ -1,11 +1,11 @@
 #include "manage/Frm_Manage.h"
 
+#include "base/ReportedErrors.h"
 #include "component/Twips.h"
 #include "language/TextLookup.h"
 #include "manage/DialogControls.h"
 #include "manage/Frm_Name.h"
 #include "manage/ManageIcons.h"
-#include "manage/ReportedErrors.h"
 #include "manage/TwipsGeometry.h"
 #include "outside/OutsideObjects.h"
 
@@ -231,11 +231,21 @@ bool Frm_Manage::eventFilter(QObject* watched, QEvent* event) {
         const int shift = shiftState(mouse->modifiers());
         const double x = PixelsToTwipsX(mouse->position().toPoint().x(), this);
         const double y = PixelsToTwipsY(mouse->position().toPoint().y(), this);
-        if (watched == Lv_Level->viewport()) {
-            RunReportingErrors([=, this] { Lv_Level_MouseUp(button, shift, x, y); });
-        } else {
-            RunReportingErrors([=, this] { LV_Operator_MouseUp(button, shift, x, y); });
-        }
+        // The window answers once the list has handled the release itself (its selection included):
+        // what a menu item selects then stays selected.
+        const bool levelList = watched == Lv_Level->viewport();
+        QMetaObject::invokeMethod(
+            this,
+            [=, this] {
+                RunReportingErrors([=, this] {
+                    if (levelList) {
+                        Lv_Level_MouseUp(button, shift, x, y);
+                    } else {
+                        LV_Operator_MouseUp(button, shift, x, y);
+                    }
+                });
+            },
+            Qt::QueuedConnection);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -94,6 +94,9 @@ private:
     QTreeWidgetItem* selectedOperatorItem() const;
     // The selected level's tag; fails with automation error 91 when no level is selected.
     int selectedLevelTag() const;
+    // The rights of the owner's level; fails with automation error 91 when the owner or its rights
+    // object is missing (a host may assign Nothing).
+    const Class_LevelEnable& ownerRights() const;
     // The stored name of the level the selected row means.
     QString selectedLevelStoredName() const;
     // Shows a failure under `title`; a level changed elsewhere is shown titled "Login" and the lists

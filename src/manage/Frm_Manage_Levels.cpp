@@ -1,10 +1,10 @@
 // The level menu of the management window: add, remove, password, rights, and the renumbering.
 
+#include "base/ReportedErrors.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_LevModify.h"
 #include "manage/Frm_Manage.h"
 #include "manage/LevelOperations.h"
-#include "manage/ReportedErrors.h"
 
 #include <QTreeWidget>
 
@@ -86,7 +86,7 @@ void Frm_Manage::LevModify_Click() {
         par->Title = title;
         Frm_LevModify dialog(this);
         dialog.cPar = par;
-        dialog.cOwnerEnable = cOwnerLevel->cLevelEnable();
+        dialog.cOwnerEnable = cOwnerLevel ? cOwnerLevel->cLevelEnable() : nullptr;
         dialog.cEditEnable = edited;
         dialog.exec();
         confirmed = par->Result;

@@ -1,12 +1,12 @@
 // The two lists of the management window, their pop-up menus and the change-level pick mode.
 
 #include "access/LevelRecord.h"
+#include "base/ReportedErrors.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
 #include "manage/LevelOperations.h"
 #include "manage/ListItems.h"
 #include "manage/OperatorOperations.h"
-#include "manage/ReportedErrors.h"
 
 #include "language/TextLookup.h"
 
@@ -74,6 +74,13 @@ int Frm_Manage::selectedLevelTag() const {
         throw ObjectNotSetError();
     }
     return item->data(0, ItemTagRole).toInt();
+}
+
+const Class_LevelEnable& Frm_Manage::ownerRights() const {
+    if (!cOwnerLevel || !cOwnerLevel->cLevelEnable()) {
+        throw ObjectNotSetError();
+    }
+    return *cOwnerLevel->cLevelEnable();
 }
 
 QString Frm_Manage::selectedLevelStoredName() const {
@@ -204,7 +211,7 @@ void Frm_Manage::Lv_Level_MouseUp(int button, int /*shift*/, double /*x*/, doubl
         EndLevelPick();
         Lv_Level_ItemClick();
     }
-    if (!cOwnerLevel || !cOwnerLevel->cLevelEnable()->AllowManageLevel() || button != RightButton) {
+    if (!ownerRights().AllowManageLevel() || button != RightButton) {
         return;
     }
     QTreeWidgetItem* item = selectedLevelItem();
@@ -221,7 +228,7 @@ void Frm_Manage::Lv_Level_MouseUp(int button, int /*shift*/, double /*x*/, doubl
 }
 
 void Frm_Manage::LV_Operator_MouseUp(int button, int /*shift*/, double /*x*/, double /*y*/) {
-    if (!cOwnerLevel || !cOwnerLevel->cLevelEnable()->AllowManageOperator() || button != RightButton) {
+    if (!ownerRights().AllowManageOperator() || button != RightButton) {
         return;
     }
     const bool selected = selectedOperatorItem() != nullptr;

@@ -1,10 +1,10 @@
 // The operator menu of the management window: add, remove, password, and moving an operator to the
 // level picked in the level list.
 
+#include "base/ReportedErrors.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
 #include "manage/OperatorOperations.h"
-#include "manage/ReportedErrors.h"
 
 #include <QTreeWidget>
 

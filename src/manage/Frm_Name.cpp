@@ -1,10 +1,10 @@
 #include "manage/Frm_Name.h"
 
+#include "base/ReportedErrors.h"
 #include "component/Mod_Globali.h"
 #include "manage/DialogControls.h"
 #include "manage/ManageIcons.h"
 #include "manage/NumericText.h"
-#include "manage/ReportedErrors.h"
 #include "manage/TwipsGeometry.h"
 #include "outside/OutsideObjects.h"
 

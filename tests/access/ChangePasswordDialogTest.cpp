@@ -1,6 +1,8 @@
 // The password change dialog driven as a user would, for levels and operators.
 
 #include "access/Frm_ChangePwd.h"
+#include "language/FakeLanguageProvider.h"
+#include "outside/OutsideObjects.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 
@@ -231,6 +233,31 @@ private Q_SLOTS:
         QCOMPARE(seen.size(), 1);
         QVERIFY(seen[0].startsWith(QStringLiteral("Login: ")));
         QCOMPARE(l->Password(), QStringLiteral("abc"));
+        QCOMPARE(storedLevelPassword(2), QStringLiteral("abc"));
+    }
+
+    void aTextThatCannotBeLookedUpIsShownAndTheDialogStaysOpen() {
+        if (!zav::test::InChild()) {
+            QVERIFY(zav::test::RanCleanlyInChild(QTest::currentTestFunction()));
+            return;
+        }
+        auto language = std::make_shared<zav::test::FakeLanguageProvider>();
+        zav::outside::setLanguageProvider(language);
+        auto l = level(2, QStringLiteral("abc"));
+        QStringList seen;
+        bool stillOpen = false;
+        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+            language->failing = true;
+            fill(d, QStringLiteral("wrong"), QStringLiteral("new"), QStringLiteral("new"));
+            answerNextMessage(seen);
+            clickOk(d);
+            stillOpen = d->isVisible();
+            d->reject();
+        });
+        QVERIFY(!l->ChangePassword());
+        zav::outside::setLanguageProvider(nullptr);
+        QVERIFY(stillOpen);
+        QCOMPARE(seen, QStringList{QStringLiteral("ZAV_PrjLogin: ActiveX component can't create object")});
         QCOMPARE(storedLevelPassword(2), QStringLiteral("abc"));
     }
 

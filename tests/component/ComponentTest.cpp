@@ -33,7 +33,7 @@ TEST_F(Component, FreshObjectHasItsInitialValues) {
     EXPECT_EQ(login->EnableCount(), 0);
     EXPECT_FALSE(login->IsTouchScreen()) << "creation clears the touch-screen flag";
     EXPECT_TRUE(login->DbPath().isEmpty());
-    EXPECT_EQ(zav::Mod_Globali().component, login.get());
+    EXPECT_EQ(zav::ModuleComponent(), login);
     auto rights = login->cRespEnable();
     ASSERT_TRUE(rights);
     EXPECT_TRUE(rights->AllowManageLevel() && rights->AllowManageOperator() && rights->DisShutDown() &&
@@ -394,7 +394,7 @@ TEST_F(Termination, ALevelWithoutDesktopShutsDownWithoutAsking) {
     EXPECT_EQ(env.shell->calls(),
               (QStringList{QStringLiteral("ShowShell"), QStringLiteral("EnableShutdownPrivilege"),
                            QStringLiteral("ExitWindows 1")}));
-    EXPECT_EQ(zav::Mod_Globali().component, nullptr);
+    EXPECT_EQ(zav::ModuleComponent(), nullptr);
 }
 
 TEST_F(Termination, ALevelWithDesktopIsAskedFirstAndOnlyOnce) {
@@ -438,7 +438,7 @@ TEST_F(Termination, ShutDownNowNeverAsks) {
     env.shell->clear();
     login.reset();
     EXPECT_TRUE(env.shell->calls().isEmpty()) << "without a current level the termination does nothing";
-    EXPECT_EQ(zav::Mod_Globali().component, nullptr) << "a destroyed component is never referred to";
+    EXPECT_EQ(zav::ModuleComponent(), nullptr) << "a destroyed component is never referred to";
 }
 
 TEST_F(Termination, EndingAnOlderComponentLeavesTheNewerOneInPlace) {
@@ -446,7 +446,7 @@ TEST_F(Termination, EndingAnOlderComponentLeavesTheNewerOneInPlace) {
     auto newer = ZAV_Login::create();
     older->Terminate();
     older.reset();
-    EXPECT_EQ(zav::Mod_Globali().component, newer.get());
+    EXPECT_EQ(zav::ModuleComponent(), newer);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "component/Frm_Login.h"
 #include "component/Twips.h"
+#include "language/FakeLanguageProvider.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
@@ -236,6 +237,38 @@ private Q_SLOTS:
         });
         QVERIFY(!login->LoginByOperator());
         QVERIFY(stillOpen);
+        QCOMPARE(login->CurrentLevel()->ID(), 3);
+    }
+
+    void anyFailureOfTheCheckIsShownAndTheDialogStaysOpen() {
+        if (!zav::test::InChild()) {
+            QVERIFY(zav::test::RanCleanlyInChild(QTest::currentTestFunction()));
+            return;
+        }
+        standardLevels();
+        auto language = std::make_shared<zav::test::FakeLanguageProvider>();
+        zav::outside::setLanguageProvider(language);
+        login->CurrentLevel()->setcLevelEnable(nullptr); // a script host assigned Nothing
+        Seen seen;
+        bool stillOpen = false;
+        whenModal<Frm_Login>([&](Frm_Login* d) {
+            list(d)->setCurrentIndex(list(d)->findText(QStringLiteral("Anna")));
+            QTest::keyClicks(password(d), QStringLiteral("aPw"));
+            answerNextMessage(seen);
+            button(d, "Cmd_Ok")->click();
+            language->failingPlainly = true; // "Wrong password" cannot be looked up
+            QTest::keyClicks(password(d), QStringLiteral("x"));
+            answerNextMessage(seen);
+            button(d, "Cmd_Ok")->click();
+            stillOpen = d->isVisible();
+            d->reject();
+        });
+        QVERIFY(!login->LoginByOperator());
+        zav::outside::setLanguageProvider(nullptr);
+        QVERIFY(stillOpen);
+        QCOMPARE(seen.texts, (QStringList{QStringLiteral("Object variable or With block variable not set"),
+                                          QStringLiteral("The language provider failed.")}));
+        QCOMPARE(seen.titles, (QStringList{QStringLiteral("Login"), QStringLiteral("Login")}));
         QCOMPARE(login->CurrentLevel()->ID(), 3);
     }
 

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <stdexcept>
 
 namespace zav::test {
 
@@ -21,6 +22,7 @@ public:
     QString path;
     int translatedForms = 0;
     bool failing = false;
+    bool failingPlainly = false; // with a std::exception that is no automation error
 
     QString GetText(short number, const QString& defaultText) override {
         failIfAsked();
@@ -57,6 +59,9 @@ private:
     void failIfAsked() const {
         if (failing) {
             throw AutomationError(429, QStringLiteral("ActiveX component can't create object"));
+        }
+        if (failingPlainly) {
+            throw std::runtime_error("The language provider failed.");
         }
     }
 };

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <thread>
 
 using namespace zav;
 using namespace zav::manage;
@@ -61,6 +62,7 @@ void click(QTreeWidget* list, const QString& text, Qt::MouseButton button = Qt::
     const QPoint where =
         item ? list->visualItemRect(item).center() : QPoint(10, list->viewport()->height() - 5);
     QTest::mouseClick(list->viewport(), button, {}, where);
+    QCoreApplication::processEvents(); // the window answers once the list has handled the click
 }
 
 struct PasswordRequest {
@@ -516,6 +518,72 @@ private slots:
         QCOMPARE(levels()->topLevelItemCount(), 0);
         QVERIFY(session->component->IsLogoutLevel());
         QVERIFY(popups->messages.isEmpty());
+    }
+
+    void whatAMenuItemSelectsStaysSelected() {
+        start(standardLevels(), 1);
+        const auto choose = [this](QTreeWidget* list, const QString& item, const char* menuItem) {
+            click(list, item); // the item the menu is opened on is selected already
+            popups->chooseItem = QLatin1String(menuItem);
+            click(list, item, Qt::RightButton);
+        };
+        const auto selected = [](const QTreeWidget* list) {
+            return list->selectedItems().isEmpty() ? QString() : list->selectedItems().first()->text(0);
+        };
+        answerNameDialog(QStringLiteral("aaron"));
+        choose(operators(), QStringLiteral("bea"), "OpAdd");
+        QCOMPARE(selected(operators()), QStringLiteral("aaron"));
+        answerNameDialog(QStringLiteral("Night shift"));
+        choose(levels(), QStringLiteral("Service"), "LevAdd");
+        QCOMPARE(selected(levels()), QStringLiteral("Night shift"));
+        QCOMPARE(operators()->topLevelItemCount(), 0);
+        choose(levels(), QStringLiteral("Operators"), "LevRemove");
+        QCOMPARE(texts(levels()), (QStringList{"Service", "Guest", "Night shift"}));
+        QCOMPARE(selected(levels()), QStringLiteral("Service")); // the first, as after every refill
+        QCOMPARE(texts(operators()), (QStringList{"aaron", "adam", "bea"}));
+    }
+
+    void anOwnerWithoutItsRightsObjectIsReported() {
+        if (!test::InChild()) {
+            QVERIFY(test::RanCleanlyInChild(QTest::currentTestFunction()));
+            return;
+        }
+        start(standardLevels(), 1);
+        window->cOwnerLevel->setcLevelEnable(nullptr);
+        click(levels(), QStringLiteral("Service"), Qt::RightButton);
+        click(operators(), QStringLiteral("adam"), Qt::RightButton);
+        test::whenModal<Frm_LevModify>([](Frm_LevModify* dialog) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("Check_Manage(0)"))->setChecked(true);
+            dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click();
+        });
+        window->LevModify_Click();
+        QVERIFY(popups->menus.isEmpty());
+        QCOMPARE(popups->messages.size(), 3);
+        for (qsizetype i = 0; i < 3; ++i) {
+            QCOMPARE(popups->messages[i].text,
+                     QStringLiteral("Object variable or With block variable not set"));
+            QCOMPARE(popups->messages[i].title,
+                     i < 2 ? QStringLiteral("ZAV_PrjLogin") : QStringLiteral("Login"));
+        }
+        QVERIFY(!session->file.levelFlag(session->file.levels().at(QStringLiteral("Service")).id,
+                                         store::FieldManageLevel));
+    }
+
+    void aComponentReleasedOnAnotherThreadIsNeitherReachedNorAsked() {
+        if (!test::InChild()) {
+            QVERIFY(test::RanCleanlyInChild(QTest::currentTestFunction()));
+            return;
+        }
+        session = std::make_unique<ComponentSession>(standardLevels(), standardOperators());
+        session->component->setAutoShutDown(true);
+        session->component->CurrentLevel()->cLevelEnable()->setAllowDesktop(true); // would ask first
+        std::thread([component = std::move(session->component)]() mutable { component.reset(); }).join();
+        access::setManageWindowOpener(&ShowManageWindow);
+        test::whenModal<Frm_Manage>(
+            [](Frm_Manage* opened) { opened->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click(); });
+        QVERIFY(!session->level(1)->ShowStructure());
+        QCOMPARE(popups->messages.size(), 1);
+        QCOMPARE(popups->messages[0].text, QStringLiteral("Object variable or With block variable not set"));
     }
 
     void showStructureOpensTheWindowModally() {

@@ -3,6 +3,7 @@
 
 #include "component/Twips.h"
 #include "manage/Frm_LevModify.h"
+#include "outside/OutsideObjects.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"
 
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <stdexcept>
 
 using namespace zav;
 using namespace zav::manage;
@@ -219,6 +221,30 @@ private slots:
         QCOMPARE(dialog->TwipsOf(control("Fra_Lev")).height, 1815.0);
         QCOMPARE(top("Cmd_Ok"), 1920.0);
         QCOMPARE(dialog->WindowHeightTwips(), 2760.0);
+        // OK after a failed layout hands nothing back.
+        box(QStringLiteral("Check_Custom(1)"))->setChecked(true);
+        ok();
+        QVERIFY(!par->Result);
+        QVERIFY(!dialog->cEditEnable->AllowCustom(1));
+    }
+
+    void okAfterABuildThatFailedHalfWayWritesNothing() {
+        struct CaptionFails : outside::ProfileStore {
+            QString ReadEntry(const QString&, const QString&, const QString& key,
+                              const QString& text) override {
+                return key == QStringLiteral("MO") ? throw std::runtime_error("unreadable") : text;
+            }
+            void WriteEntry(const QString&, const QString&, const QString&, const QString&) override {}
+        };
+        outside::setProfileStore(std::make_shared<CaptionFails>());
+        // The manage-operators box was never set up: it would read unchecked and enabled.
+        auto edited = rights(false, true, false, false);
+        show(rights(false, false, false, false), edited);
+        outside::setProfileStore(nullptr);
+        QCOMPARE(popups->messages.size(), 1);
+        ok();
+        QVERIFY(!par->Result);
+        QVERIFY(edited->AllowManageOperator());
     }
 };
 

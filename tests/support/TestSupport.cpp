@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTimer>
 #include <QWidget>
 
@@ -46,6 +47,25 @@ ModalWatchdog::ModalWatchdog(int ms) : m_impl(new Impl) {
 
 ModalWatchdog::~ModalWatchdog() {
     delete m_impl;
+}
+
+bool InChild() {
+    return qEnvironmentVariableIsSet("ZAV_TEST_CHILD");
+}
+
+bool RanCleanlyInChild(const char* testFunction, int timeoutMs) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ZAV_TEST_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(testFunction)});
+    if (!child.waitForFinished(timeoutMs)) {
+        child.kill();
+        child.waitForFinished();
+        return false;
+    }
+    return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
 } // namespace zav::test

@@ -31,4 +31,10 @@ private:
     Impl* m_impl;
 };
 
+// A scenario that once crashed the host runs in a child process: the test program runs again with the
+// name of the test function, and in that child InChild() is true. RanCleanlyInChild is true when the
+// child ended by itself (no signal, no time-out) with exit code 0.
+bool InChild();
+bool RanCleanlyInChild(const char* testFunction, int timeoutMs = 60000);
+
 } // namespace zav::test

@@ -37,7 +37,9 @@ ComponentSession::ComponentSession(const std::vector<LevelSpec>& levels,
 }
 
 ComponentSession::~ComponentSession() {
-    component->setAutoShutDown(false);
+    if (component) {
+        component->setAutoShutDown(false);
+    }
     component.reset();
     outside::setLanguageProvider(nullptr);
     outside::setRegistryAccess(nullptr);

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QMenu>
+#include <utility>
 
 namespace zav::test {
 
@@ -31,7 +32,17 @@ bool PopupCatcher::eventFilter(QObject* watched, QEvent* event) {
             }
         }
         menus.append(shown);
-        QMetaObject::invokeMethod(menu, "close", Qt::QueuedConnection);
+        const QString item = std::exchange(chooseItem, QString());
+        QAction* chosen = item.isEmpty() ? nullptr : menu->findChild<QAction*>(item);
+        QMetaObject::invokeMethod(
+            menu,
+            [menu, chosen] {
+                menu->close();
+                if (chosen) {
+                    chosen->trigger();
+                }
+            },
+            Qt::QueuedConnection);
     } else if (auto* dialog = qobject_cast<QDialog*>(watched)) {
         dialogs.append(dialog->objectName());
     }

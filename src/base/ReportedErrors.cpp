@@ -1,8 +1,11 @@
-#include "manage/ReportedErrors.h"
+#include "base/ReportedErrors.h"
 
-#include <ZAV_PrjLogin/AutomationError.h>
+namespace zav {
 
-namespace zav::manage {
+AutomationError ObjectNotSetError() {
+    return AutomationError(ErrObjectVariableNotSet,
+                           QStringLiteral("Object variable or With block variable not set"));
+}
 
 QString ErrorDescription(const std::exception& error) {
     if (const auto* automation = dynamic_cast<const AutomationError*>(&error)) {
@@ -15,18 +18,20 @@ void ShowError(const std::exception& error, const QString& title) {
     MsgBox(ErrorDescription(error), vbExclamation, title);
 }
 
-void RunReportingErrors(const std::function<void()>& handler) noexcept {
+bool RunReportingErrors(const std::function<void()>& handler, const QString& title) noexcept {
     try {
         handler();
+        return true;
     } catch (const std::exception& error) {
         try {
-            ShowError(error);
+            ShowError(error, title);
         } catch (...) {
             // nothing left to report with
         }
     } catch (...) {
         // an error of unknown kind: nothing to show
     }
+    return false;
 }
 
-} // namespace zav::manage
+} // namespace zav
