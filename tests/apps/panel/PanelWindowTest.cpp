@@ -11,6 +11,7 @@
 #include "support/TestSupport.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -144,6 +145,15 @@ private Q_SLOTS:
             button(window, "LogoutButton")->click();
             QCOMPARE(text(window, "LevelLabel"), QStringLiteral("Level: Guest (ID 2)"));
             QCOMPARE(enabledButtons(window), LoggedOutButtons);
+        }
+        {
+            // A folder the panel makes for the credentials is its owner's alone.
+            PanelOptions elsewhere = options();
+            elsewhere.dbPath = env->path(QStringLiteral("new/login.db"));
+            PanelWindow window(elsewhere);
+            QCOMPARE(QFileInfo(env->path(QStringLiteral("new"))).permissions() &
+                         (QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther),
+                     QFileDevice::Permissions());
         }
         PanelWindow again(options());
         again.show();
