@@ -91,12 +91,15 @@ TEST(FilePlace, AReadOnlyFolderCanStillBeRead) {
         addLevel(*db, 4, QStringLiteral("Four"));
     }
     ASSERT_TRUE(QFile::remove(path + QStringLiteral(".lock")));
-    // Root may write anywhere: the reader runs as another user then.
+    // Root may write anywhere: the reader runs as another user then, from a copy it can reach.
+    const QString program = folder.file(QStringLiteral("helper"));
+    ASSERT_TRUE(QFile::copy(Helper::HelperProgram(), program));
     for (const QString& step : {folder.file(QString()), inner}) {
         ASSERT_EQ(::chmod(QFile::encodeName(step).constData(), 0555), 0);
     }
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
-    Helper reader({QStringLiteral("as-nobody"), QStringLiteral("hold"), path, QStringLiteral("shared-ro")});
+    Helper reader({QStringLiteral("as-nobody"), QStringLiteral("hold"), path, QStringLiteral("shared-ro")},
+                  program);
     EXPECT_EQ(reader.firstLine(), QStringLiteral("open"));
     reader.release();
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".lock")));

@@ -77,9 +77,13 @@ QStringList column(Database& db, const QString& sql, const QString& field) {
     return values;
 }
 
-Helper::Helper(const QStringList& arguments) {
+QString Helper::HelperProgram() {
+    return QStringLiteral(ZAV_STORE_TEST_HELPER);
+}
+
+Helper::Helper(const QStringList& arguments, const QString& program) {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral(ZAV_STORE_TEST_HELPER), arguments);
+    m_process.start(program, arguments);
     EXPECT_TRUE(m_process.waitForStarted(10000));
 }
 

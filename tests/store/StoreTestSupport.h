@@ -43,7 +43,9 @@ QStringList column(Database& db, const QString& sql, const QString& field);
 // when it has done its work and waits for its input to close.
 class Helper {
 public:
-    explicit Helper(const QStringList& arguments);
+    // `program`: a copy of the helper elsewhere (for another user, who may not reach the build folder).
+    explicit Helper(const QStringList& arguments, const QString& program = HelperProgram());
+    static QString HelperProgram();
     ~Helper();
     QString firstLine();
     // Lets it go on (it closes what it holds) and waits for it to end.
