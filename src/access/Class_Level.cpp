@@ -1,5 +1,6 @@
 #include "access/Class_Par.h"
 #include "access/DialogHooks.h"
+#include "base/ReportedErrors.h"
 
 #include <ZAV_PrjLogin/Class_Level.h>
 
@@ -11,7 +12,10 @@ std::shared_ptr<Class_Level> Class_Level::create() {
 }
 
 bool Class_Level::ShowStructure() {
-    if (m_levelEnable && (m_levelEnable->AllowManageLevel() || m_levelEnable->AllowManageOperator())) {
+    if (!m_levelEnable) {
+        throw zav::ObjectNotSetError(); // a host that set the rights to Nothing learns it here
+    }
+    if (m_levelEnable->AllowManageLevel() || m_levelEnable->AllowManageOperator()) {
         zav::access::openManageWindow(shared_from_this());
     }
     return false;

@@ -141,6 +141,15 @@ TEST_F(DialogGuards, ShowStructureOpensOnlyWithAManagementRightAndReturnsFalse) 
     level->cLevelEnable()->setAllowManageLevel(true);
     EXPECT_FALSE(level->ShowStructure());
     EXPECT_EQ(log.manageCalls, 2);
+
+    level->setcLevelEnable(nullptr); // a script host assigns Nothing
+    try {
+        level->ShowStructure();
+        ADD_FAILURE() << "no error for a level without rights";
+    } catch (const AutomationError& error) {
+        EXPECT_EQ(error.Number(), 91);
+    }
+    EXPECT_EQ(log.manageCalls, 2);
 }
 
 TEST_F(DialogGuards, ChangePasswordNeedsANameAndPassesTheLockFlag) {
