@@ -4,7 +4,7 @@
 #include "Commands.h"
 #include "Lookups.h"
 #include "Rights.h"
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
 #include "manage/LevelOperations.h"
 #include "store/DbError.h"
 

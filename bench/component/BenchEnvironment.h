@@ -3,7 +3,7 @@
 // Benchmarks run sealed like the tests: the recording shell, an in-memory registry and message boxes
 // written to standard error.
 
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "shell/RecordingShell.h"
 

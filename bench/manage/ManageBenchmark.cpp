@@ -5,7 +5,7 @@
 // Runs offscreen in a private home folder with the recording shell services: nothing of the machine
 // or the user is touched.
 
-#include "manage/Frm_Manage.h"
+#include "dialogs/Frm_Manage.h"
 #include "manage/LevelOperations.h"
 #include "manage/OperatorOperations.h"
 #include "outside/OutsideObjects.h"

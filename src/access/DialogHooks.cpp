@@ -1,8 +1,8 @@
 #include "access/DialogHooks.h"
 
-#include "access/Frm_ChangePwd.h"
-#include "component/Mod_Globali.h"
-#include "manage/ShowManageWindow.h"
+#include <ZAV_PrjLogin/AutomationError.h>
+
+#include <atomic>
 
 namespace zav::access {
 
@@ -16,6 +16,16 @@ Openers& openers() {
     thread_local Openers instance;
     return instance;
 }
+
+std::atomic<ManageWindowDefault> g_manageDefault = nullptr;
+std::atomic<ChangePasswordDefault> g_changePasswordDefault = nullptr;
+
+template <typename Default> Default installed(const std::atomic<Default>& slot) {
+    if (const Default opener = slot.load()) {
+        return opener;
+    }
+    throw AutomationError(5, QStringLiteral("The component's dialogs are not installed."));
+}
 } // namespace
 
 void setManageWindowOpener(ManageWindowOpener opener) {
@@ -25,12 +35,16 @@ void setChangePasswordOpener(ChangePasswordOpener opener) {
     openers().changePassword = std::move(opener);
 }
 
+void setDefaultOpeners(ManageWindowDefault manage, ChangePasswordDefault changePassword) {
+    g_manageDefault.store(manage);
+    g_changePasswordDefault.store(changePassword);
+}
+
 void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
     if (openers().manage) {
         openers().manage(owner);
     } else {
-        RequireGuiApplication();
-        manage::ShowManageWindow(owner);
+        installed(g_manageDefault)(owner);
     }
 }
 
@@ -39,8 +53,7 @@ void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>
     if (openers().changePassword) {
         openers().changePassword(par, level, op);
     } else {
-        RequireGuiApplication();
-        Frm_ChangePwd::Run(par, level, op);
+        installed(g_changePasswordDefault)(par, level, op);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// How the access objects reach their dialogs. The dialog layer provides the default openers; a test
-// or a headless host may install its own.
+// How the access objects reach their dialogs, which sit in a layer above them. The dialog layer
+// installs the default openers when a component is made; a test or a headless host may substitute its
+// own on its thread.
 
 #include "access/Class_Par.h"
 
@@ -17,9 +18,16 @@ using ManageWindowOpener = std::function<void(const std::shared_ptr<Class_Level>
 using ChangePasswordOpener = std::function<void(Class_Par& par, const std::shared_ptr<Class_Level>& level,
                                                 const std::shared_ptr<Class_Operator>& op)>;
 
-// nullptr restores the default opener.
+// This thread's substitutes; nullptr restores the default opener.
 void setManageWindowOpener(ManageWindowOpener opener);
 void setChangePasswordOpener(ChangePasswordOpener opener);
+
+// The default openers, for every thread. Without them (no dialog layer installed) opening a dialog
+// fails with automation error 5.
+using ManageWindowDefault = void (*)(const std::shared_ptr<Class_Level>& owner);
+using ChangePasswordDefault = void (*)(Class_Par& par, const std::shared_ptr<Class_Level>& level,
+                                       const std::shared_ptr<Class_Operator>& op);
+void setDefaultOpeners(ManageWindowDefault manage, ChangePasswordDefault changePassword);
 
 void openManageWindow(const std::shared_ptr<Class_Level>& owner);
 void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>& level,

@@ -1,9 +1,10 @@
 #include "component/CredentialCheck.h"
+#include "component/ModuleComponent.h"
 
 #include "access/Class_Par.h"
 #include "access/LevelRecord.h"
+#include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
-#include "component/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 #include "store/Engine.h"
@@ -18,7 +19,7 @@ namespace {
 // references the host holds follow the login) and the candidate its current operator. A current level
 // without its rights object (a host may assign Nothing) fails with error 91 before anything changes.
 void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operator>& candidate) {
-    const auto c = RequireComponent();
+    const auto c = RequireModuleComponent();
     const auto level = c->CurrentLevel();
     if (!level || !level->cLevelEnable()) {
         throw ObjectNotSetError();

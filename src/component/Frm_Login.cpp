@@ -1,14 +1,14 @@
 #include "component/Frm_Login.h"
 
 #include "access/LevelRecord.h"
+#include "base/EnterMovesFocus.h"
+#include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
+#include "base/Twips.h"
 #include "component/CredentialCheck.h"
-#include "component/EnterMovesFocus.h"
-#include "component/KeyboardCall.h"
-#include "component/Mod_Globali.h"
-#include "component/Twips.h"
+#include "dialogs/KeyboardCall.h"
+#include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
-#include "outside/OutsideObjects.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
@@ -113,7 +113,7 @@ void Frm_Login::Run(Class_Par& par) {
 }
 
 void Frm_Login::Form_Load() {
-    outside::languageProvider().TranslateForm(this, QString());
+    language::languageProvider().TranslateForm(this, QString());
     if (Mod_Globali().touchScreen) {
         enlargeForTouchScreen();
     }

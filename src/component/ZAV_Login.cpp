@@ -1,7 +1,9 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include "access/LevelRecord.h"
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
+#include "component/ModuleComponent.h"
+#include "dialogs/InstallDialogs.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 #include "store/Engine.h"
@@ -49,6 +51,9 @@ std::shared_ptr<ZAV_Login> ZAV_Login::create() {
     // The module holds it weakly: the thread that made it never reaches it once it is released or
     // has terminated, on whatever thread that happens.
     zav::Mod_Globali().component = component;
+    // The layers below reach the component and its dialogs through what it installs here.
+    zav::InstallComponentView();
+    zav::dialogs::InstallDialogs();
     return component;
 }
 

@@ -4,7 +4,7 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include "access/LevelRecord.h"
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "store/Engine.h"
 #include "store/Schema.h"

@@ -1,8 +1,8 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include "access/Class_Par.h"
+#include "base/Mod_Globali.h"
 #include "component/Frm_Login.h"
-#include "component/Mod_Globali.h"
 
 bool ZAV_Login::LoginByOperator() {
     return login(zav::LoginModeOperator);

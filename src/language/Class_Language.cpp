@@ -1,8 +1,8 @@
-#include "outside/OutsideObjects.h"
+#include "language/CurrentLanguageProvider.h"
 
 #include <ZAV_PrjLogin/Class_Language.h>
 
-using zav::outside::languageProvider;
+using zav::language::languageProvider;
 
 Class_Language::Class_Language(Token) {}
 Class_Language::~Class_Language() = default;

@@ -1,12 +1,12 @@
 #include "language/TextLookup.h"
 
+#include "language/CurrentLanguageProvider.h"
 #include "language/TextReference.h"
-#include "outside/OutsideObjects.h"
 
 namespace zav::language {
 
 QString LookupText(short number, const QString& defaultText) {
-    return outside::languageProvider().GetText(number, defaultText);
+    return languageProvider().GetText(number, defaultText);
 }
 
 QString TranslateText(const QString& text) {

@@ -1,6 +1,5 @@
 #include "outside/OutsideObjects.h"
 
-#include "language/StandardLanguageProvider.h"
 #include "outside/DefaultDbUtility.h"
 #include "outside/DefaultScreenKeyboard.h"
 #include "outside/IniProfileStore.h"
@@ -30,7 +29,6 @@ thread_local PerThread<DbUtility> t_dbUtility;
 thread_local PerThread<ProfileStore> t_profileStore;
 thread_local PerThread<RegistryAccess> t_registryAccess;
 thread_local PerThread<NumberUtility> t_numberUtility;
-thread_local PerThread<LanguageProvider> t_languageProvider;
 thread_local ScreenKeyboardFactory t_screenKeyboardFactory;
 
 } // namespace
@@ -51,10 +49,6 @@ NumberUtility& numberUtility() {
     return t_numberUtility.get([] { return std::make_shared<PlainNumberUtility>(); });
 }
 
-LanguageProvider& languageProvider() {
-    return t_languageProvider.get([] { return std::make_shared<language::StandardLanguageProvider>(); });
-}
-
 void setDbUtility(std::shared_ptr<DbUtility> object) {
     t_dbUtility.set(std::move(object));
 }
@@ -66,9 +60,6 @@ void setRegistryAccess(std::shared_ptr<RegistryAccess> object) {
 }
 void setNumberUtility(std::shared_ptr<NumberUtility> object) {
     t_numberUtility.set(std::move(object));
-}
-void setLanguageProvider(std::shared_ptr<LanguageProvider> object) {
-    t_languageProvider.set(std::move(object));
 }
 
 std::unique_ptr<ScreenKeyboard> createScreenKeyboard() {

@@ -1,10 +1,10 @@
 #pragma once
 
-// The outside objects of the component: one of each per thread, created on first use and kept.
+// The outside objects of the component: one of each per thread, created on first use and kept. The
+// language provider is reached through language/CurrentLanguageProvider.h.
 // Tests substitute their own with the setters (nullptr goes back to the default on next use).
 
 #include "outside/DbUtility.h"
-#include "outside/LanguageProvider.h"
 #include "outside/NumberUtility.h"
 #include "outside/ProfileStore.h"
 #include "outside/RegistryAccess.h"
@@ -19,14 +19,11 @@ DbUtility& dbUtility();
 ProfileStore& profileStore();
 RegistryAccess& registryAccess();
 NumberUtility& numberUtility();
-// Throws AutomationError when no provider can be created.
-LanguageProvider& languageProvider();
 
 void setDbUtility(std::shared_ptr<DbUtility> object);
 void setProfileStore(std::shared_ptr<ProfileStore> object);
 void setRegistryAccess(std::shared_ptr<RegistryAccess> object);
 void setNumberUtility(std::shared_ptr<NumberUtility> object);
-void setLanguageProvider(std::shared_ptr<LanguageProvider> object);
 
 // The keyboard is not shared: every use creates a new instance through this factory.
 using ScreenKeyboardFactory = std::function<std::unique_ptr<ScreenKeyboard>()>;

@@ -1,6 +1,6 @@
 #include "outside/ScreenKeyboardWidget.h"
 
-#include "component/Twips.h"
+#include "base/Twips.h"
 
 #include <QFrame>
 #include <QGridLayout>

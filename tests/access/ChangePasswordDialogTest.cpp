@@ -1,6 +1,7 @@
 // The password change dialog driven as a user would, for levels and operators.
 
-#include "access/Frm_ChangePwd.h"
+#include "dialogs/Frm_ChangePwd.h"
+#include "language/CurrentLanguageProvider.h"
 #include "language/FakeLanguageProvider.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentFixture.h"
@@ -242,7 +243,7 @@ private Q_SLOTS:
             return;
         }
         auto language = std::make_shared<zav::test::FakeLanguageProvider>();
-        zav::outside::setLanguageProvider(language);
+        zav::language::setLanguageProvider(language);
         auto l = level(2, QStringLiteral("abc"));
         QStringList seen;
         bool stillOpen = false;
@@ -255,7 +256,7 @@ private Q_SLOTS:
             d->reject();
         });
         QVERIFY(!l->ChangePassword());
-        zav::outside::setLanguageProvider(nullptr);
+        zav::language::setLanguageProvider(nullptr);
         QVERIFY(stillOpen);
         QCOMPARE(seen, QStringList{QStringLiteral("ZAV_PrjLogin: ActiveX component can't create object")});
         QCOMPARE(storedLevelPassword(2), QStringLiteral("abc"));

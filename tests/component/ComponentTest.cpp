@@ -3,6 +3,7 @@
 
 #include "support/ComponentFixture.h"
 
+#include "component/ModuleComponent.h"
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>

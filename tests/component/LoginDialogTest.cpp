@@ -1,8 +1,9 @@
 // The login dialog driven as a user would: lists, passwords, the top password, touch-screen layout,
 // the keyboard and the failure paths.
 
+#include "base/Twips.h"
 #include "component/Frm_Login.h"
-#include "component/Twips.h"
+#include "language/CurrentLanguageProvider.h"
 #include "language/FakeLanguageProvider.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentFixture.h"
@@ -247,7 +248,7 @@ private Q_SLOTS:
         }
         standardLevels();
         auto language = std::make_shared<zav::test::FakeLanguageProvider>();
-        zav::outside::setLanguageProvider(language);
+        zav::language::setLanguageProvider(language);
         login->CurrentLevel()->setcLevelEnable(nullptr); // a script host assigned Nothing
         Seen seen;
         bool stillOpen = false;
@@ -264,7 +265,7 @@ private Q_SLOTS:
             d->reject();
         });
         QVERIFY(!login->LoginByOperator());
-        zav::outside::setLanguageProvider(nullptr);
+        zav::language::setLanguageProvider(nullptr);
         QVERIFY(stillOpen);
         QCOMPARE(seen.texts, (QStringList{QStringLiteral("Object variable or With block variable not set"),
                                           QStringLiteral("The language provider failed.")}));

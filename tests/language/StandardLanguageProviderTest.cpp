@@ -1,4 +1,5 @@
 #include "language/StandardLanguageProvider.h"
+#include "language/CurrentLanguageProvider.h"
 #include "language/LanguageFile.h"
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
@@ -188,13 +189,13 @@ TEST(LanguageFile, FileWithoutLanguageLineIsNoLanguage) {
 }
 
 TEST(TranslateTextWithTheStandardProvider, BuiltInLevelNamesShowInTheCurrentLanguage) {
-    zav::outside::setLanguageProvider(nullptr);
+    zav::language::setLanguageProvider(nullptr);
     EXPECT_EQ(zav::language::TranslateText(QStringLiteral("|0")), QStringLiteral("Administrator"));
-    zav::outside::languageProvider().setCurrentLanguage(QStringLiteral("Italiano"));
+    zav::language::languageProvider().setCurrentLanguage(QStringLiteral("Italiano"));
     EXPECT_EQ(zav::language::TranslateText(QStringLiteral("|0")), QStringLiteral("Amministratore"));
     EXPECT_EQ(zav::language::TranslateText(QStringLiteral("|1")), QStringLiteral("Operatore"));
     EXPECT_EQ(zav::language::TranslateText(QStringLiteral("|2")), QStringLiteral("|2"));
-    zav::outside::setLanguageProvider(nullptr);
+    zav::language::setLanguageProvider(nullptr);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "FakeLanguageProvider.h"
+#include "language/CurrentLanguageProvider.h"
 
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
@@ -14,8 +15,8 @@ using zav::language::TranslateText;
 
 class TextLookupTest : public ::testing::Test {
 protected:
-    void SetUp() override { zav::outside::setLanguageProvider(provider); }
-    void TearDown() override { zav::outside::setLanguageProvider(nullptr); }
+    void SetUp() override { zav::language::setLanguageProvider(provider); }
+    void TearDown() override { zav::language::setLanguageProvider(nullptr); }
 
     std::shared_ptr<zav::test::FakeLanguageProvider> provider =
         std::make_shared<zav::test::FakeLanguageProvider>();

@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "access/PasswordStore.h"
+#include "language/CurrentLanguageProvider.h"
 #include "manage/LevelOperations.h"
 #include "manage/NumericText.h"
 #include "manage/OperatorOperations.h"
@@ -26,11 +27,11 @@ protected:
         file.create();
         outside::setDbUtility(quoting);
         language->texts.insert(101, QStringLiteral("Operator level"));
-        outside::setLanguageProvider(language);
+        language::setLanguageProvider(language);
     }
     void TearDown() override {
         outside::setDbUtility(nullptr);
-        outside::setLanguageProvider(nullptr);
+        language::setLanguageProvider(nullptr);
     }
 
     std::map<QString, int> idsByName() const {

@@ -2,13 +2,13 @@
 // operations started from it, checked against the credential file.
 
 #include "access/DialogHooks.h"
-#include "manage/Frm_LevModify.h"
-#include "manage/Frm_Manage.h"
-#include "manage/Frm_Name.h"
+#include "dialogs/Frm_LevModify.h"
+#include "dialogs/Frm_Manage.h"
+#include "dialogs/Frm_Name.h"
+#include "dialogs/ListItems.h"
+#include "dialogs/ShowManageWindow.h"
 #include "manage/LevelOperations.h"
-#include "manage/ListItems.h"
 #include "manage/OperatorOperations.h"
-#include "manage/ShowManageWindow.h"
 #include "store/Schema.h"
 #include "support/ComponentSession.h"
 #include "support/FaultyEngine.h"

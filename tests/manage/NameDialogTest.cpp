@@ -1,8 +1,9 @@
 // The name entry dialog: what it refuses, what it confirms, and how Enter and the on-screen keyboard
 // behave.
 
-#include "component/Mod_Globali.h"
-#include "manage/Frm_Name.h"
+#include "base/Mod_Globali.h"
+#include "dialogs/Frm_Name.h"
+#include "language/CurrentLanguageProvider.h"
 #include "outside/OutsideObjects.h"
 #include "support/FakeOutside.h"
 #include "support/PopupCatchers.h"
@@ -42,8 +43,8 @@ private:
     }
 
 private slots:
-    void initTestCase() { outside::setLanguageProvider(std::make_shared<test::FakeLanguageProvider>()); }
-    void cleanupTestCase() { outside::setLanguageProvider(nullptr); }
+    void initTestCase() { language::setLanguageProvider(std::make_shared<test::FakeLanguageProvider>()); }
+    void cleanupTestCase() { language::setLanguageProvider(nullptr); }
 
     void init() {
         popups = std::make_unique<test::PopupCatcher>();

@@ -1,8 +1,8 @@
 // The level rights dialog: which boxes it shows and enables, where it puts them, and what it hands
 // back.
 
-#include "component/Twips.h"
-#include "manage/Frm_LevModify.h"
+#include "base/Twips.h"
+#include "dialogs/Frm_LevModify.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"

@@ -1,4 +1,5 @@
 #include "outside/OutsideObjects.h"
+#include "language/CurrentLanguageProvider.h"
 #include "language/StandardLanguageProvider.h"
 #include "outside/DefaultScreenKeyboard.h"
 #include "outside/IniProfileStore.h"
@@ -12,6 +13,8 @@
 namespace {
 
 using namespace zav::outside;
+using zav::language::languageProvider;
+using zav::language::setLanguageProvider;
 
 class OutsideObjectsTest : public ::testing::Test {
 protected:

@@ -3,7 +3,7 @@
 // A component on a temporary database, with the outside world replaced: an in-memory registry,
 // recorded message boxes (answered as the test says) and the recording shell.
 
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "shell/RecordingShell.h"
 #include "store/Engine.h"

@@ -4,12 +4,12 @@
 #include "Shooter.h"
 
 #include "access/Class_Par.h"
-#include "access/Frm_ChangePwd.h"
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
-#include "manage/Frm_LevModify.h"
-#include "manage/Frm_Manage.h"
-#include "manage/Frm_Name.h"
+#include "dialogs/Frm_ChangePwd.h"
+#include "dialogs/Frm_LevModify.h"
+#include "dialogs/Frm_Manage.h"
+#include "dialogs/Frm_Name.h"
 #include "manage/LevelOperations.h"
 #include "outside/ScreenKeyboardWidget.h"
 

@@ -6,7 +6,7 @@
 #include "Scenes.h"
 #include "Shooter.h"
 
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
 #include "shell/RecordingShell.h"
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 
 #include "PanelWindow.h"
 
-#include "access/Frm_ChangePwd.h"
 #include "component/Frm_Login.h"
-#include "manage/Frm_Manage.h"
+#include "dialogs/Frm_ChangePwd.h"
+#include "dialogs/Frm_Manage.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 

@@ -3,9 +3,9 @@
 // passing through, and the collection filled by reference.
 
 #include "access/DialogHooks.h"
-#include "component/automation/Dispatcher.h"
-#include "component/automation/VariantBool.h"
-#include "component/automation/VariantConversion.h"
+#include "automation/Dispatcher.h"
+#include "automation/VariantBool.h"
+#include "automation/VariantConversion.h"
 #include "support/ComponentFixture.h"
 
 #include <QFile>

@@ -3,8 +3,8 @@
 
 #include "ExpectedSurface.h"
 
-#include "component/automation/IdlWriter.h"
-#include "component/automation/TypeLibrary.h"
+#include "automation/IdlWriter.h"
+#include "automation/TypeLibrary.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -6,10 +6,10 @@
 #include "ExpectedSurface.h"
 
 #include "access/DialogHooks.h"
+#include "automation/Dispatcher.h"
+#include "automation/TypeLibrary.h"
+#include "automation/VariantConversion.h"
 #include "component/Frm_Login.h"
-#include "component/automation/Dispatcher.h"
-#include "component/automation/TypeLibrary.h"
-#include "component/automation/VariantConversion.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 

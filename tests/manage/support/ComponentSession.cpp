@@ -1,4 +1,5 @@
 #include "ComponentSession.h"
+#include "language/CurrentLanguageProvider.h"
 
 #include "manage/LevelOperations.h"
 #include "outside/OutsideObjects.h"
@@ -26,7 +27,7 @@ LevelSpec AllRights(int id, const QString& name) {
 
 ComponentSession::ComponentSession(const std::vector<LevelSpec>& levels,
                                    const std::vector<std::pair<QString, int>>& operators) {
-    outside::setLanguageProvider(language);
+    language::setLanguageProvider(language);
     outside::setRegistryAccess(std::make_shared<GrantsDoneRegistry>());
     file.create();
     file.addLevels(levels);
@@ -41,7 +42,7 @@ ComponentSession::~ComponentSession() {
         component->setAutoShutDown(false);
     }
     component.reset();
-    outside::setLanguageProvider(nullptr);
+    language::setLanguageProvider(nullptr);
     outside::setRegistryAccess(nullptr);
 }
 

@@ -1,5 +1,5 @@
-#include "component/KeyboardCall.h"
-#include "component/Mod_Globali.h"
+#include "base/Mod_Globali.h"
+#include "dialogs/KeyboardCall.h"
 #include "outside/DefaultScreenKeyboard.h"
 #include "outside/OutsideObjects.h"
 #include "outside/ScreenKeyboardWidget.h"

@@ -1,0 +1,182 @@
+#include "dialogs/Frm_ChangePwd.h"
+
+#include "access/PasswordStore.h"
+#include "base/ReportedErrors.h"
+
+#include "base/EnterMovesFocus.h"
+#include "base/Mod_Globali.h"
+#include "base/Twips.h"
+#include "dialogs/KeyboardCall.h"
+#include "language/CurrentLanguageProvider.h"
+#include "language/TextLookup.h"
+
+#include <ZAV_PrjLogin/AutomationError.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <functional>
+
+namespace zav {
+
+Frm_ChangePwd::Frm_ChangePwd(Class_Par& par, std::shared_ptr<Class_Level> level,
+                             std::shared_ptr<Class_Operator> op, QWidget* parent)
+    : QDialog(parent), m_par(par), m_level(std::move(level)), m_operator(std::move(op)) {
+    buildControls();
+}
+
+void Frm_ChangePwd::buildControls() {
+    setWindowTitle(QStringLiteral("Change Password"));
+    setProperty("Tag", QStringLiteral("|4"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    const struct {
+        const char* caption;
+        const char* tag;
+        const char* box;
+    } rows[] = {{"Current password", "|5", "Text_OldPWD"},
+                {"New password", "|6", "Text_Pwd"},
+                {"Confirm new password", "|7", "Text_Confirm"}};
+    QLineEdit** boxes[] = {&m_oldPwd, &m_pwd, &m_confirm};
+    double top = 120;
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(QString::fromLatin1(rows[i].caption), this);
+        label->setObjectName(QStringLiteral("Label1(%1)").arg(i));
+        label->setProperty("Tag", QString::fromLatin1(rows[i].tag));
+        PlaceInTwips(label, 120, top, 4560, 285);
+        auto* box = new QLineEdit(this);
+        box->setObjectName(QString::fromLatin1(rows[i].box));
+        box->setEchoMode(QLineEdit::Password);
+        PlaceInTwips(box, 120, top + 300, 4560, 390);
+        MoveFocusOnEnter(box);
+        OfferKeyboardOnClick(box);
+        *boxes[i] = box;
+        top += 780;
+    }
+
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    PlaceInTwips(image, 120, top + 60, 480, 480);
+    const int iconPixels = TwipsToPixelsX(480, this);
+    image->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(iconPixels, iconPixels));
+
+    m_cmdOk = new QPushButton(QStringLiteral("Ok"), this);
+    m_cmdOk->setObjectName(QStringLiteral("Cmd_Ok"));
+    m_cmdOk->setProperty("Tag", QStringLiteral("194"));
+    PlaceInTwips(m_cmdOk, 1500, top + 60, 1560, 675);
+    m_cmdUndo = new QPushButton(QStringLiteral("Undo"), this);
+    m_cmdUndo->setObjectName(QStringLiteral("Cmd_Undo"));
+    m_cmdUndo->setProperty("Tag", QStringLiteral("|126"));
+    PlaceInTwips(m_cmdUndo, 3120, top + 60, 1560, 675);
+    for (QPushButton* b : {m_cmdOk, m_cmdUndo}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    setFixedSize(TwipsToPixelsX(4800, this), TwipsToPixelsY(top + 60 + 675 + 120, this));
+
+    setTabOrder(m_oldPwd, m_pwd);
+    setTabOrder(m_pwd, m_confirm);
+    setTabOrder(m_confirm, m_cmdOk);
+    setTabOrder(m_cmdOk, m_cmdUndo);
+
+    // The checks' texts are looked up outside the save's handler: what fails there is shown under the
+    // component's name.
+    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
+    connect(m_cmdUndo, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
+}
+
+void Frm_ChangePwd::Run(Class_Par& par, const std::shared_ptr<Class_Level>& level,
+                        const std::shared_ptr<Class_Operator>& op) {
+    Frm_ChangePwd dialog(par, level, op);
+    dialog.Form_Load();
+    dialog.exec();
+}
+
+QString Frm_ChangePwd::currentPassword() const {
+    return m_par.LoginMode == LoginModeLevel ? m_level->Password() : m_operator->Password();
+}
+
+void Frm_ChangePwd::setCurrentPassword(const QString& password) {
+    if (m_par.LoginMode == LoginModeLevel) {
+        m_level->setPassword(password);
+    } else {
+        m_operator->setPassword(password);
+    }
+}
+
+void Frm_ChangePwd::Form_Load() {
+    language::languageProvider().TranslateForm(this, QString());
+    m_par.Result = false;
+    m_par.Text.clear();
+    if (m_par.LockOldPWD) {
+        m_oldPwd->setText(currentPassword());
+        m_oldPwd->setEnabled(false);
+        m_oldPwd->setReadOnly(true);
+    } else {
+        m_oldPwd->setEnabled(true);
+    }
+    const QString name =
+        m_par.LoginMode == LoginModeLevel ? m_level->LevelName() : m_operator->OperatorNameText();
+    setWindowTitle(windowTitle() + QStringLiteral(" - ") + name);
+}
+
+void Frm_ChangePwd::Cmd_Ok_Click() {
+    const QString current = currentPassword();
+    const QString warning = language::LookupText(17, QStringLiteral("Warning"));
+    if (m_oldPwd->text() != current) {
+        MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation, warning);
+        return;
+    }
+    if (m_pwd->text() != m_confirm->text()) {
+        MsgBox(language::LookupText(18, QStringLiteral("Wrong Confirm")), vbExclamation, warning);
+        m_confirm->clear();
+        m_pwd->setFocus();
+        return;
+    }
+    const QString newPassword = m_pwd->text();
+    if (newPassword.isEmpty() && !current.isEmpty() && !m_par.LockOldPWD) {
+        m_confirm->clear();
+        m_pwd->setFocus();
+        return;
+    }
+    setCurrentPassword(newPassword);
+    const bool saved = m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword);
+    if (saved) {
+        m_par.Result = true;
+        m_par.Text = newPassword;
+    } else {
+        // The object keeps the password the file has.
+        setCurrentPassword(current);
+    }
+    accept();
+}
+
+void Frm_ChangePwd::Cmd_Undo_Click() {
+    reject();
+}
+
+namespace {
+// Runs a save; a failure is shown titled "Login" and counts as not saved.
+bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
+    bool saved = false;
+    RunReportingErrors([&] { saved = save(RequireComponent()->DbPath()); }, LoginTitle);
+    return saved;
+}
+} // namespace
+
+bool Frm_ChangePwd::saveLevel(const QString& password) {
+    const int id = m_level->ID();
+    const QString storedName = m_level->DBLevelName();
+    return reportingFailure(
+        [&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, storedName, password); });
+}
+
+bool Frm_ChangePwd::saveOperator(const QString& password) {
+    const QString name = m_operator->OperatorNameText();
+    return reportingFailure(
+        [&](const QString& dbPath) { return access::StoreOperatorPassword(dbPath, name, password); });
+}
+
+} // namespace zav

@@ -1,0 +1,102 @@
+// The operator menu of the management window: add, remove, password, and moving an operator to the
+// level picked in the level list.
+
+#include "base/Mod_Globali.h"
+#include "base/ReportedErrors.h"
+#include "dialogs/Frm_Manage.h"
+#include "manage/OperatorOperations.h"
+
+#include <QTreeWidget>
+
+namespace zav::manage {
+
+void Frm_Manage::OpAdd_Click() {
+    const std::optional<QString> name = askForName();
+    if (!name) {
+        return;
+    }
+    AddOperator(*name);
+    // The new operator stays last until the next refill sorts the list.
+    const int count = LV_Operator->topLevelItemCount();
+    if (count > 0) {
+        LV_Operator->setCurrentItem(LV_Operator->topLevelItem(count - 1));
+    }
+}
+
+void Frm_Manage::AddOperator(const QString& name) {
+    if (!selectedLevelItem()) {
+        return;
+    }
+    try {
+        manage::AddOperator(RequireComponent()->DbPath(), selectedLevelTag(), name,
+                            selectedLevelStoredName());
+        appendOperatorItem(name);
+    } catch (const std::exception& error) {
+        reportFailure(error, ComponentTitle);
+    }
+}
+
+void Frm_Manage::OpRemove_Click() {
+    try {
+        QTreeWidgetItem* item = selectedOperatorItem();
+        if (!item) {
+            throw ObjectNotSetError();
+        }
+        RemoveOperator(RequireComponent()->DbPath(), item->text(0));
+        Lv_Level_ItemClick();
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+    }
+}
+
+void Frm_Manage::OpPassword_Click() {
+    const std::shared_ptr<Class_Operator> op = FindOperator(QString());
+    if (!op->OperatorNameText().isEmpty()) {
+        op->ChangePassword(true);
+    }
+}
+
+std::shared_ptr<Class_Operator> Frm_Manage::FindOperator(QString name) {
+    auto op = Class_Operator::create();
+    try {
+        if (name.isEmpty()) {
+            QTreeWidgetItem* item = selectedOperatorItem();
+            if (!item) {
+                throw ObjectNotSetError();
+            }
+            name = item->text(0);
+        }
+        const std::optional<OperatorRow> row = FindOperatorRow(RequireComponent()->DbPath(), name);
+        if (row) {
+            // The operator always gets the level selected in the window, wherever its row belongs.
+            op->setcLevel(LoadSelectedLevel());
+            if (!op->cLevel()->LevelName().isEmpty()) {
+                op->setOperatorName(row->name);
+                op->setPassword(row->password);
+            }
+        }
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+    }
+    return op;
+}
+
+void Frm_Manage::ApplyLevelChange() {
+    if (!selectedLevelItem() || sPickOperator.isEmpty()) {
+        return;
+    }
+    // When the level has moved meanwhile, FindOperator refills the lists and finds no operator.
+    const std::shared_ptr<Class_Operator> op = FindOperator(sPickOperator);
+    const std::shared_ptr<Class_Level> level = LoadSelectedLevel();
+    if (level->LevelName().isEmpty() || op->OperatorNameText().isEmpty()) {
+        return;
+    }
+    try {
+        MoveOperator(RequireComponent()->DbPath(), op->OperatorNameText(), level->ID(), level->DBLevelName());
+    } catch (const std::exception& error) {
+        // Reported like the other operator operations; the caller still ends the pick mode.
+        reportFailure(error, LoginTitle);
+    }
+}
+
+} // namespace zav::manage

@@ -1,0 +1,126 @@
+#include "dialogs/Frm_Name.h"
+
+#include "base/Mod_Globali.h"
+#include "base/ReportedErrors.h"
+#include "dialogs/DialogControls.h"
+#include "dialogs/ManageIcons.h"
+#include "dialogs/TwipsGeometry.h"
+#include "language/CurrentLanguageProvider.h"
+#include "manage/NumericText.h"
+#include "outside/OutsideObjects.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace zav::manage {
+
+namespace {
+constexpr int KeyAsciiEnter = 13;
+}
+
+Frm_Name::Frm_Name(QWidget* parent) : FormDialog(parent) {
+    NameControl(this, QStringLiteral("Frm_Name"), QStringLiteral("|11"));
+    setWindowTitle(QStringLiteral("Name"));
+    FixDialogSize(this, 5805, 2370, true);
+    QPalette lightGrey = palette();
+    lightGrey.setColor(QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+    setPalette(lightGrey);
+    setAutoFillBackground(true);
+
+    Shape1 = new QFrame(this);
+    NameControl(Shape1, QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    PlaceTwips(Shape1, 45, 60, 5700, 480);
+
+    Text1 = new QLineEdit(this);
+    NameControl(Text1, QStringLiteral("Text1"));
+    QFont bold = Text1->font();
+    bold.setBold(true);
+    Text1->setFont(bold);
+    PlaceTwips(Text1, 60, 75, 5655, 435);
+    Text1->installEventFilter(this);
+
+    Image1 = new QLabel(this);
+    NameControl(Image1, QStringLiteral("Image1"));
+    PlaceTwips(Image1, 60, 660, 480, 480);
+    Image1->setPixmap(OperatorIcon().pixmap(Image1->size()));
+
+    Cmd_Undo = MakeIconButton(this, QStringLiteral("Cmd_Undo"), QStringLiteral("Undo"),
+                              QStringLiteral("|126"), UndoIcon());
+    PlaceTwips(Cmd_Undo, 2940, 1200, 2835, 1095);
+    Cmd_Ok =
+        MakeIconButton(this, QStringLiteral("Cmd_Ok"), QStringLiteral("Ok"), QStringLiteral("194"), OkIcon());
+    PlaceTwips(Cmd_Ok, 60, 1200, 2835, 1095);
+
+    setTabOrder(Text1, Cmd_Undo);
+    setTabOrder(Cmd_Undo, Cmd_Ok);
+
+    connect(Cmd_Ok, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
+    connect(Cmd_Undo, &QPushButton::clicked, this,
+            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
+}
+
+Frm_Name::~Frm_Name() = default;
+
+void Frm_Name::Form_Load() {
+    if (!cPar) {
+        cPar = std::make_shared<Class_Par>();
+    }
+    language::languageProvider().TranslateForm(this, QString());
+    cPar->Result = false;
+    cPar->Text = QString();
+    CentreOnScreen(this);
+    Text1->setFocus();
+}
+
+void Frm_Name::Cmd_Ok_Click() {
+    const QString name = Text1->text();
+    if (name.isEmpty() || IsNumericText(name)) {
+        Text1->setFocus();
+        return;
+    }
+    cPar->Result = true;
+    cPar->Text = name;
+    accept();
+}
+
+void Frm_Name::Cmd_Undo_Click() {
+    reject();
+}
+
+void Frm_Name::Text1_Click() {
+    if (Text1->isReadOnly() || !Mod_Globali().touchScreen) {
+        return;
+    }
+    // A new keyboard for every use, released right after the call.
+    outside::createScreenKeyboard()->ShowFor(Text1);
+}
+
+bool Frm_Name::Text1_KeyPress(int keyAscii) {
+    if (keyAscii != KeyAsciiEnter) {
+        return false;
+    }
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(Text1, &tab);
+    return true;
+}
+
+bool Frm_Name::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Text1_KeyPress(KeyAsciiEnter)) {
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            RunReportingErrors([this] { Text1_Click(); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace zav::manage
