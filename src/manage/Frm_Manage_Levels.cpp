@@ -4,7 +4,7 @@
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_LevModify.h"
 #include "manage/Frm_Manage.h"
-#include "manage/LevelOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QTreeWidget>
 

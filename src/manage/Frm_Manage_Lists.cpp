@@ -4,9 +4,8 @@
 #include "base/ReportedErrors.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
-#include "manage/LevelOperations.h"
 #include "manage/ListItems.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include "language/TextLookup.h"
 

@@ -4,7 +4,7 @@
 #include "base/ReportedErrors.h"
 #include "manage/ComponentAccess.h"
 #include "manage/Frm_Manage.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QTreeWidget>
 

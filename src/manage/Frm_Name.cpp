@@ -4,8 +4,8 @@
 #include "component/Mod_Globali.h"
 #include "manage/DialogControls.h"
 #include "manage/ManageIcons.h"
-#include "manage/NumericText.h"
 #include "manage/TwipsGeometry.h"
+#include "operations/CredentialDatabase.h"
 #include "outside/OutsideObjects.h"
 
 #include <QCoreApplication>

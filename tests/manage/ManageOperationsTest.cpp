@@ -2,9 +2,9 @@
 
 #include "access/LevelRecord.h"
 #include "access/PasswordStore.h"
-#include "manage/LevelOperations.h"
-#include "manage/NumericText.h"
-#include "manage/OperatorOperations.h"
+#include "operations/LevelOperations.h"
+#include "operations/NumericText.h"
+#include "operations/OperatorOperations.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 #include "support/CredentialFile.h"

@@ -10,7 +10,7 @@
 #include "manage/Frm_LevModify.h"
 #include "manage/Frm_Manage.h"
 #include "manage/Frm_Name.h"
-#include "manage/LevelOperations.h"
+#include "operations/CredentialDatabase.h"
 #include "outside/ScreenKeyboardWidget.h"
 
 #include <QComboBox>

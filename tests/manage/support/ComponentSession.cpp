@@ -1,6 +1,6 @@
 #include "ComponentSession.h"
 
-#include "manage/LevelOperations.h"
+#include "operations/LevelOperations.h"
 #include "outside/OutsideObjects.h"
 
 #include <numeric>
