@@ -5,8 +5,8 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include "component/Mod_Globali.h"
-
 #include "operations/DatabaseSetup.h"
+
 #include <ZAV_PrjLogin/AutomationError.h>
 
 bool ZAV_Login::Fun_InitDatabase() {
