@@ -2,7 +2,7 @@
 
 #include "AdminError.h"
 #include "Rights.h"
-#include "store/DbError.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -82,7 +82,7 @@ QString textAt(const QJsonValue& value, const QString& where) {
 QString nameAt(const QJsonValue& value, const QString& where) {
     const QString name = textAt(value, where);
     if (name.isEmpty()) {
-        fault(store::ErrZeroLength, where, QStringLiteral("a name cannot be empty"));
+        fault(manage::ErrZeroLength, where, QStringLiteral("a name cannot be empty"));
     }
     if (name.contains(QChar(u'\0'))) {
         fault(ErrInvalidArgument, where, QStringLiteral("a name cannot hold the character U+0000"));
@@ -104,7 +104,7 @@ int integerAt(const QJsonValue& value, const QString& where, int lowest, int hig
         fault(ErrBadFile, where, QStringLiteral("expected a whole number"));
     }
     if (number < lowest || number > highest) {
-        fault(store::ErrFieldOverflow, where,
+        fault(manage::ErrFieldOverflow, where,
               QStringLiteral("%1 is out of range (%2 to %3)")
                   .arg(value.toVariant().toString())
                   .arg(lowest)
@@ -240,11 +240,11 @@ Snapshot ParseDocument(const QByteArray& json) {
         const QString where = QStringLiteral("levels[%1]").arg(i);
         LevelEntry entry = parseLevel(levels[i], where);
         if (!ids.insert(entry.level->ID()).second) {
-            fault(store::ErrDuplicateKey, where + QStringLiteral(".id"),
+            fault(manage::ErrDuplicateKey, where + QStringLiteral(".id"),
                   QStringLiteral("level ID %1 is given twice").arg(entry.level->ID()));
         }
         if (!levelNames.insert(entry.level->DBLevelName()).second) {
-            fault(store::ErrDuplicateKey, where + QStringLiteral(".name"),
+            fault(manage::ErrDuplicateKey, where + QStringLiteral(".name"),
                   QStringLiteral("another level is named \"%1\" (letter case aside)")
                       .arg(entry.level->DBLevelName()));
         }
@@ -256,11 +256,11 @@ Snapshot ParseDocument(const QByteArray& json) {
         const QString where = QStringLiteral("operators[%1]").arg(i);
         OperatorEntry entry = parseOperator(operators[i], where);
         if (!operatorNames.insert(entry.name).second) {
-            fault(store::ErrDuplicateKey, where + QStringLiteral(".name"),
+            fault(manage::ErrDuplicateKey, where + QStringLiteral(".name"),
                   QStringLiteral("another operator is named \"%1\" (letter case aside)").arg(entry.name));
         }
         if (ids.count(entry.levelId) == 0) {
-            fault(store::ErrRelatedRecordRequired, where + QStringLiteral(".level"),
+            fault(manage::ErrRelatedRecordRequired, where + QStringLiteral(".level"),
                   QStringLiteral("the document has no level %1").arg(entry.levelId));
         }
         snapshot.operators.push_back(entry);
@@ -269,7 +269,7 @@ Snapshot ParseDocument(const QByteArray& json) {
         const QJsonObject captions = objectAt(root[QStringLiteral("captions")], QStringLiteral("captions"));
         for (auto it = captions.begin(); it != captions.end(); ++it) {
             const QString where = QStringLiteral("captions.%1").arg(it.key());
-            if (!IsCaptionKey(it.key())) {
+            if (!manage::IsCaptionKey(it.key())) {
                 fault(ErrBadFile, where,
                       QStringLiteral("no right has this caption key (ML, MO, SD, AD, 1 to 100)"));
             }

@@ -8,12 +8,16 @@
 //    "operators": [{"name", "password", "level"}],
 //    "captions": {"ML": text, "MO", "SD", "AD", "1" ... "100"}}   (the captions the profile file holds)
 
-#include "Snapshot.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QByteArray>
 #include <QJsonObject>
 
 namespace zav::admin {
+
+using manage::LevelEntry;
+using manage::OperatorEntry;
+using manage::Snapshot;
 
 inline const QString DocumentFormat = QStringLiteral("ZAV_PrjLogin credentials");
 inline constexpr int DocumentVersion = 1;

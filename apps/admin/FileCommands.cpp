@@ -3,8 +3,6 @@
 #include "AdminError.h"
 #include "Commands.h"
 #include "Document.h"
-#include "Import.h"
-#include "Snapshot.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -55,8 +53,8 @@ QByteArray readFile(const QString& path) {
 } // namespace
 
 void RunExport(const Invocation& invocation, QTextStream& out) {
-    Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
-    snapshot.captions = ReadCaptions(*invocation.dbPath);
+    Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
+    snapshot.captions = manage::ReadCaptions(*invocation.dbPath);
     const QByteArray document = ExportDocument(snapshot);
     out.flush();
     writeFile(invocation.arguments[0], document);
@@ -72,11 +70,11 @@ void RunImport(const Invocation& invocation, QTextStream& /*out*/) {
         throw AutomationError(error.Number(), QStringLiteral("%1: %2").arg(path, error.Description()));
     }
     if (invocation.merge) {
-        MergeIntoDatabase(*invocation.dbPath, document);
+        manage::MergeIntoDatabase(*invocation.dbPath, document);
     } else {
-        ImportIntoNewFile(*invocation.dbPath, document);
+        manage::ImportIntoNewFile(*invocation.dbPath, document);
     }
-    WriteCaptions(*invocation.dbPath, document.captions);
+    manage::WriteCaptions(*invocation.dbPath, document.captions);
 }
 
 } // namespace zav::admin

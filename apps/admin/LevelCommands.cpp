@@ -4,13 +4,7 @@
 #include "Commands.h"
 #include "Lookups.h"
 #include "Rights.h"
-#include "base/Mod_Globali.h"
-#include "manage/LevelOperations.h"
-#include "store/DbError.h"
-
-#include <ZAV_PrjLogin/ZAV_Login.h>
-
-#include <optional>
+#include "operations/CredentialDatabase.h"
 
 namespace zav::admin {
 
@@ -19,25 +13,13 @@ void RunInit(const Invocation& invocation, QTextStream& /*out*/) {
     ParseRights(invocation.rights.isEmpty() ? QStringList{QStringLiteral("all")} : invocation.rights,
                 *rights);
 
-    // The component reports a failed initialisation in a message box titled "ZAV_MLORVATO " followed
-    // by the error number; here that box becomes the tool's failure.
-    std::optional<AutomationError> failure;
-    setMessageBoxHandler([&](const QString& text, int, const QString& title) {
-        if (!failure) {
-            failure.emplace(title.section(QLatin1Char(' '), -1).toInt(), text);
-        }
-        return vbOK;
-    });
-    {
-        auto login = ZAV_Login::create();
-        login->setAutoShutDown(false);
-        login->setcRespEnable(rights);
-        login->setDbPath(*invocation.dbPath);
-        login->Terminate();
-    }
-    setMessageBoxHandler(nullptr);
-    if (failure) {
-        throw *failure;
+    try {
+        manage::InitializeDatabase(*invocation.dbPath, *rights);
+    } catch (const AutomationError&) {
+        throw;
+    } catch (const std::exception& error) {
+        // Numbered as the component numbers a failure it cannot number.
+        throw AutomationError(0, QString::fromLocal8Bit(error.what()));
     }
 }
 
@@ -47,10 +29,10 @@ void RunAddLevel(const Invocation& invocation, QTextStream& out) {
     int id = 0;
     try {
         id = manage::AddLevel(*invocation.dbPath, name);
-    } catch (const store::DbError& error) {
+    } catch (const manage::DbError& error) {
         // A duplicate key means the name only when a level of that name is there.
-        if (error.Number() == store::ErrDuplicateKey && manage::LevelIdByName(*invocation.dbPath, name)) {
-            throw store::DbError(
+        if (error.Number() == manage::ErrDuplicateKey && manage::LevelIdByName(*invocation.dbPath, name)) {
+            throw manage::DbError(
                 error.Number(),
                 QStringLiteral("a level named \"%1\" exists already (letter case aside)").arg(name),
                 error.EngineCode());
@@ -85,7 +67,7 @@ void RunSetRights(const Invocation& invocation, QTextStream& out) {
     ParseRights(invocation.arguments.mid(1), *rights);
     const QString storedName = level->DBLevelName();
     if (!manage::StoreLevelRights(*invocation.dbPath, id, storedName, *rights)) {
-        throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
+        throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchLevel(id));
     }
     // The renumbering may have given the level another place.
     if (const auto newId = manage::LevelIdByName(*invocation.dbPath, storedName)) {

@@ -4,7 +4,6 @@
 #include "Commands.h"
 #include "Document.h"
 #include "Rights.h"
-#include "Snapshot.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,7 +71,7 @@ QString shownLevelName(const Snapshot& snapshot, int id) {
 } // namespace
 
 void RunLevels(const Invocation& invocation, QTextStream& out) {
-    const Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
+    const Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
     const auto row = [](const LevelEntry& entry) {
         const Class_Level& level = *entry.level;
         return QStringList{QString::number(level.ID()),
@@ -91,7 +90,7 @@ void RunLevels(const Invocation& invocation, QTextStream& out) {
 }
 
 void RunOperators(const Invocation& invocation, QTextStream& out) {
-    const Snapshot snapshot = ReadSnapshot(*invocation.dbPath);
+    const Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
     const auto json = [&](const OperatorEntry& entry) {
         return OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId));
     };

@@ -1,9 +1,7 @@
 #include "Lookups.h"
 
 #include "AdminError.h"
-#include "manage/LevelOperations.h"
-#include "manage/NumericText.h"
-#include "store/DbError.h"
+#include "operations/CredentialDatabase.h"
 
 #include <limits>
 
@@ -16,8 +14,8 @@ int ParseLevelId(const QString& text) {
         throw UsageError(QStringLiteral("'%1' is not a level ID (a whole number)").arg(text));
     }
     if (id < std::numeric_limits<qint16>::min() || id > std::numeric_limits<qint16>::max()) {
-        throw store::DbError(
-            store::ErrFieldOverflow,
+        throw manage::DbError(
+            manage::ErrFieldOverflow,
             QStringLiteral("level ID %1 is out of range: level numbers are 16-bit (%2 to %3)")
                 .arg(id)
                 .arg(std::numeric_limits<qint16>::min())
@@ -37,7 +35,7 @@ QString NoSuchOperator(const QString& name) {
 std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, int id) {
     auto level = Class_Level::create();
     if (!manage::LoadLevel(dbPath, id, *level)) {
-        throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
+        throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchLevel(id));
     }
     return level;
 }
@@ -50,8 +48,8 @@ std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, const QString& 
     }
     const auto id = manage::LevelIdByName(dbPath, idOrName);
     if (!id) {
-        throw store::DbError(store::ErrNoCurrentRecord,
-                             QStringLiteral("no level is named \"%1\"").arg(idOrName));
+        throw manage::DbError(manage::ErrNoCurrentRecord,
+                              QStringLiteral("no level is named \"%1\"").arg(idOrName));
     }
     return RequireLevel(dbPath, *id);
 }
@@ -59,7 +57,7 @@ std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, const QString& 
 manage::OperatorRow RequireOperator(const QString& dbPath, const QString& name) {
     auto row = manage::FindOperatorRow(dbPath, name);
     if (!row) {
-        throw store::DbError(store::ErrNoCurrentRecord, NoSuchOperator(name));
+        throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchOperator(name));
     }
     return *row;
 }
@@ -82,12 +80,12 @@ void ExplainKeyErrors(const std::function<void()>& change, const QString& duplic
                       const QString& missingLevel) {
     try {
         change();
-    } catch (const store::DbError& error) {
-        if (error.Number() == store::ErrDuplicateKey && !duplicate.isEmpty()) {
-            throw store::DbError(error.Number(), duplicate, error.EngineCode());
+    } catch (const manage::DbError& error) {
+        if (error.Number() == manage::ErrDuplicateKey && !duplicate.isEmpty()) {
+            throw manage::DbError(error.Number(), duplicate, error.EngineCode());
         }
-        if (error.Number() == store::ErrRelatedRecordRequired && !missingLevel.isEmpty()) {
-            throw store::DbError(error.Number(), missingLevel, error.EngineCode());
+        if (error.Number() == manage::ErrRelatedRecordRequired && !missingLevel.isEmpty()) {
+            throw manage::DbError(error.Number(), missingLevel, error.EngineCode());
         }
         throw;
     }

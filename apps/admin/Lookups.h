@@ -3,7 +3,7 @@
 // The checks a command makes before it changes anything, so that a failure leaves the database as it
 // was and says plainly what was wrong.
 
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include <ZAV_PrjLogin/Class_Level.h>
 

@@ -4,8 +4,7 @@
 #include "Commands.h"
 #include "Lookups.h"
 #include "PasswordInput.h"
-#include "access/PasswordStore.h"
-#include "store/DbError.h"
+#include "operations/CredentialDatabase.h"
 
 namespace zav::admin {
 
@@ -24,16 +23,16 @@ void setLevelPassword(const QString& dbPath, const QString& idOrName, bool fromS
                            "password")
                 .arg(id));
     }
-    if (!access::StoreLevelPassword(dbPath, id, storedName, password)) {
-        throw store::DbError(store::ErrNoCurrentRecord, NoSuchLevel(id));
+    if (!manage::StoreLevelPassword(dbPath, id, storedName, password)) {
+        throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchLevel(id));
     }
 }
 
 void setOperatorPassword(const QString& dbPath, const QString& name, bool fromStdin) {
     RequireOperator(dbPath, name);
     const QString password = ReadNewPassword(fromStdin);
-    if (!access::StoreOperatorPassword(dbPath, name, password)) {
-        throw store::DbError(store::ErrNoCurrentRecord, NoSuchOperator(name));
+    if (!manage::StoreOperatorPassword(dbPath, name, password)) {
+        throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchOperator(name));
     }
 }
 

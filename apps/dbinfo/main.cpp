@@ -1,43 +1,33 @@
 // zav-dbinfo: lists the levels and operators of a credential database. It only reads: the file is
 // opened shared and read-only, and a missing file is an error (nothing is created or completed).
 
-#include "access/LevelRecord.h"
-#include "language/TextLookup.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "operations/CredentialDatabase.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QCoreApplication>
 #include <QTextStream>
+#include <algorithm>
 
 namespace {
 void listLevelsAndOperators(const QString& path, QTextStream& out) {
-    using namespace zav::store;
-    auto db = DefaultEngine().OpenDatabase(path, OpenMode::SharedReadOnly, ConnectString);
-    auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    using namespace zav::manage;
+    Snapshot snapshot = ReadSnapshot(path);
     out << "Database: " << path << "\nLevels:\n";
     QString inForce; // the level with the largest ID is in force while nobody is logged in
-    for (; !levels->Eof(); levels->MoveNext()) {
-        const QString name =
-            zav::language::TranslateText(zav::access::TextOrEmpty(levels->Field(QStringLiteral("Name"))));
-        const int id = levels->Field(QStringLiteral("ID")).toInt();
-        out << QStringLiteral("  %1  %2  (%3 custom rights)\n")
-                   .arg(id, 3)
-                   .arg(name, -24)
-                   .arg(levels->Field(QStringLiteral("NEnable")).toInt());
+    for (const LevelEntry& entry : snapshot.levels) {
+        const int id = entry.level->ID();
+        const QString name = entry.level->LevelName();
+        out << QStringLiteral("  %1  %2  (%3 custom rights)\n").arg(id, 3).arg(name, -24).arg(entry.nEnable);
         inForce = QStringLiteral("level %1 (%2)").arg(id).arg(name);
     }
-    levels->Close();
-    auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators order by ID Desc,Name"));
-    out << "Operators:" << (operators->RecordCount() == 0 ? " none\n" : "\n");
-    for (; !operators->Eof(); operators->MoveNext()) {
-        out << QStringLiteral("  %1  level %2\n")
-                   .arg(zav::access::TextOrEmpty(operators->Field(QStringLiteral("Name"))), -24)
-                   .arg(operators->Field(QStringLiteral("ID")).toInt());
+    // Lowest level first, by name within a level.
+    std::stable_sort(snapshot.operators.begin(), snapshot.operators.end(),
+                     [](const OperatorEntry& a, const OperatorEntry& b) { return a.levelId > b.levelId; });
+    out << "Operators:" << (snapshot.operators.empty() ? " none\n" : "\n");
+    for (const OperatorEntry& entry : snapshot.operators) {
+        out << QStringLiteral("  %1  level %2\n").arg(entry.name, -24).arg(entry.levelId);
     }
-    operators->Close();
-    db->Close();
     if (!inForce.isEmpty()) {
         out << "Nobody logged in: " << inForce << " is in force.\n";
     }

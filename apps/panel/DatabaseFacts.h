@@ -2,18 +2,14 @@
 
 // What the credential database itself says, read afresh for every refresh of the window: the component
 // remembers the logout level from its last logout, and the management window (or zav-admin) may have
-// added or removed levels since.
+// added or removed levels since. The panel reads it through the component library
+// (<ZAV_PrjLogin/CredentialFacts.h>), as any host may.
 
-#include <QString>
+#include <ZAV_PrjLogin/CredentialFacts.h>
 
 namespace zav::panel {
 
-struct DatabaseFacts {
-    int levels = 0;
-    int operators = 0;
-    int logoutLevelId = 0;   // the largest ID: the level in force when nobody is logged in
-    QString logoutLevelName; // its stored name ("|1" for the built-in level 1)
-
+struct DatabaseFacts : CredentialFacts {
     // Nobody has set the database up yet: no operators and only the built-in levels.
     bool untouched() const {
         return operators == 0 && levels <= 2 && logoutLevelId == 1 && logoutLevelName == QLatin1String("|1");

@@ -5,8 +5,7 @@
 
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "operations/CredentialDatabase.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -23,33 +22,39 @@ struct Fixture {
     QTemporaryDir dir;
     std::shared_ptr<ZAV_Login> login;
 
+    // The file is built through the import (level 1 with every right, the other levels with a password
+    // each, the operators dealt out over them); assigning DbPath then adds level 0.
     Fixture() {
         zav::bench::sealEnvironment();
+        const QString path = dir.filePath(QStringLiteral("login.db"));
+        zav::manage::Snapshot contents;
+        for (int id = 1; id < Levels; ++id) {
+            zav::manage::LevelEntry entry;
+            entry.level->setID(id);
+            entry.level->setDBLevelName(id == 1 ? QStringLiteral("|1") : QStringLiteral("Level %1").arg(id));
+            if (id == 1) {
+                auto rights = entry.level->cLevelEnable();
+                rights->setAllowManageLevel(true);
+                rights->setAllowManageOperator(true);
+                rights->setDisShutDown(true);
+                rights->setAllowDesktop(true);
+                for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+                    rights->setAllowCustom(n, true);
+                }
+                entry.nEnable = Class_LevelEnable::CustomCount;
+            } else {
+                entry.level->setPassword(QStringLiteral("pw%1").arg(id));
+            }
+            contents.levels.push_back(entry);
+        }
+        for (int i = 0; i < Operators; ++i) {
+            contents.operators.push_back({QStringLiteral("Operator %1").arg(i, 5, 10, QLatin1Char('0')),
+                                          QStringLiteral("secret%1").arg(i), 1 + i % (Levels - 1)});
+        }
+        zav::manage::ImportIntoNewFile(path, contents);
         login = ZAV_Login::create();
         login->setAutoShutDown(false);
-        login->setDbPath(dir.filePath(QStringLiteral("login.db")));
-        auto db = zav::store::DefaultEngine().OpenDatabase(
-            login->DbPath(), zav::store::OpenMode::SharedReadWrite, zav::store::ConnectString);
-        zav::store::Transaction tx(*db);
-        auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-        for (int id = 2; id < Levels; ++id) {
-            levels->AddNew();
-            levels->SetField(QStringLiteral("ID"), id);
-            levels->SetField(QStringLiteral("Name"), QStringLiteral("Level %1").arg(id));
-            levels->SetField(QStringLiteral("PWD"), QStringLiteral("pw%1").arg(id));
-            levels->SetField(QStringLiteral("NEnable"), 0);
-            levels->Update();
-        }
-        auto ops = db->OpenRecordset(QStringLiteral("Select * from Operators"));
-        for (int i = 0; i < Operators; ++i) {
-            ops->AddNew();
-            ops->SetField(QStringLiteral("Name"),
-                          QStringLiteral("Operator %1").arg(i, 5, 10, QLatin1Char('0')));
-            ops->SetField(QStringLiteral("PWD"), QStringLiteral("secret%1").arg(i));
-            ops->SetField(QStringLiteral("ID"), 1 + i % (Levels - 1));
-            ops->Update();
-        }
-        tx.Commit();
+        login->setDbPath(path);
         login->Logout();
     }
 };

@@ -6,10 +6,8 @@
 // or the user is touched.
 
 #include "dialogs/Frm_Manage.h"
-#include "manage/LevelOperations.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 #include "outside/OutsideObjects.h"
-#include "support/CredentialFile.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -34,17 +32,20 @@ public:
     void WriteValue(const QString&, const QString&, const QString&) override {}
 };
 
-// One file per number of levels, built once: level 0 with every right, then plain levels, and the
-// operators dealt out over the levels below 0.
+// One file per number of levels, built once through the import: level 0 with the four fixed rights,
+// then plain levels, and the operators dealt out over the levels below 0. A second file differs only in
+// that its lowest level, "Mover", holds the right to manage levels but has not been renumbered yet.
 struct Setup {
-    test::CredentialFile file;
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("bench.db"));
     std::shared_ptr<ZAV_Login> component;
-    QString pristine; // a copy of the file as built
+    QString pristine = path + QStringLiteral(".pristine"); // the file as built
+    QString moverRaised = path + QStringLiteral(".mover"); // the lowest level about to rise
 
-    // Puts the file back as it was built.
-    void restore() const {
-        QFile::remove(file.path());
-        QFile::copy(pristine, file.path());
+    // Puts the file back as it was built, or as it is before every level below 0 moves.
+    void restore(const QString& from) const {
+        QFile::remove(path);
+        QFile::copy(from, path);
     }
 };
 
@@ -53,39 +54,52 @@ std::map<int, std::unique_ptr<Setup>>& setups() {
     return instance;
 }
 
+manage::Snapshot benchContents(int levelCount) {
+    manage::Snapshot contents;
+    for (int id = 0; id < levelCount; ++id) {
+        manage::LevelEntry entry;
+        entry.level->setID(id);
+        entry.level->setDBLevelName(id == 0                ? QStringLiteral("|0")
+                                    : id == levelCount - 1 ? QStringLiteral("Mover")
+                                                           : QStringLiteral("Level %1").arg(id));
+        auto rights = entry.level->cLevelEnable();
+        if (id == 0) {
+            rights->setAllowManageLevel(true);
+            rights->setAllowManageOperator(true);
+            rights->setDisShutDown(true);
+            rights->setAllowDesktop(true);
+        }
+        contents.levels.push_back(entry);
+    }
+    for (int n = 0; n < OperatorCount; ++n) {
+        contents.operators.push_back({QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0')),
+                                      QString(), 1 + n % (levelCount - 1)});
+    }
+    return contents;
+}
+
 Setup& setupFor(int levelCount) {
     auto& setup = setups()[levelCount];
     if (!setup) {
         setup = std::make_unique<Setup>();
-        setup->file.create();
-        std::vector<test::LevelSpec> levels;
-        levels.push_back({0, "|0", true, true, true, true});
-        for (int id = 1; id < levelCount; ++id) {
-            levels.push_back({id, QStringLiteral("Level %1").arg(id)});
-        }
-        levels.back().name = QStringLiteral("Mover");
-        setup->file.addLevels(levels);
-        std::vector<std::pair<QString, int>> operators;
-        for (int n = 0; n < OperatorCount; ++n) {
-            operators.emplace_back(QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0')),
-                                   1 + n % (levelCount - 1));
-        }
-        setup->file.addOperators(operators);
-        setup->pristine = setup->file.path() + QStringLiteral(".pristine");
-        QFile::copy(setup->file.path(), setup->pristine);
+        manage::Snapshot contents = benchContents(levelCount);
+        manage::ImportIntoNewFile(setup->pristine, contents);
+        contents.levels.back().level->cLevelEnable()->setAllowManageLevel(true);
+        manage::ImportIntoNewFile(setup->moverRaised, contents);
+        setup->restore(setup->pristine);
     }
     // The component reads its DbPath for every open; point it at this file.
     setup->component.reset();
     setup->component = ZAV_Login::create();
     setup->component->setAutoShutDown(false);
-    setup->component->setDbPath(setup->file.path());
+    setup->component->setDbPath(setup->path);
     return *setup;
 }
 
 void BM_OpenWindowToFilledLists(benchmark::State& state) {
     Setup& setup = setupFor(static_cast<int>(state.range(0)));
     auto owner = Class_Level::create();
-    manage::LoadLevel(setup.file.path(), 0, *owner);
+    manage::LoadLevel(setup.path, 0, *owner);
     for (auto _ : state) {
         manage::Frm_Manage window;
         window.cOwnerLevel = owner;
@@ -103,7 +117,7 @@ void BM_OpenWindowToFilledLists(benchmark::State& state) {
 void BM_RenumberLevelsInOrder(benchmark::State& state) {
     Setup& setup = setupFor(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        manage::RenumberLevels(setup.file.path());
+        manage::RenumberLevels(setup.path);
     }
 }
 
@@ -112,21 +126,20 @@ void BM_RenumberLevelsAllMove(benchmark::State& state) {
     Setup& setup = setupFor(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        setup.restore();
-        setup.file.setLevelFlag(QStringLiteral("Mover"), QStringLiteral("ManageLevel"), true);
+        setup.restore(setup.moverRaised);
         state.ResumeTiming();
-        manage::RenumberLevels(setup.file.path());
+        manage::RenumberLevels(setup.path);
     }
-    setup.restore();
+    setup.restore(setup.pristine);
 }
 
 void BM_AddOperator(benchmark::State& state) {
     Setup& setup = setupFor(static_cast<int>(state.range(0)));
     const QString name = QStringLiteral("Bench operator");
     for (auto _ : state) {
-        manage::AddOperator(setup.file.path(), 1, name);
+        manage::AddOperator(setup.path, 1, name);
         state.PauseTiming();
-        manage::RemoveOperator(setup.file.path(), name);
+        manage::RemoveOperator(setup.path, name);
         state.ResumeTiming();
     }
 }
@@ -136,9 +149,9 @@ void BM_RemoveOperator(benchmark::State& state) {
     const QString name = QStringLiteral("Bench operator");
     for (auto _ : state) {
         state.PauseTiming();
-        manage::AddOperator(setup.file.path(), 1, name);
+        manage::AddOperator(setup.path, 1, name);
         state.ResumeTiming();
-        manage::RemoveOperator(setup.file.path(), name);
+        manage::RemoveOperator(setup.path, name);
     }
 }
 

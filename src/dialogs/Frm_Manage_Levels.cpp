@@ -4,7 +4,7 @@
 #include "base/ReportedErrors.h"
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
-#include "manage/LevelOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QTreeWidget>
 

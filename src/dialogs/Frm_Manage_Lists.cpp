@@ -5,8 +5,7 @@
 #include "base/ReportedErrors.h"
 #include "dialogs/Frm_Manage.h"
 #include "dialogs/ListItems.h"
-#include "manage/LevelOperations.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include "language/TextLookup.h"
 

@@ -4,7 +4,7 @@
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
 #include "dialogs/Frm_Manage.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QTreeWidget>
 

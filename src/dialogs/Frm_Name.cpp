@@ -6,7 +6,7 @@
 #include "dialogs/ManageIcons.h"
 #include "dialogs/TwipsGeometry.h"
 #include "language/CurrentLanguageProvider.h"
-#include "manage/NumericText.h"
+#include "operations/CredentialDatabase.h"
 #include "outside/OutsideObjects.h"
 
 #include <QCoreApplication>

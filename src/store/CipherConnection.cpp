@@ -248,7 +248,7 @@ std::shared_ptr<CipherConnection> CipherConnection::open(const QString& path, Op
 }
 
 std::shared_ptr<CipherConnection> CipherConnection::create(const QString& path, const QString& password) {
-    if (const auto entry = entryFactsOf(path); entry && !isEmptyFile(entry)) {
+    if (somethingAt(path, false)) {
         throw alreadyExists(path); // a link too, even one that leads nowhere
     }
     const DatabasePlace place = placeOf(path, LongestNewDatabasePath);

@@ -45,6 +45,11 @@ std::optional<FileFacts> entryFactsOf(const QString& path) {
     return factsFrom(platform::entryFacts(QFile::encodeName(path).constData(), false));
 }
 
+bool somethingAt(const QString& path, bool emptyFileCounts) {
+    const auto entry = entryFactsOf(path);
+    return entry && (emptyFileCounts || !entry->regular || entry->size != 0);
+}
+
 DatabasePlace placeOf(const QString& path, int longest) {
     if (path.isEmpty()) {
         throw fileNotFound(path);

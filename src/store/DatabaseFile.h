@@ -29,6 +29,10 @@ struct FileFacts {
 std::optional<FileFacts> factsOf(const QString& path);
 // What lstat() says (a link itself); nullopt when nothing is there.
 std::optional<FileFacts> entryFactsOf(const QString& path);
+// Whether anything is at the path: a file, a folder, a link (even one that leads nowhere). An empty
+// regular file holds nothing (a creation cut off before its first page, by an older release) and a
+// creation may take its place; it counts only with `emptyFileCounts`.
+bool somethingAt(const QString& path, bool emptyFileCounts);
 
 // SQLite refuses a database whose absolute path, with room for "-journal", is longer than its limit.
 inline constexpr int LongestDatabasePath = 512 - 8;

@@ -1,7 +1,6 @@
 #include "SampleData.h"
 
-#include "manage/LevelOperations.h"
-#include "manage/OperatorOperations.h"
+#include "operations/CredentialDatabase.h"
 
 namespace zav::screenshots {
 

@@ -10,7 +10,7 @@
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
 #include "dialogs/Frm_Name.h"
-#include "manage/LevelOperations.h"
+#include "operations/CredentialDatabase.h"
 #include "outside/ScreenKeyboardWidget.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "ComponentSession.h"
 #include "language/CurrentLanguageProvider.h"
 
-#include "manage/LevelOperations.h"
+#include "operations/LevelOperations.h"
 #include "outside/OutsideObjects.h"
 
 #include <numeric>

@@ -1,7 +1,7 @@
-#include "manage/OperatorOperations.h"
+#include "operations/OperatorOperations.h"
 
 #include "access/LevelRecord.h"
-#include "manage/ManageDatabase.h"
+#include "operations/ManageDatabase.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 

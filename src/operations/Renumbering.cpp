@@ -1,4 +1,4 @@
-#include "manage/Renumbering.h"
+#include "operations/Renumbering.h"
 
 #include "store/Schema.h"
 

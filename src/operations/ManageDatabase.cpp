@@ -1,4 +1,4 @@
-#include "manage/ManageDatabase.h"
+#include "operations/ManageDatabase.h"
 
 #include "store/Schema.h"
 

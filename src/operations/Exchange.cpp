@@ -1,12 +1,13 @@
-#include "Import.h"
+#include "operations/Exchange.h"
 
-#include "AdminError.h"
 #include "access/LevelRecord.h"
-#include "manage/LevelOperations.h"
-#include "manage/ManageDatabase.h"
-#include "manage/Renumbering.h"
+#include "operations/LevelOperations.h"
+#include "operations/ManageDatabase.h"
+#include "operations/OperationErrors.h"
+#include "operations/Renumbering.h"
 #include "outside/OutsideObjects.h"
 #include "store/CompanionLock.h"
+#include "store/DatabaseFile.h"
 #include "store/Schema.h"
 
 #include <QDateTime>
@@ -21,15 +22,43 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace zav::admin {
+namespace zav::manage {
+
+Snapshot ReadSnapshot(const QString& dbPath) {
+    Snapshot snapshot;
+    auto db = OpenForReading(dbPath);
+    store::Transaction transaction(*db);
+    auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    for (; !levels->Eof(); levels->MoveNext()) {
+        LevelEntry entry;
+        access::ReadLevel(*levels, *entry.level);
+        entry.level->setPassword(access::TextOrEmpty(levels->Field(store::FieldPWD)));
+        entry.nEnable = levels->Field(store::FieldNEnable).toInt();
+        snapshot.levels.push_back(entry);
+    }
+    levels->Close();
+    auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
+    for (; !operators->Eof(); operators->MoveNext()) {
+        snapshot.operators.push_back({access::TextOrEmpty(operators->Field(store::FieldName)),
+                                      access::TextOrEmpty(operators->Field(store::FieldPWD)),
+                                      operators->Field(store::FieldID).toInt()});
+    }
+    operators->Close();
+    transaction.Commit();
+    db->Close();
+    return snapshot;
+}
+
+const LevelEntry* FindLevel(const Snapshot& snapshot, int id) {
+    for (const auto& entry : snapshot.levels) {
+        if (entry.level->ID() == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
 
 namespace {
-
-// Anything at the path (even a dangling link) is something an import must not replace.
-bool somethingExistsAt(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
 
 // A hidden name in the target's folder, so that the final rename stays within one file system. It
 // carries the importing process's ID, which tells a later import whether the file is a leftover.
@@ -164,7 +193,7 @@ void refusePasswordOfLogoutLevel(store::Database& db) {
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
     removeLeftovers(dbPath);
-    if (somethingExistsAt(dbPath)) {
+    if (store::somethingAt(dbPath, true)) { // even an empty file or a dangling link
         throw store::DbError(
             store::ErrDatabaseExists,
             QStringLiteral("'%1' exists already; import into an existing database only with --merge")
@@ -181,10 +210,10 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
         QFile::remove(store::CompanionLock::pathFor(temporary));
         // Refuses to replace a file that appeared at the path in the meantime.
         if (!QFile::rename(temporary, dbPath)) {
-            throw AutomationError(
-                ErrFileAccess,
-                QStringLiteral("cannot move the new database to '%1'%2")
-                    .arg(dbPath, somethingExistsAt(dbPath) ? QStringLiteral(": it exists now") : QString()));
+            throw AutomationError(ErrFileAccess, QStringLiteral("cannot move the new database to '%1'%2")
+                                                     .arg(dbPath, store::somethingAt(dbPath, true)
+                                                                      ? QStringLiteral(": it exists now")
+                                                                      : QString()));
         }
     } catch (...) {
         removeDatabaseFiles(temporary);
@@ -194,18 +223,18 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
 
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     removeLeftovers(dbPath);
-    auto db = manage::OpenForWriting(dbPath);
+    auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     int nextId = nextLevelId(*db);
     std::map<int, int> databaseIds; // document's level ID -> the database's
     for (const auto& entry : document.levels) {
         auto rs = db->OpenRecordset(whereNameIs(store::LevelsTable, entry.level->DBLevelName()));
         if (rs->RecordCount() == 0) {
-            if (nextId > manage::LargestLevelId) {
+            if (nextId > LargestLevelId) {
                 throw store::DbError(store::ErrFieldOverflow,
                                      QStringLiteral("level \"%1\" cannot be added: level numbers end at %2")
                                          .arg(entry.level->DBLevelName())
-                                         .arg(manage::LargestLevelId));
+                                         .arg(LargestLevelId));
             }
             rs->AddNew();
             rs->SetField(store::FieldID, nextId);
@@ -231,10 +260,51 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
         rs->Update();
         rs->Close();
     }
-    manage::RenumberWithin(*db);
+    RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);
     transaction.Commit();
     db->Close();
 }
 
-} // namespace zav::admin
+namespace {
+
+const QString Section = QStringLiteral("Description");
+
+QString profileOf(const QString& dbPath) {
+    return dbPath + QStringLiteral(".INI");
+}
+
+QStringList captionKeys() {
+    QStringList keys{QStringLiteral("ML"), QStringLiteral("MO"), QStringLiteral("SD"), QStringLiteral("AD")};
+    for (int n = 1; n <= 100; ++n) {
+        keys << QString::number(n);
+    }
+    return keys;
+}
+
+} // namespace
+
+bool IsCaptionKey(const QString& key) {
+    return captionKeys().contains(key);
+}
+
+Captions ReadCaptions(const QString& dbPath) {
+    // A default no caption can hold tells an absent entry from an empty one.
+    const QString absent(QChar(u'\0'));
+    Captions captions;
+    for (const QString& key : captionKeys()) {
+        const QString text = outside::profileStore().ReadEntry(profileOf(dbPath), Section, key, absent);
+        if (text != absent) {
+            captions.emplace_back(key, text);
+        }
+    }
+    return captions;
+}
+
+void WriteCaptions(const QString& dbPath, const Captions& captions) {
+    for (const auto& [key, text] : captions) {
+        outside::profileStore().WriteEntry(profileOf(dbPath), Section, key, text);
+    }
+}
+
+} // namespace zav::manage

@@ -1,4 +1,4 @@
-#include "manage/NumericText.h"
+#include "operations/NumericText.h"
 
 #include <QRegularExpression>
 

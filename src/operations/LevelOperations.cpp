@@ -1,8 +1,8 @@
-#include "manage/LevelOperations.h"
+#include "operations/LevelOperations.h"
 
 #include "access/LevelRecord.h"
-#include "manage/ManageDatabase.h"
-#include "manage/Renumbering.h"
+#include "operations/ManageDatabase.h"
+#include "operations/Renumbering.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 

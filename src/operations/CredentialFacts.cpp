@@ -1,0 +1,25 @@
+#include <ZAV_PrjLogin/CredentialFacts.h>
+
+#include "operations/ManageDatabase.h"
+#include "store/Schema.h"
+
+namespace zav {
+
+CredentialFacts ReadCredentialFacts(const QString& dbPath) {
+    CredentialFacts facts;
+    auto db = manage::OpenForReading(dbPath);
+    auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    facts.levels = levels->RecordCount();
+    if (!levels->Eof()) {
+        facts.logoutLevelId = levels->Field(store::FieldID).toInt();
+        facts.logoutLevelName = levels->Field(store::FieldName).toString();
+    }
+    levels->Close();
+    auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators"));
+    facts.operators = operators->RecordCount();
+    operators->Close();
+    db->Close();
+    return facts;
+}
+
+} // namespace zav

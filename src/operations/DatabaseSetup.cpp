@@ -1,0 +1,177 @@
+#include "operations/DatabaseSetup.h"
+
+#include "access/LevelRecord.h"
+#include "base/ReportedErrors.h"
+#include "operations/ManageDatabase.h"
+#include "outside/OutsideObjects.h"
+#include "store/DatabaseFile.h"
+#include "store/Schema.h"
+
+#define ZAV_STRINGIFY2(x) #x
+#define ZAV_STRINGIFY(x) ZAV_STRINGIFY2(x)
+
+namespace zav::manage {
+
+namespace {
+
+const QString RegistryKey = QStringLiteral("Software\\ZEMRO_SW\\Login");
+
+QString versionText() {
+    return QStringLiteral(ZAV_STRINGIFY(ZAV_VERSION_MAJOR) "." ZAV_STRINGIFY(
+        ZAV_VERSION_MINOR) "." ZAV_STRINGIFY(ZAV_VERSION_PATCH));
+}
+
+// Whether the grant ran on this file, for any user: the registry tells only about the user who ran it.
+bool grantRecordedIn(store::Database& db, const QString& grant) {
+    if (!db.TableExists(store::GrantsTable)) {
+        return false;
+    }
+    auto rs = db.OpenRecordset(
+        QStringLiteral("Select Name from %1 where Name = '%2'").arg(store::GrantsTable, grant));
+    const bool found = rs->RecordCount() > 0;
+    rs->Close();
+    return found;
+}
+
+// Runs a grant's statement and records it in the file, as one change. False when the file records
+// it as done already.
+bool grantOnce(const QString& dbPath, const QString& grant, const QString& statement) {
+    using namespace store;
+    auto db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
+    if (grantRecordedIn(*db, grant)) {
+        db->Close();
+        return false;
+    }
+    db->BeginTrans();
+    db->Execute(statement);
+    if (!db->TableExists(GrantsTable)) {
+        db->CreateTable(GrantsTableDef());
+    }
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from %1").arg(GrantsTable));
+    rs->AddNew();
+    rs->SetField(FieldName, grant);
+    rs->SetField(FieldVersion, versionText());
+    rs->Update();
+    rs->Close();
+    db->CommitTrans();
+    db->Close();
+    return true;
+}
+
+bool relationExists(store::Database& db) {
+    bool found = false;
+    for (const auto& relation : db.Relations()) {
+        if (relation.table == QLatin1String("Levels") &&
+            relation.foreignTable == QLatin1String("Operators")) {
+            found = true;
+        }
+    }
+    return found;
+}
+
+void addTopLevelIfMissing(store::Database& db) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 0"));
+    if (rs->RecordCount() == 0) {
+        rs->AddNew();
+        rs->SetField(QStringLiteral("ID"), 0);
+        rs->SetField(QStringLiteral("Name"), QStringLiteral("|0"));
+        rs->SetField(QStringLiteral("PWD"), store::DatabasePassword);
+        rs->SetField(QStringLiteral("ManageLevel"), true);
+        rs->SetField(QStringLiteral("ManageOperator"), true);
+        rs->SetField(QStringLiteral("DisShutDown"), true);
+        rs->SetField(QStringLiteral("Desktop"), true);
+        for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+            rs->SetField(access::CustomField(n), true);
+        }
+        rs->SetField(QStringLiteral("NEnable"), Class_LevelEnable::CustomCount);
+        rs->Update();
+    }
+    rs->Close();
+}
+
+void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOneRights) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 1"));
+    if (rs->RecordCount() == 0) {
+        if (!levelOneRights) {
+            throw ObjectNotSetError();
+        }
+        rs->AddNew();
+        rs->SetField(QStringLiteral("ID"), 1);
+        rs->SetField(QStringLiteral("Name"), QStringLiteral("|1"));
+        rs->SetField(QStringLiteral("PWD"), QString(QLatin1String("")));
+        const int count = access::WriteRights(*rs, *levelOneRights);
+        rs->SetField(QStringLiteral("NEnable"), count);
+        rs->Update();
+    }
+    rs->Close();
+}
+
+} // namespace
+
+void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
+    using namespace store;
+    std::unique_ptr<Database> db;
+    if (somethingAt(dbPath, false)) {
+        db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
+    } else {
+        db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
+    }
+    auto& utility = outside::dbUtility();
+    if (!utility.TableExists(*db, QStringLiteral("Levels"))) {
+        db->CreateTable(LevelsTableDef());
+    }
+    if (!utility.TableExists(*db, QStringLiteral("Operators"))) {
+        db->CreateTable(OperatorsTableDef());
+    }
+    if (!relationExists(*db)) {
+        db->CreateRelation(RelIDRefDef());
+    }
+    addTopLevelIfMissing(*db);
+    addLevelOneIfMissing(*db, levelOneRights);
+    db->Close();
+}
+
+void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexcept {
+    // A grant whose statement failed writes no marker and is tried again at the next initialisation. The
+    // file records each grant too, so that a file provisioned by one user is not granted again when
+    // another user (another home, another service account) opens it.
+    try {
+        auto& registry = outside::registryAccess();
+        const QString price = QStringLiteral("PriceAddition");
+        if (!inForce.AllowCustom(32) && !inForce.AllowCustom(33)) {
+            if (registry.ReadValue(RegistryKey, price, QString()).isEmpty() &&
+                grantOnce(dbPath, price,
+                          QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"))) {
+                // The level in force gains the rights only once the file holds them.
+                inForce.setAllowCustom(32, true);
+                inForce.setAllowCustom(33, true);
+                registry.WriteValue(RegistryKey, price, versionText());
+            }
+        }
+        const QString editButton = QStringLiteral("ShowEditButtonAddition");
+        if (!inForce.AllowCustom(34)) {
+            if (registry.ReadValue(RegistryKey, editButton, QString()).isEmpty() &&
+                grantOnce(dbPath, editButton, QStringLiteral("Update levels set Custom34 = true;"))) {
+                inForce.setAllowCustom(34, true);
+                registry.WriteValue(RegistryKey, editButton, versionText());
+            }
+        }
+    } catch (...) {
+    }
+}
+
+void InitializeDatabase(const QString& dbPath, const Class_LevelEnable& levelOneRights) {
+    CreateOrCompleteDatabase(dbPath, &levelOneRights);
+    auto inForce = Class_LevelEnable::create();
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    if (rs->RecordCount() != 0) {
+        rs->MoveFirst();
+        access::ReadRights(*rs, *inForce);
+    }
+    rs->Close();
+    db->Close();
+    ApplyOneTimeGrants(dbPath, *inForce);
+}
+
+} // namespace zav::manage

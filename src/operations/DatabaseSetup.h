@@ -1,0 +1,31 @@
+#pragma once
+
+// Creating a credential database, or completing one that lacks a table, the relation or one of the two
+// built-in levels, and the two one-time grants of custom rights. The component does this when its
+// DbPath is assigned; zav-admin init does the same without a component.
+
+#include <ZAV_PrjLogin/Class_LevelEnable.h>
+
+#include <QString>
+
+namespace zav::manage {
+
+// Opens the file at `dbPath` exclusively, or creates it (owner-only) when nothing is there (an empty
+// file counts as nothing), and adds what is missing: the Levels and Operators tables, their relation,
+// level 0 ("|0", the database password, every right) and level 1 ("|1", no password, the rights
+// `levelOneRights`). Fails with error 91 when level 1 is missing and `levelOneRights` is null; with
+// the engine's errors otherwise.
+void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights);
+
+// The one-time grants: custom rights 32 and 33 to every level, unless `inForce` (the rights of the
+// level in force) holds either already, and custom right 34 likewise. Each grant runs once per user
+// (recorded in the user's registry) and once per file (recorded in the file, in one transaction with
+// the grant itself); `inForce` gains the rights that were granted now. A grant that fails is tried
+// again next time; nothing is reported.
+void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexcept;
+
+// The whole initialisation without a component: CreateOrCompleteDatabase, then ApplyOneTimeGrants
+// measured against the rights of the level in force when nobody is logged in (the largest ID).
+void InitializeDatabase(const QString& dbPath, const Class_LevelEnable& levelOneRights);
+
+} // namespace zav::manage

@@ -1,0 +1,70 @@
+#pragma once
+
+// Whole databases at once: every level and operator as stored (what listings show, what an export
+// writes), restoring such a copy into a new file, merging it into an existing one, and the captions of
+// the rights that a host keeps in the profile file beside the database.
+
+#include <ZAV_PrjLogin/Class_Level.h>
+
+#include <QString>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace zav::manage {
+
+// The captions of the rights in the profile file beside the database (DbPath + ".INI", section
+// "Description"): "ML", "MO", "SD", "AD" for the fixed rights and "1" to "100" for the custom ones.
+using Captions = std::vector<std::pair<QString, QString>>; // key, text
+
+struct LevelEntry {
+    // ID, DBLevelName (as stored), LevelName (as shown), Password and the rights.
+    std::shared_ptr<Class_Level> level = Class_Level::create();
+    int nEnable = 0;
+};
+
+struct OperatorEntry {
+    QString name;
+    QString password; // "" for none
+    int levelId = 0;
+};
+
+struct Snapshot {
+    std::vector<LevelEntry> levels;       // by ID
+    std::vector<OperatorEntry> operators; // by name
+    Captions captions;                    // of the rights (filled by ReadCaptions, not by ReadSnapshot)
+};
+
+// Reads the whole database, opened shared and read-only, in one read transaction so that levels and
+// operators belong together.
+Snapshot ReadSnapshot(const QString& dbPath);
+
+// The level with this ID, or nullptr.
+const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
+
+// Builds a new database holding exactly the snapshot's levels (with their IDs, passwords, rights and
+// NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
+// the end. Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
+// gone and nothing exists at `dbPath`. The caller has checked the snapshot (unique names, every
+// operator's level present, IDs in range).
+void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
+
+// Merges the snapshot into the existing database in one transaction: a level whose name is there
+// (letter case aside) gets the snapshot's name, password, rights and NEnable, any other level is added
+// above the largest ID; an operator whose name is there gets the snapshot's name and password and
+// moves to its level, any other is added; then the levels are renumbered by their rights. Levels and
+// operators the snapshot does not name stay. A merge that would leave a password on the level in
+// force when nobody is logged in fails with ErrInvalidArgument. After any failure the file is as it
+// was.
+void MergeIntoDatabase(const QString& dbPath, const Snapshot& document);
+
+// Both import and merge first remove the temporary files that killed imports into the same path left
+// behind.
+
+bool IsCaptionKey(const QString& key);
+// Only the captions the profile file holds; the others show their defaults.
+Captions ReadCaptions(const QString& dbPath);
+// Writes each caption into the profile file of `dbPath` (each write is locked against other writers).
+void WriteCaptions(const QString& dbPath, const Captions& captions);
+
+} // namespace zav::manage
