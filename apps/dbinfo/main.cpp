@@ -19,22 +19,21 @@ void listLevelsAndOperators(const QString& path, QTextStream& out) {
     out << "Database: " << path << "\nLevels:\n";
     QString inForce; // the level with the largest ID is in force while nobody is logged in
     for (; !levels->Eof(); levels->MoveNext()) {
-        const QString name =
-            zav::language::TranslateText(zav::access::TextOrEmpty(levels->Field(QStringLiteral("Name"))));
-        const int id = levels->Field(QStringLiteral("ID")).toInt();
+        const QString name = zav::language::TranslateText(zav::access::TextOrEmpty(levels->Field(FieldName)));
+        const int id = levels->Field(FieldID).toInt();
         out << QStringLiteral("  %1  %2  (%3 custom rights)\n")
                    .arg(id, 3)
                    .arg(name, -24)
-                   .arg(levels->Field(QStringLiteral("NEnable")).toInt());
+                   .arg(levels->Field(FieldNEnable).toInt());
         inForce = QStringLiteral("level %1 (%2)").arg(id).arg(name);
     }
     levels->Close();
     auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators order by ID Desc,Name"));
-    out << "Operators:" << (operators->RecordCount() == 0 ? " none\n" : "\n");
+    out << "Operators:" << (operators->Eof() ? " none\n" : "\n");
     for (; !operators->Eof(); operators->MoveNext()) {
         out << QStringLiteral("  %1  level %2\n")
-                   .arg(zav::access::TextOrEmpty(operators->Field(QStringLiteral("Name"))), -24)
-                   .arg(operators->Field(QStringLiteral("ID")).toInt());
+                   .arg(zav::access::TextOrEmpty(operators->Field(FieldName)), -24)
+                   .arg(operators->Field(FieldID).toInt());
     }
     operators->Close();
     db->Close();

@@ -12,8 +12,8 @@ DatabaseFacts readDatabaseFacts(const QString& dbPath) {
     auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
     facts.levels = levels->RecordCount();
     if (!levels->Eof()) {
-        facts.logoutLevelId = levels->Field(QStringLiteral("ID")).toInt();
-        facts.logoutLevelName = levels->Field(QStringLiteral("Name")).toString();
+        facts.logoutLevelId = levels->Field(FieldID).toInt();
+        facts.logoutLevelName = levels->Field(FieldName).toString();
     }
     levels->Close();
     auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators"));

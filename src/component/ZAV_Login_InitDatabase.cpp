@@ -41,7 +41,7 @@ bool grantRecordedIn(zav::store::Database& db, const QString& grant) {
     }
     auto rs = db.OpenRecordset(
         QStringLiteral("Select Name from %1 where Name = '%2'").arg(zav::store::GrantsTable, grant));
-    const bool found = rs->RecordCount() > 0;
+    const bool found = !rs->Eof();
     rs->Close();
     return found;
 }
@@ -75,8 +75,8 @@ bool grantOnce(const QString& dbPath, const QString& grant, const QString& state
 bool relationExists(zav::store::Database& db) {
     bool found = false;
     for (const auto& relation : db.Relations()) {
-        if (relation.table == QLatin1String("Levels") &&
-            relation.foreignTable == QLatin1String("Operators")) {
+        if (relation.table == zav::store::LevelsTable &&
+            relation.foreignTable == zav::store::OperatorsTable) {
             found = true;
         }
     }
@@ -85,19 +85,19 @@ bool relationExists(zav::store::Database& db) {
 
 void addTopLevelIfMissing(zav::store::Database& db) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 0"));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         rs->AddNew();
-        rs->SetField(QStringLiteral("ID"), 0);
-        rs->SetField(QStringLiteral("Name"), QStringLiteral("|0"));
-        rs->SetField(QStringLiteral("PWD"), zav::store::DatabasePassword);
-        rs->SetField(QStringLiteral("ManageLevel"), true);
-        rs->SetField(QStringLiteral("ManageOperator"), true);
-        rs->SetField(QStringLiteral("DisShutDown"), true);
-        rs->SetField(QStringLiteral("Desktop"), true);
+        rs->SetField(zav::store::FieldID, 0);
+        rs->SetField(zav::store::FieldName, QStringLiteral("|0"));
+        rs->SetField(zav::store::FieldPWD, zav::store::DatabasePassword);
+        rs->SetField(zav::store::FieldManageLevel, true);
+        rs->SetField(zav::store::FieldManageOperator, true);
+        rs->SetField(zav::store::FieldDisShutDown, true);
+        rs->SetField(zav::store::FieldDesktop, true);
         for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
-            rs->SetField(zav::access::CustomField(n), true);
+            rs->SetField(zav::store::CustomFieldName(n), true);
         }
-        rs->SetField(QStringLiteral("NEnable"), Class_LevelEnable::CustomCount);
+        rs->SetField(zav::store::FieldNEnable, Class_LevelEnable::CustomCount);
         rs->Update();
     }
     rs->Close();
@@ -105,17 +105,17 @@ void addTopLevelIfMissing(zav::store::Database& db) {
 
 void addLevelOneIfMissing(zav::store::Database& db, const Class_LevelEnable* respEnable) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 1"));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         if (!respEnable) {
             throw AutomationError(zav::ErrObjectVariableNotSet,
                                   QStringLiteral("Object variable or With block variable not set"));
         }
         rs->AddNew();
-        rs->SetField(QStringLiteral("ID"), 1);
-        rs->SetField(QStringLiteral("Name"), QStringLiteral("|1"));
-        rs->SetField(QStringLiteral("PWD"), QString(QLatin1String("")));
+        rs->SetField(zav::store::FieldID, 1);
+        rs->SetField(zav::store::FieldName, QStringLiteral("|1"));
+        rs->SetField(zav::store::FieldPWD, QString(QLatin1String("")));
         const int count = zav::access::WriteRights(*rs, *respEnable);
-        rs->SetField(QStringLiteral("NEnable"), count);
+        rs->SetField(zav::store::FieldNEnable, count);
         rs->Update();
     }
     rs->Close();
@@ -134,10 +134,10 @@ bool ZAV_Login::Fun_InitDatabase() {
             db = DefaultEngine().CreateDatabase(m_dbPath, LocaleArgument + ConnectString);
         }
         auto& utility = zav::outside::dbUtility();
-        if (!utility.TableExists(*db, QStringLiteral("Levels"))) {
+        if (!utility.TableExists(*db, LevelsTable)) {
             db->CreateTable(LevelsTableDef());
         }
-        if (!utility.TableExists(*db, QStringLiteral("Operators"))) {
+        if (!utility.TableExists(*db, OperatorsTable)) {
             db->CreateTable(OperatorsTableDef());
         }
         if (!relationExists(*db)) {

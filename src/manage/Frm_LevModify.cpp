@@ -5,6 +5,7 @@
 #include "manage/ComponentAccess.h"
 #include "manage/DialogControls.h"
 #include "manage/ManageIcons.h"
+#include "outside/IniProfileStore.h"
 #include "outside/OutsideObjects.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
@@ -148,6 +149,7 @@ void Frm_LevModify::resizeWindowHeight(double heightTwips) {
 
 void Frm_LevModify::BuildChecks() {
     try {
+        const outside::ProfileReadScope captions; // the profile file is read once for all captions
         const auto component = CurrentComponent();
         if (!cOwnerEnable || !cEditEnable) {
             throw ObjectNotSetError();
