@@ -31,7 +31,7 @@ void ForEachLevelBelow(const QString& dbPath, int ownerId,
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels where ID > ") +
                                 QString::number(ownerId) + QStringLiteral(" order by ID"));
-    if (!rs->Eof()) {
+    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
         rs->MoveFirst();
         while (!rs->Eof()) {
             visit(rs->Field(store::FieldID).toInt(), access::TextOrEmpty(rs->Field(store::FieldName)));

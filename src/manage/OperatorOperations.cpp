@@ -26,7 +26,7 @@ void ForEachOperatorOf(const QString& dbPath, int levelId,
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where ID = ") +
                                 QString::number(levelId) + QStringLiteral(" order by Name"));
-    if (!rs->Eof()) {
+    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
         rs->MoveFirst();
         while (!rs->Eof()) {
             visit(access::TextOrEmpty(rs->Field(store::FieldName)));

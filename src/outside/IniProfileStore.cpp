@@ -6,12 +6,12 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QHash>
 #include <QSaveFile>
 #include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -60,7 +60,7 @@ private:
 
 // The files parsed within the thread's read scopes (nullopt: the file could not be read).
 thread_local int t_readScopes = 0;
-thread_local QHash<QString, std::optional<ProfileDocument>> t_readDocuments;
+thread_local std::map<QString, std::optional<ProfileDocument>> t_readDocuments;
 
 std::optional<ProfileDocument> readDocument(const QString& file) {
     QFile in(file);
@@ -93,9 +93,10 @@ QString IniProfileStore::ReadEntry(const QString& file, const QString& section, 
     }
     auto found = t_readDocuments.find(file);
     if (found == t_readDocuments.end()) {
-        found = t_readDocuments.insert(file, readDocument(file));
+        found = t_readDocuments.emplace(file, readDocument(file)).first;
     }
-    return *found ? (*found)->value(section, key).value_or(defaultText) : defaultText;
+    const std::optional<ProfileDocument>& document = found->second;
+    return document ? document->value(section, key).value_or(defaultText) : defaultText;
 }
 
 void IniProfileStore::WriteEntry(const QString& file, const QString& section, const QString& key,
@@ -127,7 +128,7 @@ void IniProfileStore::WriteEntry(const QString& file, const QString& section, co
     if (out.write(bytes) != bytes.size() || !out.commit()) {
         failAccess(file, out.errorString());
     }
-    t_readDocuments.remove(file); // a scope reads the new text
+    t_readDocuments.erase(file); // a scope reads the new text
 }
 
 } // namespace zav::outside
