@@ -18,15 +18,16 @@ struct Files {
     QTemporaryDir dir;
     QString protectedFile = dir.filePath(QStringLiteral("protected.mdb"));
     QString plainFile = dir.filePath(QStringLiteral("plain.mdb"));
+    QString manyLevelsFile = dir.filePath(QStringLiteral("levels.mdb"));
 };
 
-void fill(const QString& path, const QString& locale) {
+void fill(const QString& path, const QString& locale, int levelCount = 5) {
     auto db = DefaultEngine().CreateDatabase(path, locale);
     db->CreateTable(LevelsTableDef());
     db->CreateTable(OperatorsTableDef());
     db->CreateRelation(RelIDRefDef());
     auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels"));
-    for (int id = 0; id < 5; ++id) {
+    for (int id = 0; id < levelCount; ++id) {
         levels->AddNew();
         levels->SetField(FieldID, id);
         levels->SetField(FieldName, QStringLiteral("Level %1").arg(id));
@@ -49,6 +50,7 @@ const Files& files() {
         auto* f = new Files;
         fill(f->protectedFile, LocaleArgument + ConnectString);
         fill(f->plainFile, LocaleArgument);
+        fill(f->manyLevelsFile, LocaleArgument + ConnectString, 1000);
         return f;
     }();
     return *made;
@@ -70,6 +72,22 @@ void openQueryClose(benchmark::State& state, const QString& path, const QString&
 const QString OperatorByName = QStringLiteral("Select * from Operators where Name = 'Operator 17'");
 const QString LevelById = QStringLiteral("Select * from Levels where ID = 3");
 
+// The logout level (the largest ID) among 1,000 levels, asked as the component asks it: whether there
+// is a level, and the first one's fields.
+void BM_LogoutLevelOf1000_Protected(benchmark::State& state) {
+    const QString& path = files().manyLevelsFile;
+    DefaultEngine().OpenDatabase(path, OpenMode::SharedReadOnly, ConnectString)->Close();
+    for (auto _ : state) {
+        auto db = DefaultEngine().OpenDatabase(path, OpenMode::SharedReadOnly, ConnectString);
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+        if (rs->Eof() || rs->Field(FieldID).toInt() != 999) {
+            state.SkipWithError("the logout level was not found");
+        }
+        rs->Close();
+        db->Close();
+    }
+}
+
 void BM_OperatorByName_Protected(benchmark::State& state) {
     openQueryClose(state, files().protectedFile, ConnectString, OperatorByName, FieldPWD);
 }
@@ -87,6 +105,7 @@ BENCHMARK(BM_OperatorByName_Protected)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OperatorByName_Unprotected)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LevelById_Protected)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LevelById_Unprotected)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LogoutLevelOf1000_Protected)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -7,33 +7,29 @@
 
 namespace zav::access {
 
-QString CustomField(int n) {
-    return QStringLiteral("Custom") + QString::number(n);
-}
-
 QString TextOrEmpty(const QVariant& value) {
     return value.isNull() ? QString() : value.toString();
 }
 
 void ReadRights(const store::Recordset& rs, Class_LevelEnable& rights) {
-    rights.setAllowManageLevel(rs.Field(QStringLiteral("ManageLevel")).toBool());
-    rights.setAllowManageOperator(rs.Field(QStringLiteral("ManageOperator")).toBool());
-    rights.setDisShutDown(rs.Field(QStringLiteral("DisShutDown")).toBool());
-    rights.setAllowDesktop(rs.Field(QStringLiteral("Desktop")).toBool());
+    rights.setAllowManageLevel(rs.Field(store::FieldManageLevel).toBool());
+    rights.setAllowManageOperator(rs.Field(store::FieldManageOperator).toBool());
+    rights.setDisShutDown(rs.Field(store::FieldDisShutDown).toBool());
+    rights.setAllowDesktop(rs.Field(store::FieldDesktop).toBool());
     for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
-        rights.setAllowCustom(n, rs.Field(CustomField(n)).toBool());
+        rights.setAllowCustom(n, rs.Field(store::CustomFieldName(n)).toBool());
     }
 }
 
 int WriteRights(store::Recordset& rs, const Class_LevelEnable& rights) {
-    rs.SetField(QStringLiteral("ManageLevel"), rights.AllowManageLevel());
-    rs.SetField(QStringLiteral("ManageOperator"), rights.AllowManageOperator());
-    rs.SetField(QStringLiteral("DisShutDown"), rights.DisShutDown());
-    rs.SetField(QStringLiteral("Desktop"), rights.AllowDesktop());
+    rs.SetField(store::FieldManageLevel, rights.AllowManageLevel());
+    rs.SetField(store::FieldManageOperator, rights.AllowManageOperator());
+    rs.SetField(store::FieldDisShutDown, rights.DisShutDown());
+    rs.SetField(store::FieldDesktop, rights.AllowDesktop());
     int count = 0;
     for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
         const bool value = rights.AllowCustom(n);
-        rs.SetField(CustomField(n), value);
+        rs.SetField(store::CustomFieldName(n), value);
         count += value ? 1 : 0;
     }
     return count;
@@ -43,8 +39,8 @@ void ReadLevel(const store::Recordset& rs, Class_Level& level) {
     if (!level.cLevelEnable()) {
         throw ObjectNotSetError();
     }
-    level.setID(rs.Field(QStringLiteral("ID")).toInt());
-    const QString name = TextOrEmpty(rs.Field(QStringLiteral("Name")));
+    level.setID(rs.Field(store::FieldID).toInt());
+    const QString name = TextOrEmpty(rs.Field(store::FieldName));
     level.setDBLevelName(name);
     level.setLevelName(language::TranslateText(name));
     ReadRights(rs, *level.cLevelEnable());
@@ -61,7 +57,7 @@ bool IsLevelChanged(const std::exception& error) {
 
 std::unique_ptr<store::Recordset> OpenMeantLevel(store::Database& db, int id, const QString& storedName) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = ") + QString::number(id));
-    if (rs->RecordCount() != 0) {
+    if (!rs->Eof()) {
         rs->MoveFirst();
         if (TextOrEmpty(rs->Field(store::FieldName)) != storedName) {
             throw LevelChangedError();
@@ -71,7 +67,7 @@ std::unique_ptr<store::Recordset> OpenMeantLevel(store::Database& db, int id, co
     rs->Close();
     auto named = db.OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
                                   outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
-    const bool moved = named->RecordCount() != 0;
+    const bool moved = !named->Eof();
     named->Close();
     if (moved) {
         throw LevelChangedError();

@@ -11,9 +11,6 @@
 
 namespace zav::access {
 
-// The column of custom right n ("Custom" followed by n).
-QString CustomField(int n);
-
 // ManageLevel, ManageOperator, DisShutDown, Desktop and Custom1..Custom100 of the current row.
 void ReadRights(const store::Recordset& rs, Class_LevelEnable& rights);
 // Writes the four fixed and the 100 custom fields of the row being edited or added; returns the

@@ -20,10 +20,10 @@ bool storePassword(const QString& dbPath,
     store::Transaction transaction(*db);
     auto rs = openRow(*db);
     bool written = false;
-    if (rs && rs->RecordCount() != 0) {
+    if (rs && !rs->Eof()) {
         rs->MoveFirst();
         rs->Edit();
-        rs->SetField(QStringLiteral("PWD"), password);
+        rs->SetField(store::FieldPWD, password);
         rs->Update();
         written = true;
     }

@@ -26,7 +26,7 @@ void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operato
     }
     level->setCanHavePassword(true);
     access::ReadLevel(rs, *level);
-    level->setPassword(access::TextOrEmpty(rs.Field(QStringLiteral("PWD"))));
+    level->setPassword(access::TextOrEmpty(rs.Field(store::FieldPWD)));
     c->setCurrentOperator(candidate);
     candidate->setcLevel(level);
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
@@ -47,22 +47,22 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
         rs = db->OpenRecordset(levelSql(levelId));
-        if (rs->RecordCount() > 0) {
+        if (!rs->Eof()) {
             rs->MoveFirst();
-            stored = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+            stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
             found = true;
         }
     } else {
         const QString quoted = outside::dbUtility().SqlQuote(operatorName);
         rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = '") + quoted +
                                QStringLiteral("'"));
-        if (rs->RecordCount() > 0) {
+        if (!rs->Eof()) {
             rs->MoveFirst();
-            stored = access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
-            candidate->setOperatorName(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))));
+            stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
+            candidate->setOperatorName(access::TextOrEmpty(rs->Field(store::FieldName)));
             candidate->setPassword(stored);
-            rs = db->OpenRecordset(levelSql(rs->Field(QStringLiteral("ID")).toInt()));
-            found = rs->RecordCount() != 0;
+            rs = db->OpenRecordset(levelSql(rs->Field(store::FieldID).toInt()));
+            found = !rs->Eof();
             if (found) {
                 rs->MoveFirst();
             }
@@ -77,7 +77,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     } else if (!top.isEmpty() && typed == top) {
         rs = db->OpenRecordset(levelSql(0));
         outcome = CredentialOutcome::NoTopLevel;
-        if (rs->RecordCount() != 0) {
+        if (!rs->Eof()) {
             rs->MoveFirst();
             acceptLevel(*rs, candidate);
             outcome = CredentialOutcome::Accepted;

@@ -164,13 +164,12 @@ void Frm_Login::fillList() {
                     // The first row is the logout level, which is never offered.
                     rs->MoveNext();
                     for (; !rs->Eof(); rs->MoveNext()) {
-                        const int id = rs->Field(QStringLiteral("ID")).toInt();
+                        const int id = rs->Field(store::FieldID).toInt();
                         if (id > 0) {
-                            const QString name = access::TextOrEmpty(rs->Field(QStringLiteral("Name")));
+                            const QString name = access::TextOrEmpty(rs->Field(store::FieldName));
                             addEntry(language::TranslateText(name), id);
                         } else {
-                            Mod_Globali().loginTopPassword =
-                                access::TextOrEmpty(rs->Field(QStringLiteral("PWD")));
+                            Mod_Globali().loginTopPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
                         }
                     }
                 }
@@ -180,8 +179,8 @@ void Frm_Login::fillList() {
             count = rs->RecordCount();
             if (count > 0) {
                 for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-                    addEntry(access::TextOrEmpty(rs->Field(QStringLiteral("Name"))),
-                             rs->Field(QStringLiteral("ID")).toInt());
+                    addEntry(access::TextOrEmpty(rs->Field(store::FieldName)),
+                             rs->Field(store::FieldID).toInt());
                 }
             }
         }

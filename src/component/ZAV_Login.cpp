@@ -103,7 +103,7 @@ void ZAV_Login::runLogoutProcedure() {
     auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
                                                        zav::store::ConnectString);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
-    if (rs->RecordCount() != 0) {
+    if (!rs->Eof()) {
         rs->MoveFirst();
         zav::access::ReadLevel(*rs, *m_currentLevel);
         m_currentLevel->setCanHavePassword(false);
@@ -120,7 +120,7 @@ void ZAV_Login::FollowRenumbering() {
                                                        zav::store::ConnectString);
     auto rs = db->OpenRecordset(QStringLiteral("Select ID, Name from Levels order by ID Desc"));
     int largest = 0;
-    if (rs->RecordCount() != 0) {
+    if (!rs->Eof()) {
         rs->MoveFirst();
         largest = rs->Field(zav::store::FieldID).toInt();
         for (; !rs->Eof(); rs->MoveNext()) {
@@ -179,7 +179,7 @@ bool ZAV_Login::HaveOperators() {
     auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
                                                        zav::store::ConnectString);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
-    const bool any = rs->RecordCount() >= 1;
+    const bool any = !rs->Eof();
     rs->Close();
     db->Close();
     return any;
@@ -189,7 +189,7 @@ bool ZAV_Login::HaveLevels() {
     auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
                                                        zav::store::ConnectString);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-    const bool any = rs->RecordCount() >= 1;
+    const bool any = !rs->Eof();
     rs->Close();
     db->Close();
     return any;

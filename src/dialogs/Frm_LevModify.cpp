@@ -6,6 +6,8 @@
 #include "dialogs/DialogControls.h"
 #include "dialogs/ManageIcons.h"
 #include "language/CurrentLanguageProvider.h"
+#include "base/Mod_Globali.h"
+#include "outside/IniProfileStore.h"
 #include "outside/OutsideObjects.h"
 
 #include <QCheckBox>
@@ -147,6 +149,7 @@ void Frm_LevModify::resizeWindowHeight(double heightTwips) {
 
 void Frm_LevModify::BuildChecks() {
     try {
+        const outside::ProfileReadScope captions; // the profile file is read once for all captions
         const auto component = RequireComponent();
         if (!cOwnerEnable || !cEditEnable) {
             throw ObjectNotSetError();

@@ -7,20 +7,16 @@
 #include "dialogs/TwipsGeometry.h"
 #include "language/CurrentLanguageProvider.h"
 #include "operations/CredentialDatabase.h"
+#include "base/EnterMovesFocus.h"
+#include "dialogs/KeyboardCall.h"
 #include "outside/OutsideObjects.h"
 
-#include <QCoreApplication>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace zav::manage {
-
-namespace {
-constexpr int KeyAsciiEnter = 13;
-}
 
 Frm_Name::Frm_Name(QWidget* parent) : FormDialog(parent) {
     NameControl(this, QStringLiteral("Frm_Name"), QStringLiteral("|11"));
@@ -42,7 +38,8 @@ Frm_Name::Frm_Name(QWidget* parent) : FormDialog(parent) {
     bold.setBold(true);
     Text1->setFont(bold);
     PlaceTwips(Text1, 60, 75, 5655, 435);
-    Text1->installEventFilter(this);
+    MoveFocusOnEnter(Text1);
+    OfferKeyboardOnClick(Text1);
 
     Image1 = new QLabel(this);
     NameControl(Image1, QStringLiteral("Image1"));
@@ -90,37 +87,6 @@ void Frm_Name::Cmd_Ok_Click() {
 
 void Frm_Name::Cmd_Undo_Click() {
     reject();
-}
-
-void Frm_Name::Text1_Click() {
-    if (Text1->isReadOnly() || !Mod_Globali().touchScreen) {
-        return;
-    }
-    // A new keyboard for every use, released right after the call.
-    outside::createScreenKeyboard()->ShowFor(Text1);
-}
-
-bool Frm_Name::Text1_KeyPress(int keyAscii) {
-    if (keyAscii != KeyAsciiEnter) {
-        return false;
-    }
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QCoreApplication::sendEvent(Text1, &tab);
-    return true;
-}
-
-bool Frm_Name::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Text1_KeyPress(KeyAsciiEnter)) {
-                return true;
-            }
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            RunReportingErrors([this] { Text1_Click(); });
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace zav::manage

@@ -2,7 +2,8 @@
 
 // The small modal dialog in which a new level or operator name is typed. The caller stores a parameter
 // record in cPar, shows the dialog with exec() and then reads Result (true when a name was confirmed)
-// and Text (the name exactly as typed).
+// and Text (the name exactly as typed). Enter in the name box moves the focus on and never confirms; a
+// click on it offers the on-screen keyboard in touch-screen mode.
 
 #include "access/Class_Par.h"
 #include "dialogs/FormDialog.h"
@@ -31,14 +32,6 @@ public slots:
     // otherwise confirms the name and closes.
     void Cmd_Ok_Click();
     void Cmd_Undo_Click();
-    // Offers the on-screen keyboard for the name box in touch-screen mode.
-    void Text1_Click();
-    // Enter (13) in the name box moves the focus on like Tab and never confirms; true when the key was
-    // used up.
-    bool Text1_KeyPress(int keyAscii);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load() override;

@@ -27,12 +27,6 @@ void TwipsLayout::setTop(QWidget* widget, double top) {
     place(widget, rect);
 }
 
-void TwipsLayout::setLeft(QWidget* widget, double left) {
-    TwipsRect rect = of(widget);
-    rect.left = left;
-    place(widget, rect);
-}
-
 void TwipsLayout::setHeight(QWidget* widget, double height) {
     TwipsRect rect = of(widget);
     rect.height = height;

@@ -26,7 +26,6 @@ public:
     // The twips last given for `widget` (all zero for a widget never placed).
     TwipsRect of(const QWidget* widget) const;
     void setTop(QWidget* widget, double top);
-    void setLeft(QWidget* widget, double left);
     void setHeight(QWidget* widget, double height);
 
 private:

@@ -28,7 +28,7 @@ bool grantRecordedIn(store::Database& db, const QString& grant) {
     }
     auto rs = db.OpenRecordset(
         QStringLiteral("Select Name from %1 where Name = '%2'").arg(store::GrantsTable, grant));
-    const bool found = rs->RecordCount() > 0;
+    const bool found = !rs->Eof();
     rs->Close();
     return found;
 }
@@ -61,8 +61,8 @@ bool grantOnce(const QString& dbPath, const QString& grant, const QString& state
 bool relationExists(store::Database& db) {
     bool found = false;
     for (const auto& relation : db.Relations()) {
-        if (relation.table == QLatin1String("Levels") &&
-            relation.foreignTable == QLatin1String("Operators")) {
+        if (relation.table == store::LevelsTable &&
+            relation.foreignTable == store::OperatorsTable) {
             found = true;
         }
     }
@@ -71,19 +71,19 @@ bool relationExists(store::Database& db) {
 
 void addTopLevelIfMissing(store::Database& db) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 0"));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         rs->AddNew();
-        rs->SetField(QStringLiteral("ID"), 0);
-        rs->SetField(QStringLiteral("Name"), QStringLiteral("|0"));
-        rs->SetField(QStringLiteral("PWD"), store::DatabasePassword);
-        rs->SetField(QStringLiteral("ManageLevel"), true);
-        rs->SetField(QStringLiteral("ManageOperator"), true);
-        rs->SetField(QStringLiteral("DisShutDown"), true);
-        rs->SetField(QStringLiteral("Desktop"), true);
+        rs->SetField(store::FieldID, 0);
+        rs->SetField(store::FieldName, QStringLiteral("|0"));
+        rs->SetField(store::FieldPWD, store::DatabasePassword);
+        rs->SetField(store::FieldManageLevel, true);
+        rs->SetField(store::FieldManageOperator, true);
+        rs->SetField(store::FieldDisShutDown, true);
+        rs->SetField(store::FieldDesktop, true);
         for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
-            rs->SetField(access::CustomField(n), true);
+            rs->SetField(store::CustomFieldName(n), true);
         }
-        rs->SetField(QStringLiteral("NEnable"), Class_LevelEnable::CustomCount);
+        rs->SetField(store::FieldNEnable, Class_LevelEnable::CustomCount);
         rs->Update();
     }
     rs->Close();
@@ -91,16 +91,16 @@ void addTopLevelIfMissing(store::Database& db) {
 
 void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOneRights) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = 1"));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         if (!levelOneRights) {
             throw ObjectNotSetError();
         }
         rs->AddNew();
-        rs->SetField(QStringLiteral("ID"), 1);
-        rs->SetField(QStringLiteral("Name"), QStringLiteral("|1"));
-        rs->SetField(QStringLiteral("PWD"), QString(QLatin1String("")));
+        rs->SetField(store::FieldID, 1);
+        rs->SetField(store::FieldName, QStringLiteral("|1"));
+        rs->SetField(store::FieldPWD, QString(QLatin1String("")));
         const int count = access::WriteRights(*rs, *levelOneRights);
-        rs->SetField(QStringLiteral("NEnable"), count);
+        rs->SetField(store::FieldNEnable, count);
         rs->Update();
     }
     rs->Close();
@@ -117,10 +117,10 @@ void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* le
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
     }
     auto& utility = outside::dbUtility();
-    if (!utility.TableExists(*db, QStringLiteral("Levels"))) {
+    if (!utility.TableExists(*db, store::LevelsTable)) {
         db->CreateTable(LevelsTableDef());
     }
-    if (!utility.TableExists(*db, QStringLiteral("Operators"))) {
+    if (!utility.TableExists(*db, store::OperatorsTable)) {
         db->CreateTable(OperatorsTableDef());
     }
     if (!relationExists(*db)) {
@@ -165,7 +165,7 @@ void InitializeDatabase(const QString& dbPath, const Class_LevelEnable& levelOne
     auto inForce = Class_LevelEnable::create();
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
-    if (rs->RecordCount() != 0) {
+    if (!rs->Eof()) {
         rs->MoveFirst();
         access::ReadRights(*rs, *inForce);
     }

@@ -161,22 +161,17 @@ void fillNewDatabase(store::Database& db, const Snapshot& document) {
 
 // The number a level added now gets: one above the largest ID, 2 when there is no level.
 int nextLevelId(store::Database& db) {
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-    int next = 2;
-    if (rs->RecordCount() > 0) {
-        rs->MoveLast();
-        next = rs->Field(store::FieldID).toInt() + 1;
-    }
+    auto rs = db.OpenRecordset(QStringLiteral("Select Max(ID) as ID from Levels"));
+    const QVariant largest = rs->Field(store::FieldID); // Null when there is no level
     rs->Close();
-    return next;
+    return largest.isNull() ? 2 : largest.toInt() + 1;
 }
 
 // The level in force when nobody is logged in cannot have a password (as passwd and the management
 // window keep it); a merge that would give it one is refused whole.
 void refusePasswordOfLogoutLevel(store::Database& db) {
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-    if (rs->RecordCount() > 0) {
-        rs->MoveLast();
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    if (!rs->Eof()) {
         if (!access::TextOrEmpty(rs->Field(store::FieldPWD)).isEmpty()) {
             throw AutomationError(
                 ErrInvalidArgument,
@@ -229,7 +224,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     std::map<int, int> databaseIds; // document's level ID -> the database's
     for (const auto& entry : document.levels) {
         auto rs = db->OpenRecordset(whereNameIs(store::LevelsTable, entry.level->DBLevelName()));
-        if (rs->RecordCount() == 0) {
+        if (rs->Eof()) {
             if (nextId > LargestLevelId) {
                 throw store::DbError(store::ErrFieldOverflow,
                                      QStringLiteral("level \"%1\" cannot be added: level numbers end at %2")
@@ -250,7 +245,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     }
     for (const auto& entry : document.operators) {
         auto rs = db->OpenRecordset(whereNameIs(store::OperatorsTable, entry.name));
-        if (rs->RecordCount() == 0) {
+        if (rs->Eof()) {
             rs->AddNew();
         } else {
             rs->MoveFirst();

@@ -17,7 +17,7 @@ QString levelById(int id) {
 bool readLevelRow(const QString& dbPath, int id, const std::function<void(const store::Recordset&)>& read) {
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(levelById(id));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         return false;
     }
     rs->MoveFirst();
@@ -31,7 +31,7 @@ void ForEachLevelBelow(const QString& dbPath, int ownerId,
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels where ID > ") +
                                 QString::number(ownerId) + QStringLiteral(" order by ID"));
-    if (rs->RecordCount() > 0) {
+    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
         rs->MoveFirst();
         while (!rs->Eof()) {
             visit(rs->Field(store::FieldID).toInt(), access::TextOrEmpty(rs->Field(store::FieldName)));
@@ -62,17 +62,16 @@ bool ReadLevelRights(const QString& dbPath, int id, const QString& storedName, C
 int AddLevel(const QString& dbPath, const QString& name) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-    int newId = 2;
-    if (rs->RecordCount() > 0) {
-        rs->MoveLast();
-        newId = rs->Field(store::FieldID).toInt() + 1;
-    }
+    auto largest = db->OpenRecordset(QStringLiteral("Select Max(ID) as ID from Levels"));
+    const QVariant largestId = largest->Field(store::FieldID); // Null when there is no level
+    largest->Close();
+    const int newId = largestId.isNull() ? 2 : largestId.toInt() + 1;
     if (newId > LargestLevelId) {
         throw store::DbError(
             store::ErrFieldOverflow,
             QStringLiteral("No further level can be added: level numbers end at %1.").arg(LargestLevelId));
     }
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels"));
     rs->AddNew();
     rs->SetField(store::FieldID, newId);
     rs->SetField(store::FieldName, name);
@@ -131,7 +130,7 @@ std::optional<int> LevelIdByName(const QString& dbPath, const QString& storedNam
     auto rs = db->OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
                                 outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
     std::optional<int> found;
-    if (rs->RecordCount() != 0) {
+    if (!rs->Eof()) {
         rs->MoveFirst();
         found = rs->Field(store::FieldID).toInt();
     }

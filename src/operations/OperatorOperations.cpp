@@ -26,7 +26,7 @@ void ForEachOperatorOf(const QString& dbPath, int levelId,
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where ID = ") +
                                 QString::number(levelId) + QStringLiteral(" order by Name"));
-    if (rs->RecordCount() > 0) {
+    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
         rs->MoveFirst();
         while (!rs->Eof()) {
             visit(access::TextOrEmpty(rs->Field(store::FieldName)));
@@ -40,7 +40,7 @@ void ForEachOperatorOf(const QString& dbPath, int levelId,
 std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name) {
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ") + quotedName(name));
-    if (rs->RecordCount() == 0) {
+    if (rs->Eof()) {
         return std::nullopt;
     }
     rs->MoveFirst();

@@ -15,7 +15,7 @@ const QString RankOrder = QStringLiteral(
 void RenumberWithin(store::Database& db) {
     std::vector<store::KeyChange> moves;
     auto ranked = db.OpenRecordset(RankOrder);
-    if (ranked->RecordCount() != 0) {
+    if (!ranked->Eof()) {
         ranked->MoveFirst();
         for (int place = 0; !ranked->Eof(); ++place, ranked->MoveNext()) {
             const int id = ranked->Field(store::FieldID).toInt();

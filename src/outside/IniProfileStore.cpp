@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,19 +58,45 @@ private:
     int m_fd = -1;
 };
 
+// The files parsed within the thread's read scopes (nullopt: the file could not be read).
+thread_local int t_readScopes = 0;
+thread_local std::map<QString, std::optional<ProfileDocument>> t_readDocuments;
+
+std::optional<ProfileDocument> readDocument(const QString& file) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return ProfileDocument(decodeProfile(in.readAll()).text);
+}
+
 } // namespace
+
+ProfileReadScope::ProfileReadScope() {
+    ++t_readScopes;
+}
+
+ProfileReadScope::~ProfileReadScope() {
+    if (--t_readScopes == 0) {
+        t_readDocuments.clear();
+    }
+}
 
 QString IniProfileStore::ReadEntry(const QString& file, const QString& section, const QString& key,
                                    const QString& defaultText) {
     if (file.isEmpty()) {
         return defaultText;
     }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        return defaultText;
+    if (t_readScopes == 0) {
+        const auto document = readDocument(file);
+        return document ? document->value(section, key).value_or(defaultText) : defaultText;
     }
-    const ProfileDocument document(decodeProfile(in.readAll()).text);
-    return document.value(section, key).value_or(defaultText);
+    auto found = t_readDocuments.find(file);
+    if (found == t_readDocuments.end()) {
+        found = t_readDocuments.emplace(file, readDocument(file)).first;
+    }
+    const std::optional<ProfileDocument>& document = found->second;
+    return document ? document->value(section, key).value_or(defaultText) : defaultText;
 }
 
 void IniProfileStore::WriteEntry(const QString& file, const QString& section, const QString& key,
@@ -100,6 +128,7 @@ void IniProfileStore::WriteEntry(const QString& file, const QString& section, co
     if (out.write(bytes) != bytes.size() || !out.commit()) {
         failAccess(file, out.errorString());
     }
+    t_readDocuments.erase(file); // a scope reads the new text
 }
 
 } // namespace zav::outside

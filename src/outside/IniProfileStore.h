@@ -10,12 +10,25 @@ namespace zav::outside {
 // that cannot be written, and an empty file name, fail with error 75 (ErrPathFileAccess). A write holds
 // an exclusive lock on the companion file NAME.lock (created owner-only) from reading to replacing, so
 // concurrent writers, in other processes too, lose no change; a new profile file is owner-only too.
+//
+// Reading an entry parses the whole file. While a ProfileReadScope lives on the thread, each file is
+// parsed once and later reads of it look in that text (a write through the store has it parsed anew);
+// the next scope reads the file again, and so sees what other processes wrote meanwhile.
 class IniProfileStore : public ProfileStore {
 public:
     QString ReadEntry(const QString& file, const QString& section, const QString& key,
                       const QString& defaultText) override;
     void WriteEntry(const QString& file, const QString& section, const QString& key,
                     const QString& text) override;
+};
+
+// Held around reads that belong together, such as the captions of one dialog.
+class ProfileReadScope {
+public:
+    ProfileReadScope();
+    ~ProfileReadScope();
+    ProfileReadScope(const ProfileReadScope&) = delete;
+    ProfileReadScope& operator=(const ProfileReadScope&) = delete;
 };
 
 } // namespace zav::outside

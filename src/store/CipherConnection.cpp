@@ -283,7 +283,28 @@ sqlite::Database& CipherConnection::db() {
     return *m_db;
 }
 
+void CipherConnection::addPendingRead(PendingRead* reader) {
+    m_pendingReads.push_back(reader);
+}
+
+void CipherConnection::removePendingRead(PendingRead* reader) noexcept {
+    std::erase(m_pendingReads, reader);
+}
+
+void CipherConnection::finishPendingReads() {
+    while (!m_pendingReads.empty()) {
+        PendingRead* reader = m_pendingReads.back();
+        removePendingRead(reader); // even when reading fails: it is not asked again
+        reader->readRest();
+    }
+}
+
 void CipherConnection::close() noexcept {
+    try {
+        finishPendingReads();
+    } catch (...) {
+        // a reader that cannot read on fails when it is next asked for a row
+    }
     if (m_db && m_reuseKey && isIdle(*m_db)) {
         try {
             if (t_idle.size() >= IdleLimit) {

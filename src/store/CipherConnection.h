@@ -10,8 +10,19 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace zav::store {
+
+// A reader that has started on the rows of a query and not finished them (a recordset).
+class PendingRead {
+public:
+    // Reads the rest of the rows into memory and lets go of the statement.
+    virtual void readRest() = 0;
+
+protected:
+    ~PendingRead() = default;
+};
 
 class CipherConnection {
 public:
@@ -46,12 +57,19 @@ public:
     // it is checked before it serves again.
     void close() noexcept;
 
+    // Readers part of the way through their rows. Before anything is written through the connection, and
+    // before it closes, they read the rest, so each sees its rows as they were when it started.
+    void addPendingRead(PendingRead* reader);
+    void removePendingRead(PendingRead* reader) noexcept;
+    void finishPendingReads();
+
 private:
     // Declared in the order of taking: released in reverse.
     std::unique_ptr<CompanionLock> m_lock;
     std::unique_ptr<sqlite::Database> m_db;
     QString m_realPath;
     std::optional<ReuseKey> m_reuseKey;
+    std::vector<PendingRead*> m_pendingReads;
 };
 
 } // namespace zav::store

@@ -141,7 +141,9 @@ public:
 Engine& DefaultEngine();
 void SetEngineForTesting(Engine* engine); // nullptr restores the default
 
-// RAII transaction: rolls back unless committed.
+// The one transaction guard of the store: Commit() makes the work permanent; a transaction left
+// uncommitted is rolled back by the destructor, which never throws. Inside another transaction it
+// is a savepoint, so a failure takes back only its own work.
 class Transaction {
 public:
     explicit Transaction(Database& db) : m_db(db) { m_db.BeginTrans(); }

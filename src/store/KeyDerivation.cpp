@@ -26,21 +26,27 @@ QByteArray derive(const QByteArray& password, const QByteArray& salt) {
     return key.toHex();
 }
 
-// Hex of the derived key by salt and password.
+// Hex of the derived key by salt and password. The lock guards the cache only: deriving a key takes
+// long, and threads opening other files need not wait for it.
 QByteArray cachedHexKey(const QString& password, const QByteArray& salt) {
     static std::mutex mutex;
     static QHash<QByteArray, QByteArray> cache;
     const QByteArray utf8 = password.toUtf8();
     const QByteArray id = salt + utf8;
-    const std::lock_guard lock(mutex);
-    auto found = cache.constFind(id);
-    if (found != cache.constEnd()) {
-        return *found;
+    {
+        const std::lock_guard lock(mutex);
+        const auto found = cache.constFind(id);
+        if (found != cache.constEnd()) {
+            return *found;
+        }
     }
+    const QByteArray key = derive(utf8, salt);
+    const std::lock_guard lock(mutex);
     if (cache.size() >= CacheLimit) {
         cache.clear();
     }
-    return *cache.insert(id, derive(utf8, salt));
+    cache.insert(id, key);
+    return key;
 }
 
 } // namespace

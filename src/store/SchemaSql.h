@@ -37,9 +37,10 @@ StoredTable existingTable(sqlite::Database& db, const QString& name); // or fail
 std::vector<TableDef> readTableDefs(sqlite::Database& db);
 std::vector<RelationDef> readRelations(sqlite::Database& db);
 
+// Both run in the caller's transaction, which a failure leaves to roll back.
 void createTable(sqlite::Database& db, const TableDef& table);
 // Foreign keys can only be declared by CREATE TABLE, so the foreign table is rebuilt with the
-// constraint (rows, indexes and all) inside one transaction.
+// constraint (rows, indexes and all).
 void createRelation(sqlite::Database& db, const RelationDef& relation);
 
 } // namespace zav::store::ddl

@@ -2,7 +2,6 @@
 #include "store/GeneralCollation.h"
 #include "store/SchemaSql.h"
 #include "store/SqliteStatement.h"
-#include "store/SqliteTransaction.h"
 
 #include <algorithm>
 #include <limits>
@@ -149,14 +148,12 @@ void createTable(sqlite::Database& db, const TableDef& table) {
         parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)")
                      .arg(quoted(primary->name), quotedList(primary->fields));
     }
-    sqlite::Transaction transaction(db);
     db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table.name), parts.join(QStringLiteral(", "))));
     for (const auto& index : table.indexes) {
         if (!index.primary) {
             db.exec(createIndexSql(table.name, index.name, index.fields, index.unique));
         }
     }
-    transaction.commit();
 }
 
 void createRelation(sqlite::Database& db, const RelationDef& relation) {
@@ -184,7 +181,6 @@ void createRelation(sqlite::Database& db, const RelationDef& relation) {
 
     // Rebuilding a table must not fire the relations of the table itself.
     const sqlite::ForeignKeysSuspended suspended(db);
-    sqlite::Transaction transaction(db);
     db.exec(createRebuilt);
     db.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(quoted(rebuilt), quoted(foreign.name)));
     db.exec(QStringLiteral("DROP TABLE ") + quoted(foreign.name));
@@ -195,7 +191,6 @@ void createRelation(sqlite::Database& db, const RelationDef& relation) {
     // Cascades and per-key lists look the foreign rows up by this index instead of scanning.
     db.exec(createIndexSql(foreign.name, relation.name, foreignFields, false));
     requireNoBrokenRows(db, foreign.name);
-    transaction.commit();
 }
 
 } // namespace zav::store::ddl

@@ -18,6 +18,7 @@ SqlCipherDatabase::~SqlCipherDatabase() {
 
 void SqlCipherDatabase::Execute(const QString& sql) {
     const QString translated = dialect::translate(sql);
+    m_connection->finishPendingReads();
     translatingErrors([&] { sqlite::Statement(m_connection->db(), translated).exec(); });
 }
 
@@ -33,7 +34,9 @@ bool SqlCipherDatabase::TableExists(const QString& name) {
 }
 
 void SqlCipherDatabase::CreateTable(const TableDef& table) {
+    Transaction change(*this);
     translatingErrors([&] { ddl::createTable(m_connection->db(), table); });
+    change.Commit();
 }
 
 std::vector<RelationDef> SqlCipherDatabase::Relations() {
@@ -41,7 +44,9 @@ std::vector<RelationDef> SqlCipherDatabase::Relations() {
 }
 
 void SqlCipherDatabase::CreateRelation(const RelationDef& relation) {
+    Transaction change(*this);
     translatingErrors([&] { ddl::createRelation(m_connection->db(), relation); });
+    change.Commit();
 }
 
 std::vector<TableDef> SqlCipherDatabase::TableDefs() {
@@ -63,6 +68,7 @@ void SqlCipherDatabase::ChangeKeys(const QString& table, const QString& field,
 // The outermost transaction takes the write lock at once when the file may be written, so two
 // writers never both hold a read lock and wait for each other; inner ones are savepoints.
 void SqlCipherDatabase::BeginTrans() {
+    m_connection->finishPendingReads();
     translatingErrors([&] {
         auto& db = m_connection->db();
         if (m_transactionDepth > 0) {
@@ -76,6 +82,7 @@ void SqlCipherDatabase::BeginTrans() {
 
 void SqlCipherDatabase::CommitTrans() {
     requireTransaction();
+    m_connection->finishPendingReads();
     translatingErrors([&] {
         m_connection->db().exec(m_transactionDepth > 1 ? QStringLiteral("RELEASE zav_trans")
                                                        : QStringLiteral("COMMIT"));
@@ -85,6 +92,7 @@ void SqlCipherDatabase::CommitTrans() {
 
 void SqlCipherDatabase::Rollback() {
     requireTransaction();
+    m_connection->finishPendingReads();
     translatingErrors([&] {
         m_connection->db().exec(m_transactionDepth > 1
                                     ? QStringLiteral("ROLLBACK TO zav_trans; RELEASE zav_trans")

@@ -6,6 +6,8 @@
 #include "store/SqlDialect.h"
 #include "store/SqliteStatement.h"
 
+#include <limits>
+
 namespace zav::store {
 
 namespace {
@@ -37,21 +39,42 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
     }
 }
 
-// Out of line: the kept statements are complete types only here.
-SqlCipherRecordset::~SqlCipherRecordset() = default;
+SqlCipherRecordset::~SqlCipherRecordset() {
+    finalizeStatements();
+}
+
+bool SqlCipherRecordset::hasRow(size_t index) const {
+    while (m_query && m_rows.size() <= index) {
+        if (!m_reading) {
+            m_connection->addPendingRead(const_cast<SqlCipherRecordset*>(this));
+            m_reading = true;
+        }
+        translatingErrors([this] {
+            if (m_query->executeStep()) {
+                m_rows.push_back(rowOf(*m_query));
+                m_rowids.push_back(m_withRowid ? m_query->columnInt64(m_fieldCount) : 0);
+            } else {
+                endQuery(); // every row is read: the statement no longer holds the file
+            }
+        });
+    }
+    return index < m_rows.size();
+}
+
+void SqlCipherRecordset::readRest() {
+    ensureLoaded();
+}
+
+void SqlCipherRecordset::endQuery() const noexcept {
+    if (m_reading && m_connection) {
+        m_connection->removePendingRead(const_cast<SqlCipherRecordset*>(this));
+    }
+    m_reading = false;
+    m_query.reset();
+}
 
 void SqlCipherRecordset::ensureLoaded() const {
-    if (m_loaded) {
-        return;
-    }
-    translatingErrors([this] {
-        while (m_query->executeStep()) {
-            m_rows.push_back(rowOf(*m_query));
-            m_rowids.push_back(m_withRowid ? m_query->columnInt64(m_fieldCount) : 0);
-        }
-    });
-    m_query.reset();
-    m_loaded = true;
+    hasRow(std::numeric_limits<size_t>::max());
 }
 
 int SqlCipherRecordset::RecordCount() const {
@@ -62,8 +85,7 @@ int SqlCipherRecordset::RecordCount() const {
 
 void SqlCipherRecordset::MoveFirst() {
     requireOpen();
-    ensureLoaded();
-    if (m_rows.empty()) {
+    if (!hasRow(0)) {
         throw noCurrentRecord();
     }
     m_mode = EditMode::None;
@@ -82,7 +104,6 @@ void SqlCipherRecordset::MoveLast() {
 
 void SqlCipherRecordset::MoveNext() {
     requireOpen();
-    ensureLoaded();
     requireCurrentRow();
     m_mode = EditMode::None;
     ++m_position;
@@ -90,8 +111,7 @@ void SqlCipherRecordset::MoveNext() {
 
 bool SqlCipherRecordset::Eof() const {
     requireOpen();
-    ensureLoaded();
-    return m_position >= m_rows.size();
+    return !hasRow(m_position);
 }
 
 QVariant SqlCipherRecordset::Field(const QString& name) const {
@@ -100,7 +120,6 @@ QVariant SqlCipherRecordset::Field(const QString& name) const {
     if (m_mode != EditMode::None) {
         return m_buffer[size_t(column)];
     }
-    ensureLoaded();
     requireCurrentRow();
     return m_rows[m_position][size_t(column)];
 }
@@ -124,7 +143,6 @@ void SqlCipherRecordset::AddNew() {
 
 void SqlCipherRecordset::Edit() {
     requireUpdatable();
-    ensureLoaded();
     requireCurrentRow();
     m_buffer = m_rows[m_position];
     m_changed.assign(size_t(m_columns.size()), false);
@@ -136,10 +154,16 @@ void SqlCipherRecordset::Update() {
     if (m_mode == EditMode::None) {
         throw updateWithoutEdit();
     }
+    // Recordsets part of the way through their rows, this one too, read the rest as it was before the
+    // write.
+    m_connection->finishPendingReads();
+    if (m_mode == EditMode::Adding && m_query) {
+        translatingErrors([this] { insertBuffer(); }); // nothing is read yet: the rows will include it
+        m_mode = EditMode::None;
+        return;
+    }
     translatingErrors([this] {
-        if (m_mode == EditMode::Adding && !m_loaded) {
-            insertBuffer(); // the rows, once read, include it
-        } else if (m_mode == EditMode::Adding) {
+        if (m_mode == EditMode::Adding) {
             // The new row joins the end of the set; the current row stays the current row.
             const qint64 rowid = insertBuffer();
             m_rows.push_back(storedRow(rowid));
@@ -170,7 +194,7 @@ void SqlCipherRecordset::requireOpen() const {
 }
 
 void SqlCipherRecordset::requireCurrentRow() const {
-    if (m_position >= m_rows.size()) {
+    if (!hasRow(m_position)) {
         throw noCurrentRecord();
     }
 }
@@ -277,7 +301,7 @@ sqlite::Statement& SqlCipherRecordset::preparedReread() {
 }
 
 void SqlCipherRecordset::finalizeStatements() noexcept {
-    m_query.reset();
+    endQuery();
     m_update.reset();
     m_reread.reset();
     m_updateNames.clear();

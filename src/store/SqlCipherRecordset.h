@@ -1,7 +1,9 @@
 #pragma once
 
-// The rows an SQL text selects, loaded into memory the first time a row, the position or the count is
-// asked for (so RecordCount is exact; a recordset opened only to add a row never reads the table). A
+// The rows an SQL text selects, read into memory as far as they are asked for: the current row and
+// whether there is one (EOF) need only the rows up to it, RecordCount and MoveLast read them all (so
+// RecordCount is exact), a recordset opened only to add a row never reads the table. Until every row
+// is read its statement stays open on the file; a write through the recordset reads the rest first. A
 // recordset over "Select * from <Table> ..." is updatable: AddNew/Edit/Update insert a row or update the
 // current one by its rowid.
 
@@ -18,7 +20,7 @@ class Statement;
 
 namespace zav::store {
 
-class SqlCipherRecordset final : public Recordset {
+class SqlCipherRecordset final : public Recordset, private PendingRead {
 public:
     SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql);
     ~SqlCipherRecordset() override;
@@ -39,9 +41,14 @@ private:
     enum class EditMode { None, Adding, Editing };
     using Row = std::vector<QVariant>;
 
+    void readRest() override;
     void requireOpen() const;
-    // Reads every row the query selects, once.
+    // Reads rows until the one at `index` is read or none is left; whether there is that row.
+    bool hasRow(size_t index) const;
+    // Reads every row the query selects.
     void ensureLoaded() const;
+    // Lets go of the query: every row is read, or the recordset closes.
+    void endQuery() const noexcept;
     void requireCurrentRow() const;
     void requireUpdatable();
     int columnOf(const QString& name) const;
@@ -65,13 +72,13 @@ private:
     QStringList m_columns;
     std::vector<std::optional<FieldType>> m_types;
     QHash<QString, int> m_columnByName;                 // lower-case names
-    mutable std::unique_ptr<sqlite::Statement> m_query; // until the rows are read
+    mutable std::unique_ptr<sqlite::Statement> m_query; // until every row is read
+    mutable bool m_reading = false;                     // part of the way through the rows
     int m_fieldCount = 0;
     bool m_withRowid = false;
-    mutable bool m_loaded = false;
     mutable std::vector<Row> m_rows;
     mutable std::vector<qint64> m_rowids;
-    size_t m_position = 0; // == m_rows.size() at EOF
+    size_t m_position = 0; // == m_rows.size() at EOF (once every row is read)
     EditMode m_mode = EditMode::None;
     Row m_buffer;
     std::vector<bool> m_changed;

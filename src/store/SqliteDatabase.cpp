@@ -6,15 +6,7 @@ namespace zav::sqlite {
 
 namespace {
 int openFlagsOf(OpenFlags flags) {
-    switch (flags) {
-    case OpenFlags::ReadOnly:
-        return SQLITE_OPEN_READONLY;
-    case OpenFlags::ReadWrite:
-        return SQLITE_OPEN_READWRITE;
-    case OpenFlags::ReadWriteCreate:
-        break;
-    }
-    return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    return flags == OpenFlags::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
 }
 } // namespace
 

@@ -12,7 +12,7 @@ struct sqlite3;
 namespace zav::sqlite {
 
 // Open flags of sqlite3_open_v2 that callers need, without exposing the C header.
-enum class OpenFlags { ReadOnly, ReadWrite, ReadWriteCreate };
+enum class OpenFlags { ReadOnly, ReadWrite };
 
 class Database {
 public:

@@ -3,11 +3,13 @@
 
 #include "base/Twips.h"
 #include "dialogs/Frm_LevModify.h"
+#include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -125,6 +127,13 @@ private slots:
         QCOMPARE(top("Cmd_Ok"), 1920.0 - 135.0);
         // The fixed boxes never move.
         expectPlace(box(QStringLiteral("Check_ShutDown")), 120, 480);
+
+        // The next dialog reads what another program wrote to the profile meanwhile.
+        QFile profile(Mod_Globali().profilePath);
+        QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write("[Description]\n3=Changed\n") > 0);
+        profile.close();
+        show(rights(true, true, true, true, {1, 2, 3, 4}), rights(false, false, false, false, {2}));
+        QCOMPARE(box(QStringLiteral("Check_Custom(3)"))->text(), QStringLiteral("Changed"));
     }
 
     void hiddenFixedRowsLeaveTheTopToTheCustomBoxes() {

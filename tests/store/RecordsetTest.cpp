@@ -51,6 +51,18 @@ TEST_F(Recordsets, WalkTheSelectedRows) {
     EXPECT_TRUE(none->Eof());
     EXPECT_EQ(errorNumberOf([&] { none->MoveFirst(); }), ErrNoCurrentRecord);
     EXPECT_EQ(errorNumberOf([&] { none->MoveLast(); }), ErrNoCurrentRecord);
+
+    // Asked only for its first row, a recordset still gives every row as it was when it started, and
+    // the exact count, after a write through the database or once the database is closed.
+    auto started = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    EXPECT_FALSE(started->Eof());
+    db->Execute(QStringLiteral("Delete * from Levels where ID = 2"));
+    EXPECT_EQ(started->RecordCount(), 3);
+    auto unfinished = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    EXPECT_FALSE(unfinished->Eof());
+    db->Close(); // and holds the file no longer: another user can write
+    openShared(folder.file(QStringLiteral("login.mdb")))->Execute(QStringLiteral("Delete * from Operators"));
+    EXPECT_EQ(unfinished->RecordCount(), 2);
 }
 
 TEST_F(Recordsets, FieldsAreReadByNameWithTheirTypes) {

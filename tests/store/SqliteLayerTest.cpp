@@ -3,7 +3,6 @@
 #include "StoreTestSupport.h"
 #include "store/SqliteDatabase.h"
 #include "store/SqliteStatement.h"
-#include "store/SqliteTransaction.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,7 @@ TEST(SqliteLayer, FailuresCarryTheEngineCodeAndMessage) {
         EXPECT_EQ(error.errorCode(), SqliteCantOpen);
     }
 
-    Database db(folder.file(QStringLiteral("a.db")), OpenFlags::ReadWriteCreate);
+    Database db(QStringLiteral(":memory:"), OpenFlags::ReadWrite);
     db.exec(QStringLiteral("CREATE TABLE t (k TEXT UNIQUE)"));
     try {
         Statement bad(db, QStringLiteral("SELEC 1"));
@@ -53,8 +52,7 @@ TEST(SqliteLayer, FailuresCarryTheEngineCodeAndMessage) {
 }
 
 TEST(SqliteLayer, StatementsBindAndReadValues) {
-    TempFolder folder;
-    Database db(folder.file(QStringLiteral("a.db")), OpenFlags::ReadWriteCreate);
+    Database db(QStringLiteral(":memory:"), OpenFlags::ReadWrite);
     db.exec(QStringLiteral("CREATE TABLE t (a, b, c, d, e)"));
     Statement insert(db, QStringLiteral("INSERT INTO t VALUES (?, ?, ?, ?, ?)"));
     insert.bind(1, qint64(1) << 40);
@@ -79,33 +77,6 @@ TEST(SqliteLayer, StatementsBindAndReadValues) {
     // One statement per text: the engine must never run a hidden second one.
     EXPECT_THROW(Statement(db, QStringLiteral("SELECT 1; DELETE FROM t")), Exception);
     EXPECT_EQ(countOf(db, QStringLiteral("SELECT count(*) FROM t; ")), 1);
-}
-
-TEST(SqliteLayer, TransactionsRollBackUnlessCommitted) {
-    TempFolder folder;
-    Database db(folder.file(QStringLiteral("a.db")), OpenFlags::ReadWriteCreate);
-    db.exec(QStringLiteral("CREATE TABLE t (a)"));
-    {
-        Transaction outer(db);
-        db.exec(QStringLiteral("INSERT INTO t VALUES (1)"));
-        {
-            Transaction inner(db);
-            db.exec(QStringLiteral("INSERT INTO t VALUES (2)"));
-        } // not committed: only the inner row goes
-        EXPECT_TRUE(db.inTransaction());
-        outer.commit();
-    }
-    EXPECT_FALSE(db.inTransaction());
-    EXPECT_EQ(countOf(db, QStringLiteral("SELECT count(*) FROM t")), 1);
-    {
-        Transaction failed(db);
-        db.exec(QStringLiteral("INSERT INTO t VALUES (3)"));
-    }
-    EXPECT_EQ(countOf(db, QStringLiteral("SELECT count(*) FROM t")), 1);
-
-    Database reader(folder.file(QStringLiteral("a.db")), OpenFlags::ReadOnly);
-    EXPECT_TRUE(reader.isReadOnly());
-    EXPECT_THROW(reader.exec(QStringLiteral("INSERT INTO t VALUES (4)")), Exception);
 }
 
 } // namespace
