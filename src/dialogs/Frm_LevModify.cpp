@@ -6,7 +6,6 @@
 #include "dialogs/DialogControls.h"
 #include "dialogs/ManageIcons.h"
 #include "language/CurrentLanguageProvider.h"
-#include "base/Mod_Globali.h"
 #include "outside/IniProfileStore.h"
 #include "outside/OutsideObjects.h"
 

@@ -1,14 +1,14 @@
 #include "dialogs/Frm_Name.h"
 
+#include "base/EnterMovesFocus.h"
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
 #include "dialogs/DialogControls.h"
+#include "dialogs/KeyboardCall.h"
 #include "dialogs/ManageIcons.h"
 #include "dialogs/TwipsGeometry.h"
 #include "language/CurrentLanguageProvider.h"
 #include "operations/CredentialDatabase.h"
-#include "base/EnterMovesFocus.h"
-#include "dialogs/KeyboardCall.h"
 #include "outside/OutsideObjects.h"
 
 #include <QFrame>

@@ -61,8 +61,7 @@ bool grantOnce(const QString& dbPath, const QString& grant, const QString& state
 bool relationExists(store::Database& db) {
     bool found = false;
     for (const auto& relation : db.Relations()) {
-        if (relation.table == store::LevelsTable &&
-            relation.foreignTable == store::OperatorsTable) {
+        if (relation.table == store::LevelsTable && relation.foreignTable == store::OperatorsTable) {
             found = true;
         }
     }

@@ -1,9 +1,9 @@
 // The level rights dialog: which boxes it shows and enables, where it puts them, and what it hands
 // back.
 
+#include "base/Mod_Globali.h"
 #include "base/Twips.h"
 #include "dialogs/Frm_LevModify.h"
-#include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"
