@@ -1,7 +1,5 @@
-// The name entry dialog: what it refuses, what it confirms, and how Enter and the on-screen keyboard
-// behave.
+// The name entry dialog: what it refuses, what it confirms, and how Enter behaves.
 
-#include "component/Mod_Globali.h"
 #include "manage/Frm_Name.h"
 #include "outside/OutsideObjects.h"
 #include "support/FakeOutside.h"
@@ -13,20 +11,6 @@
 
 using namespace zav;
 using namespace zav::manage;
-
-namespace {
-class CountingKeyboard : public outside::ScreenKeyboard {
-public:
-    explicit CountingKeyboard(QList<QWidget*>& shownFor) : m_shownFor(shownFor) {}
-    QVariant ShowFor(QWidget* box) override {
-        m_shownFor.append(box);
-        return {};
-    }
-
-private:
-    QList<QWidget*>& m_shownFor;
-};
-} // namespace
 
 class NameDialogTest : public QObject {
     Q_OBJECT
@@ -61,16 +45,6 @@ private slots:
     void cleanup() {
         dialog.reset();
         popups.reset();
-        Mod_Globali().touchScreen = false;
-        outside::setScreenKeyboardFactory(nullptr);
-    }
-
-    void loadingResetsTheRecord() {
-        QVERIFY(!par->Result);
-        QCOMPARE(par->Text, QString());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Name"));
-        QCOMPARE(dialog->property("Tag").toString(), QStringLiteral("|11"));
-        QCOMPARE(button("Cmd_Ok")->property("Tag").toString(), QStringLiteral("194"));
     }
 
     void emptyAndNumericNamesAreRefusedSilently_data() {
@@ -97,40 +71,6 @@ private slots:
         QVERIFY(!dialog->isVisible());
         QVERIFY(par->Result);
         QCOMPARE(par->Text, QStringLiteral(" A1 "));
-    }
-
-    void enterMovesOnWithoutConfirming() {
-        text1()->setText(QStringLiteral("Shift"));
-        text1()->setFocus();
-        QTest::keyClick(text1(), Qt::Key_Return);
-        QVERIFY(dialog->isVisible());
-        QVERIFY(!par->Result);
-        QCOMPARE(QApplication::focusWidget(), button("Cmd_Undo"));
-        QVERIFY(dialog->Text1_KeyPress(13));
-        QVERIFY(!dialog->Text1_KeyPress(65));
-    }
-
-    void undoAndClosingLeaveNoResult() {
-        text1()->setText(QStringLiteral("Shift"));
-        QTest::mouseClick(button("Cmd_Undo"), Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
-        QVERIFY(!par->Result);
-        QCOMPARE(par->Text, QString());
-    }
-
-    void theKeyboardComesOnlyInTouchScreenMode() {
-        QList<QWidget*> shownFor;
-        outside::setScreenKeyboardFactory(
-            [&shownFor] { return std::make_unique<CountingKeyboard>(shownFor); });
-        QTest::mouseClick(text1(), Qt::LeftButton);
-        QVERIFY(shownFor.isEmpty());
-        Mod_Globali().touchScreen = true;
-        QTest::mouseClick(text1(), Qt::LeftButton);
-        QTest::mouseClick(text1(), Qt::LeftButton);
-        QCOMPARE(shownFor, (QList<QWidget*>{text1(), text1()}));
-        text1()->setReadOnly(true);
-        QTest::mouseClick(text1(), Qt::LeftButton);
-        QCOMPARE(shownFor.size(), 2);
     }
 };
 
