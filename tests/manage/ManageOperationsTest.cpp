@@ -122,16 +122,6 @@ TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOne) {
                                                    {"Few customs", 5}}));
 }
 
-TEST_F(ManageOperations, AFailedRenumberingChangesNothing) {
-    addRankExample();
-    const auto before = idsByName();
-    test::FaultyEngine faults;
-    faults.failKeyChanges = true;
-    EXPECT_EQ(errorNumber([&] { RenumberLevels(file.path()); }), store::ErrEngine);
-    EXPECT_EQ(idsByName(), before);
-    EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 3);
-}
-
 TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
     file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
@@ -170,17 +160,6 @@ TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
 
     EXPECT_FALSE(StoreLevelRights(file.path(), 9, QStringLiteral("Gone"), *rights)); // only renumbered
     EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
-}
-
-TEST_F(ManageOperations, AFailedRightsStoreWritesNothing) {
-    file.addLevels({{0, "Top", true, true}, {3, "Edited"}});
-    auto rights = Class_LevelEnable::create();
-    rights->setAllowManageLevel(true);
-    test::FaultyEngine faults;
-    faults.failKeyChanges = true; // the row is written, then the renumbering fails
-    EXPECT_NE(errorNumber([&] { StoreLevelRights(file.path(), 3, QStringLiteral("Edited"), *rights); }), 0);
-    EXPECT_FALSE(file.levelFlag(3, store::FieldManageLevel));
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 3}));
 }
 
 TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
@@ -250,40 +229,6 @@ TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     EXPECT_EQ(file.operatorLevels().size(), 1u);
     // Every name that reached SQL text went through the quoting first.
     EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
-}
-
-TEST_F(ManageOperations, LoadingALevelTranslatesItsNameAndReadsANullPasswordAsEmpty) {
-    LevelSpec noPassword(1, "|1", false, true, true, false, {100});
-    noPassword.nullPassword = true;
-    LevelSpec withPassword(2, "Plain");
-    withPassword.password = QStringLiteral("secret");
-    file.addLevels({noPassword, withPassword});
-    auto level = Class_Level::create();
-    ASSERT_TRUE(LoadLevel(file.path(), 1, *level));
-    EXPECT_EQ(level->ID(), 1);
-    EXPECT_EQ(level->DBLevelName(), QStringLiteral("|1"));
-    EXPECT_EQ(level->LevelName(), QStringLiteral("Operator level"));
-    EXPECT_EQ(level->Password(), QString());
-    EXPECT_TRUE(level->cLevelEnable()->AllowManageOperator());
-    EXPECT_TRUE(level->cLevelEnable()->DisShutDown());
-    EXPECT_TRUE(level->cLevelEnable()->AllowCustom(100));
-
-    ASSERT_TRUE(LoadLevel(file.path(), 2, *level));
-    EXPECT_EQ(level->Password(), QStringLiteral("secret"));
-
-    auto untouched = Class_Level::create();
-    EXPECT_FALSE(LoadLevel(file.path(), 7, *untouched));
-    EXPECT_EQ(untouched->DBLevelName(), QString());
-}
-
-TEST_F(ManageOperations, OnlyTheLevelsBelowTheOwnerAreListedInNumberOrder) {
-    file.addLevels({{4, "Four"}, {0, "Zero"}, {2, "Two"}, {1, "One"}});
-    std::vector<int> listed;
-    ForEachLevelBelow(file.path(), 1, [&](int id, const QString&) { listed.push_back(id); });
-    EXPECT_EQ(listed, (std::vector<int>{2, 4}));
-    listed.clear();
-    ForEachLevelBelow(file.path(), 4, [&](int id, const QString&) { listed.push_back(id); });
-    EXPECT_TRUE(listed.empty());
 }
 
 TEST(NumericText, NumbersAreRefusedAndNamesAccepted) {

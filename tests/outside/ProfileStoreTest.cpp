@@ -63,15 +63,8 @@ TEST_F(ProfileStoreTest, ValuesReadAsWindowsReadsThem) {
     EXPECT_EQ(read(path, "Description", "2"), QStringLiteral("\"unbalanced"));
     EXPECT_EQ(read(path, "Description", "3"), QString());
     EXPECT_EQ(read(path, "other", "ml"), QStringLiteral("other section"));
-}
-
-TEST_F(ProfileStoreTest, MissingFileSectionOrKeyReadsAsDefault) {
-    const QString path = file(WindowsFile);
-    EXPECT_EQ(read(path, "Description", "EN"), QStringLiteral("<default>"));
-    EXPECT_EQ(read(path, "Nowhere", "ML"), QStringLiteral("<default>"));
     EXPECT_EQ(read(path, "Description", ";SD"), QStringLiteral("<default>"));
     EXPECT_EQ(read(folder.filePath("missing.INI"), "Description", "ML"), QStringLiteral("<default>"));
-    EXPECT_EQ(read(QString(), "Description", "ML"), QStringLiteral("<default>"));
 }
 
 TEST_F(ProfileStoreTest, WriteChangesOnlyItsOwnLine) {
@@ -83,16 +76,6 @@ TEST_F(ProfileStoreTest, WriteChangesOnlyItsOwnLine) {
     expected.replace("  mo  =  a,b;c  \r\n", "  mo  =  x\r\n");
     EXPECT_EQ(bytes(path), expected);
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("D:\\New;1,2"));
-}
-
-TEST_F(ProfileStoreTest, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEndOfTheFile) {
-    const QString path = file("[Description]\r\nML=1\r\n\r\n[Other]\r\nX=2");
-    store.WriteEntry(path, "Description", "7", "Custom seven");
-    store.WriteEntry(path, "Other", "Y", "3");
-    store.WriteEntry(path, "New", "Z", "4");
-    EXPECT_EQ(bytes(path),
-              QByteArray("[Description]\r\nML=1\r\n7=Custom seven\r\n\r\n[Other]\r\nX=2\r\nY=3\r\n"
-                         "[New]\r\nZ=4\r\n"));
 }
 
 TEST_F(ProfileStoreTest, WriteCreatesAMissingFileOwnerOnlyAndLeavesNoTemporaryFileBehind) {
@@ -141,18 +124,6 @@ TEST_F(ProfileStoreTest, WritersInTwoProcessesLoseNoChange) {
     }
 }
 
-TEST_F(ProfileStoreTest, ValuesThatWouldNotReadBackAreQuoted) {
-    const QString path = folder.filePath("quoted.INI");
-    for (const QString& value :
-         {QStringLiteral("  padded  "), QStringLiteral("\"in quotes\""), QStringLiteral("'x'"),
-          QStringLiteral("a,b;c"), QStringLiteral("C:\\Data\\x.mdb"), QStringLiteral("\""), QString()}) {
-        store.WriteEntry(path, "S", "K", value);
-        EXPECT_EQ(read(path, "S", "K"), value) << value.toStdString();
-    }
-    store.WriteEntry(path, "S", "K", "  padded  ");
-    EXPECT_EQ(bytes(path), QByteArray("[S]\nK=\"  padded  \"\n"));
-}
-
 TEST_F(ProfileStoreTest, LatinOneFileStaysLatinOne) {
     const QString path = file("; Gr\xfc\xdf"
                               "e\n[Description]\nML=Gr\xfc\xdf"
@@ -162,14 +133,6 @@ TEST_F(ProfileStoreTest, LatinOneFileStaysLatinOne) {
     EXPECT_EQ(bytes(path), QByteArray("; Gr\xfc\xdf"
                                       "e\n[Description]\nML=Gr\xfc\xdf"
                                       "e \x80 \x81\nMO=Best\xe4tigen\n"));
-}
-
-TEST_F(ProfileStoreTest, LatinOneFileTakesUtf8RatherThanLoseAText) {
-    const QString path = file("[Description]\nML=Gr\xfc\xdf"
-                              "e\n");
-    store.WriteEntry(path, "Description", "MO", QStringLiteral("Łódź"));
-    EXPECT_EQ(bytes(path), QStringLiteral("[Description]\nML=Grüße\nMO=Łódź\n").toUtf8());
-    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
 }
 
 TEST_F(ProfileStoreTest, Utf8FilesKeepTheirByteOrderMark) {
@@ -195,27 +158,6 @@ TEST_F(ProfileStoreTest, UnicodeFilesOfWindowsStayUtf16) {
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
     store.WriteEntry(path, "Description", "ML", QStringLiteral("Ja"));
     EXPECT_EQ(bytes(path), utf16WithBom(QStringLiteral("[Description]\r\nML=Ja\r\n")));
-}
-
-int errorNumber(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
-
-TEST_F(ProfileStoreTest, WritesThatCannotBeDoneFail) {
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(QString(), "Description", "ML", "x"); }), 75);
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(folder.filePath("no/such/folder.INI"), "S", "K", "x"); }),
-              75);
-    const QString path = file("[S]\nK=1\n");
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "K", "two\nlines"); }), 5);
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", "A=B", "x"); }), 5);
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S", " ", "x"); }), 5);
-    EXPECT_EQ(errorNumber([&] { store.WriteEntry(path, "S]", "K", "x"); }), 5);
-    EXPECT_EQ(bytes(path), QByteArray("[S]\nK=1\n"));
 }
 
 } // namespace

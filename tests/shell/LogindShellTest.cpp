@@ -72,15 +72,5 @@ TEST_F(LogindShell, OtherOptionsCallNothing) {
         EXPECT_EQ(callsFor(option), QStringList()) << "option " << option;
 }
 
-TEST_F(LogindShell, ExitClassUsesThePlatformServicesByDefault) {
-    const QByteArray saved = qgetenv("ZAV_SHELL_SERVICES");
-    qunsetenv("ZAV_SHELL_SERVICES");
-    setShellServices(nullptr);
-    WinExit_cls().ExitWindows(ExitRestart);
-    setShellServices(nullptr);
-    qputenv("ZAV_SHELL_SERVICES", saved);
-    EXPECT_EQ(s_logind->manager().takeCalls(), QStringList({"Reboot false"}));
-}
-
 } // namespace
 } // namespace zav::shell

@@ -30,14 +30,6 @@ protected:
     std::shared_ptr<RecordingShell> m_shell = std::make_shared<RecordingShell>();
 };
 
-TEST_F(ShellServicesTest, DesktopSwitchHidesAndShowsTheShell) {
-    ShowDesktop(false);
-    ShowDesktop(true);
-    HideShell();
-    ShowShell();
-    EXPECT_EQ(m_shell->calls(), QStringList({"HideShell", "ShowShell", "HideShell", "ShowShell"}));
-}
-
 TEST_F(ShellServicesTest, ExitEnablesThePrivilegeAndPassesOnlyKnownOptions) {
     for (int option : {ExitLogoff, ExitShutdown, ExitRestart, ExitPowerOff}) {
         m_shell->clear();
@@ -53,23 +45,6 @@ TEST_F(ShellServicesTest, ExitEnablesThePrivilegeAndPassesOnlyKnownOptions) {
     }
 }
 
-TEST_F(ShellServicesTest, RecordIsAppendedToTheNamedFile) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath("shell.log");
-    ShowDesktop(false); // before the file is named: memory only
-    qputenv(RecordFileVariable, QFile::encodeName(path));
-    ShowDesktop(true);
-    WinExit_cls().ExitWindows(ExitRestart);
-    qunsetenv(RecordFileVariable);
-    HideShell(); // after: memory only again
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "ShowShell\nEnableShutdownPrivilege\nExitWindows 2\n");
-    EXPECT_EQ(m_shell->calls().size(), 5);
-}
-
 TEST_F(ShellServicesTest, EnvironmentChoosesTheStandInAsDefault) {
     setShellServices(nullptr);
     EXPECT_NE(dynamic_cast<RecordingShell*>(&shellServices()), nullptr);
@@ -80,20 +55,6 @@ TEST_F(ShellServicesTest, EnvironmentChoosesTheStandInAsDefault) {
     EXPECT_EQ(dynamic_cast<RecordingShell*>(&shellServices()), nullptr);
     qputenv("ZAV_SHELL_SERVICES", "record");
     setShellServices(nullptr);
-}
-
-TEST_F(ShellServicesTest, EachThreadHasItsOwnServices) {
-    QStringList otherThreadCalls;
-    std::thread other([&] {
-        ShowDesktop(false);
-        auto* own = dynamic_cast<RecordingShell*>(&shellServices());
-        if (own != nullptr)
-            otherThreadCalls = own->calls();
-        setShellServices(nullptr);
-    });
-    other.join();
-    EXPECT_EQ(otherThreadCalls, QStringList({"HideShell"}));
-    EXPECT_TRUE(m_shell->calls().isEmpty());
 }
 
 class ThrowingShell final : public ShellServices {

@@ -69,7 +69,7 @@ protected:
     Window m_root = 0;
 };
 
-TEST_F(X11Shell, HidingUnmapsDesktopAndPanelsOnly) {
+TEST_F(X11Shell, HidingUnmapsDesktopAndPanelsOnlyAndShowingMapsThemAgain) {
     const Window desktop = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DESKTOP"});
     const Window panel =
         createWindow(m_root, {"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DOCK"});
@@ -77,33 +77,21 @@ TEST_F(X11Shell, HidingUnmapsDesktopAndPanelsOnly) {
     const Window framedPanel = createWindow(frame, {"_NET_WM_WINDOW_TYPE_DOCK"});
     const Window normal = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_NORMAL"});
     const Window untyped = createWindow(m_root, {});
+    const Window closedDialog = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DIALOG"}, false);
     setClientList({framedPanel, normal});
 
     platform::hideShell();
-
-    EXPECT_FALSE(isMapped(desktop));
-    EXPECT_FALSE(isMapped(panel));
-    EXPECT_FALSE(isMapped(framedPanel));
-    EXPECT_TRUE(isMapped(frame));
-    EXPECT_TRUE(isMapped(normal));
-    EXPECT_TRUE(isMapped(untyped));
-}
-
-TEST_F(X11Shell, ShowingMapsDesktopAndPanelsAgainAndNothingElse) {
-    const Window desktop = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DESKTOP"});
-    const Window panel = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DOCK"});
-    const Window frame = createWindow(m_root, {});
-    const Window framedPanel = createWindow(frame, {"_NET_WM_WINDOW_TYPE_DOCK"});
-    const Window closedDialog = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DIALOG"}, false);
-    setClientList({framedPanel});
-
-    platform::hideShell();
+    for (const Window hidden : {desktop, panel, framedPanel, closedDialog}) {
+        EXPECT_FALSE(isMapped(hidden)) << hidden;
+    }
+    for (const Window shown : {frame, normal, untyped}) {
+        EXPECT_TRUE(isMapped(shown)) << shown;
+    }
     platform::hideShell(); // hiding what is hidden changes nothing
     platform::showShell();
-
-    EXPECT_TRUE(isMapped(desktop));
-    EXPECT_TRUE(isMapped(panel));
-    EXPECT_TRUE(isMapped(framedPanel));
+    for (const Window shown : {desktop, panel, framedPanel, frame, normal, untyped}) {
+        EXPECT_TRUE(isMapped(shown)) << shown;
+    }
     EXPECT_FALSE(isMapped(closedDialog));
 }
 

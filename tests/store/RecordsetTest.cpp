@@ -65,19 +65,6 @@ TEST_F(Recordsets, WalkTheSelectedRows) {
     EXPECT_EQ(unfinished->RecordCount(), 2);
 }
 
-TEST_F(Recordsets, FieldsAreReadByNameWithTheirTypes) {
-    db->Execute(QStringLiteral("Insert into Operators (Name, ID) values ('NoPassword', 0)"));
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = 'NoPassword'"));
-    EXPECT_FALSE(rs->Field(FieldPWD).isValid()); // Null
-    EXPECT_EQ(rs->Field(QStringLiteral("id")).typeId(), QMetaType::Int);
-    EXPECT_EQ(rs->Field(QStringLiteral("NAME")).toString(), QStringLiteral("NoPassword"));
-    EXPECT_EQ(errorNumberOf([&] { rs->Field(QStringLiteral("Password")); }), ErrItemNotFound);
-
-    auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 0"));
-    EXPECT_EQ(level->Field(FieldName).typeId(), QMetaType::QString);
-    EXPECT_EQ(level->Field(FieldDesktop).typeId(), QMetaType::Bool);
-}
-
 TEST_F(Recordsets, AddNewEditAndUpdateStoreRows) {
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
     EXPECT_EQ(errorNumberOf([&] { rs->SetField(FieldName, QStringLiteral("x")); }), ErrUpdateWithoutEdit);
@@ -119,18 +106,6 @@ TEST_F(Recordsets, AddNewEditAndUpdateStoreRows) {
     EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrNoCurrentRecord);
 }
 
-TEST_F(Recordsets, OnlyOneTablesRowsCanBeUpdated) {
-    for (const char* sql :
-         {"Select Name from Operators", "Select * from Levels, Operators where Levels.ID = Operators.ID",
-          "Select count(*) As N from Operators"}) {
-        auto rs = db->OpenRecordset(QString::fromUtf8(sql));
-        EXPECT_EQ(errorNumberOf([&] { rs->AddNew(); }), ErrReadOnly) << sql;
-        EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrReadOnly) << sql;
-    }
-    EXPECT_EQ(db->OpenRecordset(QStringLiteral("Select count(*) As N from Operators"))->Field("N").toInt(),
-              3);
-}
-
 // SQLite would cut an SQL text at U+0000 and store a value holding it that no name can be typed as.
 TEST_F(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
     const QString nul = QStringLiteral("Dora") + QChar(u'\0') + QStringLiteral("x");
@@ -144,59 +119,6 @@ TEST_F(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
               }),
               ErrTextWithNul);
     EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 3);
-}
-
-TEST_F(Recordsets, ClosedObjectsRefuseWork) {
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
-    auto other = db->OpenRecordset(QStringLiteral("Select * from Operators"));
-    rs->Close();
-    EXPECT_NE(errorNumberOf([&] { rs->RecordCount(); }), 0);
-    db->Close();
-    EXPECT_NE(errorNumberOf([&] { other->Edit(); }), 0);
-    EXPECT_NE(errorNumberOf([&] { db->Execute(QStringLiteral("Delete * from Operators")); }), 0);
-    EXPECT_NE(errorNumberOf([&] { db->OpenRecordset(QStringLiteral("Select * from Operators")); }), 0);
-}
-
-TEST_F(Recordsets, TheComponentsSqlTextsRun) {
-    const std::vector<std::pair<const char*, int>> queries = {
-        {"Select * from Levels where ID = 0", 1},
-        {"Select * from Levels where ID = 1", 1},
-        {"Select * from Levels order by ID Desc", 3},
-        {"Select * from Levels order by ID desc", 3},
-        {"Select * from Levels order by ID", 3},
-        {"Select * from Levels where ID = 2", 1},
-        {"Select * from Levels where ID > 0 order by ID", 2},
-        {"Select * from Levels order by ManageLevel,ManageOperator,DisShutDown,Desktop,NEnable desc,ID", 3},
-        {"Select * from Operators", 3},
-        {"Select * from Operators order by Name", 3},
-        {"Select * from Operators order by ID Desc,Name", 3},
-        {"Select * from Operators where ID = 2 order by Name", 2},
-        {"Select * from Operators where Name = 'cleo'", 1},
-    };
-    for (const auto& [sql, rows] : queries) {
-        EXPECT_EQ(count(QString::fromUtf8(sql)), rows) << sql;
-    }
-    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators order by ID Desc,Name"), FieldName),
-              (QStringList{"Ben", "Cleo", "Anna"}));
-
-    db->Execute(QStringLiteral("Update Operators Set ID = 1 where Name = 'Ben'"));
-    db->Execute(QStringLiteral("Delete * from Operators where Name = 'Cleo'"));
-    EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators where ID = 1 order by Name"), FieldName),
-              (QStringList{"Anna", "Ben"}));
-    db->Execute(QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"));
-    db->Execute(QStringLiteral("Update levels set Custom34 = true;"));
-    EXPECT_EQ(
-        count(QStringLiteral("Select * from Levels where Custom32 = -1 and Custom33 = -1 and Custom34 = -1 "
-                             "and Custom31 = 0 and Custom35 = 0")),
-        3);
-    db->Execute(QStringLiteral("Delete * from Levels where ID = 2"));
-    EXPECT_EQ(count(QStringLiteral("Select * from Levels")), 2);
-
-    EXPECT_EQ(
-        errorNumberOf([&] { db->Execute(QStringLiteral("Delete * from Levels; Delete * from Operators")); }),
-        ErrCharactersAfterEnd);
-    EXPECT_EQ(errorNumberOf([&] { db->Execute(QStringLiteral("Delete * form Levels")); }), ErrSyntax);
-    EXPECT_EQ(count(QStringLiteral("Select * from Levels")), 2);
 }
 
 TEST_F(Recordsets, TransactionsRollBackUnlessCommitted) {

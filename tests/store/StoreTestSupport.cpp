@@ -3,7 +3,6 @@
 #include "store/Schema.h"
 
 #include <QFile>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 namespace zav::store::test {
@@ -108,20 +107,6 @@ void Helper::release() {
 void Helper::kill() {
     m_process.kill();
     EXPECT_TRUE(m_process.waitForFinished(15000));
-}
-
-std::optional<QString> runSqlCipherTool(const QString& path, const QString& input) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
-    if (tool.isEmpty()) {
-        return std::nullopt;
-    }
-    QProcess process;
-    process.start(tool, {QStringLiteral("-batch"), path});
-    EXPECT_TRUE(process.waitForStarted(10000));
-    process.write(input.toUtf8());
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
 }
 
 } // namespace zav::store::test

@@ -57,8 +57,4 @@ private:
     QProcess m_process;
 };
 
-// Runs the sqlcipher command-line tool on the file with `input` on its standard input; nullopt when
-// the tool is not installed.
-std::optional<QString> runSqlCipherTool(const QString& path, const QString& input);
-
 } // namespace zav::store::test

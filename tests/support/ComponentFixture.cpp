@@ -6,9 +6,6 @@ namespace zav::test {
 
 QString MemoryRegistry::ReadValue(const QString& keyPath, const QString& valueName,
                                   const QString& defaultText) {
-    if (onRead) {
-        onRead();
-    }
     if (failReads) {
         throw AutomationError(5, QStringLiteral("Invalid procedure call or argument"));
     }

@@ -26,7 +26,6 @@ public:
 
     QMap<QString, QString> values; // "keyPath|valueName" -> text
     bool failReads = false;
-    std::function<void()> onRead; // runs before every read
 };
 
 struct ShownMessage {

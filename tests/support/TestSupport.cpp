@@ -1,6 +1,10 @@
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +29,26 @@ void poll(const std::function<bool(QWidget*)>& isWanted, const std::function<voi
 void whenModal(const std::function<bool(QWidget*)>& isWanted, const std::function<void(QWidget*)>& action,
                int timeoutMs) {
     QTimer::singleShot(0, [=] { poll(isWanted, action, timeoutMs); });
+}
+
+void click(const QWidget* dialog, const char* name) {
+    control<QAbstractButton>(dialog, name)->click();
+}
+
+void type(const QWidget* dialog, const char* name, const QString& text) {
+    control<QLineEdit>(dialog, name)->setText(text);
+}
+
+void choose(const QWidget* dialog, const char* name, const QString& item) {
+    auto* list = control<QComboBox>(dialog, name);
+    list->setCurrentIndex(list->findText(item));
+}
+
+void answerNextMessage(QStringList& seen) {
+    whenModal<QMessageBox>([&seen](QMessageBox* box) {
+        seen << box->windowTitle() + QStringLiteral(": ") + box->text();
+        box->accept();
+    });
 }
 
 struct ModalWatchdog::Impl {

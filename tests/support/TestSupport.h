@@ -1,12 +1,12 @@
 #pragma once
 
-// Helpers shared by the tests: temporary database folders and driving modal dialogs.
+// Helpers shared by the tests: driving modal dialogs and their controls, and scenarios run in a child
+// process.
 
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
+#include <QWidget>
 #include <functional>
-
-class QWidget;
 
 namespace zav::test {
 
@@ -19,6 +19,17 @@ template <typename T> void whenModal(const std::function<void(T*)>& action, int 
     whenModal([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
               [action](QWidget* w) { action(qobject_cast<T*>(w)); }, timeoutMs);
 }
+
+// A dialog's controls by object name: a button clicked, a text box filled, a list's item chosen by its
+// text.
+template <typename T = QWidget> T* control(const QWidget* dialog, const char* name) {
+    return dialog->findChild<T*>(QLatin1String(name));
+}
+void click(const QWidget* dialog, const char* name);
+void type(const QWidget* dialog, const char* name, const QString& text);
+void choose(const QWidget* dialog, const char* name, const QString& item);
+// Closes the next message box, adding "title: text" to `seen`.
+void answerNextMessage(QStringList& seen);
 
 // Closes every modal widget after `ms`: a failed check inside a dialog handler must not hang a test.
 class ModalWatchdog {

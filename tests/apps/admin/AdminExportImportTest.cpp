@@ -204,34 +204,19 @@ TEST_F(AdminExportImport, BadDocumentsAreRefusedWholeBeforeAnythingIsWritten) {
     };
 
     expectRefused("{\"levels\": [", 13, "not valid JSON");
-    expectRefused("[]", 13, "not a JSON object");
     expectChangeRefused([](QJsonObject& d) { d["version"] = 2; }, 13, "version 2 is unknown");
-    expectChangeRefused([](QJsonObject& d) { d["extra"] = true; }, 13, "unknown member \"extra\"");
     expectChangeRefused([](QJsonObject& d) { d.remove("operators"); }, 13, "member \"operators\" is missing");
     expectChangeRefused(member("levels", 1, "id", "1"), 13, "levels[1].id: expected a whole number");
-    expectChangeRefused(member("levels", 1, "id", 1.5), 13, "levels[1].id: expected a whole number");
     expectChangeRefused(member("levels", 1, "id", 40000), 3349, "levels[1].id: 40000 is out of range");
-    expectChangeRefused(member("levels", 1, "id", -1), 3349, "levels[1].id: -1 is out of range");
     expectChangeRefused(member("levels", 1, "id", 0), 3022, "levels[1].id: level ID 0 is given twice");
     expectChangeRefused(member("levels", 3, "name", "SERVICE"), 3022,
                         "levels[3].name: another level is named");
-    expectChangeRefused(member("levels", 3, "name", ""), 3315, "levels[3].name: a name cannot be empty");
     expectChangeRefused(member("levels", 3, "name", QStringLiteral("Shift%1").arg(QChar(u'\0'))), 5,
                         "levels[3].name: a name cannot hold the character U+0000");
-    expectChangeRefused(member("levels", 0, "password", QJsonValue::Undefined), 13,
-                        "member \"password\" is missing");
-    expectChangeRefused(member("levels", 0, "colour", "red"), 13, "unknown member \"colour\"");
-    expectChangeRefused(member("levels", 0, "manageLevel", 1), 13,
-                        "levels[0].manageLevel: expected true or false");
     expectChangeRefused(member("levels", 0, "custom", QJsonArray{5, 101}), 3349, "levels[0].custom[1]");
-    expectChangeRefused(member("levels", 0, "custom", QJsonArray{5, 5}), 13,
-                        "custom right 5 is listed twice");
-    expectChangeRefused(member("levels", 0, "nEnable", 101), 3349, "levels[0].nEnable");
     expectChangeRefused(member("operators", 1, "name", "ANNA"), 3022, "operators[1].name: another operator");
     expectChangeRefused(member("operators", 1, "level", 9), 3201,
                         "operators[1].level: the document has no level 9");
-    expectChangeRefused(member("operators", 1, "password", QJsonValue::Null), 13,
-                        "operators[1].password: expected a text");
     expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "bad.json"});
 }
 

@@ -102,13 +102,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(db()));
     }
 
-    void ctrlCShowsTheDesktopAgain() {
-        QCOMPARE(runUntilSignal({QStringLiteral("--db"), db()}, SIGINT), 0);
-        QVERIFY(QFile::exists(db()));
-        // Logout at level 1 (which may see the desktop), then the termination.
-        QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"}));
-    }
-
     void onlyAutoShutdownShutsDown() {
         // Guest (ID 2) is the logout level: no desktop, and the automatic shutdown applies to it without
         // a question.

@@ -119,24 +119,6 @@ TEST_F(DispatchTest, ObjectPropertiesTakeASetAndRefuseALet) {
     EXPECT_EQ(ObjectOf(Invoke(login.get(), u"CurrentLevel", Get)), held.get());
 }
 
-TEST_F(DispatchTest, OperatorNameTakesAValueOrAnObject) {
-    auto op = login->CurrentOperator();
-    auto named = Class_Level::create();
-    named->setLevelName(QStringLiteral("Service"));
-
-    Invoke(op.get(), u"OperatorName", Let | Set, {ObjectValue(named.get())});
-    EXPECT_EQ(ObjectOf(op->OperatorName()), named.get());
-    EXPECT_EQ(ObjectOf(Invoke(op.get(), u"OperatorName", Get)), named.get());
-
-    Invoke(op.get(), u"OperatorName", Let | Set, {QStringLiteral("anna")});
-    EXPECT_EQ(op->OperatorName().toString(), QStringLiteral("anna"));
-
-    // A let of an object stores the object's default value.
-    Invoke(op.get(), u"OperatorName", Let, {ObjectValue(named.get())});
-    EXPECT_EQ(op->OperatorName().toString(), QStringLiteral("Service"));
-    EXPECT_EQ(errorOf([&] { Invoke(op.get(), u"OperatorName", Let, {ObjectValue(login.get())}); }), 438);
-}
-
 TEST_F(DispatchTest, ArgumentsConvertOrFailAsAutomationDoes) {
     EXPECT_EQ(errorOf([&] { Invoke(rights(), u"AllowCustom", Get); }), 449);
     EXPECT_EQ(errorOf([&] { Invoke(rights(), u"AllowCustom", Get, {1, 2}); }), 450);
@@ -194,15 +176,6 @@ TEST_F(DispatchTest, TheComponentsOwnErrorsComeThroughWithNumberAndDescription) 
 
     auto fresh = ZAV_Login::create();
     EXPECT_EQ(errorOf([&] { Invoke(fresh.get(), u"IsLogoutLevel", Get); }), 91);
-}
-
-TEST_F(DispatchTest, ResultsAreTheObjectsThemselvesOrEmpty) {
-    const QVariant first = Invoke(login.get(), u"CurrentLevel", Get);
-    EXPECT_EQ(ObjectOf(first), login->CurrentLevel().get());
-    EXPECT_EQ(ObjectOf(Invoke(ObjectOf(first), u"cLevelEnable", Get)), rights());
-    EXPECT_FALSE(Invoke(login.get(), u"Terminate", Method).isValid());
-    EXPECT_FALSE(Invoke(login.get(), u"ShutDownNow", Method).isValid());
-    EXPECT_EQ(env.shell->calls().count(QStringLiteral("ExitWindows 1")), 1);
 }
 
 TEST_F(DispatchTest, EnumLanguagesFillsTheCollectionByReference) {

@@ -5,7 +5,7 @@
 // marked as done), and the component's DbPath pointing at the file.
 
 #include "CredentialFile.h"
-#include "FakeOutside.h"
+#include "support/FakeOutside.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 

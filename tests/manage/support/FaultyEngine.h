@@ -1,8 +1,7 @@
 #pragma once
 
-// The real engine with faults on demand: a test makes every change of key values fail, or names the
-// action statement that fails, and the engine raises the error the real one would raise for a
-// refused write.
+// The real engine with faults on demand: a test makes every change of key values fail, and the engine
+// raises the error the real one would raise for a refused write; the statements run are recorded.
 
 #include "store/Engine.h"
 
@@ -14,8 +13,6 @@ public:
     FaultyEngine();
     ~FaultyEngine() override;
 
-    // An action statement whose text contains this fails; empty = none.
-    QString failExecuteContaining;
     // Every change of key values fails.
     bool failKeyChanges = false;
     // Key changes and statements seen so far.
@@ -26,7 +23,7 @@ public:
                                                   const QString& connect) override;
     std::unique_ptr<store::Database> CreateDatabase(const QString& path, const QString& locale) override;
 
-    // Count a call; throw when it is to fail.
+    // Count a call; a key change throws when it is to fail.
     void onExecute(const QString& sql);
     void onKeyChange();
 

@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QMenu>
-#include <utility>
 
 namespace zav::test {
 
@@ -32,17 +31,8 @@ bool PopupCatcher::eventFilter(QObject* watched, QEvent* event) {
             }
         }
         menus.append(shown);
-        const QString item = std::exchange(chooseItem, QString());
-        QAction* chosen = item.isEmpty() ? nullptr : menu->findChild<QAction*>(item);
         QMetaObject::invokeMethod(
-            menu,
-            [menu, chosen] {
-                menu->close();
-                if (chosen) {
-                    chosen->trigger();
-                }
-            },
-            Qt::QueuedConnection);
+            menu, [menu] { menu->close(); }, Qt::QueuedConnection);
     } else if (auto* dialog = qobject_cast<QDialog*>(watched)) {
         dialogs.append(dialog->objectName());
     }

@@ -33,8 +33,6 @@ public:
     QList<ShownMenu> menus;
     // Other dialogs as they appear (left open), by object name.
     QStringList dialogs;
-    // The item (by name) that the next menu shown chooses, as a user's click would; "" chooses none.
-    QString chooseItem;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,9 @@
 #pragma once
 
+// Stand-ins for the outside objects: a language provider with texts set by the test, and a database
+// utility that records every name it quotes.
+
+#include "outside/DbUtility.h"
 #include "outside/LanguageProvider.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
@@ -64,6 +68,18 @@ private:
             throw std::runtime_error("The language provider failed.");
         }
     }
+};
+
+// Quotes as the real one must (an apostrophe doubled) and remembers what it was given.
+class RecordingDbUtility : public outside::DbUtility {
+public:
+    QStringList quoted;
+
+    QString SqlQuote(const QString& text) override {
+        quoted.append(text);
+        return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
+    }
+    bool TableExists(store::Database&, const QString&) override { return false; }
 };
 
 } // namespace zav::test
