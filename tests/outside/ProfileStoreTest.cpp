@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -124,25 +125,6 @@ TEST_F(ProfileStoreTest, WritersInTwoProcessesLoseNoChange) {
     }
 }
 
-TEST_F(ProfileStoreTest, LatinOneFileStaysLatinOne) {
-    const QString path = file("; Gr\xfc\xdf"
-                              "e\n[Description]\nML=Gr\xfc\xdf"
-                              "e \x80 \x81\nMO=x\n");
-    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße € \u0081"));
-    store.WriteEntry(path, "Description", "MO", QStringLiteral("Bestätigen"));
-    EXPECT_EQ(bytes(path), QByteArray("; Gr\xfc\xdf"
-                                      "e\n[Description]\nML=Gr\xfc\xdf"
-                                      "e \x80 \x81\nMO=Best\xe4tigen\n"));
-}
-
-TEST_F(ProfileStoreTest, Utf8FilesKeepTheirByteOrderMark) {
-    const QByteArray original = QStringLiteral("\uFEFF[Description]\r\nML=Grüße\r\n").toUtf8();
-    const QString path = file(original);
-    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
-    store.WriteEntry(path, "Description", "MO", QStringLiteral("€"));
-    EXPECT_EQ(bytes(path), original + QStringLiteral("MO=€\r\n").toUtf8());
-}
-
 // A file as Windows writes it in Unicode: UTF-16 little endian after a byte-order mark.
 QByteArray utf16WithBom(const QString& text) {
     QByteArray bytes("\xFF\xFE");
@@ -153,11 +135,22 @@ QByteArray utf16WithBom(const QString& text) {
     return bytes;
 }
 
-TEST_F(ProfileStoreTest, UnicodeFilesOfWindowsStayUtf16) {
-    const QString path = file(utf16WithBom(QStringLiteral("[Description]\r\nML=Grüße\r\n")));
-    EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("Grüße"));
-    store.WriteEntry(path, "Description", "ML", QStringLiteral("Ja"));
-    EXPECT_EQ(bytes(path), utf16WithBom(QStringLiteral("[Description]\r\nML=Ja\r\n")));
+// Latin-1 (no valid UTF-8), UTF-8 with its byte-order mark and UTF-16 are each written back as read.
+TEST_F(ProfileStoreTest, EachEncodingIsKeptThroughAWrite) {
+    const QByteArray latin1 = "; Gr\xfc\xdf"
+                              "e\n[Description]\nML=Gr\xfc\xdf"
+                              "e \x80 \x81\n";
+    const QString utf8 = QStringLiteral("\uFEFF[Description]\r\nML=Grüße\r\n");
+    const QString added = QStringLiteral("MO=Bestätigen\r\n");
+    for (const auto& [before, ml, after] : std::vector<std::tuple<QByteArray, QString, QByteArray>>{
+             {latin1 + "MO=x\n", QStringLiteral("Grüße € \u0081"), latin1 + "MO=Best\xe4tigen\n"},
+             {utf8.toUtf8(), QStringLiteral("Grüße"), (utf8 + added).toUtf8()},
+             {utf16WithBom(utf8.mid(1)), QStringLiteral("Grüße"), utf16WithBom(utf8.mid(1) + added)}}) {
+        const QString path = file(before);
+        EXPECT_EQ(read(path, "Description", "ML"), ml);
+        store.WriteEntry(path, "Description", "MO", QStringLiteral("Bestätigen"));
+        EXPECT_EQ(bytes(path), after) << ml.toStdString();
+    }
 }
 
 } // namespace

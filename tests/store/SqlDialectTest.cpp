@@ -12,39 +12,29 @@ std::string translated(const char* sql) {
     return translate(QString::fromUtf8(sql)).toStdString();
 }
 
-TEST(SqlDialect, TextsOfTheComponentBecomeSqlite) {
-    // Texts SQLite runs as they are stay as they are.
+TEST(SqlDialect, TextsOfTheComponentBecomeSqliteButQuotedTextIsNeverRewritten) {
+    // Texts SQLite runs as they are stay, whatever words, stars and semicolons their quoted names hold.
     for (const char* same :
-         {"Select * from Levels order by ID Desc", "Select * from Operators where Name = 'Anna'",
-          "Update Operators Set ID = 2 where Name = 'Anna'"}) {
+         {"Select * from Levels order by ID Desc", "Update Operators Set ID = 2 where Name = 'Anna'",
+          "Select * from Operators where Name = 'true'",
+          "Update Operators Set ID = 2 where Name = 'O''Brien; false'",
+          "Select * from Operators where Name = ''';true'';'",
+          "Select * from Operators where Name = 'x'' OR ''1''=''1'", "Select \"true\", [false] from Levels",
+          "Select * from Levels where trueName = falsey"}) {
         EXPECT_EQ(translated(same), same);
     }
-    EXPECT_EQ(translated("Delete * from Operators where Name = 'Anna'"),
-              "DELETE FROM Operators where Name = 'Anna'");
-    EXPECT_EQ(translated("delete  *\tFROM Levels"), "DELETE FROM Levels");
-    EXPECT_EQ(translated("Update levels set Custom32 = true, Custom33 = true;"),
-              "Update levels set Custom32 = -1, Custom33 = -1");
-    EXPECT_EQ(translated("Update levels set Custom34 = true;  \n"), "Update levels set Custom34 = -1");
-    EXPECT_EQ(translated("Update Levels set Desktop = FALSE where ManageLevel = True"),
-              "Update Levels set Desktop = 0 where ManageLevel = -1");
-}
-
-TEST(SqlDialect, QuotedTextIsNeverRewritten) {
-    // Names holding the rewritten words, stars, semicolons and doubled apostrophes.
-    EXPECT_EQ(translated("Select * from Operators where Name = 'true'"),
-              "Select * from Operators where Name = 'true'");
-    EXPECT_EQ(translated("Delete * from Operators where Name = 'Delete * from x; true'"),
-              "DELETE FROM Operators where Name = 'Delete * from x; true'");
-    EXPECT_EQ(translated("Update Operators Set ID = 2 where Name = 'O''Brien; false'"),
-              "Update Operators Set ID = 2 where Name = 'O''Brien; false'");
-    EXPECT_EQ(translated("Select * from Operators where Name = ''';true'';'"),
-              "Select * from Operators where Name = ''';true'';'");
-    EXPECT_EQ(translated("Select * from Operators where Name = 'x'' OR ''1''=''1'"),
-              "Select * from Operators where Name = 'x'' OR ''1''=''1'");
-    EXPECT_EQ(translated("Select \"true\", [false] from Levels"), "Select \"true\", [false] from Levels");
-    // Words that merely contain the Boolean names stay.
-    EXPECT_EQ(translated("Select * from Levels where trueName = falsey"),
-              "Select * from Levels where trueName = falsey");
+    const std::pair<const char*, const char*> rewritten[] = {
+        {"Delete * from Operators where Name = 'Delete * from x; true'",
+         "DELETE FROM Operators where Name = 'Delete * from x; true'"},
+        {"delete  *\tFROM Levels", "DELETE FROM Levels"},
+        {"Update levels set Custom32 = true, Custom33 = true;",
+         "Update levels set Custom32 = -1, Custom33 = -1"},
+        {"Update levels set Custom34 = true;  \n", "Update levels set Custom34 = -1"},
+        {"Update Levels set Desktop = FALSE where ManageLevel = True",
+         "Update Levels set Desktop = 0 where ManageLevel = -1"}};
+    for (const auto& [text, sqlite] : rewritten) {
+        EXPECT_EQ(translated(text), sqlite);
+    }
 }
 
 TEST(SqlDialect, OnlyOneStatementIsAccepted) {

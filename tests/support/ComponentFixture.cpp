@@ -69,10 +69,6 @@ int ComponentEnvironment::count(const QString& sql) const {
     return db->OpenRecordset(sql)->RecordCount();
 }
 
-} // namespace zav::test
-
-namespace zav::test {
-
 void ComponentEnvironment::addLevel(int id, const QString& name, const QVariant& password,
                                     bool desktop) const {
     auto db = open();

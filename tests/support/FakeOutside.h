@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
-#include <stdexcept>
 
 namespace zav::test {
 
@@ -24,19 +23,14 @@ public:
     QStringList languages{QStringLiteral("One"), QStringLiteral("Two")};
     QString current = QStringLiteral("One");
     QString path;
-    int translatedForms = 0;
     bool failing = false;
-    bool failingPlainly = false; // with a std::exception that is no automation error
 
     QString GetText(short number, const QString& defaultText) override {
         failIfAsked();
         askedNumbers.append(number);
         return texts.value(number, defaultText);
     }
-    void TranslateForm(QWidget*, const QString&) override {
-        failIfAsked();
-        ++translatedForms;
-    }
+    void TranslateForm(QWidget*, const QString&) override { failIfAsked(); }
     int EnumLanguages(QStringList& collection) override {
         failIfAsked();
         collection = languages;
@@ -63,9 +57,6 @@ private:
     void failIfAsked() const {
         if (failing) {
             throw AutomationError(429, QStringLiteral("ActiveX component can't create object"));
-        }
-        if (failingPlainly) {
-            throw std::runtime_error("The language provider failed.");
         }
     }
 };

@@ -73,12 +73,8 @@ AdminRun AdminTest::adminOn(const QString& dbPath, const QStringList& args, cons
     return RunAdmin(folder.path(), QStringList{QStringLiteral("--db"), dbPath} + args, input);
 }
 
-AdminRun AdminTest::admin(const QStringList& args, const QByteArray& input) const {
-    return adminOn(db, args, input);
-}
-
 QString AdminTest::ok(const QStringList& args, const QByteArray& input) const {
-    const AdminRun run = admin(args, input);
+    const AdminRun run = adminOn(db, args, input);
     EXPECT_EQ(run.status, 0) << args.join(QLatin1Char(' ')).toStdString() << ": " << run.err.toStdString();
     EXPECT_EQ(run.err, QString()) << args.join(QLatin1Char(' ')).toStdString();
     return run.out;
@@ -101,7 +97,7 @@ void AdminTest::expectFailure(const QString& dbPath, const QStringList& args, in
 
 void AdminTest::expectUsageError(const QStringList& args, const QString& text) const {
     const QByteArray before = FileBytes(db);
-    const AdminRun run = admin(args);
+    const AdminRun run = adminOn(db, args);
     const std::string what = args.join(QLatin1Char(' ')).toStdString() + " -> " + run.err.toStdString();
     EXPECT_EQ(run.status, 2) << what;
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("zav-admin: ") + text)) << what;

@@ -28,10 +28,9 @@ AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArr
 QByteArray FileBytes(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 
-// A folder with a database path in it; `admin` runs the tool with --db on that database.
+// A folder with a database path in it; `ok` and the checks run the tool with --db on that database.
 class AdminTest : public ::testing::Test {
 protected:
-    AdminRun admin(const QStringList& args, const QByteArray& input = {}) const;
     AdminRun adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input = {}) const;
     QString path(const QString& name) const { return folder.filePath(name); }
 

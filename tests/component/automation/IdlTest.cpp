@@ -20,10 +20,6 @@ QString generatedFile() {
     return QString::fromUtf8(file.readAll());
 }
 
-QString idl() {
-    return WriteIdl(TypeLibrary());
-}
-
 QString text(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
@@ -65,11 +61,11 @@ QStringList accessors(const QString& body) {
 TEST(Idl, TheInstalledFileIsTheGeneratedText) {
     const QString file = generatedFile();
     ASSERT_FALSE(file.isEmpty()) << ZAV_IDL_FILE;
-    EXPECT_EQ(file.toStdString(), idl().toStdString());
+    EXPECT_EQ(file.toStdString(), WriteIdl(TypeLibrary()).toStdString());
 }
 
 TEST(Idl, EveryMemberIsListedAsDescribed) {
-    const QString all = idl();
+    const QString all = WriteIdl(TypeLibrary());
     const std::pair<Kind, QString> kinds[] = {{Method, QStringLiteral("method")},
                                               {Get, QStringLiteral("get")},
                                               {Let, QStringLiteral("let")},

@@ -36,7 +36,7 @@ void CredentialFile::addLevels(const std::vector<LevelSpec>& levels) {
         rs->AddNew();
         rs->SetField(store::FieldID, level.id);
         rs->SetField(store::FieldName, level.name);
-        rs->SetField(store::FieldPWD, level.nullPassword ? QVariant() : QVariant(level.password));
+        rs->SetField(store::FieldPWD, level.password);
         rs->SetField(store::FieldManageLevel, level.manageLevel);
         rs->SetField(store::FieldManageOperator, level.manageOperator);
         rs->SetField(store::FieldDisShutDown, level.disShutDown);
@@ -47,8 +47,7 @@ void CredentialFile::addLevels(const std::vector<LevelSpec>& levels) {
         for (int n : level.customs) {
             rs->SetField(store::CustomFieldName(n), true);
         }
-        rs->SetField(store::FieldNEnable,
-                     level.nEnable >= 0 ? level.nEnable : static_cast<int>(level.customs.size()));
+        rs->SetField(store::FieldNEnable, static_cast<int>(level.customs.size()));
         rs->Update();
     }
     rs->Close();
@@ -107,17 +106,6 @@ bool CredentialFile::levelFlag(int id, const QString& field) const {
         throw std::runtime_error("no such level");
     }
     return rs->Field(field).toBool();
-}
-
-void CredentialFile::setLevelFlag(const QString& name, const QString& field, bool value) {
-    auto db = open(m_path, store::OpenMode::SharedReadWrite);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels where Name = '%1'").arg(name));
-    if (rs->RecordCount() == 0) {
-        throw std::runtime_error("no such level");
-    }
-    rs->Edit();
-    rs->SetField(field, value);
-    rs->Update();
 }
 
 } // namespace zav::test

@@ -24,8 +24,6 @@ struct LevelSpec {
     bool disShutDown;
     bool desktop;
     std::vector<int> customs; // custom rights that are true
-    int nEnable = -1;         // -1: the number of customs
-    bool nullPassword = false;
     QString password;
 };
 
@@ -53,8 +51,6 @@ public:
     std::vector<int> levelIds() const;
     // The value of a Boolean field of level `id`.
     bool levelFlag(int id, const QString& field) const;
-    // Writes a Boolean field of the level named `name`, nothing else.
-    void setLevelFlag(const QString& name, const QString& field, bool value);
 
 private:
     QTemporaryDir m_dir;

@@ -21,7 +21,7 @@ bool PopupCatcher::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (auto* box = qobject_cast<QMessageBox*>(watched)) {
-        messages.append({box->text(), box->windowTitle(), box->icon()});
+        messages.append({box->text(), box->windowTitle()});
         QMetaObject::invokeMethod(box, "done", Qt::QueuedConnection, Q_ARG(int, QMessageBox::Ok));
     } else if (auto* menu = qobject_cast<QMenu*>(watched)) {
         ShownMenu shown{menu->objectName(), menu->menuAction()->isEnabled() && menu->isEnabled(), {}};

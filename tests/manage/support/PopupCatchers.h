@@ -15,7 +15,6 @@ namespace zav::test {
 struct ShownMessage {
     QString text;
     QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
 struct ShownMenu {

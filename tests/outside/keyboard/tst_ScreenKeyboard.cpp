@@ -21,16 +21,11 @@ using zav::test::whenModal;
 
 namespace {
 
-void press(QWidget* keyboard, const QString& name) {
-    auto* key = keyboard->findChild<QPushButton*>(name);
-    QVERIFY2(key, qPrintable(name));
-    QVERIFY2(key->isVisible(), qPrintable(name + " is hidden"));
-    QTest::mouseClick(key, Qt::LeftButton);
-}
-
 void pressAll(QWidget* keyboard, const QStringList& names) {
     for (const QString& name : names) {
-        press(keyboard, name);
+        auto* key = keyboard->findChild<QPushButton*>(name);
+        QVERIFY2(key && key->isVisible(), qPrintable(name));
+        QTest::mouseClick(key, Qt::LeftButton);
     }
 }
 
@@ -128,7 +123,7 @@ private slots:
                 QVERIFY(widget->toolTip().isEmpty());
             }
             QVERIFY(m_box->text().isEmpty());
-            press(keyboard, "Key_Ok");
+            pressAll(keyboard, {"Key_Ok"});
         });
         zav::outside::makeDefaultScreenKeyboard()->ShowFor(m_box);
         QCOMPARE(m_box->text(), QStringLiteral("Ab1"));
