@@ -28,18 +28,12 @@ bool readLevelRow(const QString& dbPath, int id, const std::function<void(const 
 
 void ForEachLevelBelow(const QString& dbPath, int ownerId,
                        const std::function<void(int id, const QString& storedName)>& visit) {
-    auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels where ID > ") +
-                                QString::number(ownerId) + QStringLiteral(" order by ID"));
-    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
-        rs->MoveFirst();
-        while (!rs->Eof()) {
-            visit(rs->Field(store::FieldID).toInt(), access::TextOrEmpty(rs->Field(store::FieldName)));
-            rs->MoveNext();
-        }
-    }
-    rs->Close();
-    db->Close();
+    ForEachRow(dbPath,
+               QStringLiteral("Select * from Levels where ID > ") + QString::number(ownerId) +
+                   QStringLiteral(" order by ID"),
+               [&visit](const store::Recordset& row) {
+                   visit(row.Field(store::FieldID).toInt(), access::TextOrEmpty(row.Field(store::FieldName)));
+               });
 }
 
 bool LoadLevel(const QString& dbPath, int id, Class_Level& level) {

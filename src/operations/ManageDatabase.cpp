@@ -13,4 +13,19 @@ std::unique_ptr<store::Database> OpenForWriting(const QString& dbPath) {
                                                store::ConnectString);
 }
 
+void ForEachRow(const QString& dbPath, const QString& sql,
+                const std::function<void(const store::Recordset& row)>& visit) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(sql);
+    if (rs->RecordCount() > 0) { // reads every row
+        rs->MoveFirst();
+        while (!rs->Eof()) {
+            visit(*rs);
+            rs->MoveNext();
+        }
+    }
+    rs->Close();
+    db->Close();
+}
+
 } // namespace zav::manage

@@ -6,6 +6,7 @@
 #include "store/Engine.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace zav::manage {
@@ -14,5 +15,11 @@ namespace zav::manage {
 std::unique_ptr<store::Database> OpenForReading(const QString& dbPath);
 // Shared, read/write: every change.
 std::unique_ptr<store::Database> OpenForWriting(const QString& dbPath);
+
+// Runs the query `sql` on a shared read-only open and calls `visit` with each row in order. Every row
+// is read before the first visit, so no read holds the file while the visits run; what was visited
+// before a failure stays visited.
+void ForEachRow(const QString& dbPath, const QString& sql,
+                const std::function<void(const store::Recordset& row)>& visit);
 
 } // namespace zav::manage

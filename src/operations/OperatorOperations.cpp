@@ -23,18 +23,11 @@ void requireMeantLevel(store::Database& db, int levelId, const std::optional<QSt
 
 void ForEachOperatorOf(const QString& dbPath, int levelId,
                        const std::function<void(const QString& name)>& visit) {
-    auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where ID = ") +
-                                QString::number(levelId) + QStringLiteral(" order by Name"));
-    if (rs->RecordCount() > 0) { // every row is read first: no read holds the file during the visits
-        rs->MoveFirst();
-        while (!rs->Eof()) {
-            visit(access::TextOrEmpty(rs->Field(store::FieldName)));
-            rs->MoveNext();
-        }
-    }
-    rs->Close();
-    db->Close();
+    ForEachRow(
+        dbPath,
+        QStringLiteral("Select * from Operators where ID = ") + QString::number(levelId) +
+            QStringLiteral(" order by Name"),
+        [&visit](const store::Recordset& row) { visit(access::TextOrEmpty(row.Field(store::FieldName))); });
 }
 
 std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name) {
