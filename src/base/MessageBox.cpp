@@ -1,5 +1,7 @@
 #include "base/MessageBox.h"
 
+#include "base/PanelLook.h"
+
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QApplication>
@@ -50,6 +52,7 @@ int MsgBox(const QString& text, int style, const QString& title) {
         return answerWithoutGui(text, style, title);
     }
     QMessageBox box;
+    ApplyPanelLook(&box);
     box.setText(text);
     box.setWindowTitle(title);
     switch (style & 0x70) {

@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "base/EnterMovesFocus.h"
 #include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
 #include "base/Twips.h"
 #include "component/CredentialCheck.h"
@@ -116,10 +117,16 @@ void Frm_Login::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
     if (Mod_Globali().touchScreen) {
         enlargeForTouchScreen();
+        ApplyPanelLook(this);
     }
     m_par.Result = false;
     m_par.Text.clear();
     fillList();
+}
+
+void Frm_Login::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeepOnScreen(this);
 }
 
 void Frm_Login::enlargeForTouchScreen() {

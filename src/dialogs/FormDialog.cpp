@@ -1,5 +1,6 @@
 #include "dialogs/FormDialog.h"
 
+#include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
 
 namespace zav::manage {
@@ -8,6 +9,7 @@ void FormDialog::load() {
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+        ApplyPanelLook(this);
     }
 }
 
@@ -21,6 +23,11 @@ void FormDialog::setVisible(bool visible) {
         RunReportingErrors([this] { load(); });
     }
     QDialog::setVisible(visible);
+}
+
+void FormDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeepOnScreen(this);
 }
 
 } // namespace zav::manage

@@ -20,6 +20,8 @@ public:
 
 protected:
     virtual void Form_Load() = 0;
+    // Keeps the shown window on its screen (scrolling a content too large for it).
+    void showEvent(QShowEvent* event) override;
 
 private:
     void load();

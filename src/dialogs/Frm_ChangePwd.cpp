@@ -5,6 +5,7 @@
 
 #include "base/EnterMovesFocus.h"
 #include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
 #include "base/Twips.h"
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
@@ -106,8 +107,14 @@ void Frm_ChangePwd::setCurrentPassword(const QString& password) {
     }
 }
 
+void Frm_ChangePwd::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeepOnScreen(this);
+}
+
 void Frm_ChangePwd::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
+    ApplyPanelLook(this);
     m_par.Result = false;
     m_par.Text.clear();
     if (m_par.LockOldPWD) {

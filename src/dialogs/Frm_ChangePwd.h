@@ -34,6 +34,10 @@ public Q_SLOTS:
     void Cmd_Ok_Click();
     void Cmd_Undo_Click();
 
+protected:
+    // Keeps the shown dialog on its screen.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildControls();
     QString currentPassword() const;

@@ -1,6 +1,7 @@
 #include "dialogs/Frm_LevModify.h"
 
 #include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
 #include "base/Twips.h"
 #include "dialogs/DialogControls.h"
@@ -115,6 +116,7 @@ void Frm_LevModify::Form_Load() {
 void Frm_LevModify::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunReportingErrors([this] { Form_Activate(); });
+    KeepOnScreen(this);
 }
 
 void Frm_LevModify::Form_Activate() {

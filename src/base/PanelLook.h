@@ -1,0 +1,44 @@
+#pragma once
+
+// What makes a dialog usable by finger on a small operator panel: the smallest size a finger can hit, the
+// look of an industrial panel in touch-screen mode, and keeping a window on a screen smaller than its
+// designed size. On a screen large enough, with touch-screen mode off, none of this changes a dialog.
+
+#include <QRect>
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace zav {
+
+// Millimetres a finger needs: rows, menu items, check boxes and buttons are at least this high in
+// touch-screen mode.
+inline constexpr double TouchTargetMillimetres = 9.0;
+
+// The touch target in pixels at the logical resolution of the widget's screen.
+int TouchTargetPixels(const QWidget* context = nullptr);
+
+// Whether this thread's component is in touch-screen mode.
+bool TouchMode();
+
+// The panel look: large type, touch-sized rows, menu items, check boxes, scroll bars and buttons, and a
+// clearly pressed state.
+QString PanelStyleSheet(const QWidget* context = nullptr);
+
+// In touch-screen mode, gives `window` (and the pop-ups and children it owns) the panel look; does
+// nothing otherwise.
+void ApplyPanelLook(QWidget* window);
+
+// The part of the screen a window of `context` may use (without task bars and docks).
+QRect AvailableScreenArea(const QWidget* context);
+
+// The room a window manager adds around a window's client area (title bar, borders).
+QSize WindowFrameExtra(const QWidget* window);
+
+// When the window with its frame does not fit the available screen, its content moves into a scroll
+// area and the window shrinks to the screen; in every case it is moved wholly onto the screen. A window
+// that fits keeps its size, its position when it lies on the screen, and its controls where they were.
+void KeepOnScreen(QWidget* window);
+
+} // namespace zav
