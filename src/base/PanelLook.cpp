@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -41,6 +42,17 @@ void enlargeType(QWidget* widget, int pixels) {
     if (current < pixels) {
         font.setPixelSize(pixels);
         widget->setFont(font);
+    }
+}
+
+// A button keeps its designed width: a caption longer than it has room for (a longer language) gets
+// smaller type, down to the smallest that still reads well.
+void fitCaption(QPushButton* button, int type) {
+    button->ensurePolished();
+    QFont font = button->font();
+    for (int pixels = type; pixels > type * 2 / 3 && button->sizeHint().width() > button->width(); --pixels) {
+        font.setPixelSize(pixels - 1);
+        button->setFont(font);
     }
 }
 
@@ -95,7 +107,7 @@ QString PanelStyleSheet(const QWidget* context) {
     const int type = typePixels(context);
     const int indicator = target * 4 / 5;
     return QStringLiteral(
-               "QPushButton { min-height: %1px; min-width: %1px; padding: 2px 10px; font-weight: bold;"
+               "QPushButton { min-height: %1px; min-width: %1px; padding: 2px 6px; font-weight: bold;"
                " border: 2px solid #3a3a3a; border-radius: 5px; background: #e6e6e6; color: #101010; }"
                "QPushButton:focus { border-color: #1c57b5; }"
                "QPushButton:pressed, QPushButton:checked { background: #1c57b5; color: white;"
@@ -110,7 +122,13 @@ QString PanelStyleSheet(const QWidget* context) {
                "QMenu::item:selected { background: #1c57b5; color: white; }"
                "QMenu::item:disabled { color: #8a8a8a; }"
                "QMenu::separator { height: 2px; background: #b0b0b0; margin: 4px 0px; }"
-               "QScrollBar:vertical { width: %1px; } QScrollBar:horizontal { height: %1px; }")
+               // A scroll bar takes a size from the sheet only when the sheet draws all of it.
+               "QScrollBar { background: #d6d6d6; border: none; margin: 0px; }"
+               "QScrollBar:vertical { width: %1px; } QScrollBar:horizontal { height: %1px; }"
+               "QScrollBar::handle { background: #6e6e6e; border-radius: 4px; margin: 4px;"
+               " min-height: %1px; min-width: %1px; }"
+               "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; }"
+               "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
         .arg(target)
         .arg(type)
         .arg(indicator);
@@ -126,6 +144,10 @@ void ApplyPanelLook(QWidget* window) {
         enlargeType(child, type);
     }
     window->setStyleSheet(PanelStyleSheet(window));
+    window->ensurePolished(); // the touch sizes apply now, for the arithmetic of the dialog's layout
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        fitCaption(button, type);
+    }
 }
 
 QRect AvailableScreenArea(const QWidget* context) {

@@ -42,3 +42,13 @@ QSize WindowFrameExtra(const QWidget* window);
 void KeepOnScreen(QWidget* window);
 
 } // namespace zav
+
+namespace zav {
+
+// Gives every control of `window` that has none an accessible name, so that a screen reader and an
+// automated UI test find it by what it says: a button or check box by its caption, a text box by its
+// placeholder or the label that names it, a list by its column header, the rest by the control's name.
+// Run after the window is translated.
+void NameForAccessibility(QWidget* window);
+
+} // namespace zav

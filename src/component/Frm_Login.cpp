@@ -115,6 +115,11 @@ void Frm_Login::Run(Class_Par& par) {
 
 void Frm_Login::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
+    m_cboLogin->setPlaceholderText(m_par.LoginMode == LoginModeLevel
+                                       ? language::LookupText(250, QStringLiteral("Level"))
+                                       : language::LookupText(11, QStringLiteral("Name")));
+    m_text1->setPlaceholderText(language::LookupText(15, QStringLiteral("Password")));
+    NameForAccessibility(this);
     if (Mod_Globali().touchScreen) {
         enlargeForTouchScreen();
         ApplyPanelLook(this);

@@ -9,6 +9,7 @@ void FormDialog::load() {
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+        NameForAccessibility(this);
         ApplyPanelLook(this);
     }
 }

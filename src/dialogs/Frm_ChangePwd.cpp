@@ -49,6 +49,7 @@ void Frm_ChangePwd::buildControls() {
         auto* box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(rows[i].box));
         box->setEchoMode(QLineEdit::Password);
+        label->setBuddy(box);
         PlaceInTwips(box, 120, top + 300, 4560, 390);
         MoveFocusOnEnter(box);
         OfferKeyboardOnClick(box);
@@ -107,6 +108,27 @@ void Frm_ChangePwd::setCurrentPassword(const QString& password) {
     }
 }
 
+void Frm_ChangePwd::arrangeForTouch() {
+    // The touch-sized boxes and buttons are taller than designed: the rows are stacked anew, each
+    // label right above its box.
+    const int gap = TouchTargetPixels(this) / 4;
+    int y = gap;
+    for (int i = 0; i < 3; ++i) {
+        auto* label = findChild<QLabel*>(QStringLiteral("Label1(%1)").arg(i));
+        QLineEdit* box = i == 0 ? m_oldPwd : i == 1 ? m_pwd : m_confirm;
+        label->setGeometry(label->x(), y, label->width(), label->sizeHint().height());
+        y += label->height();
+        box->move(box->x(), y);
+        y += box->height() + gap;
+    }
+    auto* image = findChild<QLabel*>(QStringLiteral("Image1"));
+    for (QWidget* bottom :
+         {static_cast<QWidget*>(image), static_cast<QWidget*>(m_cmdOk), static_cast<QWidget*>(m_cmdUndo)}) {
+        bottom->move(bottom->x(), y);
+    }
+    setFixedSize(width(), y + std::max(m_cmdOk->height(), image->height()) + gap);
+}
+
 void Frm_ChangePwd::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     KeepOnScreen(this);
@@ -114,7 +136,11 @@ void Frm_ChangePwd::showEvent(QShowEvent* event) {
 
 void Frm_ChangePwd::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
-    ApplyPanelLook(this);
+    NameForAccessibility(this);
+    if (TouchMode()) {
+        ApplyPanelLook(this);
+        arrangeForTouch();
+    }
     m_par.Result = false;
     m_par.Text.clear();
     if (m_par.LockOldPWD) {

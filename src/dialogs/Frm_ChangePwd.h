@@ -39,6 +39,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // In touch-screen mode: the rows and buttons stacked for their touch sizes.
+    void arrangeForTouch();
     void buildControls();
     QString currentPassword() const;
     void setCurrentPassword(const QString& password);

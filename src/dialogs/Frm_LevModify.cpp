@@ -116,6 +116,7 @@ void Frm_LevModify::Form_Load() {
 void Frm_LevModify::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     RunReportingErrors([this] { Form_Activate(); });
+    NameForAccessibility(this); // the boxes the first activation made
     KeepOnScreen(this);
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/ManageIcons.h"
 #include "dialogs/TwipsGeometry.h"
 #include "language/CurrentLanguageProvider.h"
+#include "language/TextLookup.h"
 #include "operations/CredentialDatabase.h"
 #include "outside/OutsideObjects.h"
 
@@ -68,6 +69,7 @@ void Frm_Name::Form_Load() {
         cPar = std::make_shared<Class_Par>();
     }
     language::languageProvider().TranslateForm(this, QString());
+    Text1->setPlaceholderText(language::LookupText(11, QStringLiteral("Name")));
     cPar->Result = false;
     cPar->Text = QString();
     CentreOnScreen(this);

@@ -80,6 +80,10 @@ ScreenKeyboardWidget::ScreenKeyboardWidget(QLineEdit* box, QWidget* parent)
     outer->addWidget(frame);
 }
 
+QLineEdit* ScreenKeyboardWidget::box() const {
+    return m_box.data();
+}
+
 bool ScreenKeyboardWidget::wantsDigits(const QLineEdit* box) {
     if (!box) {
         return false;

@@ -28,6 +28,8 @@ public:
     explicit ScreenKeyboardWidget(QLineEdit* box, QWidget* parent = nullptr);
 
     static bool wantsDigits(const QLineEdit* box);
+    // The box the keyboard types into (nullptr once it is gone).
+    QLineEdit* box() const;
     bool numericLayoutShown() const;
 
     // Writes the display's text into the box as if typed there (the box's own limits apply).

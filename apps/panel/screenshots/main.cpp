@@ -1,10 +1,13 @@
 // zav-screenshots: renders the demo panel and every dialog of the login component to PNG files,
 // offscreen and on throw-away databases, for the documentation.
 //
-//   zav-screenshots FOLDER      writes FOLDER/*.png and lists the files on standard output
+//   zav-screenshots FOLDER                    writes FOLDER/*.png and lists the files on standard output
+//   zav-screenshots --touch LANGUAGE FOLDER   the dialogs in touch-screen mode on this process's screen
+//                                             (touch-WxH-xx-*.png, xx the language's first two letters)
 
 #include "Scenes.h"
 #include "Shooter.h"
+#include "TouchScenes.h"
 
 #include "base/Mod_Globali.h"
 #include "shell/RecordingShell.h"
@@ -12,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -20,7 +24,8 @@ namespace {
 QtMessageHandler gDefaultHandler = nullptr;
 
 void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (!message.contains(QLatin1String("propagateSizeHints"))) {
+    if (!message.contains(QLatin1String("propagateSizeHints")) &&
+        !message.contains(QLatin1String("does not support"))) {
         gDefaultHandler(type, context, message);
     }
 }
@@ -28,7 +33,10 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 int main(int argc, char** argv) {
     // Pictures look the same everywhere, and nothing reaches a real display, desktop or registry.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen platform given with a screen description (offscreen:configfile=...) is kept.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     gDefaultHandler = qInstallMessageHandler(quietMessages);
     QTemporaryDir work;
     if (!work.isValid()) {
@@ -38,10 +46,16 @@ int main(int argc, char** argv) {
     qputenv("ZAV_REGISTRY_FILE", work.filePath(QStringLiteral("registry.conf")).toLocal8Bit());
 
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments();
+    QStringList args = QApplication::arguments();
+    QString touchLanguage;
+    if (args.size() == 4 && args[1] == QLatin1String("--touch")) {
+        touchLanguage = args[2];
+        args.remove(1, 2);
+    }
     if (args.size() != 2 || args[1].startsWith(QLatin1Char('-'))) {
-        QTextStream(stderr) << "usage: zav-screenshots FOLDER\n"
-                               "Renders the demo panel and the component's dialogs to FOLDER/*.png.\n";
+        QTextStream(stderr) << "usage: zav-screenshots [--touch LANGUAGE] FOLDER\n"
+                               "Renders the demo panel and the component's dialogs to FOLDER/*.png;\n"
+                               "with --touch, the dialogs in touch-screen mode on this screen.\n";
         return 2;
     }
     QApplication::setStyle(QStringLiteral("Fusion"));
@@ -59,7 +73,16 @@ int main(int argc, char** argv) {
     }
     zav::screenshots::Shooter shooter(folder);
     try {
-        zav::screenshots::Scenes(shooter, work.path()).renderAll();
+        if (touchLanguage.isEmpty()) {
+            zav::screenshots::Scenes(shooter, work.path()).renderAll();
+        } else {
+            const QSize screen = QGuiApplication::primaryScreen()->size();
+            zav::screenshots::TouchScenes(shooter, work.path(), touchLanguage)
+                .renderAll(QStringLiteral("touch-%1x%2-%3-")
+                               .arg(screen.width())
+                               .arg(screen.height())
+                               .arg(touchLanguage.left(2).toLower()));
+        }
     } catch (const std::exception& e) {
         QTextStream(stderr) << "zav-screenshots: " << e.what() << "\n";
         return 1;

@@ -1,0 +1,178 @@
+// Every dialog in touch-screen mode, on the screen this process runs on (ctest gives each panel size its
+// own process) and in every language: each window lies on the screen, each control a finger uses is at
+// least the touch target, no text is cut, controls do not overlap, and the on-screen keyboard leaves the
+// box it types into visible.
+
+#include "Shooter.h"
+#include "TouchScenes.h"
+
+#include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
+#include "outside/ScreenKeyboardWidget.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+QRect globalRect(const QWidget* w) {
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+bool isControl(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QLineEdit*>(w) ||
+           qobject_cast<const QComboBox*>(w) || qobject_cast<const QTreeView*>(w);
+}
+
+// Where a control may be seen: its scroll area's viewport when it lies in one, else the screen.
+QRect visibleArea(const QWidget* control, const QRect& screen) {
+    for (const QWidget* up = control->parentWidget(); up; up = up->parentWidget()) {
+        if (const auto* area = qobject_cast<const QScrollArea*>(up);
+            area && area->widget()->isAncestorOf(control)) {
+            return globalRect(area->widget()); // reachable by scrolling
+        }
+    }
+    return screen;
+}
+
+QString textOf(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w)) {
+        return b->text().remove(u'&');
+    }
+    if (const auto* l = qobject_cast<const QLabel*>(w)) {
+        return l->text();
+    }
+    return {};
+}
+
+// The width the text needs beside what else the control draws.
+int neededWidth(const QWidget* w) {
+    const int text = w->fontMetrics().horizontalAdvance(textOf(w));
+    if (const auto* box = qobject_cast<const QCheckBox*>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).left() + text;
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+        return text + (button->icon().isNull() ? 0 : button->iconSize().width() + 4) + 8;
+    }
+    return text;
+}
+
+class Inspector {
+public:
+    QStringList faults;
+
+    void operator()(const QString& scene, const QList<QWidget*>& windows) {
+        const QRect screen = zav::AvailableScreenArea(windows.first());
+        const int target = zav::TouchTargetPixels(windows.first()) - 1;
+        for (QWidget* window : windows) {
+            const QRect outer(window->pos(), window->size() + zav::WindowFrameExtra(window));
+            expect(screen.contains(outer), scene, window, QStringLiteral("off the screen"));
+            QList<QWidget*> controls;
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                if (w->isVisibleTo(window) && !w->isWindow()) {
+                    checkControl(scene, w, screen, target);
+                    if (isControl(w)) {
+                        controls << w;
+                    }
+                }
+            }
+            checkOverlaps(scene, controls);
+            if (const auto* menu = qobject_cast<QMenu*>(window)) {
+                for (QAction* action : menu->actions()) {
+                    expect(action->isSeparator() || menu->actionGeometry(action).height() >= target, scene,
+                           window, action->text() + QStringLiteral(": menu item too small"));
+                }
+            }
+            if (const auto* keyboard = qobject_cast<zav::outside::ScreenKeyboardWidget*>(window)) {
+                expect(!globalRect(keyboard).intersects(globalRect(keyboard->box())), scene, window,
+                       QStringLiteral("covers its box"));
+            }
+        }
+    }
+
+private:
+    void expect(bool ok, const QString& scene, const QWidget* w, const QString& what) {
+        if (!ok) {
+            faults << QStringLiteral("%1: %2 %3 %4")
+                          .arg(scene, w->objectName(), what, QVariant(globalRect(w)).toString());
+        }
+    }
+
+    void checkControl(const QString& scene, QWidget* w, const QRect& screen, int target) {
+        if (isControl(w)) {
+            expect(visibleArea(w, screen).contains(globalRect(w)), scene, w, QStringLiteral("cut off"));
+            expect(w->height() >= target && w->width() >= target, scene, w, QStringLiteral("too small"));
+        }
+        if (const auto* view = qobject_cast<QTreeView*>(w); view && view->model()->rowCount() > 0) {
+            const QModelIndex first = view->model()->index(0, 0);
+            expect(view->visualRect(first).height() >= target, scene, w, QStringLiteral("rows too small"));
+        }
+        const bool wraps = qobject_cast<QLabel*>(w) && static_cast<QLabel*>(w)->wordWrap();
+        if (!textOf(w).isEmpty() && !wraps) {
+            expect(neededWidth(w) <= w->width(), scene, w, textOf(w) + QStringLiteral(": text cut"));
+        }
+    }
+
+    void checkOverlaps(const QString& scene, const QList<QWidget*>& controls) {
+        for (int i = 0; i < controls.size(); ++i) {
+            for (int j = i + 1; j < controls.size(); ++j) {
+                const bool nested =
+                    controls[i]->isAncestorOf(controls[j]) || controls[j]->isAncestorOf(controls[i]);
+                expect(nested || !globalRect(controls[i]).intersects(globalRect(controls[j])), scene,
+                       controls[i], QStringLiteral("overlaps ") + controls[j]->objectName());
+            }
+        }
+    }
+};
+
+} // namespace
+
+class TouchFitTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+        zav::setMessageBoxHandler([](const QString& text, int, const QString&) {
+            qWarning("unexpected message: %s", qPrintable(text));
+            return zav::vbOK;
+        });
+    }
+
+    void everyDialogFits_data() {
+        QTest::addColumn<QString>("language");
+        for (const char* language : {"English", "Deutsch", "Italiano"}) {
+            QTest::newRow(language) << QString::fromLatin1(language);
+        }
+    }
+
+    void everyDialogFits() {
+        QFETCH(QString, language);
+        QTemporaryDir work;
+        zav::screenshots::Shooter shooter{QDir(work.path())};
+        Inspector inspector;
+        QStringList scenes;
+        shooter.setInspector([&](const QString& scene, const QList<QWidget*>& windows) {
+            scenes << scene;
+            inspector(scene, windows);
+        });
+        zav::screenshots::TouchScenes(shooter, work.path(), language).renderAll(QString());
+        QVERIFY(scenes.contains(QStringLiteral("manage-operator-menu")) && scenes.size() >= 10);
+        QVERIFY2(inspector.faults.isEmpty(), qPrintable(inspector.faults.join(u'\n')));
+    }
+};
+
+QTEST_MAIN(TouchFitTest)
+#include "TouchFitTest.moc"
