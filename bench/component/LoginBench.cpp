@@ -3,6 +3,7 @@
 
 #include "BenchEnvironment.h"
 
+#include "base/Mod_Globali.h"
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
 #include "operations/CredentialDatabase.h"
@@ -88,8 +89,9 @@ BENCHMARK(BM_CredentialCheckOperator)->Unit(benchmark::kMicrosecond);
 void BM_LoginDialogFilledList(benchmark::State& state) {
     fixture();
     for (auto _ : state) {
+        zav::Mod_Globali().touchScreen = state.range(1) != 0;
         zav::Class_Par par;
-        par.LoginMode = state.range(0);
+        par.LoginMode = static_cast<int>(state.range(0));
         zav::Frm_Login dialog(par);
         dialog.Form_Load();
         dialog.show();
@@ -97,13 +99,23 @@ void BM_LoginDialogFilledList(benchmark::State& state) {
         benchmark::DoNotOptimize(dialog.findChild<QComboBox*>(QStringLiteral("Cbo_Login"))->count());
         dialog.hide();
     }
+    zav::Mod_Globali().touchScreen = false;
 }
-BENCHMARK(BM_LoginDialogFilledList)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Arguments: by operator (1) or level (0); touch-screen mode off (0) or on (1).
+BENCHMARK(BM_LoginDialogFilledList)
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen; a caller may describe the screen (offscreen:configfile=FILE.json).
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
