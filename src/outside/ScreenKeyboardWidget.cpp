@@ -1,5 +1,6 @@
 #include "outside/ScreenKeyboardWidget.h"
 
+#include "base/PanelLook.h"
 #include "base/Twips.h"
 
 #include <QFrame>
@@ -78,6 +79,7 @@ ScreenKeyboardWidget::ScreenKeyboardWidget(QLineEdit* box, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
+    NameForAccessibility(this);
 }
 
 QLineEdit* ScreenKeyboardWidget::box() const {

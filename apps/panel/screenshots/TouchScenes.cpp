@@ -15,6 +15,7 @@
 #include <ZAV_PrjLogin/Class_Language.h>
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -95,6 +96,12 @@ void TouchScenes::loginDialogs() {
             mode == LoginModeOperator ? QStringLiteral("login-operator") : QStringLiteral("login-level");
         m_shooter.saveScreen({&dialog}, m_prefix + name);
         if (mode == LoginModeOperator) {
+            auto* names = child<QComboBox>(dialog, "Cbo_Login");
+            names->showPopup();
+            m_shooter.saveScreen({&dialog, names->view()->window()},
+                                 m_prefix + QStringLiteral("login-names"));
+            names->hidePopup();
+            names->setCurrentIndex(names->findText(SampleOperator));
             auto* box = child<QLineEdit>(dialog, "Text1");
             box->setText(QStringLiteral("secret"));
             outside::ScreenKeyboardWidget keyboard(box);

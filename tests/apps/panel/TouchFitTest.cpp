@@ -11,9 +11,11 @@
 #include "outside/ScreenKeyboardWidget.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -113,8 +115,10 @@ private:
         if (isControl(w)) {
             expect(visibleArea(w, screen).contains(globalRect(w)), scene, w, QStringLiteral("cut off"));
             expect(w->height() >= target && w->width() >= target, scene, w, QStringLiteral("too small"));
+            expect(!w->accessibleName().isEmpty(), scene, w, QStringLiteral("has no accessible name"));
         }
-        if (const auto* view = qobject_cast<QTreeView*>(w); view && view->model()->rowCount() > 0) {
+        if (const auto* view = qobject_cast<QAbstractItemView*>(w);
+            view && !qobject_cast<QHeaderView*>(w) && view->model()->rowCount() > 0) {
             const QModelIndex first = view->model()->index(0, 0);
             expect(view->visualRect(first).height() >= target, scene, w, QStringLiteral("rows too small"));
         }
