@@ -57,11 +57,12 @@ protected:
 
 } // namespace
 
-TouchScenes::TouchScenes(Shooter& shooter, const QString& workFolder, const QString& language)
+TouchScenes::TouchScenes(Shooter& shooter, const QString& workFolder, const QString& language,
+                         bool touchScreen)
     : m_shooter(shooter) {
     m_login = ZAV_Login::create();
     m_login->setAutoShutDown(false);
-    m_login->setIsTouchScreen(true);
+    m_login->setIsTouchScreen(touchScreen);
     m_login->setEnableCount(CustomRights);
     m_login->cDrvLanguage()->setCurrentLanguage(language);
     const QString dbPath = QDir(workFolder).filePath(QStringLiteral("touch.db"));

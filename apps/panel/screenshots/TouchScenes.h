@@ -19,7 +19,9 @@ public:
     static constexpr int CustomRights = 100;
 
     // `workFolder` receives the credential database; `language` is one of the component's languages.
-    TouchScenes(Shooter& shooter, const QString& workFolder, const QString& language);
+    // With `touchScreen` false the same scenes show the dialogs as a mouse user meets them.
+    TouchScenes(Shooter& shooter, const QString& workFolder, const QString& language,
+                bool touchScreen = true);
     ~TouchScenes();
 
     // Renders every scene; names start with `prefix`.
