@@ -1,13 +1,23 @@
 #include "PanelRights.h"
 
+#include "PanelTexts.h"
+
 namespace zav::panel {
 
-QList<RightState> rightsOf(const ZAV_Login& login, const Class_LevelEnable& rights) {
+namespace {
+QString shown(const QString& caption, PanelText builtIn, const QString& language) {
+    return caption == panelText(builtIn, QStringLiteral("English")) ? panelText(builtIn, language) : caption;
+}
+} // namespace
+
+QList<RightState> rightsOf(const ZAV_Login& login, const Class_LevelEnable& rights, const QString& language) {
     QList<RightState> states = {
-        {login.ManageLevelDescription(), rights.AllowManageLevel()},
-        {login.ManageOperatorDescription(), rights.AllowManageOperator()},
-        {login.DisShutDownDescription(), !rights.DisShutDown()},
-        {login.AllowDesktopDescription(), rights.AllowDesktop()},
+        {shown(login.ManageLevelDescription(), PanelText::ManageLevelsRight, language),
+         rights.AllowManageLevel()},
+        {shown(login.ManageOperatorDescription(), PanelText::ManageOperatorsRight, language),
+         rights.AllowManageOperator()},
+        {shown(login.DisShutDownDescription(), PanelText::ShutDownRight, language), !rights.DisShutDown()},
+        {shown(login.AllowDesktopDescription(), PanelText::DesktopRight, language), rights.AllowDesktop()},
     };
     const int count = std::min(login.EnableCount(), Class_LevelEnable::CustomCount);
     for (int i = 1; i <= count; ++i) {

@@ -16,7 +16,8 @@ struct RightState {
 };
 
 // The shutdown right reads as granted when the automatic shutdown applies to the level (DisShutDown
-// false), the way the level permission dialog shows it.
-QList<RightState> rightsOf(const ZAV_Login& login, const Class_LevelEnable& rights);
+// false), the way the level permission dialog shows it. A fixed right whose caption is the component's
+// built-in one shows in `language`, as the component's own dialogs show it.
+QList<RightState> rightsOf(const ZAV_Login& login, const Class_LevelEnable& rights, const QString& language);
 
 } // namespace zav::panel

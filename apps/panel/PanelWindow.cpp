@@ -3,10 +3,12 @@
 #include "DatabaseFacts.h"
 #include "PanelComponent.h"
 #include "PanelRights.h"
+#include "PanelTexts.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,22 +21,6 @@ namespace zav::panel {
 
 namespace {
 
-QString firstRunText(const QString& dbPath, const QString& levelName, int levelId) {
-    return QStringLiteral(
-               "<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and "
-               "no operators.<br>"
-               "Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
-               "<b>It has no password</b> and holds every right: press <i>Manage</i> to add levels and "
-               "operators, then <i>Log out</i> to put the new lowest level in force. To get back to \"%2\", "
-               "choose it under <i>Log in by level</i> and leave the password empty.")
-        .arg(dbPath.toHtmlEscaped(), levelName.toHtmlEscaped())
-        .arg(levelId);
-}
-
-QString describe(const AutomationError& e) {
-    return QStringLiteral("Error %1: %2").arg(e.Number()).arg(e.Description());
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -46,10 +32,65 @@ QLabel* makeLabel(QWidget* parent, const QString& name) {
 
 PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PanelWindow"));
-    setWindowTitle(QStringLiteral("Operator panel - zav-panel"));
     buildControls(options.touch);
     StartedComponent started = startComponent(options);
     m_login = std::move(started.login);
+    fillLanguages();
+    retranslate();
+}
+
+QString PanelWindow::text(PanelText which) const {
+    return panelText(which, m_language);
+}
+
+QString PanelWindow::describe(const AutomationError& e) const {
+    return text(PanelText::Error).arg(e.Number()).arg(e.Description());
+}
+
+void PanelWindow::fillLanguages() {
+    const auto language = m_login ? m_login->cDrvLanguage() : nullptr;
+    if (!language) {
+        m_languageBox->setEnabled(false);
+        return;
+    }
+    m_language = language->CurrentLanguage();
+    const QSignalBlocker quiet(m_languageBox);
+    m_languageBox->clear();
+    m_languageBox->addItems(language->EnumLanguages());
+    m_languageBox->setCurrentText(m_language);
+}
+
+void PanelWindow::chooseLanguage(const QString& name) {
+    const auto language = m_login ? m_login->cDrvLanguage() : nullptr;
+    if (!language || name.isEmpty()) {
+        return;
+    }
+    try {
+        language->setCurrentLanguage(name);
+        m_language = language->CurrentLanguage();
+    } catch (const AutomationError& e) {
+        // A language file removed meanwhile: the list is read again and shows what is on offer now.
+        m_status.reset();
+        m_statusLabel->setText(describe(e));
+        fillLanguages();
+    }
+    retranslate();
+}
+
+void PanelWindow::retranslate() {
+    setWindowTitle(text(PanelText::WindowTitle));
+    m_stateBox->setTitle(text(PanelText::LoginState));
+    m_rightsLabel->setText(text(PanelText::RightsOfLevel));
+    m_languageLabel->setText(text(PanelText::Language));
+    m_loginByOperator->setText(text(PanelText::LoginByOperator));
+    m_loginByLevel->setText(text(PanelText::LoginByLevel));
+    m_logout->setText(text(PanelText::Logout));
+    m_manage->setText(text(PanelText::Manage));
+    m_changePassword->setText(text(PanelText::ChangePassword));
+    m_quit->setText(text(PanelText::Quit));
+    if (m_status) {
+        m_statusLabel->setText(text(*m_status));
+    }
     refresh();
 }
 
@@ -77,7 +118,8 @@ void PanelWindow::buildControls(bool touch) {
     auto* columns = new QHBoxLayout;
     layout->addLayout(columns, 1);
 
-    auto* state = new QGroupBox(QStringLiteral("Login state"), this);
+    auto* state = new QGroupBox(this);
+    m_stateBox = state;
     auto* stateLayout = new QVBoxLayout(state);
     m_operatorLabel = makeLabel(state, QStringLiteral("OperatorLabel"));
     m_levelLabel = makeLabel(state, QStringLiteral("LevelLabel"));
@@ -90,7 +132,8 @@ void PanelWindow::buildControls(bool touch) {
     stateLayout->addWidget(m_operatorLabel);
     stateLayout->addWidget(m_levelLabel);
     stateLayout->addWidget(m_logoutLevelLabel);
-    stateLayout->addWidget(new QLabel(QStringLiteral("Rights of this level:"), state));
+    m_rightsLabel = new QLabel(state);
+    stateLayout->addWidget(m_rightsLabel);
     m_rightsList = new QListWidget(state);
     m_rightsList->setObjectName(QStringLiteral("RightsList"));
     m_rightsList->setSelectionMode(QAbstractItemView::NoSelection);
@@ -99,21 +142,27 @@ void PanelWindow::buildControls(bool touch) {
     columns->addWidget(state, 1);
 
     auto* buttons = new QVBoxLayout;
-    m_loginByOperator = addButton(QStringLiteral("LoginByOperatorButton"),
-                                  QStringLiteral("Log in by operator"), &PanelWindow::loginByOperator);
-    m_loginByLevel = addButton(QStringLiteral("LoginByLevelButton"), QStringLiteral("Log in by level"),
-                               &PanelWindow::loginByLevel);
-    m_logout = addButton(QStringLiteral("LogoutButton"), QStringLiteral("Log out"), &PanelWindow::logout);
-    m_manage = addButton(QStringLiteral("ManageButton"), QStringLiteral("Manage"), &PanelWindow::manage);
-    m_changePassword = addButton(QStringLiteral("ChangePasswordButton"), QStringLiteral("Change my password"),
-                                 &PanelWindow::changePassword);
-    m_quit = new QPushButton(QStringLiteral("Quit"), this);
+    // Captions are set by retranslate(), once the component's language is known.
+    m_loginByOperator = addButton(QStringLiteral("LoginByOperatorButton"), &PanelWindow::loginByOperator);
+    m_loginByLevel = addButton(QStringLiteral("LoginByLevelButton"), &PanelWindow::loginByLevel);
+    m_logout = addButton(QStringLiteral("LogoutButton"), &PanelWindow::logout);
+    m_manage = addButton(QStringLiteral("ManageButton"), &PanelWindow::manage);
+    m_changePassword = addButton(QStringLiteral("ChangePasswordButton"), &PanelWindow::changePassword);
+    m_quit = new QPushButton(this);
     m_quit->setObjectName(QStringLiteral("QuitButton"));
     connect(m_quit, &QPushButton::clicked, this, &QWidget::close);
     for (QPushButton* b : {m_loginByOperator, m_loginByLevel, m_logout, m_manage, m_changePassword}) {
         buttons->addWidget(b);
     }
     buttons->addStretch(1);
+    m_languageLabel = new QLabel(this);
+    m_languageBox = new QComboBox(this);
+    m_languageBox->setObjectName(QStringLiteral("LanguageBox"));
+    m_languageLabel->setBuddy(m_languageBox);
+    m_languageBox->setMinimumHeight(touch ? 64 : 0);
+    connect(m_languageBox, &QComboBox::currentTextChanged, this, &PanelWindow::chooseLanguage);
+    buttons->addWidget(m_languageLabel);
+    buttons->addWidget(m_languageBox);
     buttons->addWidget(m_quit);
     // Operator panels are used with gloves and fingers: bigger targets in touch mode.
     for (QPushButton* b : findChildren<QPushButton*>()) {
@@ -131,8 +180,8 @@ void PanelWindow::buildControls(bool touch) {
     resize(640, 480);
 }
 
-QPushButton* PanelWindow::addButton(const QString& name, const QString& text, void (PanelWindow::*slot)()) {
-    auto* button = new QPushButton(text, this);
+QPushButton* PanelWindow::addButton(const QString& name, void (PanelWindow::*slot)()) {
+    auto* button = new QPushButton(this);
     button->setObjectName(name);
     connect(button, &QPushButton::clicked, this, slot);
     return button;
@@ -145,19 +194,18 @@ void PanelWindow::refresh() {
     } catch (const AutomationError& e) {
         m_statusLabel->setText(describe(e));
     } catch (const std::exception& e) {
-        m_statusLabel->setText(QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(e.what())));
+        m_statusLabel->setText(text(PanelText::ErrorText).arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
 void PanelWindow::showState() {
     const std::shared_ptr<Class_Level> level = m_login ? m_login->CurrentLevel() : nullptr;
     if (m_terminated) {
-        showNoComponent(QStringLiteral("Terminated: the desktop is shown again."));
+        showNoComponent(PanelText::Terminated);
         return;
     }
     if (!level) {
-        showNoComponent(
-            QStringLiteral("The credential database could not be opened (see the message shown)."));
+        showNoComponent(PanelText::NotOpened);
         return;
     }
     const auto op = m_login->CurrentOperator();
@@ -170,21 +218,18 @@ void PanelWindow::showState() {
     const bool inForce = !loggedIn && logoutLevel; // what a logout would put in force is in force
 
     m_operatorLabel->setText(
-        QStringLiteral("Operator: %1").arg(operatorName.isEmpty() ? QStringLiteral("(none)") : operatorName));
-    m_levelLabel->setText(QStringLiteral("Level: %1 (ID %2)").arg(level->LevelName()).arg(level->ID()));
+        text(PanelText::Operator).arg(operatorName.isEmpty() ? text(PanelText::NoOperator) : operatorName));
+    m_levelLabel->setText(text(PanelText::Level).arg(level->LevelName()).arg(level->ID()));
     if (inForce) {
-        m_logoutLevelLabel->setText(QStringLiteral("Logout level: yes (nobody is logged in)"));
+        m_logoutLevelLabel->setText(text(PanelText::LogoutLevelNobody));
     } else if (!loggedIn) {
-        m_logoutLevelLabel->setText(
-            QStringLiteral(
-                "Logout level: no, nobody is logged in but the levels have changed: log out to put "
-                "level %1 in force")
-                .arg(facts.logoutLevelId));
+        m_logoutLevelLabel->setText(text(PanelText::LogoutLevelChanged).arg(facts.logoutLevelId));
     } else {
-        m_logoutLevelLabel->setText(logoutLevel ? QStringLiteral("Logout level: yes")
-                                                : QStringLiteral("Logout level: no"));
+        m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
     }
-    m_firstRunHint->setText(firstRunText(m_login->DbPath(), level->LevelName(), level->ID()));
+    m_firstRunHint->setText(text(PanelText::FirstRun)
+                                .arg(m_login->DbPath().toHtmlEscaped(), level->LevelName().toHtmlEscaped())
+                                .arg(level->ID()));
     m_firstRunHint->setVisible(inForce && facts.untouched());
     refreshRights(*m_login, *level);
 
@@ -202,61 +247,60 @@ void PanelWindow::refreshRights(const ZAV_Login& login, const Class_Level& level
     if (!rights) {
         return;
     }
-    for (const RightState& right : rightsOf(login, *rights)) {
+    for (const RightState& right : rightsOf(login, *rights, m_language)) {
         auto* item = new QListWidgetItem(right.caption, m_rightsList);
         item->setFlags(Qt::ItemIsEnabled); // shown, not editable: rights change in the management window
         item->setCheckState(right.granted ? Qt::Checked : Qt::Unchecked);
     }
 }
 
-void PanelWindow::showNoComponent(const QString& reason) {
-    m_operatorLabel->setText(QStringLiteral("Operator: -"));
-    m_levelLabel->setText(QStringLiteral("Level: -"));
+void PanelWindow::showNoComponent(PanelText reason) {
+    m_operatorLabel->setText(text(PanelText::NoOperatorShown));
+    m_levelLabel->setText(text(PanelText::NoLevelShown));
     m_logoutLevelLabel->clear();
     m_firstRunHint->hide();
     m_rightsList->clear();
     for (QPushButton* b : {m_loginByOperator, m_loginByLevel, m_logout, m_manage, m_changePassword}) {
         b->setEnabled(false);
     }
-    m_statusLabel->setText(reason);
+    m_statusLabel->setText(text(reason));
 }
 
-void PanelWindow::act(const std::function<QString()>& action) {
+void PanelWindow::act(const std::function<PanelText()>& action) {
     try {
-        m_statusLabel->setText(action());
+        m_status = action();
+        m_statusLabel->setText(text(*m_status));
     } catch (const AutomationError& e) {
+        m_status.reset();
         m_statusLabel->setText(describe(e));
         QMessageBox::warning(this, windowTitle(), m_statusLabel->text());
     } catch (const std::exception& e) {
-        m_statusLabel->setText(QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(e.what())));
+        m_status.reset();
+        m_statusLabel->setText(text(PanelText::ErrorText).arg(QString::fromLocal8Bit(e.what())));
         QMessageBox::warning(this, windowTitle(), m_statusLabel->text());
     }
     refresh();
 }
 
 void PanelWindow::loginByOperator() {
-    act([this] {
-        return m_login->LoginByOperator() ? QStringLiteral("Logged in.") : QStringLiteral("Login cancelled.");
-    });
+    act([this] { return m_login->LoginByOperator() ? PanelText::LoggedIn : PanelText::LoginCancelled; });
 }
 
 void PanelWindow::loginByLevel() {
-    act([this] {
-        return m_login->LoginByLevel() ? QStringLiteral("Logged in.") : QStringLiteral("Login cancelled.");
-    });
+    act([this] { return m_login->LoginByLevel() ? PanelText::LoggedIn : PanelText::LoginCancelled; });
 }
 
 void PanelWindow::logout() {
     act([this] {
         m_login->Logout();
-        return QStringLiteral("Logged out.");
+        return PanelText::LoggedOut;
     });
 }
 
 void PanelWindow::manage() {
     act([this] {
         m_login->CurrentLevel()->ShowStructure();
-        return QStringLiteral("Management window closed.");
+        return PanelText::ManagementClosed;
     });
 }
 
@@ -267,7 +311,7 @@ void PanelWindow::changePassword() {
         const bool changed = op && !op->OperatorNameText().isEmpty()
                                  ? op->ChangePassword(false)
                                  : m_login->CurrentLevel()->ChangePassword(false);
-        return changed ? QStringLiteral("Password changed.") : QStringLiteral("Password not changed.");
+        return changed ? PanelText::PasswordChanged : PanelText::PasswordNotChanged;
     });
 }
 

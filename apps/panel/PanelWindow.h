@@ -6,13 +6,18 @@
 // the desktop again and shuts the machine down only when --auto-shutdown was given.
 
 #include "PanelOptions.h"
+#include "PanelTexts.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
+class AutomationError;
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -40,21 +45,32 @@ public Q_SLOTS:
     void logout();
     void manage();
     void changePassword();
+    // Makes `name` the component's current language and shows the panel in it.
+    void chooseLanguage(const QString& name);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls(bool touch);
-    QPushButton* addButton(const QString& name, const QString& text, void (PanelWindow::*slot)());
+    QPushButton* addButton(const QString& name, void (PanelWindow::*slot)());
     // Runs one action of the component, reports a failure in a message box, and refreshes.
-    void act(const std::function<QString()>& action);
+    void act(const std::function<PanelText()>& action);
+    // The languages on offer, the current one chosen.
+    void fillLanguages();
+    // Every caption and status line again, in the current language.
+    void retranslate();
+    QString text(PanelText which) const;
+    QString describe(const AutomationError& e) const;
     void showState();
     void refreshRights(const ZAV_Login& login, const Class_Level& level);
-    void showNoComponent(const QString& reason);
+    void showNoComponent(PanelText reason);
 
     std::shared_ptr<ZAV_Login> m_login;
     bool m_terminated = false;
+    // Kept here: the component lets go of its language object when it terminates.
+    QString m_language;
+    std::optional<PanelText> m_status; // the last action's outcome, shown again after a language switch
 
     QLabel* m_firstRunHint = nullptr;
     QLabel* m_operatorLabel = nullptr;
@@ -62,6 +78,10 @@ private:
     QLabel* m_logoutLevelLabel = nullptr;
     QListWidget* m_rightsList = nullptr;
     QLabel* m_statusLabel = nullptr;
+    QGroupBox* m_stateBox = nullptr;
+    QLabel* m_rightsLabel = nullptr;
+    QLabel* m_languageLabel = nullptr;
+    QComboBox* m_languageBox = nullptr;
     QPushButton* m_loginByOperator = nullptr;
     QPushButton* m_loginByLevel = nullptr;
     QPushButton* m_logout = nullptr;

@@ -1,5 +1,7 @@
 #include "base/ReportedErrors.h"
 
+#include <atomic>
+
 namespace zav {
 
 AutomationError ObjectNotSetError() {
@@ -14,8 +16,29 @@ QString ErrorDescription(const std::exception& error) {
     return QString::fromLocal8Bit(error.what());
 }
 
+namespace {
+std::atomic<ErrorSentenceSource> sentenceSource{nullptr};
+} // namespace
+
+void setErrorSentenceSource(ErrorSentenceSource source) {
+    sentenceSource.store(source);
+}
+
+QString OperatorErrorText(const std::exception& error) {
+    const auto* automation = dynamic_cast<const AutomationError*>(&error);
+    const ErrorSentenceSource source = sentenceSource.load();
+    if (automation && source) {
+        QString sentence = source(automation->Number());
+        if (!sentence.isEmpty()) {
+            qWarning("Error %d: %s", automation->Number(), qUtf8Printable(automation->Description()));
+            return sentence;
+        }
+    }
+    return ErrorDescription(error);
+}
+
 void ShowError(const std::exception& error, const QString& title) {
-    MsgBox(ErrorDescription(error), vbExclamation, title);
+    MsgBox(OperatorErrorText(error), vbExclamation, title);
 }
 
 bool RunReportingErrors(const std::function<void()>& handler, const QString& title) noexcept {

@@ -24,7 +24,16 @@ AutomationError ObjectNotSetError();
 // The description of an automation or engine error, or the text of any other exception.
 QString ErrorDescription(const std::exception& error);
 
-// Shows the error's description with the exclamation icon under `title`.
+// The plain sentence the operator reads for an error number, in the operator's language; empty keeps the
+// error's own description. Must not fail. The language layer installs it; without it nothing changes.
+using ErrorSentenceSource = QString (*)(int number);
+void setErrorSentenceSource(ErrorSentenceSource source);
+
+// What the operator reads: the sentence for the error's number where there is one (the number and the
+// error's own description then go to the log), else ErrorDescription.
+QString OperatorErrorText(const std::exception& error);
+
+// Shows OperatorErrorText with the exclamation icon under `title`.
 void ShowError(const std::exception& error, const QString& title = ComponentTitle);
 
 // Qt delivers the dialogs' events and no error may travel back into its event loop. Every handler runs

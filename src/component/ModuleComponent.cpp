@@ -1,7 +1,9 @@
 #include "component/ModuleComponent.h"
+#include "component/RightCaptions.h"
 
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
+#include "language/TextLookup.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -15,10 +17,19 @@ public:
     void FollowRenumbering() override { m_login->FollowRenumbering(); }
     bool AutoShutDown() const override { return m_login->AutoShutDown(); }
     int EnableCount() const override { return m_login->EnableCount(); }
-    QString ManageLevelDescription() const override { return m_login->ManageLevelDescription(); }
-    QString ManageOperatorDescription() const override { return m_login->ManageOperatorDescription(); }
-    QString DisShutDownDescription() const override { return m_login->DisShutDownDescription(); }
-    QString AllowDesktopDescription() const override { return m_login->AllowDesktopDescription(); }
+    // The rights dialog shows the language's caption where the host would read the built-in one.
+    QString ManageLevelDescription() const override {
+        return ShownCaption(ManageLevelCaption, m_login->ManageLevelDescription());
+    }
+    QString ManageOperatorDescription() const override {
+        return ShownCaption(ManageOperatorCaption, m_login->ManageOperatorDescription());
+    }
+    QString DisShutDownDescription() const override {
+        return ShownCaption(ShutDownCaption, m_login->DisShutDownDescription());
+    }
+    QString AllowDesktopDescription() const override {
+        return ShownCaption(DesktopCaption, m_login->AllowDesktopDescription());
+    }
     QString EnableDescription(short index) const override { return m_login->EnableDescription(index); }
 
 private:
@@ -30,6 +41,17 @@ std::shared_ptr<ComponentView> viewOfModuleComponent() {
     return login ? std::make_shared<LoginView>(std::move(login)) : nullptr;
 }
 } // namespace
+
+QString ShownCaption(const RightCaption& caption, const QString& value) noexcept {
+    try {
+        if (value == QLatin1String(caption.builtIn)) {
+            return language::LookupText(caption.textNumber, value);
+        }
+    } catch (...) {
+        // The language cannot be read: the caption shows as the host reads it.
+    }
+    return value;
+}
 
 std::shared_ptr<ZAV_Login> ModuleComponent() {
     std::shared_ptr<ZAV_Login> component = Mod_Globali().component.lock();

@@ -3,7 +3,9 @@
 #include "access/LevelRecord.h"
 #include "base/Mod_Globali.h"
 #include "component/ModuleComponent.h"
+#include "component/RightCaptions.h"
 #include "dialogs/InstallDialogs.h"
+#include "language/LanguageHooks.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 #include "store/Engine.h"
@@ -54,6 +56,7 @@ std::shared_ptr<ZAV_Login> ZAV_Login::create() {
     // The layers below reach the component and its dialogs through what it installs here.
     zav::InstallComponentView();
     zav::dialogs::InstallDialogs();
+    zav::language::InstallLanguageHooks();
     return component;
 }
 
@@ -212,29 +215,31 @@ void ZAV_Login::setEnableDescription(short Index, const QString& text) {
 }
 
 QString ZAV_Login::ManageLevelDescription() const {
-    return readCaption(QStringLiteral("ML"), QStringLiteral("Allow Manage Levels"));
+    return readCaption(QLatin1String(zav::ManageLevelCaption.key),
+                       QLatin1String(zav::ManageLevelCaption.builtIn));
 }
 void ZAV_Login::setManageLevelDescription(const QString& text) {
-    writeCaption(QStringLiteral("ML"), text);
+    writeCaption(QLatin1String(zav::ManageLevelCaption.key), text);
 }
 
 QString ZAV_Login::ManageOperatorDescription() const {
-    return readCaption(QStringLiteral("MO"), QStringLiteral("Allow Manage Operators"));
+    return readCaption(QLatin1String(zav::ManageOperatorCaption.key),
+                       QLatin1String(zav::ManageOperatorCaption.builtIn));
 }
 void ZAV_Login::setManageOperatorDescription(const QString& text) {
-    writeCaption(QStringLiteral("MO"), text);
+    writeCaption(QLatin1String(zav::ManageOperatorCaption.key), text);
 }
 
 QString ZAV_Login::DisShutDownDescription() const {
-    return readCaption(QStringLiteral("SD"), QStringLiteral("Automatic shut down"));
+    return readCaption(QLatin1String(zav::ShutDownCaption.key), QLatin1String(zav::ShutDownCaption.builtIn));
 }
 void ZAV_Login::setDisShutDownDescription(const QString& text) {
-    writeCaption(QStringLiteral("SD"), text);
+    writeCaption(QLatin1String(zav::ShutDownCaption.key), text);
 }
 
 QString ZAV_Login::AllowDesktopDescription() const {
-    return readCaption(QStringLiteral("AD"), QStringLiteral("Show Desktop"));
+    return readCaption(QLatin1String(zav::DesktopCaption.key), QLatin1String(zav::DesktopCaption.builtIn));
 }
 void ZAV_Login::setAllowDesktopDescription(const QString& text) {
-    writeCaption(QStringLiteral("AD"), text);
+    writeCaption(QLatin1String(zav::DesktopCaption.key), text);
 }

@@ -22,8 +22,6 @@ constexpr double KeyTwips = 720.0;
 // The letter layout is a grid of half-key columns so that the rows can be staggered.
 constexpr int KeySpan = 2;
 const QString DigitRow = QStringLiteral("1234567890");
-const QStringList LetterRows = {QStringLiteral("qwertyuiop"), QStringLiteral("asdfghjkl"),
-                                QStringLiteral("zxcvbnm")};
 
 struct Symbol {
     QChar character;
@@ -33,6 +31,27 @@ const Symbol LeadingSymbols[] = {
     {u'-', "Minus"}, {u'_', "Underscore"}, {u'.', "Period"}, {u'@', "At"}, {u'#', "Hash"}};
 const Symbol TrailingSymbols[] = {{u'!', "Exclamation"}, {u'?', "Question"}};
 
+// The rows as keys can show them: letters only, each once, in lower case. What a row cannot hold as one
+// key (characters outside the basic plane, digits, symbols that have keys of their own) is left out.
+QStringList letterRowsOf(const QStringList& rows) {
+    QStringList keys;
+    QString seen;
+    for (const QString& row : rows) {
+        QString letters;
+        for (const QChar character : row) {
+            const QChar letter = character.toLower();
+            if (letter.isLetter() && !letter.isSurrogate() && !seen.contains(letter)) {
+                letters += letter;
+                seen += letter;
+            }
+        }
+        if (!letters.isEmpty()) {
+            keys.append(letters);
+        }
+    }
+    return keys.isEmpty() ? KeyboardLayout().letterRows : keys;
+}
+
 QLineEdit::EchoMode displayEchoFor(QLineEdit::EchoMode boxMode) {
     // The display is always being edited, so "clear while editing" would show the password: hide it.
     return boxMode == QLineEdit::PasswordEchoOnEdit ? QLineEdit::Password : boxMode;
@@ -40,10 +59,14 @@ QLineEdit::EchoMode displayEchoFor(QLineEdit::EchoMode boxMode) {
 } // namespace
 
 ScreenKeyboardWidget::ScreenKeyboardWidget(QLineEdit* box, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_box(box) {
+    : ScreenKeyboardWidget(box, currentKeyboardLayout(), parent) {}
+
+ScreenKeyboardWidget::ScreenKeyboardWidget(QLineEdit* box, KeyboardLayout layout, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_box(box), m_texts(std::move(layout)) {
     setObjectName(QStringLiteral("ScreenKeyboard"));
     setModal(true);
-    m_keySize = std::max(TwipsToPixelsX(KeyTwips, box), TwipsToPixelsY(KeyTwips, box));
+    m_keySize =
+        std::max({TwipsToPixelsX(KeyTwips, box), TwipsToPixelsY(KeyTwips, box), TouchTargetPixels(box)});
     QFont keyFont = font();
     keyFont.setPixelSize(std::max(12, m_keySize * 2 / 5));
     setFont(keyFont);
@@ -128,16 +151,19 @@ QWidget* ScreenKeyboardWidget::buildLetterLayout() {
         addCharacterKey(grid, QStringLiteral("Key_") + DigitRow[i], DigitRow[i], 0, i * KeySpan);
     }
     // Each letter row starts half a key further right than the one above it.
-    const int lastRow = static_cast<int>(LetterRows.size());
+    const QStringList rows = letterRowsOf(m_texts.letterRows);
+    const int lastRow = static_cast<int>(rows.size());
     for (int row = 0; row < lastRow; ++row) {
-        const QString& letters = LetterRows[row];
-        const int indent = row == lastRow - 1 ? 3 : row;
+        const QString& letters = rows[row];
+        const int indent = row == lastRow - 1 ? 3 : row % 2;
         for (int i = 0; i < letters.size(); ++i) {
-            m_letterKeys.append(addCharacterKey(grid, QStringLiteral("Key_") + letters[i], letters[i],
-                                                row + 1, indent + i * KeySpan));
+            QPushButton* key = addCharacterKey(grid, QStringLiteral("Key_") + letters[i], letters[i], row + 1,
+                                               indent + i * KeySpan);
+            m_letterKeys.emplaceBack(key, letters[i]);
         }
     }
     m_shiftKey = addKey(grid, QStringLiteral("Key_Shift"), QStringLiteral("\u21e7"), lastRow, 0, 3);
+    m_shiftKey->setAccessibleName(m_texts.shift);
     m_shiftKey->setCheckable(true);
     connect(m_shiftKey, &QPushButton::toggled, this, &ScreenKeyboardWidget::setShift);
 
@@ -148,7 +174,9 @@ QWidget* ScreenKeyboardWidget::buildLetterLayout() {
                         symbolRow, column);
         column += KeySpan;
     }
-    QPushButton* space = addKey(grid, QStringLiteral("Key_Space"), QString(), symbolRow, column, 3 * KeySpan);
+    QPushButton* space =
+        addKey(grid, QStringLiteral("Key_Space"), m_texts.space, symbolRow, column, 3 * KeySpan);
+    space->setAccessibleName(m_texts.space);
     connect(space, &QPushButton::clicked, this, [this] { typeCharacter(u' '); });
     column += 3 * KeySpan;
     for (const Symbol& symbol : TrailingSymbols) {
@@ -184,14 +212,15 @@ QWidget* ScreenKeyboardWidget::buildControlRow() {
     auto* grid = new QGridLayout(row);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(m_keySize / 10);
-    m_layoutKey = addKey(grid, QStringLiteral("Key_Layout"), QStringLiteral("123"), 0, 0);
+    m_layoutKey = addKey(grid, QStringLiteral("Key_Layout"), m_texts.toDigits, 0, 0);
     connect(m_layoutKey, &QPushButton::clicked, this, &ScreenKeyboardWidget::toggleLayout);
     QPushButton* backspace = addKey(grid, QStringLiteral("Key_Backspace"), QStringLiteral("\u2190"), 0, 1);
+    backspace->setAccessibleName(m_texts.backspace);
     backspace->setAutoRepeat(true);
     connect(backspace, &QPushButton::clicked, m_display, &QLineEdit::backspace);
-    QPushButton* cancel = addKey(grid, QStringLiteral("Key_Cancel"), tr("Cancel"), 0, 2);
+    QPushButton* cancel = addKey(grid, QStringLiteral("Key_Cancel"), m_texts.cancel, 0, 2);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    QPushButton* ok = addKey(grid, QStringLiteral("Key_Ok"), tr("OK"), 0, 3);
+    QPushButton* ok = addKey(grid, QStringLiteral("Key_Ok"), m_texts.ok, 0, 3);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     return row;
@@ -199,6 +228,7 @@ QWidget* ScreenKeyboardWidget::buildControlRow() {
 
 void ScreenKeyboardWidget::typeCharacter(QChar character) {
     const bool shifted = m_shiftKey->isChecked();
+    // QChar's capital, not QString's: ß has no single capital and types as itself.
     m_display->insert(QString(shifted ? character.toUpper() : character));
     if (shifted) {
         m_shiftKey->setChecked(false);
@@ -206,16 +236,15 @@ void ScreenKeyboardWidget::typeCharacter(QChar character) {
 }
 
 void ScreenKeyboardWidget::setShift(bool on) {
-    for (QPushButton* key : std::as_const(m_letterKeys)) {
-        const QString label = key->text();
-        key->setText(on ? label.toUpper() : label.toLower());
+    for (const auto& [key, letter] : std::as_const(m_letterKeys)) {
+        key->setText(QString(on ? letter.toUpper() : letter));
     }
 }
 
 void ScreenKeyboardWidget::toggleLayout() {
     const bool toNumeric = !numericLayoutShown();
     m_layouts->setCurrentWidget(toNumeric ? m_numericPage : m_letterPage);
-    m_layoutKey->setText(toNumeric ? QStringLiteral("ABC") : QStringLiteral("123"));
+    m_layoutKey->setText(toNumeric ? m_texts.toLetters : m_texts.toDigits);
 }
 
 void ScreenKeyboardWidget::accept() {
@@ -255,17 +284,44 @@ void ScreenKeyboardWidget::placeNearBox() {
     if (box) {
         boxRect = QRect(box->mapToGlobal(QPoint(0, 0)), box->size());
     }
-    // Below the box if it fits, else above it, else as low as the screen allows.
+    // Below the box if it fits, else above it, else below it once its window has made room.
     int y = boxRect.bottom() + 1 + gap;
     if (y + size.height() > area.bottom() + 1) {
         y = boxRect.top() - gap - size.height();
     }
     if (y < area.top()) {
-        y = area.bottom() + 1 - size.height();
+        y = box ? moveBoxWindowToFit(boxRect, size.height(), gap, area).bottom() + 1 + gap : area.top();
     }
-    y = std::max(y, area.top());
+    y = std::max(area.top(), std::min(y, area.bottom() + 1 - size.height()));
     const int x = std::max(area.left(), std::min(boxRect.left(), area.right() + 1 - size.width()));
     move(x, y);
+}
+
+QRect ScreenKeyboardWidget::moveBoxWindowToFit(QRect boxRect, int keyboardHeight, int gap,
+                                               const QRect& area) {
+    QWidget* window = m_box ? m_box->window() : nullptr;
+    if (!window || window == this) {
+        return boxRect;
+    }
+    // The box goes as high as it must for the keyboard to fit below it, but stays on the screen.
+    const int top = std::max(area.top(), area.bottom() + 1 - keyboardHeight - gap - boxRect.height());
+    const int shift = top - boxRect.top();
+    if (shift != 0) {
+        m_movedWindow = window;
+        m_windowShift += shift;
+        window->move(window->pos() + QPoint(0, shift));
+        boxRect.translate(0, shift);
+    }
+    return boxRect;
+}
+
+void ScreenKeyboardWidget::hideEvent(QHideEvent* event) {
+    if (QWidget* window = m_movedWindow.data()) {
+        window->move(window->pos() - QPoint(0, m_windowShift));
+    }
+    m_movedWindow = nullptr;
+    m_windowShift = 0;
+    QDialog::hideEvent(event);
 }
 
 } // namespace zav::outside

@@ -1,8 +1,11 @@
 #include "language/StandardLanguageProvider.h"
+#include "base/ReportedErrors.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/LanguageFile.h"
+#include "language/LanguageHooks.h"
 #include "language/TextLookup.h"
 #include "outside/OutsideObjects.h"
+#include "store/DbError.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
@@ -119,3 +122,27 @@ TEST(TranslateTextWithTheStandardProvider, BuiltInLevelNamesShowInTheCurrentLang
 }
 
 } // namespace
+
+// A database error reads as a sentence in the operator's language; its number and its own words go to
+// the log. A number without a sentence keeps its description.
+TEST(ErrorSentences, DatabaseErrorsShowAsSentencesOfTheLanguage) {
+    static QStringList logged;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { logged.append(text); });
+    QStringList shown;
+    zav::setMessageBoxHandler([&shown](const QString& text, int, const QString&) {
+        shown.append(text);
+        return zav::vbOK;
+    });
+    zav::language::InstallLanguageHooks();
+    zav::language::languageProvider().setCurrentLanguage(QStringLiteral("Deutsch"));
+    zav::ShowError(zav::store::DbError(3022, QStringLiteral("UNIQUE constraint failed: Levels.Name")));
+    zav::ShowError(zav::store::DbError(3146, QStringLiteral("disk I/O error")));
+    zav::language::languageProvider().setCurrentLanguage(QStringLiteral("English"));
+    zav::setMessageBoxHandler(nullptr);
+    zav::setErrorSentenceSource(nullptr);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Dieser Name ist bereits vorhanden."),
+                                  QStringLiteral("disk I/O error")}));
+    EXPECT_EQ(logged, QStringList{QStringLiteral("Error 3022: UNIQUE constraint failed: Levels.Name")});
+}

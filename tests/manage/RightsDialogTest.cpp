@@ -100,6 +100,18 @@ private slots:
         QCOMPARE(box(QStringLiteral("Check_Custom(2)"))->text(), QStringLiteral("Changed"));
     }
 
+    // Built-in captions show in the operator's language; a host's own caption, and what the host reads,
+    // stay as they are.
+    void builtInCaptionsFollowTheLanguage() {
+        session->language->texts = {{210, QStringLiteral("Ebenen verwalten erlauben")},
+                                    {211, QStringLiteral("Bediener verwalten erlauben")}};
+        session->component->setManageOperatorDescription(QStringLiteral("Wartung"));
+        show(rights(true, true, true, true), rights(false, false, false, false));
+        QCOMPARE(box(QStringLiteral("Check_Manage(0)"))->text(), QStringLiteral("Ebenen verwalten erlauben"));
+        QCOMPARE(box(QStringLiteral("Check_Manage(1)"))->text(), QStringLiteral("Wartung"));
+        QCOMPARE(session->component->ManageLevelDescription(), QStringLiteral("Allow Manage Levels"));
+    }
+
     void theShutdownBoxIsInvertedAndNeedsAutoShutDown_data() {
         QTest::addColumn<bool>("autoShutDown");
         QTest::addColumn<bool>("disShutDown");

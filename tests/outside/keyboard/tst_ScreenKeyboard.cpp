@@ -1,5 +1,8 @@
 #include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
 #include "dialogs/KeyboardCall.h"
+#include "language/CurrentLanguageProvider.h"
+#include "language/LanguageHooks.h"
 #include "outside/DefaultScreenKeyboard.h"
 #include "outside/OutsideObjects.h"
 #include "outside/ScreenKeyboardWidget.h"
@@ -136,6 +139,71 @@ private slots:
         zav::outside::makeDefaultScreenKeyboard()->ShowFor(m_box);
         QCOMPARE(m_box->text(), QStringLiteral("Ab1"));
         QCOMPARE(edits.count(), 1);
+    }
+
+    void lettersAndCaptionsFollowTheLanguage_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("shifted"); // Shift + the last key of the top row and of the bottom row
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("German QWERTZ")
+            << "Deutsch" << QStringList{"qwertzuiopü", "asdfghjklöä", "yxcvbnmß"} << "Üß"
+            << "Abbrechen";
+        QTest::newRow("Italian") << "Italiano" << QStringList{"qwertyuiopèé", "asdfghjklòàù", "zxcvbnmì"}
+                                 << "ÉÌ"
+                                 << "Annulla";
+    }
+    void lettersAndCaptionsFollowTheLanguage() {
+        QFETCH(QString, language);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, shifted);
+        QFETCH(QString, cancel);
+        zav::language::InstallLanguageHooks();
+        zav::language::languageProvider().setCurrentLanguage(language);
+        ScreenKeyboardWidget keyboard(m_box, m_window.get());
+        zav::language::languageProvider().setCurrentLanguage(QStringLiteral("English"));
+        keyboard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&keyboard));
+        const auto key = [&keyboard](QChar letter) {
+            return keyboard.findChild<QPushButton*>(QStringLiteral("Key_") + letter);
+        };
+        // Each row stands on its own line, left to right in the language's order.
+        for (int row = 0; row < rows.size(); ++row) {
+            for (int i = 0; i < rows[row].size(); ++i) {
+                QPushButton* current = key(rows[row][i]);
+                QVERIFY2(current, qPrintable(rows[row][i]));
+                QCOMPARE(current->y(), key(rows[row][0])->y());
+                QVERIFY(i == 0 || current->x() > key(rows[row][i - 1])->x());
+            }
+            QVERIFY(row == 0 || key(rows[row][0])->y() > key(rows[row - 1][0])->y());
+        }
+        QCOMPARE(keyboard.findChild<QPushButton*>(QStringLiteral("Key_Cancel"))->text(), cancel);
+        // Finger-sized keys, and the whole keyboard fits a panel 800 pixels wide.
+        for (const QPushButton* button : keyboard.findChildren<QPushButton*>()) {
+            QVERIFY(!button->isVisible() || button->width() >= zav::TouchTargetPixels(button));
+        }
+        QVERIFY(keyboard.frameGeometry().width() <= 800);
+        pressAll(&keyboard, {QStringLiteral("Key_Shift"), QStringLiteral("Key_") + rows[0].back(),
+                             QStringLiteral("Key_Shift"), QStringLiteral("Key_") + rows[2].back()});
+        QCOMPARE(keyboard.findChild<QLineEdit*>(QStringLiteral("Display"))->text(), shifted);
+    }
+
+    // With room neither below nor above the box, the box's window moves up for the keyboard, and back.
+    void keyboardNeverCoversItsBox() {
+        const QRect area = m_window->screen()->availableGeometry();
+        m_window->setGeometry(area.adjusted(10, 10, -10, -10));
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const QPoint home = m_window->pos();
+        whenModal<ScreenKeyboardWidget>([&](ScreenKeyboardWidget* keyboard) {
+            const QRect box(m_box->mapToGlobal(QPoint(0, 0)), m_box->size());
+            const QRect keys = keyboard->frameGeometry();
+            QVERIFY(!keys.intersects(box));
+            QVERIFY(area.contains(keys) && area.contains(box));
+            QVERIFY(m_window->pos() != home);
+            pressAll(keyboard, {"Key_Cancel"});
+        });
+        zav::outside::makeDefaultScreenKeyboard()->ShowFor(m_box);
+        QTRY_COMPARE(m_window->pos(), home);
     }
 
     void keyboardOnlyForTouchAndOpenBoxes_data() {

@@ -1,0 +1,102 @@
+#include "PanelTexts.h"
+
+#include <array>
+
+namespace zav::panel {
+
+namespace {
+
+struct Words {
+    const char* english;
+    const char* german;
+    const char* italian;
+};
+
+// In the order of PanelText.
+constexpr std::array<Words, 34> Table = {{
+    {"Operator panel - zav-panel", "Bedienpanel - zav-panel", "Pannello operatore - zav-panel"},
+    {"<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and no "
+     "operators.<br>Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
+     "<b>It has no password</b> and holds every right: press <i>Manage</i> to add levels and operators, then "
+     "<i>Log out</i> to put the new lowest level in force. To get back to \"%2\", choose it under <i>Log in "
+     "by level</i> and leave the password empty.",
+     "<b>Erster Start.</b> Die Anmeldedatenbank <tt>%1</tt> enthält nur ihre eingebauten Ebenen und keine "
+     "Bediener.<br>Niemand ist angemeldet, daher gilt \"%2\" (ID %3), die Ebene mit der größten ID. <b>Sie "
+     "hat "
+     "kein Passwort</b> und alle Rechte: Drücken Sie <i>Verwalten</i>, um Ebenen und Bediener anzulegen, "
+     "dann "
+     "<i>Abmelden</i>, damit die neue unterste Ebene gilt. Um wieder zu \"%2\" zu kommen, wählen Sie sie "
+     "unter "
+     "<i>Mit Ebene anmelden</i> und lassen das Passwort leer.",
+     "<b>Primo avvio.</b> Il database delle credenziali <tt>%1</tt> contiene solo i livelli predefiniti e "
+     "nessun operatore.<br>Nessuno è connesso, quindi vale \"%2\" (ID %3), il livello con l'ID più alto. "
+     "<b>Non ha password</b> e ha tutti i diritti: premere <i>Gestisci</i> per aggiungere livelli e "
+     "operatori, "
+     "poi <i>Esci</i> perché valga il nuovo livello più basso. Per tornare a \"%2\", sceglierlo in <i>Accedi "
+     "con livello</i> e lasciare vuota la password."},
+    {"Login state", "Anmeldestatus", "Stato di accesso"},
+    {"Rights of this level:", "Rechte dieser Ebene:", "Diritti di questo livello:"},
+    {"Language:", "Sprache:", "Lingua:"},
+    {"Log in by operator", "Als Bediener anmelden", "Accedi come operatore"},
+    {"Log in by level", "Mit Ebene anmelden", "Accedi con livello"},
+    {"Log out", "Abmelden", "Esci"},
+    {"Manage", "Verwalten", "Gestisci"},
+    {"Change my password", "Mein Passwort ändern", "Cambia la mia password"},
+    {"Quit", "Beenden", "Chiudi"},
+    {"Operator: %1", "Bediener: %1", "Operatore: %1"},
+    {"(none)", "(keiner)", "(nessuno)"},
+    {"Level: %1 (ID %2)", "Ebene: %1 (ID %2)", "Livello: %1 (ID %2)"},
+    {"Logout level: yes (nobody is logged in)", "Abmeldeebene: ja (niemand ist angemeldet)",
+     "Livello di uscita: sì (nessuno è connesso)"},
+    {"Logout level: no, nobody is logged in but the levels have changed: log out to put level %1 in force",
+     "Abmeldeebene: nein, niemand ist angemeldet, aber die Ebenen haben sich geändert: abmelden, damit "
+     "Ebene %1 gilt",
+     "Livello di uscita: no, nessuno è connesso ma i livelli sono cambiati: uscire perché valga il livello "
+     "%1"},
+    {"Logout level: yes", "Abmeldeebene: ja", "Livello di uscita: sì"},
+    {"Logout level: no", "Abmeldeebene: nein", "Livello di uscita: no"},
+    {"Operator: -", "Bediener: -", "Operatore: -"},
+    {"Level: -", "Ebene: -", "Livello: -"},
+    {"Terminated: the desktop is shown again.", "Beendet: Der Desktop wird wieder angezeigt.",
+     "Terminato: il desktop è di nuovo visibile."},
+    {"The credential database could not be opened (see the message shown).",
+     "Die Anmeldedatenbank konnte nicht geöffnet werden (siehe die angezeigte Meldung).",
+     "Non è stato possibile aprire il database delle credenziali (vedere il messaggio mostrato)."},
+    {"Error %1: %2", "Fehler %1: %2", "Errore %1: %2"},
+    {"Error: %1", "Fehler: %1", "Errore: %1"},
+    {"Logged in.", "Angemeldet.", "Accesso eseguito."},
+    {"Login cancelled.", "Anmeldung abgebrochen.", "Accesso annullato."},
+    {"Logged out.", "Abgemeldet.", "Uscita eseguita."},
+    {"Management window closed.", "Verwaltungsfenster geschlossen.", "Finestra di gestione chiusa."},
+    {"Password changed.", "Passwort geändert.", "Password cambiata."},
+    {"Password not changed.", "Passwort nicht geändert.", "Password non cambiata."},
+    {"Allow Manage Levels", "Ebenen verwalten erlauben", "Consenti gestione livelli"},
+    {"Allow Manage Operators", "Bediener verwalten erlauben", "Consenti gestione operatori"},
+    {"Automatic shut down", "Automatisch herunterfahren", "Spegnimento automatico"},
+    {"Show Desktop", "Desktop anzeigen", "Mostra desktop"},
+}};
+static_assert(Table.size() == static_cast<std::size_t>(PanelText::DesktopRight) + 1);
+
+bool named(const QString& language, std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        if (language.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+QString panelText(PanelText text, const QString& language) {
+    const Words& words = Table.at(static_cast<std::size_t>(text));
+    if (named(language, {"Deutsch", "German", "de"})) {
+        return QString::fromUtf8(words.german);
+    }
+    if (named(language, {"Italiano", "Italian", "it"})) {
+        return QString::fromUtf8(words.italian);
+    }
+    return QString::fromUtf8(words.english);
+}
+
+} // namespace zav::panel

@@ -1,0 +1,42 @@
+// The panel speaks the component's current language, and choosing another one retranslates it.
+
+#include "PanelWindow.h"
+
+#include <ZAV_PrjLogin/Class_Language.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class PanelLanguageTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void choosingALanguageRetranslatesThePanel() {
+        QTemporaryDir dir;
+        zav::panel::PanelOptions options;
+        options.dbPath = dir.filePath(QStringLiteral("login.db"));
+        zav::panel::PanelWindow window(options);
+        auto* languages = window.findChild<QComboBox*>(QStringLiteral("LanguageBox"));
+        auto* logout = window.findChild<QPushButton*>(QStringLiteral("LogoutButton"));
+        auto* level = window.findChild<QLabel*>(QStringLiteral("LevelLabel"));
+        auto* rights = window.findChild<QListWidget*>(QStringLiteral("RightsList"));
+        QCOMPARE(languages->currentText(), QStringLiteral("English"));
+        QCOMPARE(logout->text(), QStringLiteral("Log out"));
+
+        languages->setCurrentText(QStringLiteral("Deutsch"));
+        const QString current = window.component()->cDrvLanguage()->CurrentLanguage();
+        window.component()->cDrvLanguage()->setCurrentLanguage(QStringLiteral("English"));
+        QCOMPARE(current, QStringLiteral("Deutsch"));
+        QCOMPARE(logout->text(), QStringLiteral("Abmelden"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Bedienpanel - zav-panel"));
+        QVERIFY(level->text().startsWith(QStringLiteral("Ebene: ")));
+        QCOMPARE(rights->item(0)->text(), QStringLiteral("Ebenen verwalten erlauben"));
+    }
+};
+
+QTEST_MAIN(PanelLanguageTest)
+#include "PanelLanguageTest.moc"
