@@ -1,5 +1,6 @@
 #include "dialogs/Frm_Manage.h"
 
+#include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
 #include "base/Twips.h"
 #include "dialogs/DialogControls.h"
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace zav::manage {
@@ -160,15 +162,26 @@ void Frm_Manage::buildMenus() {
 }
 
 void Frm_Manage::Form_Load() {
+    const bool touch = TouchMode();
+    if (touch) {
+        addMenuButtons(); // before the translation, which gives them their captions
+    }
     language::languageProvider().TranslateForm(this, QString());
     Im_Level->setPixmap(IL_Manage.value(QStringLiteral("kLevel")).pixmap(Im_Level->size()));
     Lbl_Level->setText(cOwnerLevel ? cOwnerLevel->LevelName() : QString());
-    Lv_Level->setColumnWidth(0, Lv_Level->width() - TwipsToPixelsX(ColumnMargin, this));
-    LV_Operator->setColumnWidth(0, LV_Operator->width() - TwipsToPixelsX(ColumnMargin, this));
+    if (touch) {
+        arrangeForTouch(); // the single column then stretches with its list
+    } else {
+        Lv_Level->setColumnWidth(0, Lv_Level->width() - TwipsToPixelsX(ColumnMargin, this));
+        LV_Operator->setColumnWidth(0, LV_Operator->width() - TwipsToPixelsX(ColumnMargin, this));
+    }
     Lv_Level->headerItem()->setText(0, language::LookupText(20, QStringLiteral("Levels")));
     LV_Operator->headerItem()->setText(0, language::LookupText(21, QStringLiteral("Operators")));
     bPickLevel = false;
     sPickOperator = QString();
+    if (touch) {
+        fitToScreen();
+    }
     CentreOnScreen(this);
     FillLevels();
 }
@@ -195,7 +208,8 @@ void Frm_Manage::Form_KeyUp(int keyCode, int /*shift*/) {
 }
 
 void Frm_Manage::ShowPopupMenu(QMenu* menu) {
-    menu->exec(QCursor::pos());
+    // QMenu keeps itself on the screen from wherever it is asked to open.
+    menu->exec(menuPosition.value_or(QCursor::pos()));
 }
 
 void Frm_Manage::keyPressEvent(QKeyEvent* event) {
@@ -234,10 +248,15 @@ bool Frm_Manage::eventFilter(QObject* watched, QEvent* event) {
         // The window answers once the list has handled the release itself (its selection included):
         // what a menu item selects then stays selected.
         const bool levelList = watched == Lv_Level->viewport();
+        // A finger does not move the pointer: in touch-screen mode the menu opens where the release was.
+        const std::optional<QPoint> at =
+            TouchMode() ? std::optional<QPoint>(mouse->globalPosition().toPoint()) : std::nullopt;
         QMetaObject::invokeMethod(
             this,
             [=, this] {
                 RunReportingErrors([=, this] {
+                    menuPosition = at;
+                    const auto done = qScopeGuard([this] { menuPosition.reset(); });
                     if (levelList) {
                         Lv_Level_MouseUp(button, shift, x, y);
                     } else {

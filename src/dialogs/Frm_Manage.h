@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPoint>
 #include <memory>
 #include <optional>
 
@@ -77,7 +78,8 @@ public slots:
     void OpChange_Click();
 
 protected:
-    // Shows a pop-up menu at the pointer and returns when it has closed.
+    // Shows a pop-up menu at the pointer (in touch-screen mode at the finger, or below the menu button
+    // that asked for it) and returns when it has closed.
     virtual void ShowPopupMenu(QMenu* menu);
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -111,6 +113,16 @@ private:
     void selectLevelItem(QTreeWidgetItem* item);
     void setPickHighlight(bool on);
     void watchKeys(QWidget* widget);
+    // Touch-screen mode (Frm_Manage_Touch.cpp): the menu buttons under the lists, press-and-hold on the
+    // lists, and a layout that fits the screen.
+    void addMenuButtons();
+    void arrangeForTouch();
+    void fitToScreen();
+    // Enables each menu button exactly when a right click on its list would open the menu, except that
+    // the level menu waits while a level is being picked (a tap on a level ends that).
+    void updateMenuButtons();
+    // Runs a list's mouse-up handler as a right click whose menu opens at `globalPos`.
+    void openMenuAt(bool levelList, QPoint globalPos);
 
     QGroupBox* Fra_Current;
     QLabel* Im_Level;
@@ -120,12 +132,16 @@ private:
     QGroupBox* Frame1;
     QTreeWidget* LV_Operator;
     QPushButton* Cmd_Ok;
+    QPushButton* Cmd_LevMenu = nullptr; // touch-screen mode only
+    QPushButton* Cmd_OpMenu = nullptr;
     QHash<QString, QIcon> IL_Manage;
     QMenu* LevMnu;
     QMenu* OpMnu;
 
     bool bPickLevel = false;
     QString sPickOperator;
+    // Where the next pop-up menu opens instead of at the pointer, which a finger does not move.
+    std::optional<QPoint> menuPosition;
 };
 
 } // namespace zav::manage

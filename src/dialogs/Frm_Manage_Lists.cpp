@@ -178,6 +178,7 @@ void Frm_Manage::Lv_Level_ItemClick() {
         LV_Operator->clear();
     }
     LV_Operator->setEnabled(item != nullptr);
+    updateMenuButtons();
 }
 
 std::shared_ptr<Class_Level> Frm_Manage::LoadSelectedLevel() {
@@ -250,6 +251,7 @@ void Frm_Manage::OpChange_Click() {
     setPickHighlight(true);
     sPickOperator = item->text(0);
     bPickLevel = true;
+    updateMenuButtons();
 }
 
 void Frm_Manage::EndLevelPick() {
@@ -260,6 +262,7 @@ void Frm_Manage::EndLevelPick() {
     setPickHighlight(false);
     sPickOperator = QString();
     bPickLevel = false;
+    updateMenuButtons();
 }
 
 void Frm_Manage::setPickHighlight(bool on) {
