@@ -113,7 +113,7 @@ QString PanelStyleSheet(const QWidget* context) {
                "QPushButton:pressed, QPushButton:checked { background: #1c57b5; color: white;"
                " border-color: #0d2f66; }"
                "QPushButton:disabled { background: #f2f2f2; color: #8a8a8a; border-color: #b0b0b0; }"
-               "QCheckBox { min-height: %1px; spacing: %3px; }"
+               "QCheckBox { min-height: %1px; spacing: 8px; }"
                "QCheckBox::indicator { width: %3px; height: %3px; }"
                "QLineEdit, QComboBox { min-height: %1px; }"
                "QTreeView::item, QListView::item, QComboBox QAbstractItemView::item { min-height: %1px; }"

@@ -126,6 +126,9 @@ void Frm_LevModify::Form_Activate() {
     }
     bFirstActivate = false;
     BuildChecks();
+    if (TouchMode()) {
+        arrangeForTouch();
+    }
     // Centre vertically for the size the layout gave; the left edge stays.
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();

@@ -58,6 +58,9 @@ private:
     QCheckBox* makeCheck(const QString& name, const QString& caption, const TwipsRect& twips);
     QCheckBox* createCustomCheck(int k);
     void resizeWindowHeight(double heightTwips);
+    // Touch-screen mode: the built boxes in finger-sized rows, as many columns as the screen takes, in a
+    // scroll area above the buttons (Frm_LevModify_Touch.cpp).
+    void arrangeForTouch();
 
     QGroupBox* Fra_Lev;
     std::array<QCheckBox*, 2> Check_Manage{};

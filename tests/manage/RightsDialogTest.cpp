@@ -1,12 +1,14 @@
 // The level rights dialog: which boxes it shows and enables, and what it hands back.
 
 #include "base/Mod_Globali.h"
+#include "base/PanelLook.h"
 #include "dialogs/Frm_LevModify.h"
 #include "support/ComponentSession.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 
 using namespace zav;
@@ -47,6 +49,11 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
 
+    static bool writeProfile(const char* text) {
+        QFile profile(Mod_Globali().profilePath);
+        return profile.open(QIODevice::WriteOnly) && profile.write(text) > 0;
+    }
+
     QCheckBox* box(const QString& name) const { return dialog->findChild<QCheckBox*>(name); }
     void ok() {
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Ok")), Qt::LeftButton);
@@ -62,6 +69,7 @@ private slots:
     }
 
     void cleanup() {
+        Mod_Globali().touchScreen = false;
         dialog.reset();
         session.reset();
     }
@@ -93,9 +101,7 @@ private slots:
         QVERIFY(!edited->AllowCustom(3));
 
         // The next dialog shows what another program wrote to the profile meanwhile.
-        QFile profile(Mod_Globali().profilePath);
-        QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write("[Description]\n2=Changed\n") > 0);
-        profile.close();
+        QVERIFY(writeProfile("[Description]\n2=Changed\n"));
         show(rights(false, false, false, true, {1}), edited);
         QCOMPARE(box(QStringLiteral("Check_Custom(2)"))->text(), QStringLiteral("Changed"));
     }
@@ -139,6 +145,55 @@ private slots:
         }
         ok();
         QCOMPARE(edited->DisShutDown(), expectedAfterCheckingTheBox);
+    }
+
+    // On a small screen every right stays reachable in the scrolling part, and in touch-screen mode a
+    // finger can hit each box alone while OK and Undo never scroll away.
+    void everyRightIsReachableOnASmallScreen_data() {
+        QTest::addColumn<bool>("touch");
+        QTest::newRow("mouse") << false;
+        QTest::newRow("touch") << true;
+    }
+    void everyRightIsReachableOnASmallScreen() {
+        QFETCH(bool, touch);
+        Mod_Globali().touchScreen = touch;
+        session->component->setEnableCount(100);
+        auto edited = rights(false, false, false, false);
+        QVERIFY(writeProfile("[Description]\n2=Berechtigung zur Verwaltung der Maschinenparameter und der "
+                             "Rezepturdaten im Produktionsbetrieb\n"));
+        show(session->level(0)->cLevelEnable(), edited);
+        QVERIFY(AvailableScreenArea(dialog.get()).contains(dialog->frameGeometry()));
+        auto* area = dialog->findChild<QScrollArea*>();
+        QVERIFY(area);
+        QList<QCheckBox*> boxes = area->widget()->findChildren<QCheckBox*>();
+        boxes.removeIf([](const QCheckBox* b) { return b->isHidden(); });
+        QCOMPARE(boxes.size(), 104);
+        QVERIFY(!touch || area->widget()->width() <= area->viewport()->width()); // scrolls only up and down
+        for (const QCheckBox* b : boxes) {
+            const QRect place(b->mapTo(area->widget(), QPoint()), b->size());
+            QVERIFY2(area->widget()->rect().contains(place), qPrintable(b->objectName()));
+            QVERIFY(!touch || (b->height() >= TouchTargetPixels(b) &&
+                               b->size() == b->size().expandedTo(b->sizeHint())));
+            for (const QCheckBox* other : boxes) { // the designed rows overlap by one pixel
+                QVERIFY(!touch || b == other ||
+                        !place.intersects({other->mapTo(area->widget(), QPoint()), other->size()}));
+            }
+        }
+        for (const char* name : {"Cmd_Ok", "Cmd_Undo"}) {
+            const auto* button = dialog->findChild<QPushButton*>(QLatin1String(name));
+            QVERIFY(!touch ||
+                    (!area->isAncestorOf(button) &&
+                     dialog->rect().contains({button->mapTo(dialog.get(), QPoint()), button->size()})));
+        }
+        // A tap on the last right, scrolled into view, and OK hand it back.
+        QCheckBox* last = box(QStringLiteral("Check_Custom(100)"));
+        area->ensureWidgetVisible(last);
+        static QPointingDevice* const finger = QTest::createTouchDevice();
+        QTest::touchEvent(dialog.get(), finger).press(0, {last->height() / 2, last->height() / 2}, last);
+        QTest::touchEvent(dialog.get(), finger).release(0, {last->height() / 2, last->height() / 2}, last);
+        ok();
+        QVERIFY(edited->AllowCustom(100));
+        QVERIFY(!edited->AllowCustom(99));
     }
 };
 

@@ -59,7 +59,10 @@ QString textOf(const QWidget* w) {
 
 // The width the text needs beside what else the control draws.
 int neededWidth(const QWidget* w) {
-    const int text = w->fontMetrics().horizontalAdvance(textOf(w));
+    int text = 0; // the widest line
+    for (const QString& line : textOf(w).split(u'\n')) {
+        text = std::max(text, w->fontMetrics().horizontalAdvance(line));
+    }
     if (const auto* box = qobject_cast<const QCheckBox*>(w)) {
         QStyleOptionButton option;
         option.initFrom(box);
