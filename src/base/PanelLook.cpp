@@ -145,6 +145,13 @@ void ApplyPanelLook(QWidget* window) {
     }
     window->setStyleSheet(PanelStyleSheet(window));
     window->ensurePolished(); // the touch sizes apply now, for the arithmetic of the dialog's layout
+}
+
+void FitCaptions(QWidget* window) {
+    if (!window || !TouchMode()) {
+        return;
+    }
+    const int type = typePixels(window);
     for (QPushButton* button : window->findChildren<QPushButton*>()) {
         fitCaption(button, type);
     }

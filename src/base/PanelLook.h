@@ -30,6 +30,10 @@ QString PanelStyleSheet(const QWidget* context = nullptr);
 // nothing otherwise.
 void ApplyPanelLook(QWidget* window);
 
+// In touch-screen mode, gives a button placed by twips whose caption (in a longer language) is wider than
+// the button smaller type, down to two thirds of the panel's. Buttons in layouts take the width they need.
+void FitCaptions(QWidget* window);
+
 // The part of the screen a window of `context` may use (without task bars and docks).
 QRect AvailableScreenArea(const QWidget* context);
 

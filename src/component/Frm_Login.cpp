@@ -123,6 +123,7 @@ void Frm_Login::Form_Load() {
     if (Mod_Globali().touchScreen) {
         enlargeForTouchScreen();
         ApplyPanelLook(this);
+        FitCaptions(this);
     }
     m_par.Result = false;
     m_par.Text.clear();

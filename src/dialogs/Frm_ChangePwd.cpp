@@ -139,6 +139,7 @@ void Frm_ChangePwd::Form_Load() {
     NameForAccessibility(this);
     if (TouchMode()) {
         ApplyPanelLook(this);
+        FitCaptions(this);
         arrangeForTouch();
     }
     m_par.Result = false;
