@@ -1,6 +1,7 @@
 #include "Scenes.h"
 
 #include "SampleData.h"
+#include "SceneHelpers.h"
 #include "Shooter.h"
 
 #include "access/Class_Par.h"
@@ -22,22 +23,8 @@ namespace zav::screenshots {
 
 namespace {
 
-template <typename T> T* child(QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found) {
-        throw std::runtime_error(std::string("no control ") + name);
-    }
-    return found;
-}
-
 void selectInList(QComboBox* list, const QString& text) {
     list->setCurrentIndex(list->findText(text));
-}
-
-std::shared_ptr<Class_Level> storedLevel(const QString& dbPath, int id) {
-    auto level = Class_Level::create();
-    manage::LoadLevel(dbPath, id, *level);
-    return level;
 }
 
 } // namespace

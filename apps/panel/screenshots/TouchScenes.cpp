@@ -1,6 +1,7 @@
 #include "TouchScenes.h"
 
 #include "SampleData.h"
+#include "SceneHelpers.h"
 #include "Shooter.h"
 
 #include "access/Class_Par.h"
@@ -26,20 +27,6 @@
 namespace zav::screenshots {
 
 namespace {
-
-template <typename T> T* child(QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found) {
-        throw std::runtime_error(std::string("no control ") + name);
-    }
-    return found;
-}
-
-std::shared_ptr<Class_Level> storedLevel(const QString& dbPath, int id) {
-    auto level = Class_Level::create();
-    manage::LoadLevel(dbPath, id, *level);
-    return level;
-}
 
 // The management window with its pop-up menus opened beside the pointer without waiting for them.
 class ManageWithOpenMenus : public manage::Frm_Manage {
