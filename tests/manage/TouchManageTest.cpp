@@ -41,7 +41,8 @@ QWidget* shown(const char* name) {
 
 class TouchManageTest : public QObject {
     Q_OBJECT
-    QPointingDevice* finger = QTest::createTouchDevice();
+    // The simulated touch screen; the test owns it.
+    const std::unique_ptr<QPointingDevice> finger{QTest::createTouchDevice()};
     std::unique_ptr<test::ComponentSession> session;
     std::unique_ptr<manage::Frm_Manage> window;
 
@@ -53,7 +54,7 @@ class TouchManageTest : public QObject {
     }
     // One touch point pressed or released (a commit delivers it and runs what it opens).
     void touch(QWidget* w, QPoint at, bool press) {
-        auto sequence = QTest::touchEvent(w, finger);
+        auto sequence = QTest::touchEvent(w, finger.get());
         press ? sequence.press(0, at, w) : sequence.release(0, at, w);
     }
     void tap(QWidget* w, QPoint at) { touch(w, at, true), touch(w, at, false); }
