@@ -163,6 +163,13 @@ QRect AvailableScreenArea(const QWidget* context) {
 }
 
 QSize WindowFrameExtra(const QWidget* window) {
+    // Full-screen panel platforms draw no window frames at all.
+    static const QStringList undecorated = {QStringLiteral("eglfs"), QStringLiteral("linuxfb"),
+                                            QStringLiteral("minimal"), QStringLiteral("minimalegl"),
+                                            QStringLiteral("vnc")};
+    if (undecorated.contains(QGuiApplication::platformName())) {
+        return {0, 0};
+    }
     if (window->testAttribute(Qt::WA_WState_Created) && window->isVisible()) {
         const QSize extra = window->frameGeometry().size() - window->size();
         if (!extra.isEmpty()) {

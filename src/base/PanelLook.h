@@ -37,7 +37,9 @@ void FitCaptions(QWidget* window);
 // The part of the screen a window of `context` may use (without task bars and docks).
 QRect AvailableScreenArea(const QWidget* context);
 
-// The room a window manager adds around a window's client area (title bar, borders).
+// The room a window manager adds around a window's client area (title bar, borders): none on full-screen
+// platforms without window frames (eglfs, linuxfb, ...), the measured frame of a shown window, else an
+// estimate from the style.
 QSize WindowFrameExtra(const QWidget* window);
 
 // When the window with its frame does not fit the available screen, its content moves into a scroll

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -33,15 +34,21 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 int main(int argc, char** argv) {
     // Pictures look the same everywhere, and nothing reaches a real display, desktop or registry.
-    // An offscreen platform given with a screen description (offscreen:configfile=...) is kept.
-    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen"))) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     gDefaultHandler = qInstallMessageHandler(quietMessages);
     QTemporaryDir work;
     if (!work.isValid()) {
         QTextStream(stderr) << "zav-screenshots: no temporary folder\n";
         return 1;
+    }
+    // An offscreen platform given with a screen description (offscreen:configfile=...) is kept; else a
+    // desktop screen large enough for every dialog as designed.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen:"))) {
+        QFile screen(work.filePath(QStringLiteral("screen.json")));
+        if (screen.open(QIODevice::WriteOnly)) {
+            screen.write(R"({"screens":[{"name":"desktop","x":0,"y":0,"width":1280,"height":1024,)"
+                         R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+        }
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen.fileName()).toLocal8Bit());
     }
     qputenv("ZAV_REGISTRY_FILE", work.filePath(QStringLiteral("registry.conf")).toLocal8Bit());
 
