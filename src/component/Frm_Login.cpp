@@ -43,7 +43,7 @@ void setTopTwips(QWidget* w, double top) {
 }
 } // namespace
 
-Frm_Login::Frm_Login(Class_Par& par, QWidget* parent) : QDialog(parent), m_par(par) {
+Frm_Login::Frm_Login(Class_Par& par, QWidget* parent) : PanelDialog(parent), m_par(par) {
     buildControls();
 }
 
@@ -128,11 +128,6 @@ void Frm_Login::Form_Load() {
     m_par.Result = false;
     m_par.Text.clear();
     fillList();
-}
-
-void Frm_Login::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    KeepOnScreen(this);
 }
 
 void Frm_Login::enlargeForTouchScreen() {

@@ -5,7 +5,7 @@
 
 #include "access/Class_Par.h"
 
-#include <QDialog>
+#include "base/PanelDialog.h"
 
 class QComboBox;
 class QFrame;
@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace zav {
 
-class Frm_Login : public QDialog {
+class Frm_Login : public PanelDialog {
     Q_OBJECT
 
 public:
@@ -30,10 +30,6 @@ public:
 public Q_SLOTS:
     void Cmd_Ok_Click();
     void Cmd_Undo_Click();
-
-protected:
-    // Keeps the shown dialog on its screen.
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();

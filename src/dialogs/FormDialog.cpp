@@ -26,9 +26,4 @@ void FormDialog::setVisible(bool visible) {
     QDialog::setVisible(visible);
 }
 
-void FormDialog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    KeepOnScreen(this);
-}
-
 } // namespace zav::manage

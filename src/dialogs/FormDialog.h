@@ -5,23 +5,21 @@
 // failure while loading reaches exec's caller; shown otherwise, the form loads under the guard of
 // base/ReportedErrors.h.
 
-#include <QDialog>
+#include "base/PanelDialog.h"
 
 namespace zav::manage {
 
-class FormDialog : public QDialog {
+class FormDialog : public PanelDialog {
     Q_OBJECT
 
 public:
-    using QDialog::QDialog;
+    using PanelDialog::PanelDialog;
 
     int exec() override;
     void setVisible(bool visible) override;
 
 protected:
     virtual void Form_Load() = 0;
-    // Keeps the shown window on its screen (scrolling a content too large for it).
-    void showEvent(QShowEvent* event) override;
 
 private:
     void load();

@@ -23,7 +23,7 @@ namespace zav {
 
 Frm_ChangePwd::Frm_ChangePwd(Class_Par& par, std::shared_ptr<Class_Level> level,
                              std::shared_ptr<Class_Operator> op, QWidget* parent)
-    : QDialog(parent), m_par(par), m_level(std::move(level)), m_operator(std::move(op)) {
+    : PanelDialog(parent), m_par(par), m_level(std::move(level)), m_operator(std::move(op)) {
     buildControls();
 }
 
@@ -127,11 +127,6 @@ void Frm_ChangePwd::arrangeForTouch() {
         bottom->move(bottom->x(), y);
     }
     setFixedSize(width(), y + std::max(m_cmdOk->height(), image->height()) + gap);
-}
-
-void Frm_ChangePwd::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    KeepOnScreen(this);
 }
 
 void Frm_ChangePwd::Form_Load() {

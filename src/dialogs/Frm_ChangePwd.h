@@ -8,7 +8,7 @@
 #include <ZAV_PrjLogin/Class_Level.h>
 #include <ZAV_PrjLogin/Class_Operator.h>
 
-#include <QDialog>
+#include "base/PanelDialog.h"
 #include <memory>
 
 class QLabel;
@@ -17,7 +17,7 @@ class QPushButton;
 
 namespace zav {
 
-class Frm_ChangePwd : public QDialog {
+class Frm_ChangePwd : public PanelDialog {
     Q_OBJECT
 
 public:
@@ -33,10 +33,6 @@ public:
 public Q_SLOTS:
     void Cmd_Ok_Click();
     void Cmd_Undo_Click();
-
-protected:
-    // Keeps the shown dialog on its screen.
-    void showEvent(QShowEvent* event) override;
 
 private:
     // In touch-screen mode: the rows and buttons stacked for their touch sizes.
