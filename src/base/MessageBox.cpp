@@ -4,10 +4,12 @@
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTextStream>
 #include <QThread>
+#include <atomic>
 
 namespace zav {
 
@@ -44,6 +46,24 @@ void setMessageBoxHandler(MessageBoxHandler h) {
     handler() = std::move(h);
 }
 
+namespace {
+std::atomic<ButtonCaptionSource> captionSource{nullptr};
+
+void captionButton(QMessageBox& box, QMessageBox::StandardButton which, int answer) {
+    const ButtonCaptionSource source = captionSource.load();
+    QAbstractButton* button = box.button(which);
+    if (source && button) {
+        if (const QString caption = source(answer); !caption.isEmpty()) {
+            button->setText(caption);
+        }
+    }
+}
+} // namespace
+
+void setButtonCaptionSource(ButtonCaptionSource source) {
+    captionSource.store(source);
+}
+
 int MsgBox(const QString& text, int style, const QString& title) {
     if (handler()) {
         return handler()(text, style, title);
@@ -75,9 +95,12 @@ int MsgBox(const QString& text, int style, const QString& title) {
     if ((style & 0x7) == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+        captionButton(box, QMessageBox::Yes, vbYes);
+        captionButton(box, QMessageBox::No, vbNo);
         return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    captionButton(box, QMessageBox::Ok, vbOK);
     box.exec();
     return vbOK;
 }

@@ -32,4 +32,10 @@ void RequireGuiApplication();
 using MessageBoxHandler = std::function<int(const QString& text, int style, const QString& title)>;
 void setMessageBoxHandler(MessageBoxHandler handler);
 
+// The captions of a message box's buttons in the operator's language, by answer (vbOK, vbYes, vbNo); an
+// empty caption keeps the button's own. The language layer installs it; until then the buttons keep
+// Qt's captions.
+using ButtonCaptionSource = QString (*)(int answer);
+void setButtonCaptionSource(ButtonCaptionSource source);
+
 } // namespace zav

@@ -1,3 +1,4 @@
+#include "base/MessageBox.h"
 #include "base/ReportedErrors.h"
 #include "language/LanguageHooks.h"
 #include "language/TextLookup.h"
@@ -44,9 +45,19 @@ QString ErrorSentence(int number) noexcept {
     }
 }
 
+QString MessageButtonCaption(int answer) noexcept {
+    const short text = answer == vbYes ? 252 : answer == vbNo ? 253 : answer == vbOK ? 251 : 0;
+    try {
+        return text == 0 ? QString() : LookupText(text, QString());
+    } catch (...) {
+        return {};
+    }
+}
+
 void InstallLanguageHooks() {
     outside::setKeyboardLayoutSource(&KeyboardLayoutOfLanguage);
     setErrorSentenceSource(&ErrorSentence);
+    setButtonCaptionSource(&MessageButtonCaption);
 }
 
 } // namespace zav::language

@@ -1,7 +1,8 @@
 #pragma once
 
 // What the layers below the language layer show to the operator but cannot look up themselves: the
-// on-screen keyboard's captions and letter rows, and the plain sentences for database errors. The
+// on-screen keyboard's captions and letter rows, the plain sentences for database errors, and the
+// captions of the message boxes' buttons. The
 // component installs these when it is made.
 
 #include "outside/KeyboardLayout.h"
@@ -17,7 +18,11 @@ outside::KeyboardLayout KeyboardLayoutOfLanguage();
 // empty for a number it has no sentence for, and when the language cannot be read. Never fails.
 QString ErrorSentence(int number) noexcept;
 
-// Registers both with the keyboard (outside) and the error reports (base).
+// The current language's caption of a message box button by answer (vbOK, vbYes, vbNo: texts 251-253);
+// empty when the language cannot be read. Never fails.
+QString MessageButtonCaption(int answer) noexcept;
+
+// Registers them with the keyboard (outside), the error reports and the message boxes (base).
 void InstallLanguageHooks();
 
 } // namespace zav::language

@@ -4,9 +4,12 @@
 #include "component/Frm_Login.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
+#include <ZAV_PrjLogin/Class_Language.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QtTest>
 
 using zav::Frm_Login;
@@ -55,6 +58,22 @@ private Q_SLOTS:
         watchdog.reset();
         login.reset();
         env.reset();
+    }
+
+    // A question's buttons speak the operator's language too.
+    void messageBoxButtonsFollowTheLanguage() {
+        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("Deutsch"));
+        QStringList captions;
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            for (QAbstractButton* button : box->buttons()) {
+                captions << button->text();
+            }
+            box->button(QMessageBox::No)->click();
+        });
+        QCOMPARE(zav::MsgBox(QStringLiteral("?"), zav::vbYesNo | zav::vbQuestion), zav::vbNo);
+        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("English"));
+        captions.sort();
+        QCOMPARE(captions, (QStringList{QStringLiteral("&Ja"), QStringLiteral("&Nein")}));
     }
 
     void listsSkipTheLogoutLevelAndLevelZeroAndGroupOperatorsFromTheLargestLevel() {
