@@ -15,6 +15,19 @@
 // The operator-login component. A host creates one, sets its switches and captions, assigns DbPath
 // (which creates or completes the credential database and logs out), then logs operators in and out.
 // Releasing it (or Terminate) shows the desktop again and may shut the machine down.
+//
+// It tells its host what happens through Qt signals, emitted on the component's thread while the member
+// that caused them runs (a direct connection runs the slot before the member returns):
+//   loggedIn(operatorName, levelId)  LoginByOperator or LoginByLevel succeeded; the name is empty for a
+//                                    login by level (CurrentOperator then has no name).
+//   loggedOut(reason)                the logout level took the place of another level: ByRequest through
+//                                    Logout, Terminated when Terminate or the release ended the component
+//                                    (a slot must not call its members then). AutoLogout is reserved.
+//   loginFailed(name, mode)          the login dialog refused a password: the operator's name (mode 1) or
+//                                    the level's stored name (mode 0). The password is never passed on.
+// Slots must not throw: Qt does not catch. The component swallows what escapes a slot (with a warning),
+// so a failing slot never undoes or fails a login. The signals are no automation members: the type
+// library and the dispatcher do not know them; the script host forwards them itself.
 class ZAV_EXPORT ZAV_Login : public QObject, public std::enable_shared_from_this<ZAV_Login> {
     Q_OBJECT
     Q_PROPERTY(Class_LevelEnable* cRespEnable READ cRespEnableObject WRITE setcRespEnableObject)
@@ -35,6 +48,9 @@ class ZAV_EXPORT ZAV_Login : public QObject, public std::enable_shared_from_this
     struct Token {};
 
 public:
+    enum class LogoutReason { ByRequest, Terminated, AutoLogout };
+    Q_ENUM(LogoutReason)
+
     explicit ZAV_Login(Token);
     // Runs the termination procedure unless Terminate already did; never throws.
     ~ZAV_Login() override;
@@ -107,7 +123,14 @@ public:
     // number now.
     void FollowRenumbering();
 
+Q_SIGNALS:
+    void loggedIn(const QString& operatorName, int levelId);
+    void loggedOut(ZAV_Login::LogoutReason reason);
+    void loginFailed(const QString& name, int mode);
+
 private:
+    // True while a level other than the logout level is in force.
+    bool someoneLoggedIn() const;
     void runLogoutProcedure();
     void runTermination() noexcept;
     void applyRegistryUpgrades() noexcept;

@@ -1,4 +1,5 @@
 #include "component/CredentialCheck.h"
+#include "component/HostSignals.h"
 #include "component/ModuleComponent.h"
 
 #include "access/Class_Par.h"
@@ -41,6 +42,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
                                    const QString& typed) {
     bool found = false;
     QString stored;
+    QString refusedName = operatorName; // what the host is told of a refusal: never the password
     const auto candidate = Class_Operator::create();
     auto db = store::DefaultEngine().OpenDatabase(RequireComponent()->DbPath(),
                                                   store::OpenMode::SharedReadOnly, store::ConnectString);
@@ -50,6 +52,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
         if (!rs->Eof()) {
             rs->MoveFirst();
             stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
+            refusedName = access::TextOrEmpty(rs->Field(store::FieldName));
             found = true;
         }
     } else {
@@ -85,6 +88,12 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     }
     rs->Close();
     db->Close();
+    if (outcome == CredentialOutcome::WrongPassword) {
+        // The database is closed: a slot may open it.
+        if (const auto c = ModuleComponent()) {
+            TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(refusedName, loginMode); });
+        }
+    }
     return outcome;
 }
 

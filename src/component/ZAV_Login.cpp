@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "base/Mod_Globali.h"
+#include "component/HostSignals.h"
 #include "component/ModuleComponent.h"
 #include "component/RightCaptions.h"
 #include "dialogs/InstallDialogs.h"
@@ -95,8 +96,16 @@ void ZAV_Login::setDbPath(const QString& path) {
     m_respEnable.reset();
 }
 
+bool ZAV_Login::someoneLoggedIn() const {
+    return m_currentLevel && m_currentLevel->ID() < m_logoutLevelId;
+}
+
 bool ZAV_Login::Logout() {
+    const bool wasIn = someoneLoggedIn();
     runLogoutProcedure();
+    if (wasIn) {
+        zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::ByRequest); });
+    }
     return true;
 }
 
@@ -148,6 +157,7 @@ void ZAV_Login::runTermination() noexcept {
         return;
     }
     m_terminated = true;
+    const bool wasIn = someoneLoggedIn();
     // Every step that fails is skipped; the procedure goes on and reports nothing.
     try {
         zav::shell::ShowDesktop(true);
@@ -171,6 +181,9 @@ void ZAV_Login::runTermination() noexcept {
     m_drvLanguage.reset();
     if (zav::Mod_Globali().component.lock().get() == this) {
         zav::Mod_Globali().component.reset();
+    }
+    if (wasIn) {
+        zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::Terminated); });
     }
 }
 

@@ -3,6 +3,7 @@
 #include "access/Class_Par.h"
 #include "base/Mod_Globali.h"
 #include "component/Frm_Login.h"
+#include "component/HostSignals.h"
 
 bool ZAV_Login::LoginByOperator() {
     return login(zav::LoginModeOperator);
@@ -17,5 +18,11 @@ bool ZAV_Login::login(int loginMode) {
     zav::Class_Par par;
     par.LoginMode = loginMode;
     zav::Frm_Login::Run(par);
+    if (par.Result) {
+        // A login by level leaves the new current operator without a name.
+        const QString name = m_currentOperator ? m_currentOperator->OperatorNameText() : QString();
+        const int levelId = m_currentLevel ? m_currentLevel->ID() : 0;
+        zav::TellHost("loggedIn", [&] { Q_EMIT loggedIn(name, levelId); });
+    }
     return par.Result;
 }

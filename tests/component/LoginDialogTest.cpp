@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QtTest>
 
 using zav::Frm_Login;
@@ -142,6 +143,40 @@ private Q_SLOTS:
         QCOMPARE(par.Text, QStringLiteral("Operator")); // the last entry was selected on the way
         QCOMPARE(login->CurrentLevel()->ID(), 0);
         QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
+    }
+
+    // Each login is refused once first; a slot that throws changes nothing.
+    void theHostHearsLoginsRefusalsAndLogoutsButNeverAPassword() {
+        standardLevels();
+        QSignalSpy in(login.get(), &ZAV_Login::loggedIn), out(login.get(), &ZAV_Login::loggedOut),
+            failed(login.get(), &ZAV_Login::loginFailed);
+        connect(login.get(), &ZAV_Login::loggedIn, [] { throw std::runtime_error("a host's fault"); });
+        QStringList seen;
+        QList<qsizetype> inAtRefusal;
+        const auto refusedThenRight = [&](const QString& name, const QString& password) {
+            whenModal<Frm_Login>([&, name, password](Frm_Login* d) {
+                choose(d, "Cbo_Login", name);
+                type(d, "Text1", QStringLiteral("wrong"));
+                answerNextMessage(seen);
+                click(d, "Cmd_Ok");
+                inAtRefusal << in.size();
+                type(d, "Text1", password);
+                click(d, "Cmd_Ok");
+            });
+        };
+        refusedThenRight(QStringLiteral("Setter"), QStringLiteral("set"));
+        QVERIFY(login->LoginByLevel());
+        login->Logout();
+        login->Logout(); // already at the logout level: nothing to tell
+        refusedThenRight(QStringLiteral("O'Anna"), QStringLiteral("aPw"));
+        QVERIFY(login->LoginByOperator());
+        login->Terminate();
+        using R = ZAV_Login::LogoutReason;
+        QCOMPARE(inAtRefusal, (QList<qsizetype>{0, 1}));
+        QCOMPARE(QList<QVariantList>(failed), (QList<QVariantList>{{"Setter", 0}, {"O'Anna", 1}}));
+        QCOMPARE(QList<QVariantList>(in), (QList<QVariantList>{{QString(), 2}, {"O'Anna", 2}}));
+        QCOMPARE(QList<QVariantList>(out), (QList<QVariantList>{{QVariant::fromValue(R::ByRequest)},
+                                                                {QVariant::fromValue(R::Terminated)}}));
     }
 
     void emptyDatabaseOrUnreadableListLeavesOnlyCancel() {

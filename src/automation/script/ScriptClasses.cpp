@@ -3,15 +3,38 @@
 #include "automation/AutomationTypes.h"
 #include "automation/Dispatcher.h"
 
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
 #include <QStringList>
 
 namespace zav::script {
 
 using automation::CreateObject;
 
-ScriptLogin::ScriptLogin(QObject* parent) : ScriptObject(CreateObject(u"ZAV_Login"), parent) {}
+ScriptLogin::ScriptLogin(QObject* parent) : ScriptObject(CreateObject(u"ZAV_Login"), parent) {
+    forwardSignals();
+}
 ScriptLogin::ScriptLogin(std::shared_ptr<QObject> target, QObject* parent)
-    : ScriptObject(std::move(target), parent) {}
+    : ScriptObject(std::move(target), parent) {
+    forwardSignals();
+}
+
+ScriptLogin::~ScriptLogin() {
+    if (target()) {
+        disconnect(target(), nullptr, this, nullptr);
+    }
+}
+
+void ScriptLogin::forwardSignals() {
+    const auto* login = qobject_cast<const ZAV_Login*>(target());
+    if (!login) {
+        return;
+    }
+    connect(login, &ZAV_Login::loggedIn, this, &ScriptLogin::loggedIn);
+    connect(login, &ZAV_Login::loggedOut, this,
+            [this](ZAV_Login::LogoutReason reason) { Q_EMIT loggedOut(static_cast<int>(reason)); });
+    connect(login, &ZAV_Login::loginFailed, this, &ScriptLogin::loginFailed);
+}
 
 ScriptLevel::ScriptLevel(std::shared_ptr<QObject> target, QObject* parent)
     : ScriptObject(std::move(target), parent) {}

@@ -3,6 +3,8 @@
 // The script objects of the five classes: every member of an interface under its own name. Indexed
 // properties are functions: the read takes the index (`AllowCustom(3)`), the write is "set" + name
 // with the index first (`setAllowCustom(3, true)`). The creatable classes can also be made by QML.
+// The component's view forwards its signals (`login.loggedIn.connect(f)`, `onLoggedIn` in QML); the
+// logout reason arrives as its number.
 
 #include "automation/script/ScriptObject.h"
 
@@ -31,6 +33,8 @@ public:
     // A new component.
     explicit ScriptLogin(QObject* parent = nullptr);
     explicit ScriptLogin(std::shared_ptr<QObject> target, QObject* parent = nullptr);
+    // Stops forwarding before the view's signals are gone.
+    ~ScriptLogin() override;
 
     QVariant cRespEnable() const { return get("cRespEnable"); }
     void setcRespEnable(const QVariant& v) { put("cRespEnable", v); }
@@ -72,6 +76,14 @@ public:
     Q_INVOKABLE QVariant Fun_InitDatabase() { return call("Fun_InitDatabase"); }
     Q_INVOKABLE QVariant HaveOperators() { return call("HaveOperators"); }
     Q_INVOKABLE QVariant HaveLevels() { return call("HaveLevels"); }
+
+Q_SIGNALS:
+    void loggedIn(const QString& operatorName, int levelId);
+    void loggedOut(int reason);
+    void loginFailed(const QString& name, int mode);
+
+private:
+    void forwardSignals();
 };
 
 class ScriptLevel : public ScriptObject {

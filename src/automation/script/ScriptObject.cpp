@@ -97,9 +97,15 @@ void ScriptObject::release() {
     if (views().value(m_target.get()) == this) {
         views().remove(m_target.get());
     }
-    // Reset through a local: the object's end may show a message box and run the event loop.
+    // Reset through a local: the object's end may show a message box and run the event loop. A
+    // component that ends here still tells this view (its termination); one that others keep alive
+    // speaks no more through it.
     std::shared_ptr<QObject> last = std::move(m_target);
+    const QPointer<QObject> kept = last.get();
     last.reset();
+    if (kept) {
+        disconnect(kept.data(), nullptr, this, nullptr);
+    }
 }
 
 ScriptObject* ScriptObject::of(const std::shared_ptr<QObject>& target, ScriptObject* owner) {
