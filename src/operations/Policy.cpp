@@ -8,6 +8,8 @@
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
+#include <algorithm>
+
 namespace zav::manage {
 
 namespace {
