@@ -35,4 +35,7 @@ private:
     QString m_message;
 };
 
+// A command that reported what it found (check): status 1 without a further message.
+struct FindingsReported {};
+
 } // namespace zav::admin

@@ -189,6 +189,51 @@ std::vector<Command> makeCommands() {
          1,
          {Merge},
          RunImport},
+        {QStringLiteral("policy"),
+         {QStringLiteral("policy [--json]"), QStringLiteral("policy set KEY VALUE")},
+         QStringLiteral("show the security policy, or change one entry"),
+         QStringLiteral(
+             "Without arguments prints every key of the security policy with its value, one \"KEY VALUE\"\n"
+             "line each; a database whose policy was never set shows the defaults and is not changed.\n"
+             "With set, changes one entry in one transaction (the first change adds the table Policy to\n"
+             "the database). Keys and defaults:\n\n"
+             "  audit off                        record logins and changes\n"
+             "  audit-retention-days 0           days the audit keeps entries (0: all), up to 36500\n"
+             "  lockout-attempts 0               failed logins that lock out (0: never), up to 1000\n"
+             "  lockout-minutes 15               how long a lockout lasts (0: until unlocked)\n"
+             "  auto-logout-minutes 0            idle minutes before logging out (0: never), up to 10080\n"
+             "  auto-logout-warning-seconds 30   the warning before an automatic logout, up to 3600\n"
+             "  password-min-length 0            the shortest new password, up to 128\n"
+             "  password-require-digit off       a new password needs a digit\n"
+             "  password-require-letter off      a new password needs a letter\n"
+             "  password-storage plain           plain (hashed is not available yet)\n\n"
+             "on/off values accept on, off, true, false, 1, 0, yes, no. While any password rule is on, a\n"
+             "new password (passwd, import, the password dialog) may not be the name of its level or\n"
+             "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
+             "one, is refused only by a minimum length, and never for the level in force when nobody is\n"
+             "logged in. In this version only the password rules act; the other entries are stored for\n"
+             "the versions that bring audit, lockout and automatic logout.\n\n"
+             "  --json   a JSON object: on/off as true/false, numbers as numbers\n"),
+         0,
+         3,
+         {Json},
+         RunPolicy},
+        {QStringLiteral("check"),
+         {QStringLiteral("check [--json]")},
+         QStringLiteral("list what makes the database unsafe, with the fixes"),
+         QStringLiteral(
+             "Lists what makes the database unsafe, each with the command that fixes it: the top level 0\n"
+             "still opens with the database's fixed key or without a password; levels that can be chosen\n"
+             "at login without a password (the level in force when nobody is logged in aside); the\n"
+             "database file or its lock file readable by its group or others; and the policy entries\n"
+             "that are off (audit, lockout, automatic logout, password rules, plain password storage).\n"
+             "Nothing is changed. Exit status 0 when nothing is found, 1 otherwise; as long as hashed\n"
+             "storage is not available, plain storage is always reported.\n\n"
+             "  --json   a JSON array of objects with finding (a fixed word), problem and fix\n"),
+         0,
+         0,
+         {Json},
+         RunCheck},
     };
 }
 
@@ -225,7 +270,7 @@ QString ToolHelp() {
     text += QStringLiteral(
         "\nOptions:\n"
         "  --db PATH       the database file (every command needs it)\n"
-        "  --json          levels, operators: JSON instead of a table\n"
+        "  --json          levels, operators, policy, check: JSON instead of text\n"
         "  --level ID      add-operator, move-operator: the level\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
         "  --stdin         passwd: read the password from standard input\n"
@@ -233,7 +278,7 @@ QString ToolHelp() {
         "  -h, --help      this help; with a command, that command's help\n"
         "  --              ends the options (for a name that starts with \"-\")\n\n"
         "Exit status: 0 on success; 1 on a failure, with \"zav-admin: DESCRIPTION (NUMBER)\" on standard\n"
-        "error and the database unchanged; 2 on wrong usage.\n");
+        "error and the database unchanged (check: 1 when it found anything); 2 on wrong usage.\n");
     return text;
 }
 

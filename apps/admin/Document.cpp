@@ -212,6 +212,13 @@ QByteArray ExportDocument(const Snapshot& snapshot) {
         }
         root.insert(QStringLiteral("captions"), captions);
     }
+    if (!snapshot.policy.empty()) {
+        QJsonObject policy;
+        for (const auto& [key, value] : snapshot.policy) {
+            policy.insert(key, value);
+        }
+        root.insert(QStringLiteral("policy"), policy);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -228,7 +235,8 @@ Snapshot ParseDocument(const QByteArray& json) {
     }
     const QJsonObject root = document.object();
     checkMembers(root, {QStringLiteral("levels"), QStringLiteral("operators")},
-                 {QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("captions")},
+                 {QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("captions"),
+                  QStringLiteral("policy")},
                  QStringLiteral("document"));
     checkHeader(root);
 
@@ -274,6 +282,18 @@ Snapshot ParseDocument(const QByteArray& json) {
                       QStringLiteral("no right has this caption key (ML, MO, SD, AD, 1 to 100)"));
             }
             snapshot.captions.emplace_back(it.key(), textAt(it.value(), where));
+        }
+    }
+    if (root.contains(QStringLiteral("policy"))) {
+        const QJsonObject policy = objectAt(root[QStringLiteral("policy")], QStringLiteral("policy"));
+        for (auto it = policy.begin(); it != policy.end(); ++it) {
+            const QString where = QStringLiteral("policy.%1").arg(it.key());
+            const QString value = textAt(it.value(), where);
+            try {
+                snapshot.policy.emplace_back(it.key(), manage::CheckedPolicyValue(it.key(), value));
+            } catch (const AutomationError& refused) {
+                fault(refused.Number(), where, refused.Description());
+            }
         }
     }
     return snapshot;

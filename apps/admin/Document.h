@@ -6,7 +6,8 @@
 //    "levels": [{"id", "name", "displayName", "password", "manageLevel", "manageOperator",
 //                "disShutDown", "desktop", "custom": [numbers of the true custom rights], "nEnable"}],
 //    "operators": [{"name", "password", "level"}],
-//    "captions": {"ML": text, "MO", "SD", "AD", "1" ... "100"}}   (the captions the profile file holds)
+//    "captions": {"ML": text, "MO", "SD", "AD", "1" ... "100"},   (the captions the profile file holds)
+//    "policy": {key: value}}   (the policy entries the database holds; left out when it holds none)
 
 #include "operations/CredentialDatabase.h"
 

@@ -23,6 +23,9 @@ void setLevelPassword(const QString& dbPath, const QString& idOrName, bool fromS
                            "password")
                 .arg(id));
     }
+    manage::RefuseFaultyPassword(
+        manage::CheckNewLevelPassword(dbPath, id, {storedName, level->LevelName()}, password),
+        QStringLiteral("level %1 (\"%2\")").arg(id).arg(storedName));
     if (!manage::StoreLevelPassword(dbPath, id, storedName, password)) {
         throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchLevel(id));
     }
@@ -31,6 +34,8 @@ void setLevelPassword(const QString& dbPath, const QString& idOrName, bool fromS
 void setOperatorPassword(const QString& dbPath, const QString& name, bool fromStdin) {
     RequireOperator(dbPath, name);
     const QString password = ReadNewPassword(fromStdin);
+    manage::RefuseFaultyPassword(manage::CheckNewOperatorPassword(dbPath, name, password),
+                                 QStringLiteral("operator \"%1\"").arg(name));
     if (!manage::StoreOperatorPassword(dbPath, name, password)) {
         throw manage::DbError(manage::ErrNoCurrentRecord, NoSuchOperator(name));
     }

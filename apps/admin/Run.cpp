@@ -68,6 +68,8 @@ int Run(const QStringList& words) {
         const Invocation invocation = ParseCommandLine(words);
         command = FindCommand(invocation.command) ? invocation.command : QString();
         return runCommand(invocation, out);
+    } catch (const FindingsReported&) {
+        return ExitFailure;
     } catch (const UsageError& error) {
         out.flush();
         err << "zav-admin: " << error.Message() << "\nTry 'zav-admin "

@@ -10,6 +10,7 @@
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
+#include "operations/PasswordRules.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
@@ -170,8 +171,19 @@ void Frm_ChangePwd::Cmd_Ok_Click() {
         m_pwd->setFocus();
         return;
     }
+    // A password the policy refuses is not stored, and the dialog stays open for another.
+    const auto verdict = policyVerdict(newPassword);
+    if (verdict && !verdict->faults.empty()) {
+        MsgBox(refusalText(*verdict), vbExclamation, warning);
+        m_pwd->clear();
+        m_confirm->clear();
+        m_pwd->setFocus();
+        return;
+    }
     setCurrentPassword(newPassword);
-    const bool saved = m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword);
+    // A policy that could not be read has been reported like a failed save.
+    const bool saved =
+        verdict && (m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword));
     if (saved) {
         m_par.Result = true;
         m_par.Text = newPassword;
@@ -194,6 +206,48 @@ bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
     return saved;
 }
 } // namespace
+
+std::optional<manage::PasswordVerdict> Frm_ChangePwd::policyVerdict(const QString& password) const {
+    std::optional<manage::PasswordVerdict> verdict;
+    RunReportingErrors(
+        [&] {
+            const QString dbPath = RequireComponent()->DbPath();
+            verdict =
+                m_par.LoginMode == LoginModeLevel
+                    ? manage::CheckNewLevelPassword(dbPath, m_level->ID(),
+                                                    {m_level->DBLevelName(), m_level->LevelName()}, password)
+                    : manage::CheckNewOperatorPassword(dbPath, m_operator->OperatorNameText(), password);
+        },
+        LoginTitle);
+    return verdict;
+}
+
+QString Frm_ChangePwd::refusalText(const manage::PasswordVerdict& verdict) {
+    using manage::PasswordFault;
+    QStringList lines{
+        language::LookupText(260, QStringLiteral("The new password does not meet the password rules:"))};
+    for (const PasswordFault fault : verdict.faults) {
+        switch (fault) {
+        case PasswordFault::TooShort:
+            lines << language::LookupText(261, QStringLiteral("It needs at least %1 characters."))
+                         .arg(verdict.policy.passwordMinLength);
+            break;
+        case PasswordFault::NoDigit:
+            lines << language::LookupText(262, QStringLiteral("It needs a digit."));
+            break;
+        case PasswordFault::NoLetter:
+            lines << language::LookupText(263, QStringLiteral("It needs a letter."));
+            break;
+        case PasswordFault::SameAsName:
+            lines << language::LookupText(264, QStringLiteral("It must not be the name."));
+            break;
+        case PasswordFault::SameAsFixedKey:
+            lines << language::LookupText(265, QStringLiteral("It must not be the database's fixed key."));
+            break;
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 bool Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();

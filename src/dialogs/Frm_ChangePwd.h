@@ -9,7 +9,10 @@
 #include <ZAV_PrjLogin/Class_Operator.h>
 
 #include "base/PanelDialog.h"
+#include "operations/PasswordRules.h"
+
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -40,6 +43,9 @@ private:
     void buildControls();
     QString currentPassword() const;
     void setCurrentPassword(const QString& password);
+    // The policy's verdict on a new password; nothing when it could not be read (the failure is shown).
+    std::optional<manage::PasswordVerdict> policyVerdict(const QString& password) const;
+    static QString refusalText(const manage::PasswordVerdict& verdict);
     bool saveLevel(const QString& password);
     bool saveOperator(const QString& password);
 

@@ -2,10 +2,10 @@
 
 // The one headless interface to a credential database: everything a program changes in one (create or
 // complete it, add, remove and renumber levels, store rights, add, remove and move operators, store
-// passwords, export, import and merge) and the reads programs show (levels, operators, rights, facts).
-// The management window's dialogs, zav-admin, zav-dbinfo, the screenshot program and the benchmarks
-// all go through it; it knows no widgets. Programs include this header only, never the store's, the
-// access objects' or the component's.
+// passwords, export, import and merge, the security policy) and the reads programs show (levels, operators,
+// rights, facts). The management window's dialogs, zav-admin, zav-dbinfo, the screenshot program and the
+// benchmarks all go through it; it knows no widgets. Programs include this header only, never the store's,
+// the access objects' or the component's.
 //
 // The rules, for every function declared in the headers below:
 // - Opened per call. Each call opens the file at `dbPath` shared (read-only for reads, read/write for
@@ -32,6 +32,9 @@
 #include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
 #include "operations/OperatorOperations.h"
+#include "operations/PasswordRules.h"
+#include "operations/Policy.h"
+#include "operations/SafetyCheck.h"
 
 #include <ZAV_PrjLogin/CredentialFacts.h>
 

@@ -4,6 +4,8 @@
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordRules.h"
+#include "operations/PolicyRows.h"
 #include "operations/Renumbering.h"
 #include "outside/OutsideObjects.h"
 #include "store/CompanionLock.h"
@@ -15,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <map>
@@ -44,6 +47,7 @@ Snapshot ReadSnapshot(const QString& dbPath) {
                                       operators->Field(store::FieldID).toInt()});
     }
     operators->Close();
+    snapshot.policy = ReadPolicyRows(*db);
     transaction.Commit();
     db->Close();
     return snapshot;
@@ -156,6 +160,7 @@ void fillNewDatabase(store::Database& db, const Snapshot& document) {
         operators->Update();
     }
     operators->Close();
+    WritePolicyRows(db, document.policy);
     transaction.Commit();
 }
 
@@ -184,9 +189,42 @@ void refusePasswordOfLogoutLevel(store::Database& db) {
     rs->Close();
 }
 
+// Every password the document stores must pass the policy's rules; the level that is in force when
+// nobody is logged in (`logoutName`) keeps no password whatever the minimum length.
+void refuseFaultyPasswords(const Snapshot& document, const Policy& policy, const QString& logoutName) {
+    if (!policy.AnyPasswordRule()) {
+        return;
+    }
+    for (const auto& entry : document.levels) {
+        const Class_Level& level = *entry.level;
+        if (level.Password().isEmpty() && level.DBLevelName().compare(logoutName, Qt::CaseInsensitive) == 0) {
+            continue;
+        }
+        RefuseFaultyPassword(
+            {policy, PasswordFaults(policy, level.Password(), {level.DBLevelName(), level.LevelName()})},
+            QStringLiteral("level \"%1\"").arg(level.DBLevelName()));
+    }
+    for (const auto& entry : document.operators) {
+        RefuseFaultyPassword({policy, PasswordFaults(policy, entry.password, {entry.name})},
+                             QStringLiteral("operator \"%1\"").arg(entry.name));
+    }
+}
+
+QString logoutLevelName(store::Database& db) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+    const QString name = rs->Eof() ? QString() : access::TextOrEmpty(rs->Field(store::FieldName));
+    rs->Close();
+    return name;
+}
+
 } // namespace
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+    const auto logout =
+        std::max_element(document.levels.begin(), document.levels.end(),
+                         [](const auto& a, const auto& b) { return a.level->ID() < b.level->ID(); });
+    refuseFaultyPasswords(document, WithEntries(Policy{}, document.policy),
+                          logout == document.levels.end() ? QString() : logout->level->DBLevelName());
     removeLeftovers(dbPath);
     if (store::somethingAt(dbPath, true)) { // even an empty file or a dangling link
         throw store::DbError(
@@ -255,8 +293,10 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
         rs->Update();
         rs->Close();
     }
+    WritePolicyRows(*db, document.policy);
     RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);
+    refuseFaultyPasswords(document, WithEntries(Policy{}, ReadPolicyRows(*db)), logoutLevelName(*db));
     transaction.Commit();
     db->Close();
 }

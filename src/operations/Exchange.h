@@ -4,6 +4,8 @@
 // writes), restoring such a copy into a new file, merging it into an existing one, and the captions of
 // the rights that a host keeps in the profile file beside the database.
 
+#include "operations/Policy.h"
+
 #include <ZAV_PrjLogin/Class_Level.h>
 
 #include <QString>
@@ -33,6 +35,7 @@ struct Snapshot {
     std::vector<LevelEntry> levels;       // by ID
     std::vector<OperatorEntry> operators; // by name
     Captions captions;                    // of the rights (filled by ReadCaptions, not by ReadSnapshot)
+    PolicyEntries policy;                 // the policy entries the file holds (checked values)
 };
 
 // Reads the whole database, opened shared and read-only, in one read transaction so that levels and
@@ -44,7 +47,9 @@ const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
 
 // Builds a new database holding exactly the snapshot's levels (with their IDs, passwords, rights and
 // NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
-// the end. Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
+// the end, with the snapshot's policy entries (a policy table only when there are any). Every password
+// must pass that policy's rules (PasswordRules.h), else ErrInvalidArgument names the level or operator.
+// Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
 // gone and nothing exists at `dbPath`. The caller has checked the snapshot (unique names, every
 // operator's level present, IDs in range).
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
@@ -53,8 +58,9 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
 // (letter case aside) gets the snapshot's name, password, rights and NEnable, any other level is added
 // above the largest ID; an operator whose name is there gets the snapshot's name and password and
 // moves to its level, any other is added; then the levels are renumbered by their rights. Levels and
-// operators the snapshot does not name stay. A merge that would leave a password on the level in
-// force when nobody is logged in fails with ErrInvalidArgument. After any failure the file is as it
+// operators the snapshot does not name stay; the snapshot's policy entries replace the file's. Every
+// password of the snapshot must pass the resulting policy's rules. A merge that would leave a password on the
+// level in force when nobody is logged in fails with ErrInvalidArgument. After any failure the file is as it
 // was.
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document);
 

@@ -40,6 +40,14 @@ TableDef GrantsTableDef() {
     return table;
 }
 
+TableDef PolicyTableDef() {
+    TableDef table{PolicyTable, {}, {}};
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldValue, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("PolicyPrimaryKey"), {FieldName}, true, true});
+    return table;
+}
+
 RelationDef RelIDRefDef() {
     return {RelIDRef,
             LevelsTable,

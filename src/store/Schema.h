@@ -17,6 +17,9 @@ inline const QString LevelsTable = QStringLiteral("Levels");
 inline const QString OperatorsTable = QStringLiteral("Operators");
 // The one-time grants that ran on the file (Name, Version); readers that do not know it ignore it.
 inline const QString GrantsTable = QStringLiteral("OneTimeGrants");
+// The security policy (Name, Value): made by the first change of an entry; a file without it has the
+// default policy.
+inline const QString PolicyTable = QStringLiteral("Policy");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -27,6 +30,7 @@ inline const QString FieldDisShutDown = QStringLiteral("DisShutDown");
 inline const QString FieldDesktop = QStringLiteral("Desktop");
 inline const QString FieldNEnable = QStringLiteral("NEnable");
 inline const QString FieldVersion = QStringLiteral("Version");
+inline const QString FieldValue = QStringLiteral("Value");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -42,6 +46,8 @@ TableDef LevelsTableDef();
 TableDef OperatorsTableDef();
 // OneTimeGrants: Name (primary key), Version.
 TableDef GrantsTableDef();
+// Policy: Name (primary key), Value.
+TableDef PolicyTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

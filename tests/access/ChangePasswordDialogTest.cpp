@@ -1,6 +1,7 @@
 // The password change dialog driven as a user would, for levels and operators.
 
 #include "dialogs/Frm_ChangePwd.h"
+#include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 
@@ -153,6 +154,44 @@ private Q_SLOTS:
             env->value(QStringLiteral("Select * from Operators where Name = 'Other'"), QStringLiteral("PWD"))
                 .toString(),
             QStringLiteral("keep"));
+    }
+
+    // Each rule of the policy, worded in the current language; the dialog stays open for another try.
+    void thePolicyRefusesWeakPasswordsAndSaysWhy() {
+        for (const char* key : {"password-require-digit", "password-require-letter"}) {
+            zav::manage::SetPolicyEntry(env->dbPath(), QLatin1String(key), QStringLiteral("on"));
+        }
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-min-length"),
+                                    QStringLiteral("6"));
+        env->addOperator(QStringLiteral("anna"), QStringLiteral("a1"), 2);
+        auto op = Class_Operator::create();
+        op->setOperatorName(QStringLiteral("anna"));
+        op->setPassword(QStringLiteral("a1"));
+        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("Deutsch"));
+        QStringList seen;
+        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+            for (const char* password : {"ANNA", "kwb_merlato", "1234567", "secret7"}) {
+                fill(d, QStringLiteral("a1"), QLatin1String(password), QLatin1String(password));
+                answerNextMessage(seen);
+                d->activateWindow();
+                click(d, "Cmd_Ok");
+            }
+        });
+        QVERIFY(op->ChangePassword());
+        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("English"));
+        const QString refused =
+            QStringLiteral("Warnung: Das neue Kennwort erfüllt die Kennwortregeln nicht:\n");
+        QCOMPARE(seen,
+                 (QStringList{refused + QStringLiteral("Es braucht mindestens 6 Zeichen.\nEs braucht eine "
+                                                       "Ziffer.\nEs darf nicht der Name sein."),
+                              refused + QStringLiteral("Es braucht eine Ziffer.\nEs darf nicht der feste "
+                                                       "Schlüssel der Datenbank sein."),
+                              refused + QStringLiteral("Es braucht einen Buchstaben.")}));
+        QCOMPARE(op->Password(), QStringLiteral("secret7"));
+        QCOMPARE(
+            env->value(QStringLiteral("Select * from Operators where Name = 'anna'"), QStringLiteral("PWD"))
+                .toString(),
+            QStringLiteral("secret7"));
     }
 };
 

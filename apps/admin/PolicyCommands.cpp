@@ -1,0 +1,138 @@
+// policy [set KEY VALUE] and check.
+
+#include "AdminError.h"
+#include "Commands.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace zav::admin {
+
+namespace {
+
+// The database path as a shell reads it, for the commands a finding names.
+QString shellWord(const QString& word) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=+-]+$"));
+    if (plain.match(word).hasMatch()) {
+        return word;
+    }
+    return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+           QLatin1Char('\'');
+}
+
+struct Explained {
+    QString code; // stable, for --json readers
+    QString problem;
+    QString fix; // a command, or what to do
+};
+
+Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
+    using manage::Finding;
+    const QString admin = QStringLiteral("zav-admin --db ") + shellWord(dbPath) + QLatin1Char(' ');
+    const QString policySet = admin + QStringLiteral("policy set ");
+    switch (found.finding) {
+    case Finding::TopPasswordIsFixedKey:
+        return {QStringLiteral("top-password-fixed-key"),
+                QStringLiteral("the top level 0 still has the database's fixed key as its password"),
+                admin + QStringLiteral("passwd level 0")};
+    case Finding::TopPasswordEmpty:
+        return {QStringLiteral("top-password-empty"), QStringLiteral("the top level 0 has no password"),
+                admin + QStringLiteral("passwd level 0")};
+    case Finding::LevelWithoutPassword:
+        return {QStringLiteral("level-without-password"),
+                QStringLiteral("level %1 (\"%2\") can be chosen at login without a password")
+                    .arg(found.levelId)
+                    .arg(found.levelName),
+                admin + QStringLiteral("passwd level %1").arg(found.levelId)};
+    case Finding::FileOpenToOthers:
+    case Finding::LockFileOpenToOthers:
+        return {found.finding == Finding::FileOpenToOthers ? QStringLiteral("file-readable")
+                                                           : QStringLiteral("lock-file-readable"),
+                QStringLiteral("%1 can be read by its group or by others").arg(found.path),
+                QStringLiteral("chmod go-rwx ") + shellWord(found.path)};
+    case Finding::AuditOff:
+        return {QStringLiteral("audit-off"), QStringLiteral("logins and changes are not audited"),
+                policySet + QStringLiteral("audit on")};
+    case Finding::LockoutOff:
+        return {QStringLiteral("lockout-off"), QStringLiteral("failed logins never lock an operator out"),
+                policySet + QStringLiteral("lockout-attempts 5")};
+    case Finding::AutoLogoutOff:
+        return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
+                policySet + QStringLiteral("auto-logout-minutes 15")};
+    case Finding::NoPasswordRule:
+        return {QStringLiteral("no-password-rule"), QStringLiteral("any password is accepted"),
+                policySet + QStringLiteral("password-min-length 8")};
+    case Finding::PlainPasswordStorage:
+        break;
+    }
+    return {QStringLiteral("plain-password-storage"),
+            QStringLiteral("passwords are stored as they are typed"),
+            QStringLiteral("none yet: hashed storage comes with a later version")};
+}
+
+void printPolicy(const QString& dbPath, bool json, QTextStream& out) {
+    const manage::PolicyEntries entries = manage::PolicyAsText(manage::ReadPolicy(dbPath));
+    if (json) {
+        QJsonObject object;
+        for (const auto& [key, value] : entries) {
+            bool isNumber = false;
+            const int number = value.toInt(&isNumber);
+            object.insert(key, value == QLatin1String("on")    ? QJsonValue(true)
+                               : value == QLatin1String("off") ? QJsonValue(false)
+                               : isNumber                      ? QJsonValue(number)
+                                                               : QJsonValue(value));
+        }
+        out << QJsonDocument(object).toJson(QJsonDocument::Indented);
+        return;
+    }
+    for (const auto& [key, value] : entries) {
+        out << key << ' ' << value << '\n';
+    }
+}
+
+} // namespace
+
+void RunPolicy(const Invocation& invocation, QTextStream& out) {
+    const QStringList& arguments = invocation.arguments;
+    if (arguments.isEmpty()) {
+        printPolicy(*invocation.dbPath, invocation.json, out);
+        return;
+    }
+    if (arguments[0] != QLatin1String("set") || arguments.size() != 3) {
+        throw UsageError(QStringLiteral("policy takes no argument, or 'set KEY VALUE'"));
+    }
+    if (invocation.json) {
+        throw UsageError(QStringLiteral("--json does not apply to policy set"));
+    }
+    manage::SetPolicyEntry(*invocation.dbPath, arguments[1], arguments[2]);
+}
+
+void RunCheck(const Invocation& invocation, QTextStream& out) {
+    const QString& dbPath = *invocation.dbPath;
+    const auto findings = manage::FindUnsafeSettings(dbPath);
+    if (invocation.json) {
+        QJsonArray array;
+        for (const auto& found : findings) {
+            const Explained text = explain(found, dbPath);
+            array.append(QJsonObject{{QStringLiteral("finding"), text.code},
+                                     {QStringLiteral("problem"), text.problem},
+                                     {QStringLiteral("fix"), text.fix}});
+        }
+        out << QJsonDocument(array).toJson(QJsonDocument::Indented);
+    } else {
+        for (const auto& found : findings) {
+            const Explained text = explain(found, dbPath);
+            out << text.problem << "\n  fix: " << text.fix << '\n';
+        }
+        if (findings.empty()) {
+            out << "nothing found\n";
+        }
+    }
+    if (!findings.empty()) {
+        throw FindingsReported();
+    }
+}
+
+} // namespace zav::admin

@@ -1,0 +1,219 @@
+#include "operations/Policy.h"
+
+#include "operations/ManageDatabase.h"
+#include "operations/OperationErrors.h"
+#include "operations/PolicyRows.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
+
+#include <ZAV_PrjLogin/AutomationError.h>
+
+#include <algorithm>
+
+namespace zav::manage {
+
+namespace {
+
+enum class Kind { OnOff, Number, Storage };
+
+struct KeyDef {
+    const char* name;
+    Kind kind;
+    int largest = 0; // numbers
+    bool Policy::*flag = nullptr;
+    int Policy::*number = nullptr;
+};
+
+// Bounds far beyond any sensible setting, but small enough that later arithmetic cannot overflow.
+const KeyDef Keys[] = {
+    {"audit", Kind::OnOff, 0, &Policy::audit},
+    {"audit-retention-days", Kind::Number, 36500, nullptr, &Policy::auditRetentionDays},
+    {"lockout-attempts", Kind::Number, 1000, nullptr, &Policy::lockoutAttempts},
+    {"lockout-minutes", Kind::Number, 525600, nullptr, &Policy::lockoutMinutes},
+    {"auto-logout-minutes", Kind::Number, 10080, nullptr, &Policy::autoLogoutMinutes},
+    {"auto-logout-warning-seconds", Kind::Number, 3600, nullptr, &Policy::autoLogoutWarningSeconds},
+    {"password-min-length", Kind::Number, 128, nullptr, &Policy::passwordMinLength},
+    {"password-require-digit", Kind::OnOff, 0, &Policy::passwordRequireDigit},
+    {"password-require-letter", Kind::OnOff, 0, &Policy::passwordRequireLetter},
+    {"password-storage", Kind::Storage},
+};
+
+const KeyDef* findKey(const QString& key) {
+    for (const KeyDef& def : Keys) {
+        if (key == QLatin1String(def.name)) {
+            return &def;
+        }
+    }
+    return nullptr;
+}
+
+[[noreturn]] void badValue(const KeyDef& def, const QString& value, const QString& allowed) {
+    throw AutomationError(ErrInvalidArgument, QStringLiteral("policy %1: '%2' is not a valid value (%3)")
+                                                  .arg(QLatin1String(def.name), value, allowed));
+}
+
+QString canonicalValue(const KeyDef& def, const QString& value) {
+    const QString word = value.trimmed().toLower();
+    switch (def.kind) {
+    case Kind::OnOff:
+        if (QStringList{QStringLiteral("on"), QStringLiteral("true"), QStringLiteral("1"),
+                        QStringLiteral("yes")}
+                .contains(word)) {
+            return QStringLiteral("on");
+        }
+        if (QStringList{QStringLiteral("off"), QStringLiteral("false"), QStringLiteral("0"),
+                        QStringLiteral("no")}
+                .contains(word)) {
+            return QStringLiteral("off");
+        }
+        badValue(def, value, QStringLiteral("on or off"));
+    case Kind::Number: {
+        bool isNumber = false;
+        const int number = word.toInt(&isNumber);
+        const bool digitsOnly = !word.isEmpty() && std::all_of(word.begin(), word.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+        if (!isNumber || !digitsOnly || number > def.largest) {
+            badValue(def, value, QStringLiteral("a whole number from 0 to %1").arg(def.largest));
+        }
+        return QString::number(number);
+    }
+    case Kind::Storage:
+        if (word == QLatin1String("plain") || word == QLatin1String("hashed")) {
+            return word;
+        }
+        badValue(def, value, QStringLiteral("plain or hashed"));
+    }
+    return {};
+}
+
+void apply(Policy& policy, const KeyDef& def, const QString& canonical) {
+    switch (def.kind) {
+    case Kind::OnOff:
+        policy.*def.flag = canonical == QLatin1String("on");
+        break;
+    case Kind::Number:
+        policy.*def.number = canonical.toInt();
+        break;
+    case Kind::Storage:
+        policy.passwordStorage =
+            canonical == QLatin1String("hashed") ? PasswordStorage::Hashed : PasswordStorage::Plain;
+        break;
+    }
+}
+
+QString shown(const Policy& policy, const KeyDef& def) {
+    switch (def.kind) {
+    case Kind::OnOff:
+        return policy.*def.flag ? QStringLiteral("on") : QStringLiteral("off");
+    case Kind::Number:
+        return QString::number(policy.*def.number);
+    case Kind::Storage:
+        break;
+    }
+    return policy.passwordStorage == PasswordStorage::Hashed ? QStringLiteral("hashed")
+                                                             : QStringLiteral("plain");
+}
+
+} // namespace
+
+QStringList PolicyKeys() {
+    QStringList keys;
+    for (const KeyDef& def : Keys) {
+        keys << QLatin1String(def.name);
+    }
+    return keys;
+}
+
+PolicyEntries PolicyAsText(const Policy& policy) {
+    PolicyEntries entries;
+    for (const KeyDef& def : Keys) {
+        entries.emplace_back(QLatin1String(def.name), shown(policy, def));
+    }
+    return entries;
+}
+
+QString CheckedPolicyValue(const QString& key, const QString& value) {
+    const KeyDef* def = findKey(key);
+    if (!def) {
+        throw AutomationError(ErrInvalidArgument, QStringLiteral("'%1' is no policy key; the keys are %2")
+                                                      .arg(key, PolicyKeys().join(QStringLiteral(", "))));
+    }
+    const QString canonical = canonicalValue(*def, value);
+    if (def->kind == Kind::Storage && canonical == QLatin1String("hashed")) {
+        throw AutomationError(ErrInvalidArgument,
+                              QStringLiteral("policy password-storage: hashed is not available yet"));
+    }
+    return canonical;
+}
+
+Policy WithEntries(Policy policy, const PolicyEntries& entries) {
+    for (const auto& [key, value] : entries) {
+        if (const KeyDef* def = findKey(key)) {
+            try {
+                apply(policy, *def, canonicalValue(*def, value));
+            } catch (const AutomationError&) {
+                // a value this version cannot read keeps the default
+            }
+        }
+    }
+    return policy;
+}
+
+PolicyEntries ReadPolicyRows(store::Database& db) {
+    PolicyEntries entries;
+    if (!db.TableExists(store::PolicyTable)) {
+        return entries;
+    }
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 order by Name").arg(store::PolicyTable));
+    for (; !rs->Eof(); rs->MoveNext()) {
+        entries.emplace_back(rs->Field(store::FieldName).toString(), rs->Field(store::FieldValue).toString());
+    }
+    rs->Close();
+    return entries;
+}
+
+void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
+    if (entries.empty()) {
+        return;
+    }
+    if (!db.TableExists(store::PolicyTable)) {
+        db.CreateTable(store::PolicyTableDef());
+    }
+    for (const auto& [key, value] : entries) {
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = '%2'")
+                                       .arg(store::PolicyTable, outside::dbUtility().SqlQuote(key)));
+        if (rs->Eof()) {
+            rs->AddNew();
+            rs->SetField(store::FieldName, key);
+        } else {
+            rs->MoveFirst();
+            rs->Edit();
+        }
+        rs->SetField(store::FieldValue, value);
+        rs->Update();
+        rs->Close();
+    }
+}
+
+PolicyEntries ReadPolicyEntries(const QString& dbPath) {
+    auto db = OpenForReading(dbPath);
+    PolicyEntries entries = ReadPolicyRows(*db);
+    db->Close();
+    return entries;
+}
+
+Policy ReadPolicy(const QString& dbPath) {
+    return WithEntries(Policy{}, ReadPolicyEntries(dbPath));
+}
+
+void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& value) {
+    const QString canonical = CheckedPolicyValue(key, value);
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    WritePolicyRows(*db, {{key, canonical}});
+    transaction.Commit();
+    db->Close();
+}
+
+} // namespace zav::manage

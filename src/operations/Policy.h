@@ -1,0 +1,59 @@
+#pragma once
+
+// The security policy kept in the credential database: one text value per key in the table Policy,
+// which the first change of an entry makes. A file without the table, or without an entry, has the
+// defaults below, under which everything works as it always has (no rule, no audit, no lockout).
+// Keys a later version adds are kept in the file and ignored here.
+
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+namespace zav::manage {
+
+enum class PasswordStorage { Plain, Hashed };
+
+struct Policy {
+    bool audit = false;                 // "audit"
+    int auditRetentionDays = 0;         // "audit-retention-days": 0 keeps every entry
+    int lockoutAttempts = 0;            // "lockout-attempts": failed logins before a lockout; 0 none
+    int lockoutMinutes = 15;            // "lockout-minutes": 0 locks out until a manager unlocks
+    int autoLogoutMinutes = 0;          // "auto-logout-minutes": 0 never
+    int autoLogoutWarningSeconds = 30;  // "auto-logout-warning-seconds": the warning before it
+    int passwordMinLength = 0;          // "password-min-length"
+    bool passwordRequireDigit = false;  // "password-require-digit"
+    bool passwordRequireLetter = false; // "password-require-letter"
+    PasswordStorage passwordStorage = PasswordStorage::Plain; // "password-storage"
+
+    bool AnyPasswordRule() const {
+        return passwordMinLength > 0 || passwordRequireDigit || passwordRequireLetter;
+    }
+};
+
+// Key and value as text, as the table holds them.
+using PolicyEntries = std::vector<std::pair<QString, QString>>;
+
+// Every key, in the order listings show them.
+QStringList PolicyKeys();
+// Every key with the policy's value as text ("on"/"off", a number, "plain"/"hashed").
+PolicyEntries PolicyAsText(const Policy& policy);
+// The value `value` means for `key`, as stored: on/off accept on, off, true, false, 1, 0, yes, no in
+// any letter case; numbers are whole, not negative and below the key's bound. Throws AutomationError
+// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed" is
+// refused as not available yet.
+QString CheckedPolicyValue(const QString& key, const QString& value);
+// `policy` with the entries applied; entries of unknown keys or with values that do not parse are left
+// out (a later version may have written them).
+Policy WithEntries(Policy policy, const PolicyEntries& entries);
+
+// The policy of the file, opened shared and read-only; the defaults when it holds none. Reading never
+// changes the file.
+Policy ReadPolicy(const QString& dbPath);
+// The entries the file holds, as stored (none when it has no policy table).
+PolicyEntries ReadPolicyEntries(const QString& dbPath);
+// Changes one entry in one transaction, making the table when it is missing. The key and value are
+// checked first (CheckedPolicyValue).
+void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& value);
+
+} // namespace zav::manage

@@ -1,0 +1,15 @@
+#pragma once
+
+// The policy table within a caller's open database (and transaction), for the operations that read
+// or write it as part of a larger write (import, merge).
+
+#include "operations/Policy.h"
+#include "store/Engine.h"
+
+namespace zav::manage {
+
+PolicyEntries ReadPolicyRows(store::Database& db);
+// Writes the (checked) entries, making the table when it is missing and there is anything to write.
+void WritePolicyRows(store::Database& db, const PolicyEntries& entries);
+
+} // namespace zav::manage

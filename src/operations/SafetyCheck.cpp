@@ -1,0 +1,66 @@
+#include "operations/SafetyCheck.h"
+
+#include "operations/Exchange.h"
+#include "operations/Policy.h"
+#include "store/CompanionLock.h"
+#include "store/ConnectOptions.h"
+#include "store/Schema.h"
+
+#include <QFile>
+#include <sys/stat.h>
+
+namespace zav::manage {
+
+namespace {
+
+bool openToOthers(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
+void findLevelFindings(const QString& dbPath, std::vector<SafetyFinding>& found) {
+    const Snapshot snapshot = ReadSnapshot(dbPath);
+    const int logoutId = snapshot.levels.empty() ? -1 : snapshot.levels.back().level->ID();
+    for (const auto& entry : snapshot.levels) {
+        const Class_Level& level = *entry.level;
+        const QString password = level.Password();
+        if (level.ID() == 0 && password == store::passwordOf(store::ConnectString)) {
+            found.push_back({Finding::TopPasswordIsFixedKey, 0, level.DBLevelName(), {}});
+        } else if (level.ID() == 0 && password.isEmpty()) {
+            found.push_back({Finding::TopPasswordEmpty, 0, level.DBLevelName(), {}});
+        } else if (level.ID() > 0 && level.ID() != logoutId && password.isEmpty()) {
+            found.push_back({Finding::LevelWithoutPassword, level.ID(), level.DBLevelName(), {}});
+        }
+    }
+}
+
+} // namespace
+
+std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
+    std::vector<SafetyFinding> found;
+    findLevelFindings(dbPath, found);
+    if (openToOthers(dbPath)) {
+        found.push_back({Finding::FileOpenToOthers, 0, {}, dbPath});
+    }
+    const QString lockPath = store::CompanionLock::pathFor(dbPath);
+    if (openToOthers(lockPath)) {
+        found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
+    }
+    const Policy policy = ReadPolicy(dbPath);
+    const std::pair<bool, Finding> policyFindings[] = {
+        {!policy.audit, Finding::AuditOff},
+        {policy.lockoutAttempts == 0, Finding::LockoutOff},
+        {policy.autoLogoutMinutes == 0, Finding::AutoLogoutOff},
+        {!policy.AnyPasswordRule(), Finding::NoPasswordRule},
+        {policy.passwordStorage == PasswordStorage::Plain, Finding::PlainPasswordStorage},
+    };
+    for (const auto& [applies, finding] : policyFindings) {
+        if (applies) {
+            found.push_back({finding, 0, {}, {}});
+        }
+    }
+    return found;
+}
+
+} // namespace zav::manage

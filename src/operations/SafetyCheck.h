@@ -1,0 +1,33 @@
+#pragma once
+
+// What makes a credential database unsafe: the findings zav-admin check lists, each with what it is
+// about. Read shared and read-only; nothing is changed.
+
+#include <QString>
+#include <vector>
+
+namespace zav::manage {
+
+enum class Finding {
+    TopPasswordIsFixedKey, // level 0 still opens with the database's fixed key
+    TopPasswordEmpty,      // level 0 has no password
+    LevelWithoutPassword,  // a level offered at login (not the logout level) has no password
+    FileOpenToOthers,      // the database file is readable by its group or others
+    LockFileOpenToOthers,  // so is its companion lock file
+    AuditOff,
+    LockoutOff,
+    AutoLogoutOff,
+    NoPasswordRule,
+    PlainPasswordStorage,
+};
+
+struct SafetyFinding {
+    Finding finding;
+    int levelId = 0;   // the level findings
+    QString levelName; // the level's stored name
+    QString path;      // the file findings
+};
+
+std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath);
+
+} // namespace zav::manage

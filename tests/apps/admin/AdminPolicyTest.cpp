@@ -1,0 +1,150 @@
+// policy and check, and the password rules in passwd and import.
+
+#include "AdminTool.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+using zav::test::AdminTest;
+using zav::test::FileBytes;
+using zav::test::WriteFile;
+
+namespace {
+
+class AdminPolicy : public AdminTest {
+protected:
+    void SetUp() override { ok({"init"}); }
+
+    QJsonObject policyJson() const {
+        return QJsonDocument::fromJson(ok({"policy", "--json"}).toUtf8()).object();
+    }
+    QJsonObject exported() const { return QJsonDocument::fromJson(ok({"export", "-"}).toUtf8()).object(); }
+    QStringList findings(int expectedStatus) const {
+        const auto run = adminOn(db, {"check", "--json"});
+        EXPECT_EQ(run.status, expectedStatus) << run.err.toStdString();
+        QStringList codes;
+        for (const QJsonValue found : QJsonDocument::fromJson(run.out.toUtf8()).array()) {
+            codes << found["finding"].toString();
+        }
+        return codes;
+    }
+};
+
+TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
+    const QByteArray before = FileBytes(db);
+    EXPECT_EQ(ok({"policy"}),
+              "audit off\naudit-retention-days 0\nlockout-attempts 0\nlockout-minutes 15\n"
+              "auto-logout-minutes 0\nauto-logout-warning-seconds 30\npassword-min-length 0\n"
+              "password-require-digit off\npassword-require-letter off\npassword-storage plain\n");
+    EXPECT_EQ(policyJson()["lockout-minutes"].toInt(), 15);
+    EXPECT_FALSE(exported().contains("policy"));
+    EXPECT_TRUE(FileBytes(db) == before) << "reading the policy changed the file";
+
+    ok({"policy", "set", "audit", "YES"});
+    ok({"policy", "set", "lockout-minutes", "0"});
+    EXPECT_TRUE(ok({"policy"})
+                    .startsWith("audit on\naudit-retention-days 0\nlockout-attempts 0\nlockout-minutes 0\n"));
+    EXPECT_TRUE(policyJson()["audit"].toBool());
+    EXPECT_EQ(exported()["policy"].toObject()["audit"].toString(), "on");
+
+    expectFailure({"policy", "set", "colour", "on"}, 5, "'colour' is no policy key");
+    expectFailure({"policy", "set", "audit", "maybe"}, 5, "on or off");
+    for (const char* bad : {"-1", "1001", "1.5", "", "0x10"}) {
+        expectFailure({"policy", "set", "lockout-attempts", bad}, 5, "from 0 to 1000");
+    }
+    expectFailure({"policy", "set", "password-storage", "hashed"}, 5, "not available yet");
+    expectUsageError({"policy", "set", "audit"}, "policy takes no argument");
+}
+
+TEST_F(AdminPolicy, PasswdKeepsEveryRule) {
+    ok({"add-level", "Shift"});
+    ok({"add-level", "Night"}); // the logout level
+    ok({"add-operator", "anna2024", "--level", "1"});
+    ok({"passwd", "level", "0", "--stdin"}, "KWB_Merlato\n"); // no rule on yet
+    ok({"policy", "set", "password-min-length", "6"});
+    ok({"policy", "set", "password-require-digit", "on"});
+    ok({"policy", "set", "password-require-letter", "true"});
+    const auto refused = [&](const QStringList& who, const QString& password, const QString& text) {
+        expectFailure(QStringList{"passwd"} + who + QStringList{"--stdin"}, 5, text,
+                      (password + "\n").toUtf8());
+    };
+    refused({"operator", "anna2024"}, "ab1", "at least 6 characters are needed");
+    refused({"operator", "anna2024"}, "abcdefg", "a digit is needed");
+    refused({"operator", "anna2024"}, "1234567", "a letter is needed");
+    refused({"operator", "anna2024"}, "ANNA2024",
+            "the password of operator \"anna2024\" is refused by the "
+            "policy: it must not be the name");
+    refused({"level", "Shift"}, "shift",
+            "level 2 (\"Shift\") is refused by the policy: at least 6 characters are "
+            "needed; a digit is needed; it must not be the name");
+    refused({"level", "1"}, "OPERATOR", "must not be the name"); // the name shown for "|1"
+    refused({"level", "0"}, "kwb_merlato", "must not be the database's fixed key");
+    refused({"level", "1"}, "", "at least 6");
+    ok({"passwd", "level", "3", "--stdin"}, "\n"); // the logout level keeps no password
+    ok({"passwd", "operator", "anna2024", "--stdin"}, "Secret77\n");
+}
+
+TEST_F(AdminPolicy, ImportAndMergeKeepTheRules) {
+    ok({"add-operator", "anna", "--level", "1"});
+    ok({"policy", "set", "password-min-length", "6"});
+    ok({"passwd", "operator", "anna", "--stdin"}, "Secret77\n");
+    ok({"passwd", "level", "0", "--stdin"}, "TopSecret\n");
+    QJsonObject document = exported();
+    const QString file = path("doc.json");
+    WriteFile(file, QJsonDocument(document).toJson());
+    ok({"import", file, "--merge"});
+    const QString copy = path("copy.db");
+    EXPECT_EQ(adminOn(copy, {"import", file}).status, 0);
+    EXPECT_TRUE(adminOn(copy, {"policy"}).out.contains("password-min-length 6\n"))
+        << "the policy was not carried";
+
+    QJsonArray operators = document["operators"].toArray();
+    QJsonObject anna = operators[0].toObject();
+    anna["password"] = "short";
+    operators[0] = anna;
+    document["operators"] = operators;
+    WriteFile(file, QJsonDocument(document).toJson());
+    expectFailure({"import", file, "--merge"}, 5, "the password of operator \"anna\" is refused");
+    expectFailure(path("new.db"), {"import", file}, 5, "operator \"anna\"");
+    // A rule only the document sets holds for the merge too.
+    ok({"policy", "set", "password-min-length", "0"});
+    expectFailure({"import", file, "--merge"}, 5, "operator \"anna\"");
+
+    QJsonArray levels = document["levels"].toArray();
+    QJsonObject top = levels[0].toObject();
+    top["password"] = "|0";
+    levels[0] = top;
+    document["levels"] = levels;
+    document["operators"] = QJsonArray();
+    WriteFile(file, QJsonDocument(document).toJson());
+    expectFailure(path("new.db"), {"import", file}, 5, "level \"|0\"");
+}
+
+TEST_F(AdminPolicy, CheckOnAFreshAndOnAHardenedDatabase) {
+    const QStringList policyOff{"audit-off", "lockout-off", "auto-logout-off", "no-password-rule",
+                                "plain-password-storage"};
+    EXPECT_EQ(findings(1), QStringList{"top-password-fixed-key"} + policyOff);
+    ok({"add-level", "Shift"});
+    ok({"passwd", "level", "0", "--stdin"}, "\n");
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QFile::setPermissions(db + ".lock", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    EXPECT_EQ(findings(1), QStringList({"top-password-empty", "level-without-password", "file-readable",
+                                        "lock-file-readable"}) +
+                               policyOff);
+    const auto text = adminOn(db, {"check"});
+    EXPECT_TRUE(text.out.contains("level 1 (\"|1\") can be chosen at login without a password\n  fix: "
+                                  "zav-admin --db " +
+                                  db + " passwd level 1\n"))
+        << text.out.toStdString();
+
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(db + ".lock", QFile::ReadOwner | QFile::WriteOwner);
+    ok({"passwd", "level", "0", "--stdin"}, "Top-Secret-9\n");
+    ok({"passwd", "level", "1", "--stdin"}, "Shift-Secret-9\n");
+    for (const char* key : {"audit", "lockout-attempts", "auto-logout-minutes", "password-require-digit"}) {
+        ok({"policy", "set", key, "1"});
+    }
+    EXPECT_EQ(findings(1), QStringList{"plain-password-storage"}); // hashed storage is not available yet
+}
+
+} // namespace
