@@ -52,24 +52,11 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
                                                            : QStringLiteral("lock-file-readable"),
                 QStringLiteral("%1 can be read by its group or by others").arg(found.path),
                 QStringLiteral("chmod go-rwx ") + shellWord(found.path)};
-    case Finding::AuditOff:
-        return {QStringLiteral("audit-off"), QStringLiteral("logins and changes are not audited"),
-                policySet + QStringLiteral("audit on")};
-    case Finding::LockoutOff:
-        return {QStringLiteral("lockout-off"), QStringLiteral("failed logins never lock an operator out"),
-                policySet + QStringLiteral("lockout-attempts 5")};
-    case Finding::AutoLogoutOff:
-        return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
-                policySet + QStringLiteral("auto-logout-minutes 15")};
     case Finding::NoPasswordRule:
-        return {QStringLiteral("no-password-rule"), QStringLiteral("any password is accepted"),
-                policySet + QStringLiteral("password-min-length 8")};
-    case Finding::PlainPasswordStorage:
         break;
     }
-    return {QStringLiteral("plain-password-storage"),
-            QStringLiteral("passwords are stored as they are typed"),
-            QStringLiteral("none yet: hashed storage comes with a later version")};
+    return {QStringLiteral("no-password-rule"), QStringLiteral("any password is accepted"),
+            policySet + QStringLiteral("password-min-length 8")};
 }
 
 void printPolicy(const QString& dbPath, bool json, QTextStream& out) {

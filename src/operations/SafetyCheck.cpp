@@ -48,17 +48,10 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
         found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
     }
     const Policy policy = ReadPolicy(dbPath);
-    const std::pair<bool, Finding> policyFindings[] = {
-        {!policy.audit, Finding::AuditOff},
-        {policy.lockoutAttempts == 0, Finding::LockoutOff},
-        {policy.autoLogoutMinutes == 0, Finding::AutoLogoutOff},
-        {!policy.AnyPasswordRule(), Finding::NoPasswordRule},
-        {policy.passwordStorage == PasswordStorage::Plain, Finding::PlainPasswordStorage},
-    };
-    for (const auto& [applies, finding] : policyFindings) {
-        if (applies) {
-            found.push_back({finding, 0, {}, {}});
-        }
+    // Only what this version enforces is asked for: the audit trail, lockout, auto-logout and hashed
+    // storage join the list when they can be turned on.
+    if (!policy.AnyPasswordRule()) {
+        found.push_back({Finding::NoPasswordRule, 0, {}, {}});
     }
     return found;
 }
