@@ -189,6 +189,20 @@ std::vector<Command> makeCommands() {
          1,
          {Merge},
          RunImport},
+        {QStringLiteral("unlock"),
+         {QStringLiteral("unlock NAME"), QStringLiteral("unlock --level LEVEL")},
+         QStringLiteral("end an operator's or a level's lockout"),
+         QStringLiteral(
+             "Ends the lockout of operator NAME (found without regard to letter case), or of LEVEL (its ID,\n"
+             "or its stored name) for logins by level, and forgets its failed logins; says whether it was\n"
+             "locked. While the policy's lockout-attempts is N > 0, N wrong passwords in a row lock the\n"
+             "operator or level out for lockout-minutes, or until this command when that is 0. Every panel\n"
+             "on the database shares the count. The top level 0 is never locked out.\n\n"
+             "  --level LEVEL   the level to unlock\n"),
+         0,
+         1,
+         {Level},
+         RunUnlock},
         {QStringLiteral("policy"),
          {QStringLiteral("policy [--json]"), QStringLiteral("policy set KEY VALUE")},
          QStringLiteral("show the security policy, or change one entry"),
@@ -211,8 +225,9 @@ std::vector<Command> makeCommands() {
              "new password (passwd, import, the password dialog) may not be the name of its level or\n"
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
              "one, is refused only by a minimum length, and never for the level in force when nobody is\n"
-             "logged in. In this version only the password rules act; the other entries are stored for\n"
-             "the versions that bring audit, lockout and automatic logout.\n\n"
+             "logged in. Lockout-attempts N > 0 locks an operator or level out after N wrong passwords in a\n"
+             "row (see unlock). The audit and automatic logout entries are stored for the versions that\n"
+             "bring them.\n\n"
              "  --json   a JSON object: on/off as true/false, numbers as numbers\n"),
          0,
          3,
@@ -271,7 +286,7 @@ QString ToolHelp() {
         "\nOptions:\n"
         "  --db PATH       the database file (every command needs it)\n"
         "  --json          levels, operators, policy, check: JSON instead of text\n"
-        "  --level ID      add-operator, move-operator: the level\n"
+        "  --level ID      add-operator, move-operator, unlock: the level\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
         "  --stdin         passwd: read the password from standard input\n"
         "  --merge         import: merge into the existing database\n"

@@ -22,6 +22,7 @@ void RunMoveOperator(const Invocation& invocation, QTextStream& out);
 void RunPasswd(const Invocation& invocation, QTextStream& out);
 void RunExport(const Invocation& invocation, QTextStream& out);
 void RunImport(const Invocation& invocation, QTextStream& out);
+void RunUnlock(const Invocation& invocation, QTextStream& out);
 void RunPolicy(const Invocation& invocation, QTextStream& out);
 // Throws FindingsReported after listing what it found.
 void RunCheck(const Invocation& invocation, QTextStream& out);

@@ -52,6 +52,9 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
                                                            : QStringLiteral("lock-file-readable"),
                 QStringLiteral("%1 can be read by its group or by others").arg(found.path),
                 QStringLiteral("chmod go-rwx ") + shellWord(found.path)};
+    case Finding::LockoutOff:
+        return {QStringLiteral("lockout-off"), QStringLiteral("wrong passwords may be tried without end"),
+                policySet + QStringLiteral("lockout-attempts 5")};
     case Finding::NoPasswordRule:
         break;
     }

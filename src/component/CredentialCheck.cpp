@@ -6,12 +6,17 @@
 #include "access/LevelRecord.h"
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
+#include "language/TextLookup.h"
+#include "operations/LockoutRows.h"
+#include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <optional>
 
 namespace zav {
 
@@ -36,16 +41,39 @@ void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operato
 QString levelSql(int id) {
     return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
 }
+
+// After a login with the entry's own password: its count starts again. A reset that fails leaves the
+// count, which errs on the strict side, and does not undo the login.
+void resetCount(const QString& dbPath, const manage::LockoutEntry& entry) {
+    try {
+        manage::ClearFailedLogins(dbPath, entry);
+    } catch (const std::exception& error) {
+        qWarning("Could not reset the failed logins of %s: %s", qPrintable(entry.name), error.what());
+    }
+}
 } // namespace
 
+QString LockedOutMessage(const QDateTime& until) {
+    if (!until.isValid()) {
+        return language::LookupText(281, QStringLiteral("Too many wrong passwords: this login is locked "
+                                                        "until a manager unlocks it."));
+    }
+    return language::LookupText(280,
+                                QStringLiteral("Too many wrong passwords: this login is locked until %1."))
+        .arg(until.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
 CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
-                                   const QString& typed) {
+                                   const QString& typed, QDateTime* lockedUntil) {
     bool found = false;
     QString stored;
     QString refusedName = operatorName; // what the host is told of a refusal: never the password
     const auto candidate = Class_Operator::create();
-    auto db = store::DefaultEngine().OpenDatabase(RequireComponent()->DbPath(),
-                                                  store::OpenMode::SharedReadOnly, store::ConnectString);
+    const QString dbPath = RequireComponent()->DbPath();
+    auto db =
+        store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
+    const manage::Policy policy = manage::WithEntries(manage::Policy{}, manage::ReadPolicyRows(*db));
+    std::optional<manage::LockoutEntry> entry; // what a failure counts against, while the policy locks out
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
         rs = db->OpenRecordset(levelSql(levelId));
@@ -54,6 +82,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
             stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
             refusedName = access::TextOrEmpty(rs->Field(store::FieldName));
             found = true;
+            entry = manage::LockoutEntry{manage::LockoutKind::Level, refusedName};
         }
     } else {
         const QString quoted = outside::dbUtility().SqlQuote(operatorName);
@@ -62,8 +91,10 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
         if (!rs->Eof()) {
             rs->MoveFirst();
             stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            candidate->setOperatorName(access::TextOrEmpty(rs->Field(store::FieldName)));
+            const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
+            candidate->setOperatorName(storedName);
             candidate->setPassword(stored);
+            entry = manage::LockoutEntry{manage::LockoutKind::Operator, storedName};
             rs = db->OpenRecordset(levelSql(rs->Field(store::FieldID).toInt()));
             found = !rs->Eof();
             if (found) {
@@ -72,11 +103,18 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
         }
     }
 
+    if (policy.lockoutAttempts <= 0) {
+        entry.reset();
+    }
+    const manage::LockState lock = entry ? manage::ReadLockState(*db, *entry) : manage::LockState{};
+
     CredentialOutcome outcome = CredentialOutcome::WrongPassword;
+    bool ownPassword = false;
     const QString& top = Mod_Globali().loginTopPassword;
-    if (found && typed == stored) {
+    if (found && typed == stored && !lock.locked) {
         acceptLevel(*rs, candidate);
         outcome = CredentialOutcome::Accepted;
+        ownPassword = true;
     } else if (!top.isEmpty() && typed == top) {
         rs = db->OpenRecordset(levelSql(0));
         outcome = CredentialOutcome::NoTopLevel;
@@ -88,7 +126,21 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     }
     rs->Close();
     db->Close();
-    if (outcome == CredentialOutcome::WrongPassword) {
+    QDateTime until = lock.until;
+    if (entry && ownPassword && lock.failures > 0) {
+        resetCount(dbPath, *entry);
+    } else if (entry && outcome == CredentialOutcome::WrongPassword) {
+        const manage::LockState counted =
+            lock.locked ? lock : manage::CountFailedLogin(dbPath, *entry, policy);
+        if (counted.locked) {
+            outcome = CredentialOutcome::LockedOut;
+            until = counted.until;
+        }
+    }
+    if (outcome == CredentialOutcome::LockedOut && lockedUntil) {
+        *lockedUntil = until;
+    }
+    if (outcome == CredentialOutcome::WrongPassword || outcome == CredentialOutcome::LockedOut) {
         // The database is closed: a slot may open it.
         if (const auto c = ModuleComponent()) {
             TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(refusedName, loginMode); });

@@ -237,9 +237,14 @@ bool Frm_Login::checkCredentials() {
 }
 
 bool Frm_Login::runCheck() {
-    const CredentialOutcome outcome = CheckCredentials(m_par.LoginMode, m_cboLogin->currentData().toInt(),
-                                                       m_cboLogin->currentText(), m_text1->text());
-    if (outcome == CredentialOutcome::WrongPassword) {
+    QDateTime lockedUntil;
+    const CredentialOutcome outcome =
+        CheckCredentials(m_par.LoginMode, m_cboLogin->currentData().toInt(), m_cboLogin->currentText(),
+                         m_text1->text(), &lockedUntil);
+    if (outcome == CredentialOutcome::LockedOut) {
+        MsgBox(LockedOutMessage(lockedUntil), vbExclamation,
+               language::LookupText(17, QStringLiteral("Warning")));
+    } else if (outcome == CredentialOutcome::WrongPassword) {
         MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation,
                language::LookupText(17, QStringLiteral("Warning")));
     }

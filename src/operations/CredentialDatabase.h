@@ -29,6 +29,7 @@
 #include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
+#include "operations/Lockout.h"
 #include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
 #include "operations/OperatorOperations.h"

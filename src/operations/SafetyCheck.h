@@ -15,6 +15,7 @@ enum class Finding {
     FileOpenToOthers,      // the database file is readable by its group or others
     LockFileOpenToOthers,  // so is its companion lock file
     NoPasswordRule,        // the policy sets no password rule
+    LockoutOff,            // wrong passwords never lock a login out
 };
 
 struct SafetyFinding {

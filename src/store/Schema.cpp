@@ -48,6 +48,17 @@ TableDef PolicyTableDef() {
     return table;
 }
 
+TableDef LockoutTableDef() {
+    TableDef table{LockoutTable, {}, {}};
+    table.fields.push_back({FieldKind, FieldType::Text, false});
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldFailures, FieldType::Long, false});
+    table.fields.push_back({FieldLocked, FieldType::Boolean, false});
+    table.fields.push_back({FieldLockedUntil, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("LockoutPrimaryKey"), {FieldKind, FieldName}, true, true});
+    return table;
+}
+
 RelationDef RelIDRefDef() {
     return {RelIDRef,
             LevelsTable,

@@ -20,6 +20,9 @@ inline const QString GrantsTable = QStringLiteral("OneTimeGrants");
 // The security policy (Name, Value): made by the first change of an entry; a file without it has the
 // default policy.
 inline const QString PolicyTable = QStringLiteral("Policy");
+// Failed logins per operator or level (Kind, Name, Failures, Locked, LockedUntil): made by the first
+// failure counted while the policy locks out; a file without it has no failures counted.
+inline const QString LockoutTable = QStringLiteral("Lockout");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -31,6 +34,10 @@ inline const QString FieldDesktop = QStringLiteral("Desktop");
 inline const QString FieldNEnable = QStringLiteral("NEnable");
 inline const QString FieldVersion = QStringLiteral("Version");
 inline const QString FieldValue = QStringLiteral("Value");
+inline const QString FieldKind = QStringLiteral("Kind");
+inline const QString FieldFailures = QStringLiteral("Failures");
+inline const QString FieldLocked = QStringLiteral("Locked");
+inline const QString FieldLockedUntil = QStringLiteral("LockedUntil");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -48,6 +55,9 @@ TableDef OperatorsTableDef();
 TableDef GrantsTableDef();
 // Policy: Name (primary key), Value.
 TableDef PolicyTableDef();
+// Lockout: Kind ("operator" or "level") and Name (primary key together), Failures, Locked and
+// LockedUntil (UTC, ISO 8601; Null while locked until a manager unlocks).
+TableDef LockoutTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

@@ -1,0 +1,37 @@
+#pragma once
+
+// Failed logins, counted in the credential database so that every panel on the file shares them.
+// While the policy's lockout-attempts is N > 0, each wrong password for an operator (login by operator)
+// or a level (login by level) counts; N in a row lock that entry for lockout-minutes (0: until a
+// manager unlocks it) and a success resets its count. The table Lockout is made by the first counted
+// failure; with the policy off nothing here is called and the file is never touched.
+
+#include "operations/Policy.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace zav::manage {
+
+enum class LockoutKind { Operator, Level };
+
+// An entry is addressed by its stored name: level numbers change when levels are renumbered.
+struct LockoutEntry {
+    LockoutKind kind = LockoutKind::Operator;
+    QString name;
+};
+
+struct LockState {
+    int failures = 0; // wrong passwords in a row (0 after an expired lock)
+    bool locked = false;
+    QDateTime until; // UTC; invalid while locked until a manager unlocks
+};
+
+// One write transaction: counts a wrong password for the entry (if it still exists) and locks it when
+// the count reaches the policy's attempts; the top level 0 counts but is never locked. Returns the
+// state afterwards.
+LockState CountFailedLogin(const QString& dbPath, const LockoutEntry& entry, const Policy& policy);
+// Clears the entry's count and lock; returns what it was (nothing written when there was nothing).
+LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry);
+
+} // namespace zav::manage
