@@ -211,8 +211,8 @@ std::vector<Command> makeCommands() {
              "new password (passwd, import, the password dialog) may not be the name of its level or\n"
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
              "one, is refused only by a minimum length, and never for the level in force when nobody is\n"
-             "logged in. In this version only the password rules act; the other entries are stored for\n"
-             "the versions that bring audit, lockout and automatic logout.\n\n"
+             "logged in. In this version the password rules and the automatic logout act; the other\n"
+             "entries are stored for the versions that bring audit and lockout.\n\n"
              "  --json   a JSON object: on/off as true/false, numbers as numbers\n"),
          0,
          3,
@@ -226,9 +226,8 @@ std::vector<Command> makeCommands() {
              "still opens with the database's fixed key or without a password; levels that can be chosen\n"
              "at login without a password (the level in force when nobody is logged in aside); the\n"
              "database file or its lock file readable by its group or others; and the policy entries\n"
-             "that are off (audit, lockout, automatic logout, password rules, plain password storage).\n"
-             "Nothing is changed. Exit status 0 when nothing is found, 1 otherwise; as long as hashed\n"
-             "storage is not available, plain storage is always reported.\n\n"
+             "that are off and can be turned on (automatic logout, password rules). Nothing is changed.\n"
+             "Exit status 0 when nothing is found, 1 otherwise.\n\n"
              "  --json   a JSON array of objects with finding (a fixed word), problem and fix\n"),
          0,
          0,

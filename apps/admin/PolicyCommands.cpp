@@ -52,6 +52,9 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
                                                            : QStringLiteral("lock-file-readable"),
                 QStringLiteral("%1 can be read by its group or by others").arg(found.path),
                 QStringLiteral("chmod go-rwx ") + shellWord(found.path)};
+    case Finding::AutoLogoutOff:
+        return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
+                policySet + QStringLiteral("auto-logout-minutes 15")};
     case Finding::NoPasswordRule:
         break;
     }

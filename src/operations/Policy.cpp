@@ -141,13 +141,11 @@ QString CheckedPolicyValue(const QString& key, const QString& value) {
     }
     const QString canonical = canonicalValue(*def, value);
     // Entries this version does not enforce yet take only their "off" value: a panel must never seem to
-    // audit, lock out or log out when it does not.
+    // audit or lock out when it does not.
     const bool notEnforcedYet =
         (def->kind == Kind::Storage && canonical == QLatin1String("hashed")) ||
         (QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on")) ||
-        ((QLatin1String(def->name) == QLatin1String("lockout-attempts") ||
-          QLatin1String(def->name) == QLatin1String("auto-logout-minutes")) &&
-         canonical != QLatin1String("0"));
+        (QLatin1String(def->name) == QLatin1String("lockout-attempts") && canonical != QLatin1String("0"));
     if (notEnforcedYet) {
         throw AutomationError(
             ErrInvalidArgument,
