@@ -226,8 +226,8 @@ std::vector<Command> makeCommands() {
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
              "one, is refused only by a minimum length, and never for the level in force when nobody is\n"
              "logged in. Lockout-attempts N > 0 locks an operator or level out after N wrong passwords in a\n"
-             "row (see unlock). The audit and automatic logout entries are stored for the versions that\n"
-             "bring them.\n\n"
+             "row (see unlock); auto-logout-minutes N > 0 logs an idle operator out after a warning. The\n"
+             "audit entries are stored for the version that brings the audit trail.\n\n"
              "  --json   a JSON object: on/off as true/false, numbers as numbers\n"),
          0,
          3,
@@ -241,9 +241,8 @@ std::vector<Command> makeCommands() {
              "still opens with the database's fixed key or without a password; levels that can be chosen\n"
              "at login without a password (the level in force when nobody is logged in aside); the\n"
              "database file or its lock file readable by its group or others; and the policy entries\n"
-             "that are off (audit, lockout, automatic logout, password rules, plain password storage).\n"
-             "Nothing is changed. Exit status 0 when nothing is found, 1 otherwise; as long as hashed\n"
-             "storage is not available, plain storage is always reported.\n\n"
+             "that are off and can be turned on (automatic logout, password rules). Nothing is changed.\n"
+             "Exit status 0 when nothing is found, 1 otherwise.\n\n"
              "  --json   a JSON array of objects with finding (a fixed word), problem and fix\n"),
          0,
          0,

@@ -55,6 +55,9 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     case Finding::LockoutOff:
         return {QStringLiteral("lockout-off"), QStringLiteral("wrong passwords may be tried without end"),
                 policySet + QStringLiteral("lockout-attempts 5")};
+    case Finding::AutoLogoutOff:
+        return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
+                policySet + QStringLiteral("auto-logout-minutes 15")};
     case Finding::NoPasswordRule:
         break;
     }

@@ -12,6 +12,10 @@
 #include <atomic>
 #include <memory>
 
+namespace zav {
+class AutoLogoutWatch;
+}
+
 // The operator-login component. A host creates one, sets its switches and captions, assigns DbPath
 // (which creates or completes the credential database and logs out), then logs operators in and out.
 // Releasing it (or Terminate) shows the desktop again and may shut the machine down.
@@ -22,9 +26,12 @@
 //                                    login by level (CurrentOperator then has no name).
 //   loggedOut(reason)                the logout level took the place of another level: ByRequest through
 //                                    Logout, Terminated when Terminate or the release ended the component
-//                                    (a slot must not call its members then). AutoLogout is reserved.
+//                                    (a slot must not call its members then), AutoLogout when the
+//                                    policy's idle time and the warning's countdown ran out.
 //   loginFailed(name, mode)          the login dialog refused a password: the operator's name (mode 1) or
 //                                    the level's stored name (mode 0). The password is never passed on.
+//   autoLogoutWarning(seconds)       the warning before an automatic logout appeared (the policy's
+//                                    auto-logout minutes passed without input while someone is logged in).
 // Slots must not throw: Qt does not catch. The component swallows what escapes a slot (with a warning),
 // so a failing slot never undoes or fails a login. The signals are no automation members: the type
 // library and the dispatcher do not know them; the script host forwards them itself.
@@ -127,6 +134,7 @@ Q_SIGNALS:
     void loggedIn(const QString& operatorName, int levelId);
     void loggedOut(ZAV_Login::LogoutReason reason);
     void loginFailed(const QString& name, int mode);
+    void autoLogoutWarning(int seconds);
 
 private:
     // True while a level other than the logout level is in force.
@@ -134,6 +142,13 @@ private:
     void runLogoutProcedure();
     void runTermination() noexcept;
     void applyRegistryUpgrades() noexcept;
+    // The automatic logout: the policy is read on DbPath and after each successful login; the watch is
+    // made the first time it is armed.
+    void readAutoLogoutPolicy();
+    void armAutoLogout();
+    void armAutoLogoutAfterLogin() noexcept;
+    void disarmAutoLogout() noexcept;
+    void logOutIdle();
     bool login(int loginMode);
     QString readCaption(const QString& key, const QString& defaultText) const;
     void writeCaption(const QString& key, const QString& text);
@@ -147,4 +162,7 @@ private:
     bool m_autoShutDown = true;
     int m_logoutLevelId = 0;
     std::atomic<bool> m_terminated = false;
+    int m_autoLogoutMinutes = 0;
+    int m_autoLogoutWarningSeconds = 0;
+    zav::AutoLogoutWatch* m_autoLogout = nullptr; // a child: QObject ends it
 };

@@ -102,6 +102,7 @@ bool ZAV_Login::someoneLoggedIn() const {
 
 bool ZAV_Login::Logout() {
     const bool wasIn = someoneLoggedIn();
+    disarmAutoLogout();
     runLogoutProcedure();
     if (wasIn) {
         zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::ByRequest); });
@@ -157,6 +158,7 @@ void ZAV_Login::runTermination() noexcept {
         return;
     }
     m_terminated = true;
+    disarmAutoLogout();
     const bool wasIn = someoneLoggedIn();
     // Every step that fails is skipped; the procedure goes on and reports nothing.
     try {

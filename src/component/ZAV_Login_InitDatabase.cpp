@@ -13,8 +13,10 @@ bool ZAV_Login::Fun_InitDatabase() {
     bool result = false;
     try {
         zav::manage::CreateOrCompleteDatabase(m_dbPath, m_respEnable.get());
+        disarmAutoLogout();
         runLogoutProcedure();
         applyRegistryUpgrades();
+        readAutoLogoutPolicy();
         result = true;
     } catch (const AutomationError& e) {
         zav::MsgBox(e.Description(), zav::vbExclamation,

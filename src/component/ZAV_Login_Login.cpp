@@ -19,6 +19,7 @@ bool ZAV_Login::login(int loginMode) {
     par.LoginMode = loginMode;
     zav::Frm_Login::Run(par);
     if (par.Result) {
+        armAutoLogoutAfterLogin();
         // A login by level leaves the new current operator without a name.
         const QString name = m_currentOperator ? m_currentOperator->OperatorNameText() : QString();
         const int levelId = m_currentLevel ? m_currentLevel->ID() : 0;

@@ -141,11 +141,10 @@ QString CheckedPolicyValue(const QString& key, const QString& value) {
     }
     const QString canonical = canonicalValue(*def, value);
     // Entries this version does not enforce yet take only their "off" value: a panel must never seem to
-    // audit or log out when it does not.
+    // audit when it does not.
     const bool notEnforcedYet =
         (def->kind == Kind::Storage && canonical == QLatin1String("hashed")) ||
-        (QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on")) ||
-        (QLatin1String(def->name) == QLatin1String("auto-logout-minutes") && canonical != QLatin1String("0"));
+        (QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on"));
     if (notEnforcedYet) {
         throw AutomationError(
             ErrInvalidArgument,

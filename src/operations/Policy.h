@@ -40,8 +40,8 @@ QStringList PolicyKeys();
 PolicyEntries PolicyAsText(const Policy& policy);
 // The value `value` means for `key`, as stored: on/off accept on, off, true, false, 1, 0, yes, no in
 // any letter case; numbers are whole, not negative and below the key's bound. Throws AutomationError
-// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed" is
-// refused as not available yet.
+// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed",
+// "audit on" and lockout attempts other than 0 are refused as not available yet.
 QString CheckedPolicyValue(const QString& key, const QString& value);
 // `policy` with the entries applied; entries of unknown keys or with values that do not parse are left
 // out (a later version may have written them).

@@ -48,8 +48,11 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
         found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
     }
     const Policy policy = ReadPolicy(dbPath);
-    // Only what this version enforces is asked for: the audit trail, auto-logout and hashed storage
-    // join the list when they can be turned on.
+    // Only what this version enforces is asked for: the audit trail and hashed storage join the list when
+    // they can be turned on.
+    if (policy.autoLogoutMinutes == 0) {
+        found.push_back({Finding::AutoLogoutOff, 0, {}, {}});
+    }
     if (!policy.AnyPasswordRule()) {
         found.push_back({Finding::NoPasswordRule, 0, {}, {}});
     }

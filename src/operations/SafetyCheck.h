@@ -14,6 +14,7 @@ enum class Finding {
     LevelWithoutPassword,  // a level offered at login (not the logout level) has no password
     FileOpenToOthers,      // the database file is readable by its group or others
     LockFileOpenToOthers,  // so is its companion lock file
+    AutoLogoutOff,         // the policy never logs an idle operator out
     NoPasswordRule,        // the policy sets no password rule
     LockoutOff,            // wrong passwords never lock a login out
 };

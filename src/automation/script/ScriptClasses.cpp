@@ -34,6 +34,7 @@ void ScriptLogin::forwardSignals() {
     connect(login, &ZAV_Login::loggedOut, this,
             [this](ZAV_Login::LogoutReason reason) { Q_EMIT loggedOut(static_cast<int>(reason)); });
     connect(login, &ZAV_Login::loginFailed, this, &ScriptLogin::loginFailed);
+    connect(login, &ZAV_Login::autoLogoutWarning, this, &ScriptLogin::autoLogoutWarning);
 }
 
 ScriptLevel::ScriptLevel(std::shared_ptr<QObject> target, QObject* parent)

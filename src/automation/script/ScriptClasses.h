@@ -81,6 +81,7 @@ Q_SIGNALS:
     void loggedIn(const QString& operatorName, int levelId);
     void loggedOut(int reason);
     void loginFailed(const QString& name, int mode);
+    void autoLogoutWarning(int seconds);
 
 private:
     void forwardSignals();
