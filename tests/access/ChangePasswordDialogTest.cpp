@@ -180,7 +180,7 @@ private Q_SLOTS:
         QVERIFY(op->ChangePassword());
         login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("English"));
         const QString refused =
-            QStringLiteral("Warnung: Das neue Kennwort erfüllt die Kennwortregeln nicht:\n");
+            QStringLiteral("Warnung: Das neue Passwort erfüllt die Passwortregeln nicht:\n");
         QCOMPARE(seen,
                  (QStringList{refused + QStringLiteral("Es braucht mindestens 6 Zeichen.\nEs braucht eine "
                                                        "Ziffer.\nEs darf nicht der Name sein."),
