@@ -6,6 +6,7 @@
 
 #include "access/Class_Par.h"
 #include "component/Frm_Login.h"
+#include "dialogs/AutoLogoutWarning.h"
 #include "dialogs/Frm_ChangePwd.h"
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
@@ -72,6 +73,7 @@ void TouchScenes::renderAll(const QString& prefix) {
     manageWindow();
     nameDialog();
     levelModifyDialog();
+    autoLogoutWarning();
 }
 
 void TouchScenes::loginDialogs() {
@@ -153,6 +155,11 @@ void TouchScenes::levelModifyDialog() {
     dialog.cEditEnable = storedLevel(m_login->DbPath(), service.value_or(1))->cLevelEnable();
     m_shooter.saveScreen({&dialog}, m_prefix + QStringLiteral("level-modify"));
     m_login->setAutoShutDown(false);
+}
+
+void TouchScenes::autoLogoutWarning() {
+    dialogs::AutoLogoutWarning warning(30, 1000);
+    m_shooter.saveScreen({&warning}, m_prefix + QStringLiteral("auto-logout"));
 }
 
 } // namespace zav::screenshots

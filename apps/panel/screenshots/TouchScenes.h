@@ -33,6 +33,7 @@ private:
     void manageWindow();
     void nameDialog();
     void levelModifyDialog();
+    void autoLogoutWarning();
 
     Shooter& m_shooter;
     QString m_prefix;
