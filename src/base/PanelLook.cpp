@@ -186,6 +186,11 @@ QSize WindowFrameExtra(const QWidget* window) {
     return {2 * border, title + 2 * border};
 }
 
+QSize ClientRoom(const QWidget* window) {
+    const QRect area = AvailableScreenArea(window);
+    return area.isEmpty() ? QSize() : area.size() - WindowFrameExtra(window);
+}
+
 void KeepOnScreen(QWidget* window) {
     if (!window) {
         return;
@@ -195,7 +200,7 @@ void KeepOnScreen(QWidget* window) {
         return;
     }
     const QSize extra = WindowFrameExtra(window);
-    const QSize room = area.size() - extra;
+    const QSize room = ClientRoom(window);
     const bool tooLarge = window->width() > room.width() || window->height() > room.height();
     if (tooLarge && !window->layout() && !window->findChild<QScrollArea*>(QLatin1String(ScrollAreaName))) {
         scrollContent(window, room);

@@ -42,6 +42,10 @@ QRect AvailableScreenArea(const QWidget* context);
 // estimate from the style.
 QSize WindowFrameExtra(const QWidget* window);
 
+// The largest client area `window` can have on its screen: the available area less the window's frame
+// (empty when there is no screen).
+QSize ClientRoom(const QWidget* window);
+
 // When the window with its frame does not fit the available screen, its content moves into a scroll
 // area and the window shrinks to the screen; in every case it is moved wholly onto the screen. A window
 // that fits keeps its size, its position when it lies on the screen, and its controls where they were.

@@ -80,7 +80,7 @@ void Frm_LevModify::arrangeForTouch() {
     }
 
     // The width a column may take: the screen less the window frame, the margins and the scroll bar.
-    const QSize room = AvailableScreenArea(this).size() - WindowFrameExtra(this);
+    const QSize room = ClientRoom(this);
     const int bar = std::max({area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area),
                               area->verticalScrollBar()->sizeHint().width(), TouchTargetPixels(this)});
     const int usable = room.width() - horizontal(outer->contentsMargins()) - bar -

@@ -80,7 +80,7 @@ Frm_Manage::~Frm_Manage() = default;
 void Frm_Manage::buildControls() {
     NameControl(this, QStringLiteral("Frm_Manage"), QStringLiteral("|10"));
     setWindowTitle(QStringLiteral("Login Management"));
-    FixDialogSize(this, 12000, 9465, false);
+    FixDialogSize(this, DesignedWidthTwips, DesignedHeightTwips, false);
 
     IL_Manage.insert(QStringLiteral("kOperator"), OperatorIcon());
     IL_Manage.insert(QStringLiteral("kLevel"), LevelIcon());

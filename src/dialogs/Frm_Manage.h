@@ -32,6 +32,10 @@ class Frm_Manage : public FormDialog {
     Q_OBJECT
 
 public:
+    // The designed client size in twips; in touch-screen mode the most the window takes.
+    static constexpr double DesignedWidthTwips = 12000;
+    static constexpr double DesignedHeightTwips = 9465;
+
     explicit Frm_Manage(QWidget* parent = nullptr);
     ~Frm_Manage() override;
 

@@ -24,9 +24,6 @@ namespace zav::manage {
 
 namespace {
 constexpr int RightButton = 2;
-// The designed client size in twips, the most the window takes where the screen has room.
-constexpr double DesignedWidthTwips = 12000;
-constexpr double DesignedHeightTwips = 9465;
 
 QPushButton* makeMenuButton(QGroupBox* frame, const char* name, short textNumber, const QString& english) {
     auto* button = new QPushButton(frame);
@@ -112,13 +109,12 @@ void Frm_Manage::arrangeForTouch() {
 
 void Frm_Manage::fitToScreen() {
     // Measured before the panel look: the plain style's title bar is the safer guess of a real one.
-    const QSize frame = WindowFrameExtra(this);
+    const QSize room = ClientRoom(this);
     // The panel look changes the type and the controls' sizes: the layout is measured with it.
     ApplyPanelLook(this);
     layout()->activate();
     const QSize designed(TwipsToPixelsX(DesignedWidthTwips, this), TwipsToPixelsY(DesignedHeightTwips, this));
-    const QRect area = AvailableScreenArea(this);
-    const QSize fitting = area.isEmpty() ? designed : designed.boundedTo(area.size() - frame);
+    const QSize fitting = room.isEmpty() ? designed : designed.boundedTo(room);
     // Not fixed: once shown, KeepOnScreen may still shrink it to the frame the window manager really draws.
     setMinimumSize(layout()->minimumSize());
     setMaximumSize(designed);
