@@ -77,6 +77,12 @@ Invocation ParseCommandLine(const QStringList& words) {
             flag(invocation.force);
         } else if (name == QLatin1String("--level")) {
             setOnce(invocation.level, name, value());
+        } else if (name == QLatin1String("--verify")) {
+            flag(invocation.verify);
+        } else if (name == QLatin1String("--since")) {
+            setOnce(invocation.since, name, value());
+        } else if (name == QLatin1String("--until")) {
+            setOnce(invocation.until, name, value());
         } else if (name == QLatin1String("--rights")) {
             invocation.rights << value();
         } else {

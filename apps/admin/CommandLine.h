@@ -16,6 +16,9 @@ struct Invocation {
     std::optional<QString> dbPath;
     std::optional<QString> level; // --level, as typed
     QStringList rights;           // every --rights value, in order
+    std::optional<QString> since; // --since, as typed
+    std::optional<QString> until; // --until, as typed
+    bool verify = false;
     bool json = false;
     bool fromStdin = false;
     bool merge = false;

@@ -12,6 +12,9 @@ const QString Rights = QStringLiteral("--rights");
 const QString Stdin = QStringLiteral("--stdin");
 const QString Merge = QStringLiteral("--merge");
 const QString Force = QStringLiteral("--force");
+const QString Since = QStringLiteral("--since");
+const QString Until = QStringLiteral("--until");
+const QString Verify = QStringLiteral("--verify");
 
 QString rightWords() {
     return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
@@ -227,7 +230,7 @@ std::vector<Command> makeCommands() {
              "one, is refused only by a minimum length, and never for the level in force when nobody is\n"
              "logged in. Lockout-attempts N > 0 locks an operator or level out after N wrong passwords in a\n"
              "row (see unlock); auto-logout-minutes N > 0 logs an idle operator out after a warning. The\n"
-             "audit entries are stored for the version that brings the audit trail.\n\n"
+             "audit trail is described under audit.\n\n"
              "  --json   a JSON object: on/off as true/false, numbers as numbers\n"),
          0,
          3,
@@ -248,6 +251,33 @@ std::vector<Command> makeCommands() {
          0,
          {Json},
          RunCheck},
+        {QStringLiteral("audit"),
+         {QStringLiteral("audit [--json] [--since TIME] [--until TIME]"),
+          QStringLiteral("audit --verify [--json]")},
+         QStringLiteral("list the audit trail, or verify its chain"),
+         QStringLiteral(
+             "Lists the audit trail, oldest first, one line per row: its number, time (UTC), panel (host\n"
+             "name), OS user, event, operator, level and detail. While the policy's audit is on, every\n"
+             "login (success or failure, by operator or level; never the password typed), logout (by\n"
+             "request, automatic, by termination), password change, lockout and unlock, change of levels,\n"
+             "rights and operators, import, merge and policy change adds one row, in the same transaction\n"
+             "as the change: a change whose row cannot be written does not happen. A logout always\n"
+             "happens; one that cannot be recorded is reported on the panel's log.\n\n"
+             "Each row holds the hash of the row before it and a SHA-256 hash over its own content, and the\n"
+             "trail's first and last rows are sealed, so --verify tells whether a row was changed or\n"
+             "removed, and from which row on; exit status 0 when the trail is intact, 1 otherwise. The\n"
+             "chain shows tampering by anyone who does not recompute every hash after it.\n"
+             "audit-retention-days N > 0 removes the rows older than N days, whole and oldest first, and\n"
+             "records that it did.\n\n"
+             "  --since TIME   rows from TIME on (ISO 8601, UTC unless it names its zone; a date alone\n"
+             "                 means its midnight)\n"
+             "  --until TIME   rows up to TIME\n"
+             "  --verify       check the chain instead of listing\n"
+             "  --json         a JSON array of rows, or the verdict as an object\n"),
+         0,
+         0,
+         {Json, Since, Until, Verify},
+         RunAudit},
     };
 }
 
@@ -284,15 +314,18 @@ QString ToolHelp() {
     text += QStringLiteral(
         "\nOptions:\n"
         "  --db PATH       the database file (every command needs it)\n"
-        "  --json          levels, operators, policy, check: JSON instead of text\n"
+        "  --json          levels, operators, policy, check, audit: JSON instead of text\n"
         "  --level ID      add-operator, move-operator, unlock: the level\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
         "  --stdin         passwd: read the password from standard input\n"
         "  --merge         import: merge into the existing database\n"
+        "  --since, --until TIME  audit: the rows from, up to TIME\n"
+        "  --verify        audit: check the chain\n"
         "  -h, --help      this help; with a command, that command's help\n"
         "  --              ends the options (for a name that starts with \"-\")\n\n"
         "Exit status: 0 on success; 1 on a failure, with \"zav-admin: DESCRIPTION (NUMBER)\" on standard\n"
-        "error and the database unchanged (check: 1 when it found anything); 2 on wrong usage.\n");
+        "error and the database unchanged (check: 1 when it found anything; audit --verify: 1 when the\n"
+        "trail was changed); 2 on wrong usage.\n");
     return text;
 }
 

@@ -26,5 +26,7 @@ void RunUnlock(const Invocation& invocation, QTextStream& out);
 void RunPolicy(const Invocation& invocation, QTextStream& out);
 // Throws FindingsReported after listing what it found.
 void RunCheck(const Invocation& invocation, QTextStream& out);
+// Lists the trail, or (--verify) checks it and throws FindingsReported when it is not intact.
+void RunAudit(const Invocation& invocation, QTextStream& out);
 
 } // namespace zav::admin

@@ -58,6 +58,9 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     case Finding::AutoLogoutOff:
         return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
                 policySet + QStringLiteral("auto-logout-minutes 15")};
+    case Finding::AuditOff:
+        return {QStringLiteral("audit-off"), QStringLiteral("nothing records who logged in or what changed"),
+                policySet + QStringLiteral("audit on")};
     case Finding::NoPasswordRule:
         break;
     }

@@ -142,13 +142,16 @@ private:
     void runLogoutProcedure();
     void runTermination() noexcept;
     void applyRegistryUpgrades() noexcept;
-    // The automatic logout: the policy is read on DbPath and after each successful login; the watch is
-    // made the first time it is armed.
+    // The automatic logout and the audit: the policy is read on DbPath and after each successful login;
+    // the watch is made the first time it is armed.
     void readAutoLogoutPolicy();
     void armAutoLogout();
     void armAutoLogoutAfterLogin() noexcept;
     void disarmAutoLogout() noexcept;
     void logOutIdle();
+    // Records in the audit trail (while the policy read last audits) that whoever is logged in leaves,
+    // and how. A logout always happens: one that cannot be recorded is reported, not refused.
+    void recordLogout(const QString& how) noexcept;
     bool login(int loginMode);
     QString readCaption(const QString& key, const QString& defaultText) const;
     void writeCaption(const QString& key, const QString& text);
@@ -164,5 +167,6 @@ private:
     std::atomic<bool> m_terminated = false;
     int m_autoLogoutMinutes = 0;
     int m_autoLogoutWarningSeconds = 0;
+    bool m_audit = false;                         // the policy read last audits
     zav::AutoLogoutWatch* m_autoLogout = nullptr; // a child: QObject ends it
 };

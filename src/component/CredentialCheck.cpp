@@ -8,6 +8,7 @@
 #include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
 #include "operations/LockoutRows.h"
+#include "operations/LoginRecords.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
@@ -21,34 +22,73 @@
 namespace zav {
 
 namespace {
-// Makes the level of the current Levels row the component's current level (rewritten in place, so
-// references the host holds follow the login) and the candidate its current operator. A current level
-// without its rights object (a host may assign Nothing) fails with error 91 before anything changes.
-void acceptLevel(const store::Recordset& rs, const std::shared_ptr<Class_Operator>& candidate) {
-    const auto c = RequireModuleComponent();
-    const auto level = c->CurrentLevel();
+// The level a login chose, read while the database is open and made current only once the login is
+// recorded: the file must be closed before the record is written.
+struct ChosenLevel {
+    std::shared_ptr<Class_Level> level = Class_Level::create();
+    QString password;
+};
+
+ChosenLevel readChosen(const store::Recordset& rs) {
+    ChosenLevel chosen;
+    chosen.level->setcLevelEnable(Class_LevelEnable::create());
+    access::ReadLevel(rs, *chosen.level);
+    chosen.password = access::TextOrEmpty(rs.Field(store::FieldPWD));
+    return chosen;
+}
+
+// A current level without its rights object (a host may assign Nothing) fails with error 91 before
+// anything is recorded or changed.
+std::shared_ptr<Class_Level> requireCurrentLevel() {
+    const auto level = RequireModuleComponent()->CurrentLevel();
     if (!level || !level->cLevelEnable()) {
         throw ObjectNotSetError();
     }
+    return level;
+}
+
+// Makes the chosen level the component's current level (rewritten in place, so references the host
+// holds follow the login) and the candidate its current operator.
+void acceptLevel(const ChosenLevel& chosen, const std::shared_ptr<Class_Operator>& candidate) {
+    const auto level = requireCurrentLevel();
+    const Class_Level& from = *chosen.level;
     level->setCanHavePassword(true);
-    access::ReadLevel(rs, *level);
-    level->setPassword(access::TextOrEmpty(rs.Field(store::FieldPWD)));
-    c->setCurrentOperator(candidate);
+    level->setID(from.ID());
+    level->setDBLevelName(from.DBLevelName());
+    level->setLevelName(from.LevelName());
+    Class_LevelEnable& rights = *level->cLevelEnable();
+    const Class_LevelEnable& read = *from.cLevelEnable();
+    rights.setAllowManageLevel(read.AllowManageLevel());
+    rights.setAllowManageOperator(read.AllowManageOperator());
+    rights.setDisShutDown(read.DisShutDown());
+    rights.setAllowDesktop(read.AllowDesktop());
+    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+        rights.setAllowCustom(n, read.AllowCustom(n));
+    }
+    level->setPassword(chosen.password);
+    RequireModuleComponent()->setCurrentOperator(candidate);
     candidate->setcLevel(level);
-    shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
+    shell::ShowDesktop(rights.AllowDesktop());
 }
 
 QString levelSql(int id) {
     return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
 }
 
-// After a login with the entry's own password: its count starts again. A reset that fails leaves the
-// count, which errs on the strict side, and does not undo the login.
-void resetCount(const QString& dbPath, const manage::LockoutEntry& entry) {
+// Records an accepted login (and starts the entry's count again). While the policy audits, a login
+// that cannot be recorded is refused; otherwise a count that cannot be reset is only reported (it errs
+// on the strict side).
+void recordLogin(const QString& dbPath, const manage::LoginAttempt& attempt, const manage::Policy& policy,
+                 bool failuresBefore) {
+    if (policy.audit) {
+        manage::RecordLogin(dbPath, attempt, policy, failuresBefore);
+        return;
+    }
     try {
-        manage::ClearFailedLogins(dbPath, entry);
+        manage::RecordLogin(dbPath, attempt, policy, failuresBefore);
     } catch (const std::exception& error) {
-        qWarning("Could not reset the failed logins of %s: %s", qPrintable(entry.name), error.what());
+        qWarning("Could not reset the failed logins of %s: %s", qPrintable(attempt.who.operatorName),
+                 error.what());
     }
 }
 } // namespace
@@ -65,24 +105,25 @@ QString LockedOutMessage(const QDateTime& until) {
 
 CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
                                    const QString& typed, QDateTime* lockedUntil) {
-    bool found = false;
-    QString stored;
-    QString refusedName = operatorName; // what the host is told of a refusal: never the password
+    std::optional<ChosenLevel> own; // the level the login was meant for
+    QString stored;                 // the password the login compares with: the level's, or the operator's
     const auto candidate = Class_Operator::create();
     const QString dbPath = RequireComponent()->DbPath();
+    manage::LoginAttempt attempt;
+    attempt.who.operatorName = loginMode == LoginModeLevel ? QString() : operatorName;
+    attempt.detail = loginMode == LoginModeLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
     auto db =
         store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
     const manage::Policy policy = manage::WithEntries(manage::Policy{}, manage::ReadPolicyRows(*db));
-    std::optional<manage::LockoutEntry> entry; // what a failure counts against, while the policy locks out
+    std::optional<manage::LockoutEntry> entry; // what a failure counts against
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
         rs = db->OpenRecordset(levelSql(levelId));
         if (!rs->Eof()) {
             rs->MoveFirst();
-            stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            refusedName = access::TextOrEmpty(rs->Field(store::FieldName));
-            found = true;
-            entry = manage::LockoutEntry{manage::LockoutKind::Level, refusedName};
+            own = readChosen(*rs);
+            stored = own->password;
+            entry = manage::LockoutEntry{manage::LockoutKind::Level, own->level->DBLevelName()};
         }
     } else {
         const QString quoted = outside::dbUtility().SqlQuote(operatorName);
@@ -94,56 +135,68 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
             const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
             candidate->setOperatorName(storedName);
             candidate->setPassword(stored);
+            attempt.who.operatorName = storedName;
             entry = manage::LockoutEntry{manage::LockoutKind::Operator, storedName};
             rs = db->OpenRecordset(levelSql(rs->Field(store::FieldID).toInt()));
-            found = !rs->Eof();
-            if (found) {
+            if (!rs->Eof()) {
                 rs->MoveFirst();
+                own = readChosen(*rs);
             }
         }
     }
-
-    if (policy.lockoutAttempts <= 0) {
-        entry.reset();
+    if (own) {
+        attempt.who.level = own->level->DBLevelName();
     }
-    const manage::LockState lock = entry ? manage::ReadLockState(*db, *entry) : manage::LockState{};
+    const manage::LockState lock =
+        entry && policy.lockoutAttempts > 0 ? manage::ReadLockState(*db, *entry) : manage::LockState{};
 
+    std::optional<ChosenLevel> accepted;
+    bool topPassword = false;
     CredentialOutcome outcome = CredentialOutcome::WrongPassword;
-    bool ownPassword = false;
     const QString& top = Mod_Globali().loginTopPassword;
-    if (found && typed == stored && !lock.locked) {
-        acceptLevel(*rs, candidate);
-        outcome = CredentialOutcome::Accepted;
-        ownPassword = true;
+    if (own && typed == stored && !lock.locked) {
+        accepted = own;
     } else if (!top.isEmpty() && typed == top) {
         rs = db->OpenRecordset(levelSql(0));
         outcome = CredentialOutcome::NoTopLevel;
         if (!rs->Eof()) {
             rs->MoveFirst();
-            acceptLevel(*rs, candidate);
-            outcome = CredentialOutcome::Accepted;
+            accepted = readChosen(*rs);
+            topPassword = true;
         }
     }
     rs->Close();
     db->Close();
-    QDateTime until = lock.until;
-    if (entry && ownPassword && lock.failures > 0) {
-        resetCount(dbPath, *entry);
-    } else if (entry && outcome == CredentialOutcome::WrongPassword) {
-        const manage::LockState counted =
-            lock.locked ? lock : manage::CountFailedLogin(dbPath, *entry, policy);
-        if (counted.locked) {
-            outcome = CredentialOutcome::LockedOut;
-            until = counted.until;
+
+    if (accepted) {
+        requireCurrentLevel();
+        if (topPassword) {
+            attempt.detail += QStringLiteral(", top password");
+            attempt.who.level = accepted->level->DBLevelName();
         }
+        if (policy.lockoutAttempts <= 0 || topPassword) {
+            entry.reset(); // the top password leaves the entry's count as it is
+        }
+        attempt.entry = entry;
+        recordLogin(dbPath, attempt, policy, lock.failures > 0);
+        acceptLevel(*accepted, candidate);
+        return CredentialOutcome::Accepted;
     }
-    if (outcome == CredentialOutcome::LockedOut && lockedUntil) {
-        *lockedUntil = until;
-    }
-    if (outcome == CredentialOutcome::WrongPassword || outcome == CredentialOutcome::LockedOut) {
+    if (outcome == CredentialOutcome::WrongPassword) {
+        attempt.entry = entry;
+        const manage::LockState counted =
+            lock.locked && !policy.audit ? lock : manage::RecordFailedLogin(dbPath, attempt, policy);
+        if (counted.locked || lock.locked) {
+            outcome = CredentialOutcome::LockedOut;
+            if (lockedUntil) {
+                *lockedUntil = counted.locked ? counted.until : lock.until;
+            }
+        }
         // The database is closed: a slot may open it.
         if (const auto c = ModuleComponent()) {
-            TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(refusedName, loginMode); });
+            const QString refused =
+                loginMode == LoginModeLevel && own ? own->level->DBLevelName() : operatorName;
+            TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(refused, loginMode); });
         }
     }
     return outcome;

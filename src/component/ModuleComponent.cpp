@@ -4,6 +4,7 @@
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
+#include "operations/AuditTrail.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -67,6 +68,19 @@ std::shared_ptr<ZAV_Login> RequireModuleComponent() {
 
 void InstallComponentView() {
     setComponentViewSource(&viewOfModuleComponent);
+    // A change made on this panel names whoever is logged in on it.
+    manage::SetAuditActorSource([] {
+        manage::AuditSubject who;
+        if (const auto component = ModuleComponent()) {
+            if (const auto op = component->CurrentOperator()) {
+                who.operatorName = op->OperatorNameText();
+            }
+            if (const auto level = component->CurrentLevel()) {
+                who.level = level->DBLevelName();
+            }
+        }
+        return who;
+    });
 }
 
 } // namespace zav

@@ -103,6 +103,9 @@ bool ZAV_Login::someoneLoggedIn() const {
 bool ZAV_Login::Logout() {
     const bool wasIn = someoneLoggedIn();
     disarmAutoLogout();
+    if (wasIn) {
+        recordLogout(QStringLiteral("by request"));
+    }
     runLogoutProcedure();
     if (wasIn) {
         zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::ByRequest); });
@@ -160,6 +163,9 @@ void ZAV_Login::runTermination() noexcept {
     m_terminated = true;
     disarmAutoLogout();
     const bool wasIn = someoneLoggedIn();
+    if (wasIn) {
+        recordLogout(QStringLiteral("terminated"));
+    }
     // Every step that fails is skipped; the procedure goes on and reports nothing.
     try {
         zav::shell::ShowDesktop(true);

@@ -26,6 +26,7 @@
 //   one in force when nobody is logged in. IDs are 16-bit. Names compare without regard to letter case.
 
 #include "access/PasswordStore.h"
+#include "operations/AuditTrail.h"
 #include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"
 #include "operations/LevelOperations.h"

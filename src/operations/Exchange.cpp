@@ -1,6 +1,7 @@
 #include "operations/Exchange.h"
 
 #include "access/LevelRecord.h"
+#include "operations/AuditRows.h"
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
@@ -161,6 +162,12 @@ void fillNewDatabase(store::Database& db, const Snapshot& document) {
     }
     operators->Close();
     WritePolicyRows(db, document.policy);
+    AuditWithin(db, WithEntries(Policy{}, document.policy),
+                {QStringLiteral("imported"),
+                 QStringLiteral("%1 levels, %2 operators into a new file")
+                     .arg(document.levels.size())
+                     .arg(document.operators.size()),
+                 {}});
     transaction.Commit();
 }
 
@@ -296,7 +303,14 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     WritePolicyRows(*db, document.policy);
     RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);
-    refuseFaultyPasswords(document, WithEntries(Policy{}, ReadPolicyRows(*db)), logoutLevelName(*db));
+    const Policy merged = WithEntries(Policy{}, ReadPolicyRows(*db));
+    refuseFaultyPasswords(document, merged, logoutLevelName(*db));
+    AuditWithin(*db, merged,
+                {QStringLiteral("merged"),
+                 QStringLiteral("%1 levels, %2 operators; levels renumbered")
+                     .arg(document.levels.size())
+                     .arg(document.operators.size()),
+                 {}});
     transaction.Commit();
     db->Close();
 }

@@ -1,6 +1,7 @@
 #include "operations/LevelOperations.h"
 
 #include "access/LevelRecord.h"
+#include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/Renumbering.h"
 #include "outside/OutsideObjects.h"
@@ -23,6 +24,29 @@ bool readLevelRow(const QString& dbPath, int id, const std::function<void(const 
     rs->MoveFirst();
     read(*rs);
     return true;
+}
+// The rights as an audit row shows them: the fixed ones by name, the custom ones by number.
+QString rightsText(const Class_LevelEnable& rights) {
+    QStringList on;
+    const std::pair<bool, const char*> fixed[] = {{rights.AllowManageLevel(), "ManageLevel"},
+                                                  {rights.AllowManageOperator(), "ManageOperator"},
+                                                  {rights.DisShutDown(), "DisShutDown"},
+                                                  {rights.AllowDesktop(), "Desktop"}};
+    for (const auto& [set, name] : fixed) {
+        if (set) {
+            on << QLatin1String(name);
+        }
+    }
+    QStringList custom;
+    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+        if (rights.AllowCustom(n)) {
+            custom << QString::number(n);
+        }
+    }
+    if (!custom.isEmpty()) {
+        on << QStringLiteral("custom ") + custom.join(QLatin1Char(','));
+    }
+    return on.isEmpty() ? QStringLiteral("no rights") : on.join(QStringLiteral(", "));
 }
 } // namespace
 
@@ -73,6 +97,8 @@ int AddLevel(const QString& dbPath, const QString& name) {
     rs->SetField(store::FieldNEnable, 0);
     rs->Update();
     rs->Close();
+    AuditWithin(*db,
+                {QStringLiteral("level-added"), QStringLiteral("level %1 '%2'").arg(newId).arg(name), {}});
     transaction.Commit();
     db->Close();
     return newId;
@@ -90,6 +116,12 @@ int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     operators->Close();
     db->Execute(QStringLiteral("Delete * from Levels where ID = ") + QString::number(id));
     RenumberWithin(*db);
+    AuditWithin(*db, {QStringLiteral("level-removed"),
+                      QStringLiteral("level %1 '%2' with %3 operators; levels renumbered")
+                          .arg(id)
+                          .arg(storedName)
+                          .arg(removedOperators),
+                      {}});
     transaction.Commit();
     return removedOperators;
 }
@@ -98,6 +130,7 @@ void RenumberLevels(const QString& dbPath) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     RenumberWithin(*db);
+    AuditWithin(*db, {QStringLiteral("levels-renumbered"), QString(), {}});
     transaction.Commit();
 }
 
@@ -115,6 +148,12 @@ bool StoreLevelRights(const QString& dbPath, int id, const QString& storedName,
         stored = true;
     }
     RenumberWithin(*db);
+    if (stored) {
+        AuditWithin(*db,
+                    {QStringLiteral("rights-stored"),
+                     QStringLiteral("level '%1': %2; levels renumbered").arg(storedName, rightsText(rights)),
+                     {}});
+    }
     transaction.Commit();
     return stored;
 }

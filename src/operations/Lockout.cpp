@@ -1,5 +1,6 @@
 #include "operations/Lockout.h"
 
+#include "operations/AuditRows.h"
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "outside/OutsideObjects.h"
@@ -61,41 +62,44 @@ LockState ReadLockState(store::Database& db, const LockoutEntry& entry, const QD
     return state;
 }
 
-LockState CountFailedLogin(const QString& dbPath, const LockoutEntry& entry, const Policy& policy) {
-    auto db = OpenForWriting(dbPath);
-    store::Transaction transaction(*db);
+LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, const Policy& policy) {
     LockState state;
-    const Presence found = presence(*db, entry);
-    if (found != Presence::Gone) {
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        if (!db->TableExists(store::LockoutTable)) {
-            db->CreateTable(store::LockoutTableDef());
-        }
-        state = ReadLockState(*db, entry, now);
-        if (!state.locked) {
-            ++state.failures;
-            state.locked = found == Presence::Lockable && state.failures >= policy.lockoutAttempts;
-            if (state.locked && policy.lockoutMinutes > 0) {
-                state.until = now.addSecs(qint64(policy.lockoutMinutes) * 60);
-            }
-        }
-        db->Execute(QStringLiteral("Delete * from %1 where Kind = %2 and Name = %3")
-                        .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
-        auto rs = db->OpenRecordset(QStringLiteral("Select * from %1").arg(store::LockoutTable));
-        rs->AddNew();
-        rs->SetField(store::FieldKind, kindWord(entry.kind));
-        rs->SetField(store::FieldName, entry.name);
-        rs->SetField(store::FieldFailures, state.failures);
-        rs->SetField(store::FieldLocked, state.locked);
-        rs->SetField(store::FieldLockedUntil, state.locked && state.until.isValid()
-                                                  ? QVariant(state.until.toString(Qt::ISODate))
-                                                  : QVariant());
-        rs->Update();
-        rs->Close();
-        transaction.Commit();
+    const Presence found = presence(db, entry);
+    if (found == Presence::Gone) {
+        return state;
     }
-    db->Close();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (!db.TableExists(store::LockoutTable)) {
+        db.CreateTable(store::LockoutTableDef());
+    }
+    state = ReadLockState(db, entry, now);
+    if (!state.locked) {
+        ++state.failures;
+        state.locked = found == Presence::Lockable && state.failures >= policy.lockoutAttempts;
+        if (state.locked && policy.lockoutMinutes > 0) {
+            state.until = now.addSecs(qint64(policy.lockoutMinutes) * 60);
+        }
+    }
+    ClearWithin(db, entry);
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(store::LockoutTable));
+    rs->AddNew();
+    rs->SetField(store::FieldKind, kindWord(entry.kind));
+    rs->SetField(store::FieldName, entry.name);
+    rs->SetField(store::FieldFailures, state.failures);
+    rs->SetField(store::FieldLocked, state.locked);
+    rs->SetField(store::FieldLockedUntil, state.locked && state.until.isValid()
+                                              ? QVariant(state.until.toString(Qt::ISODate))
+                                              : QVariant());
+    rs->Update();
+    rs->Close();
     return state;
+}
+
+void ClearWithin(store::Database& db, const LockoutEntry& entry) {
+    if (db.TableExists(store::LockoutTable)) {
+        db.Execute(QStringLiteral("Delete * from %1 where Kind = %2 and Name = %3")
+                       .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
+    }
 }
 
 LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry) {
@@ -107,8 +111,16 @@ LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry) {
     }
     if (before.failures > 0 || before.locked) {
         auto db = OpenForWriting(dbPath);
-        db->Execute(QStringLiteral("Delete * from %1 where Kind = %2 and Name = %3")
-                        .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
+        store::Transaction transaction(*db);
+        before = ReadLockState(*db, entry);
+        ClearWithin(*db, entry);
+        AuditWithin(*db, AuditEvent{QStringLiteral("unlock"),
+                                    QStringLiteral("%1 '%2' (%3 failures%4)")
+                                        .arg(kindWord(entry.kind), entry.name)
+                                        .arg(before.failures)
+                                        .arg(before.locked ? QStringLiteral(", locked") : QString()),
+                                    std::nullopt});
+        transaction.Commit();
         db->Close();
     }
     return before;

@@ -27,11 +27,8 @@ struct LockState {
     QDateTime until; // UTC; invalid while locked until a manager unlocks
 };
 
-// One write transaction: counts a wrong password for the entry (if it still exists) and locks it when
-// the count reaches the policy's attempts; the top level 0 counts but is never locked. Returns the
-// state afterwards.
-LockState CountFailedLogin(const QString& dbPath, const LockoutEntry& entry, const Policy& policy);
-// Clears the entry's count and lock; returns what it was (nothing written when there was nothing).
+// A manager's unlock: clears the entry's count and lock in one write transaction, recorded in the audit
+// trail; returns what it was (nothing written when there was nothing).
 LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry);
 
 } // namespace zav::manage

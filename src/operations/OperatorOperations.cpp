@@ -1,6 +1,7 @@
 #include "operations/OperatorOperations.h"
 
 #include "access/LevelRecord.h"
+#include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
@@ -18,6 +19,10 @@ void requireMeantLevel(store::Database& db, int levelId, const std::optional<QSt
     if (storedName && !access::OpenMeantLevel(db, levelId, *storedName)) {
         throw access::LevelChangedError();
     }
+}
+QString levelText(int levelId, const std::optional<QString>& storedName) {
+    return storedName ? QStringLiteral("level %1 '%2'").arg(levelId).arg(*storedName)
+                      : QStringLiteral("level %1").arg(levelId);
 }
 } // namespace
 
@@ -56,13 +61,25 @@ void AddOperator(const QString& dbPath, int levelId, const QString& name,
     rs->SetField(store::FieldPWD, QStringLiteral(""));
     rs->Update();
     rs->Close();
+    AuditWithin(*db, {QStringLiteral("operator-added"),
+                      QStringLiteral("operator '%1' to %2").arg(name, levelText(levelId, levelStoredName)),
+                      {}});
     transaction.Commit();
     db->Close();
 }
 
 void RemoveOperator(const QString& dbPath, const QString& name) {
     auto db = OpenForWriting(dbPath);
-    db->Execute(QStringLiteral("Delete * from Operators where Name = ") + quotedName(name));
+    store::Transaction transaction(*db);
+    const QString where = QStringLiteral(" from Operators where Name = ") + quotedName(name);
+    auto found = db->OpenRecordset(QStringLiteral("Select Name") + where);
+    const bool exists = !found->Eof();
+    found->Close();
+    if (exists) {
+        db->Execute(QStringLiteral("Delete *") + where);
+        AuditWithin(*db, {QStringLiteral("operator-removed"), QStringLiteral("operator '%1'").arg(name), {}});
+    }
+    transaction.Commit();
     db->Close();
 }
 
@@ -73,6 +90,9 @@ void MoveOperator(const QString& dbPath, const QString& name, int levelId,
     requireMeantLevel(*db, levelId, levelStoredName);
     db->Execute(QStringLiteral("Update Operators Set ID = ") + QString::number(levelId) +
                 QStringLiteral(" where Name = ") + quotedName(name));
+    AuditWithin(*db, {QStringLiteral("operator-moved"),
+                      QStringLiteral("operator '%1' to %2").arg(name, levelText(levelId, levelStoredName)),
+                      {}});
     transaction.Commit();
     db->Close();
 }

@@ -1,5 +1,6 @@
 #include "operations/Policy.h"
 
+#include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
 #include "operations/PolicyRows.h"
@@ -115,6 +116,11 @@ QString shown(const Policy& policy, const KeyDef& def) {
                                                              : QStringLiteral("plain");
 }
 
+QString textOf(const Policy& policy, const QString& key) {
+    const KeyDef* def = findKey(key);
+    return def ? shown(policy, *def) : QString();
+}
+
 } // namespace
 
 QStringList PolicyKeys() {
@@ -142,9 +148,7 @@ QString CheckedPolicyValue(const QString& key, const QString& value) {
     const QString canonical = canonicalValue(*def, value);
     // Entries this version does not enforce yet take only their "off" value: a panel must never seem to
     // audit when it does not.
-    const bool notEnforcedYet =
-        (def->kind == Kind::Storage && canonical == QLatin1String("hashed")) ||
-        (QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on"));
+    const bool notEnforcedYet = def->kind == Kind::Storage && canonical == QLatin1String("hashed");
     if (notEnforcedYet) {
         throw AutomationError(
             ErrInvalidArgument,
@@ -217,7 +221,14 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     const QString canonical = CheckedPolicyValue(key, value);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
+    const Policy before = WithEntries(Policy{}, ReadPolicyRows(*db));
     WritePolicyRows(*db, {{key, canonical}});
+    const Policy after = WithEntries(Policy{}, ReadPolicyRows(*db));
+    // Turning the audit off is the last thing the trail records.
+    const AuditEvent changed{QStringLiteral("policy-changed"),
+                             QStringLiteral("%1 %2 (was %3)").arg(key, canonical, textOf(before, key)),
+                             {}};
+    AuditWithin(*db, after.audit ? after : before, changed);
     transaction.Commit();
     db->Close();
 }

@@ -40,8 +40,8 @@ QStringList PolicyKeys();
 PolicyEntries PolicyAsText(const Policy& policy);
 // The value `value` means for `key`, as stored: on/off accept on, off, true, false, 1, 0, yes, no in
 // any letter case; numbers are whole, not negative and below the key's bound. Throws AutomationError
-// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed",
-// "audit on" and lockout attempts other than 0 are refused as not available yet.
+// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed" is
+// refused as not available yet.
 QString CheckedPolicyValue(const QString& key, const QString& value);
 // `policy` with the entries applied; entries of unknown keys or with values that do not parse are left
 // out (a later version may have written them).
@@ -52,8 +52,9 @@ Policy WithEntries(Policy policy, const PolicyEntries& entries);
 Policy ReadPolicy(const QString& dbPath);
 // The entries the file holds, as stored (none when it has no policy table).
 PolicyEntries ReadPolicyEntries(const QString& dbPath);
-// Changes one entry in one transaction, making the table when it is missing. The key and value are
-// checked first (CheckedPolicyValue).
+// Changes one entry in one transaction, making the table when it is missing, and records the change in
+// the audit trail when the audit is on before or after it. The key and value are checked first
+// (CheckedPolicyValue).
 void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& value);
 
 } // namespace zav::manage

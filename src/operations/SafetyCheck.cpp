@@ -48,8 +48,8 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
         found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
     }
     const Policy policy = ReadPolicy(dbPath);
-    // Only what this version enforces is asked for: the audit trail and hashed storage join the list when
-    // they can be turned on.
+    // Only what this version enforces is asked for: hashed storage joins the list when it can be turned
+    // on.
     if (policy.autoLogoutMinutes == 0) {
         found.push_back({Finding::AutoLogoutOff, 0, {}, {}});
     }
@@ -58,6 +58,9 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     }
     if (policy.lockoutAttempts == 0) {
         found.push_back({Finding::LockoutOff, 0, {}, {}});
+    }
+    if (!policy.audit) {
+        found.push_back({Finding::AuditOff, 0, {}, {}});
     }
     return found;
 }

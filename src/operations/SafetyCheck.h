@@ -17,6 +17,7 @@ enum class Finding {
     AutoLogoutOff,         // the policy never logs an idle operator out
     NoPasswordRule,        // the policy sets no password rule
     LockoutOff,            // wrong passwords never lock a login out
+    AuditOff,              // nothing records who logged in or what changed
 };
 
 struct SafetyFinding {

@@ -59,6 +59,26 @@ TableDef LockoutTableDef() {
     return table;
 }
 
+TableDef AuditTableDef() {
+    TableDef table{AuditTable, {}, {}};
+    table.fields.push_back({FieldSeq, FieldType::Long, false});
+    for (const QString& text : {FieldTime, FieldPanel, FieldOsUser, FieldEvent, FieldOperator, FieldLevel,
+                                FieldDetail, FieldPrevious, FieldHash}) {
+        table.fields.push_back({text, FieldType::Text, true});
+    }
+    table.indexes.push_back({QStringLiteral("AuditPrimaryKey"), {FieldSeq}, true, true});
+    return table;
+}
+
+TableDef AuditSealTableDef() {
+    TableDef table{AuditSealTable, {}, {}};
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldSeq, FieldType::Long, false});
+    table.fields.push_back({FieldHash, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("AuditSealPrimaryKey"), {FieldName}, true, true});
+    return table;
+}
+
 RelationDef RelIDRefDef() {
     return {RelIDRef,
             LevelsTable,

@@ -23,6 +23,12 @@ inline const QString PolicyTable = QStringLiteral("Policy");
 // Failed logins per operator or level (Kind, Name, Failures, Locked, LockedUntil): made by the first
 // failure counted while the policy locks out; a file without it has no failures counted.
 inline const QString LockoutTable = QStringLiteral("Lockout");
+// The audit trail (Seq, Time, Panel, OsUser, Event, Operator, Level, Detail, Previous, Hash): made when
+// the policy turns the audit on; rows are only ever appended (and the oldest removed by retention).
+inline const QString AuditTable = QStringLiteral("Audit");
+// Where the trail starts and ends (Name "first" / "last", Seq, Hash), written with every row, so that
+// removing rows at either end shows.
+inline const QString AuditSealTable = QStringLiteral("AuditSeal");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -38,6 +44,16 @@ inline const QString FieldKind = QStringLiteral("Kind");
 inline const QString FieldFailures = QStringLiteral("Failures");
 inline const QString FieldLocked = QStringLiteral("Locked");
 inline const QString FieldLockedUntil = QStringLiteral("LockedUntil");
+inline const QString FieldSeq = QStringLiteral("Seq");
+inline const QString FieldTime = QStringLiteral("Time");
+inline const QString FieldPanel = QStringLiteral("Panel");
+inline const QString FieldOsUser = QStringLiteral("OsUser");
+inline const QString FieldEvent = QStringLiteral("Event");
+inline const QString FieldOperator = QStringLiteral("Operator");
+inline const QString FieldLevel = QStringLiteral("Level");
+inline const QString FieldDetail = QStringLiteral("Detail");
+inline const QString FieldPrevious = QStringLiteral("Previous");
+inline const QString FieldHash = QStringLiteral("Hash");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -58,6 +74,10 @@ TableDef PolicyTableDef();
 // Lockout: Kind ("operator" or "level") and Name (primary key together), Failures, Locked and
 // LockedUntil (UTC, ISO 8601; Null while locked until a manager unlocks).
 TableDef LockoutTableDef();
+// Audit: Seq (primary key), the texts of one event, Previous (the hash of the row before) and Hash.
+TableDef AuditTableDef();
+// AuditSeal: Name (primary key), Seq, Hash.
+TableDef AuditSealTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

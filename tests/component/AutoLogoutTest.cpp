@@ -4,6 +4,7 @@
 #include "component/AutoLogout.h"
 #include "component/Frm_Login.h"
 #include "dialogs/AutoLogoutWarning.h"
+#include "operations/AuditTrail.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
@@ -63,6 +64,7 @@ private Q_SLOTS:
 
     void warningCountsDownThenLogsOut() {
         setPolicy("1", "3");
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("audit"), QStringLiteral("on"));
         zav::SetAutoLogoutTimingForTests(150, 200);
         QSignalSpy warned(login.get(), &ZAV_Login::autoLogoutWarning);
         QSignalSpy out(login.get(), &ZAV_Login::loggedOut);
@@ -81,6 +83,9 @@ private Q_SLOTS:
         QCOMPARE(shown, (QStringList{"You will be logged out in 3 s.", "You will be logged out in 1 s."}));
         QVERIFY(login->IsLogoutLevel());
         QVERIFY(!zav::AutoLogoutArmed(*login));
+        const auto trail = zav::manage::ReadAuditRows(env->dbPath());
+        QCOMPARE(trail.back().event + QLatin1Char(' ') + trail.back().detail,
+                 QStringLiteral("logout auto-logout"));
     }
 
     // Input keeps the operator in past the idle time; then "Stay logged in" does.

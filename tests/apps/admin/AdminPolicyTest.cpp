@@ -52,9 +52,6 @@ TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
         expectFailure({"policy", "set", "lockout-attempts", bad}, 5, "from 0 to 1000");
     }
     // What this version does not enforce yet can only stay off.
-    for (const char* key : {"audit"}) {
-        expectFailure({"policy", "set", key, "1"}, 5, "not available yet");
-    }
     expectFailure({"policy", "set", "password-storage", "hashed"}, 5, "not available yet");
     ok({"policy", "set", "audit", "off"});
     ok({"policy", "set", "lockout-attempts", "1000"});
@@ -126,7 +123,7 @@ TEST_F(AdminPolicy, ImportAndMergeKeepTheRules) {
 }
 
 TEST_F(AdminPolicy, CheckOnAFreshAndOnAHardenedDatabase) {
-    const QStringList policyOff{"auto-logout-off", "no-password-rule", "lockout-off"};
+    const QStringList policyOff{"auto-logout-off", "no-password-rule", "lockout-off", "audit-off"};
     EXPECT_EQ(findings(1), QStringList{"top-password-fixed-key"} + policyOff);
     ok({"add-level", "Shift"});
     ok({"passwd", "level", "0", "--stdin"}, "\n");
@@ -146,11 +143,12 @@ TEST_F(AdminPolicy, CheckOnAFreshAndOnAHardenedDatabase) {
     ok({"passwd", "level", "0", "--stdin"}, "Top-Secret-9\n");
     ok({"passwd", "level", "1", "--stdin"}, "Shift-Secret-9\n");
     ok({"policy", "set", "password-require-digit", "1"});
-    EXPECT_EQ(findings(1), (QStringList{"auto-logout-off", "lockout-off"}));
+    EXPECT_EQ(findings(1), (QStringList{"auto-logout-off", "lockout-off", "audit-off"}));
     EXPECT_TRUE(adminOn(db, {"check"}).out.contains("policy set auto-logout-minutes 15\n"));
     EXPECT_TRUE(adminOn(db, {"check"}).out.contains(" policy set lockout-attempts 5\n"));
     ok({"policy", "set", "auto-logout-minutes", "15"});
     ok({"policy", "set", "lockout-attempts", "5"});
+    ok({"policy", "set", "audit", "on"});
     EXPECT_EQ(findings(0), QStringList{});
 }
 
