@@ -147,8 +147,10 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     if (own) {
         attempt.who.level = own->level->DBLevelName();
     }
-    const manage::LockState lock =
-        entry && policy.lockoutAttempts > 0 ? manage::ReadLockState(*db, *entry) : manage::LockState{};
+    // Level 0 is the way back in: a lock it carries from before a renumbering does not hold.
+    const bool lockable =
+        entry && policy.lockoutAttempts > 0 && !(loginMode == LoginModeLevel && levelId == 0);
+    const manage::LockState lock = lockable ? manage::ReadLockState(*db, *entry) : manage::LockState{};
 
     std::optional<ChosenLevel> accepted;
     bool topPassword = false;

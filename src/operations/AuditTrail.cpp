@@ -20,7 +20,7 @@ thread_local std::function<QDateTime()> testClock;
 const QString FirstSeal = QStringLiteral("first");
 const QString LastSeal = QStringLiteral("last");
 
-QString osUserName() {
+QString lookUpOsUser() {
     // The account the process runs as, not what the environment claims.
     std::vector<char> buffer(16384);
     passwd entry{};
@@ -29,6 +29,11 @@ QString osUserName() {
         return QString::fromLocal8Bit(found->pw_name);
     }
     return QString::number(geteuid());
+}
+
+const QString& osUserName() {
+    static const QString name = lookUpOsUser();
+    return name;
 }
 
 const QString& panelName() {
@@ -99,35 +104,45 @@ void ensureTables(store::Database& db) {
     }
 }
 
-AuditRow append(store::Database& db, const AuditSeal& seal, const AuditEvent& event,
-                const AuditSubject& subject, const QString& time) {
-    AuditRow row;
-    row.seq = seal.lastSeq + 1;
-    row.time = time;
-    row.panel = panelName();
-    row.osUser = osUserName();
-    row.event = event.event;
-    row.operatorName = subject.operatorName;
-    row.level = subject.level;
-    row.detail = event.detail;
-    row.previous = seal.lastHash;
-    row.hash = AuditRowHash(row);
+// Appends the events in order after the seal's last row, through one recordset, and moves the seal.
+void append(store::Database& db, AuditSeal& seal, const std::vector<AuditEvent>& events,
+            const QString& time) {
     auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(store::AuditTable));
-    rs->AddNew();
-    rs->SetField(store::FieldSeq, row.seq);
-    rs->SetField(store::FieldTime, row.time);
-    rs->SetField(store::FieldPanel, row.panel);
-    rs->SetField(store::FieldOsUser, row.osUser);
-    rs->SetField(store::FieldEvent, row.event);
-    rs->SetField(store::FieldOperator, row.operatorName);
-    rs->SetField(store::FieldLevel, row.level);
-    rs->SetField(store::FieldDetail, row.detail);
-    rs->SetField(store::FieldPrevious, row.previous);
-    rs->SetField(store::FieldHash, row.hash);
-    rs->Update();
+    for (const AuditEvent& event : events) {
+        AuditSubject subject;
+        if (event.subject) {
+            subject = *event.subject;
+        } else if (actorSource) {
+            subject = actorSource();
+        }
+        AuditRow row;
+        row.seq = seal.lastSeq + 1;
+        row.time = time;
+        row.panel = panelName();
+        row.osUser = osUserName();
+        row.event = event.event;
+        row.operatorName = subject.operatorName;
+        row.level = subject.level;
+        row.detail = event.detail;
+        row.previous = seal.lastHash;
+        row.hash = AuditRowHash(row);
+        rs->AddNew();
+        rs->SetField(store::FieldSeq, row.seq);
+        rs->SetField(store::FieldTime, row.time);
+        rs->SetField(store::FieldPanel, row.panel);
+        rs->SetField(store::FieldOsUser, row.osUser);
+        rs->SetField(store::FieldEvent, row.event);
+        rs->SetField(store::FieldOperator, row.operatorName);
+        rs->SetField(store::FieldLevel, row.level);
+        rs->SetField(store::FieldDetail, row.detail);
+        rs->SetField(store::FieldPrevious, row.previous);
+        rs->SetField(store::FieldHash, row.hash);
+        rs->Update();
+        seal.lastSeq = row.seq;
+        seal.lastHash = row.hash;
+    }
     rs->Close();
-    writeSealEntry(db, LastSeal, row.seq, row.hash);
-    return row;
+    writeSealEntry(db, LastSeal, seal.lastSeq, seal.lastHash);
 }
 
 // Removes the oldest rows up to the first one within the retention (whole rows, from the start, so the
@@ -167,6 +182,20 @@ std::optional<AuditEvent> applyRetention(store::Database& db, AuditSeal& seal, i
                       AuditSubject{}};
 }
 
+void appendWithin(store::Database& db, const Policy& policy, const std::vector<AuditEvent>& events) {
+    if (!policy.audit || events.empty()) {
+        return;
+    }
+    ensureTables(db);
+    AuditSeal seal = readSeal(db);
+    const QDateTime now = testClock ? testClock() : QDateTime::currentDateTimeUtc();
+    const QString time = AuditTimeText(now);
+    if (const auto removal = applyRetention(db, seal, policy.auditRetentionDays, now)) {
+        append(db, seal, {*removal}, time);
+    }
+    append(db, seal, events, time);
+}
+
 } // namespace
 
 QString AuditTimeText(const QDateTime& utc) {
@@ -182,41 +211,27 @@ void SetAuditActorSource(std::function<AuditSubject()> source) {
 }
 
 void AuditWithin(store::Database& db, const Policy& policy, const AuditEvent& event) {
-    if (!policy.audit) {
-        return;
-    }
-    ensureTables(db);
-    AuditSeal seal = readSeal(db);
-    const QDateTime now = testClock ? testClock() : QDateTime::currentDateTimeUtc();
-    const QString time = AuditTimeText(now);
-    if (const auto removal = applyRetention(db, seal, policy.auditRetentionDays, now)) {
-        const AuditRow row = append(db, seal, *removal, *removal->subject, time);
-        seal.lastSeq = row.seq;
-        seal.lastHash = row.hash;
-    }
-    AuditSubject subject;
-    if (event.subject) {
-        subject = *event.subject;
-    } else if (actorSource) {
-        subject = actorSource();
-    }
-    append(db, seal, event, subject, time);
+    appendWithin(db, policy, {event});
 }
 
 void AuditWithin(store::Database& db, const AuditEvent& event) {
     AuditWithin(db, WithEntries(Policy{}, ReadPolicyRows(db)), event);
 }
 
-void RecordAuditEvent(const QString& dbPath, const Policy& policy, const AuditEvent& event) {
+void RecordAuditEvents(const QString& dbPath, const Policy& policy, const std::vector<AuditEvent>& events) {
     if (!policy.audit) {
         return;
     }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     // The policy may have changed since the caller read it: the one in the file now decides.
-    AuditWithin(*db, event);
+    appendWithin(*db, WithEntries(Policy{}, ReadPolicyRows(*db)), events);
     transaction.Commit();
     db->Close();
+}
+
+void RecordAuditEvent(const QString& dbPath, const Policy& policy, const AuditEvent& event) {
+    RecordAuditEvents(dbPath, policy, {event});
 }
 
 std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& since, const QDateTime& until) {

@@ -36,6 +36,8 @@ void SetAuditActorSource(std::function<AuditSubject()> source);
 // One write transaction of its own, for events that change nothing else (a login, a logout), when
 // `policy` audits; otherwise nothing is opened.
 void RecordAuditEvent(const QString& dbPath, const Policy& policy, const AuditEvent& event);
+// Several events in one write transaction, in order (a host's own events recorded in bulk).
+void RecordAuditEvents(const QString& dbPath, const Policy& policy, const std::vector<AuditEvent>& events);
 
 // The rows with since <= Time <= until (invalid bounds: open), in order.
 std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& since = {},
