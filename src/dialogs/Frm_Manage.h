@@ -2,8 +2,8 @@
 
 // The management window: the levels below the owner's level on the left, the operators of the selected
 // level on the right, and pop-up menus on both lists from which levels and operators are added,
-// removed, given a password, moved and given rights, and, while the policy locks out, unlocked. Every change
-// goes straight to the database and the lists are refilled from it.
+// removed, given a password, moved, given rights and, while the policy locks out, unlocked. Every
+// change goes straight to the database and the lists are refilled from it.
 //
 // The opener sets cOwnerLevel, shows the window with exec() and drops it afterwards. Level items carry
 // their key and tag in the roles of manage/ListItems.h.
