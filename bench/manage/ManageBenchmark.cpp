@@ -1,5 +1,6 @@
 // Speed of the management window with large credential files: opening it to its filled lists,
-// renumbering every level, adding and removing one operator. Each runs with 100 and with 1,000
+// renumbering every level, adding and removing one operator, the read a menu makes as it opens while the
+// policy locks out. Each runs with 100 and with 1,000
 // levels, and 10,000 operators spread over them.
 //
 // Runs offscreen in a private home folder with the recording shell services: nothing of the machine
@@ -156,6 +157,25 @@ void BM_RemoveOperator(benchmark::State& state) {
     }
 }
 
+// The policy and one operator's lock, read as a menu opens while the policy locks out; 100 operators
+// have a failed login counted.
+void BM_ReadLockStateForMenu(benchmark::State& state) {
+    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+    manage::SetPolicyEntry(setup.path, QStringLiteral("lockout-attempts"), QStringLiteral("3"));
+    const manage::Policy policy = manage::ReadPolicy(setup.path);
+    const auto entry = [](int n) {
+        return manage::LockoutEntry{manage::LockoutKind::Operator,
+                                    QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0'))};
+    };
+    for (int n = 0; n < OperatorCount; n += OperatorCount / 100) {
+        manage::CountFailedLogin(setup.path, entry(n), policy);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(manage::ReadLockStateUnderPolicy(setup.path, entry(0)));
+    }
+    setup.restore(setup.pristine);
+}
+
 // Arguments: levels; touch-screen mode off (0) or on (1).
 BENCHMARK(BM_OpenWindowToFilledLists)
     ->Args({100, 0})
@@ -166,6 +186,7 @@ BENCHMARK(BM_RenumberLevelsInOrder)->Arg(100)->Arg(1000)->Unit(benchmark::kMilli
 BENCHMARK(BM_RenumberLevelsAllMove)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AddOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLockStateForMenu)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -146,6 +146,10 @@ void Frm_Manage::buildMenus() {
     LevMnu->addSeparator()->setObjectName(QStringLiteral("LevSep2"));
     addMenuItem(LevMnu, QStringLiteral("LevRemove"), QStringLiteral("Remove"), QStringLiteral("|14"),
                 &Frm_Manage::LevRemove_Click);
+    // Made with the rest, so that the translation finds them; each menu offers its own when it opens.
+    LevUnlock = addMenuItem(LevMnu, QStringLiteral("LevUnlock"), QStringLiteral("Unlock"),
+                            QStringLiteral("|290"), &Frm_Manage::LevUnlock_Click);
+    LevMnu->removeAction(LevUnlock);
 
     OpMnu = new QMenu(QStringLiteral("Operator"), this);
     OpMnu->setObjectName(QStringLiteral("OpMnu"));
@@ -159,6 +163,9 @@ void Frm_Manage::buildMenus() {
                 &Frm_Manage::OpChange_Click);
     addMenuItem(OpMnu, QStringLiteral("OpRemove"), QStringLiteral("Remove"), QStringLiteral("|14"),
                 &Frm_Manage::OpRemove_Click);
+    OpUnlock = addMenuItem(OpMnu, QStringLiteral("OpUnlock"), QStringLiteral("Unlock"),
+                           QStringLiteral("|290"), &Frm_Manage::OpUnlock_Click);
+    OpMnu->removeAction(OpUnlock);
 }
 
 void Frm_Manage::Form_Load() {

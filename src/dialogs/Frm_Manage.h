@@ -2,13 +2,14 @@
 
 // The management window: the levels below the owner's level on the left, the operators of the selected
 // level on the right, and pop-up menus on both lists from which levels and operators are added,
-// removed, given a password, moved and given rights. Every change goes straight to the database and
-// the lists are refilled from it.
+// removed, given a password, moved, given rights and, while the policy locks out, unlocked. Every
+// change goes straight to the database and the lists are refilled from it.
 //
 // The opener sets cOwnerLevel, shows the window with exec() and drops it afterwards. Level items carry
 // their key and tag in the roles of manage/ListItems.h.
 
 #include "dialogs/FormDialog.h"
+#include "operations/Lockout.h"
 #include <ZAV_PrjLogin/Class_Level.h>
 #include <ZAV_PrjLogin/Class_Operator.h>
 
@@ -80,6 +81,8 @@ public slots:
     void OpPassword_Click();
     void OpRemove_Click();
     void OpChange_Click();
+    void LevUnlock_Click();
+    void OpUnlock_Click();
 
 protected:
     // Shows a pop-up menu at the pointer (in touch-screen mode at the finger, or below the menu button
@@ -127,6 +130,10 @@ private:
     void updateMenuButtons();
     // Runs a list's mouse-up handler as a right click whose menu opens at `globalPos`.
     void openMenuAt(bool levelList, QPoint globalPos);
+    // Frm_Manage_Unlock.cpp: puts `unlock` into `menu` before the item named `before` while the file's
+    // policy locks out (else takes it out), enabled when `entry` is locked.
+    void offerUnlock(QMenu* menu, QAction* unlock, const char* before,
+                     const std::optional<LockoutEntry>& entry);
 
     QGroupBox* Fra_Current;
     QLabel* Im_Level;
@@ -141,6 +148,8 @@ private:
     QHash<QString, QIcon> IL_Manage;
     QMenu* LevMnu;
     QMenu* OpMnu;
+    QAction* LevUnlock; // in its menu only while the policy locks out
+    QAction* OpUnlock;
 
     bool bPickLevel = false;
     QString sPickOperator;

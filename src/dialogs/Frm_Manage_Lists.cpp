@@ -224,6 +224,10 @@ void Frm_Manage::Lv_Level_MouseUp(int button, int /*shift*/, double /*x*/, doubl
     enable("LevPassword", item != nullptr && !isLastItem(Lv_Level, item));
     // The menu is marked disabled for an empty list, yet still offered so that a level can be added.
     LevMnu->menuAction()->setEnabled(item != nullptr);
+    offerUnlock(
+        LevMnu, LevUnlock, "LevSep2",
+        item ? std::optional<LockoutEntry>({LockoutKind::Level, item->data(0, ItemStoredNameRole).toString()})
+             : std::nullopt);
     ShowPopupMenu(LevMnu);
 }
 
@@ -231,11 +235,13 @@ void Frm_Manage::LV_Operator_MouseUp(int button, int /*shift*/, double /*x*/, do
     if (!ownerRights().AllowManageOperator() || button != RightButton) {
         return;
     }
-    const bool selected = selectedOperatorItem() != nullptr;
+    QTreeWidgetItem* item = selectedOperatorItem();
     for (const char* name : {"OpPassword", "OpRemove", "OpChange"}) {
-        OpMnu->findChild<QAction*>(QLatin1String(name))->setEnabled(selected);
+        OpMnu->findChild<QAction*>(QLatin1String(name))->setEnabled(item != nullptr);
     }
     OpMnu->findChild<QAction*>(QStringLiteral("OpAdd"))->setEnabled(true);
+    offerUnlock(OpMnu, OpUnlock, "OpSep2",
+                item ? std::optional<LockoutEntry>({LockoutKind::Operator, item->text(0)}) : std::nullopt);
     ShowPopupMenu(OpMnu);
 }
 

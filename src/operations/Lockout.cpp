@@ -3,6 +3,7 @@
 #include "operations/AuditRows.h"
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
@@ -124,6 +125,17 @@ LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry) {
         db->Close();
     }
     return before;
+}
+
+std::optional<LockState> ReadLockStateUnderPolicy(const QString& dbPath,
+                                                  const std::optional<LockoutEntry>& entry) {
+    auto db = OpenForReading(dbPath);
+    std::optional<LockState> state;
+    if (WithEntries(Policy{}, ReadPolicyRows(*db)).lockoutAttempts > 0) {
+        state = entry ? ReadLockState(*db, *entry) : LockState{};
+    }
+    db->Close();
+    return state;
 }
 
 } // namespace zav::manage

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace zav::manage {
 
@@ -30,5 +31,9 @@ struct LockState {
 // A manager's unlock: clears the entry's count and lock in one write transaction, recorded in the audit
 // trail; returns what it was (nothing written when there was nothing).
 LockState ClearFailedLogins(const QString& dbPath, const LockoutEntry& entry);
+// What a manager may unlock, in one shared read-only look at the file: nothing while its policy does
+// not lock out; else the entry's state (a clear one when no entry is given).
+std::optional<LockState> ReadLockStateUnderPolicy(const QString& dbPath,
+                                                  const std::optional<LockoutEntry>& entry);
 
 } // namespace zav::manage

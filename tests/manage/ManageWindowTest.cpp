@@ -8,6 +8,7 @@
 #include "dialogs/ListItems.h"
 #include "dialogs/ShowManageWindow.h"
 #include "operations/LevelOperations.h"
+#include "operations/Lockout.h"
 #include "operations/OperatorOperations.h"
 #include "store/Schema.h"
 #include "support/ComponentSession.h"
@@ -16,6 +17,7 @@
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -187,6 +189,45 @@ private slots:
         window->cOwnerLevel->cLevelEnable()->setAllowManageOperator(false);
         click(operators(), QString(), Qt::RightButton);
         QCOMPARE(popups->menus.size(), 5);
+    }
+
+    void unlockIsOfferedWhileThePolicyLocksOutAndEndsALock() {
+        start(standardLevels(), 1);
+        const QString path = session->file.path();
+        const LockoutEntry service{LockoutKind::Level, "Service"}, adam{LockoutKind::Operator, "adam"};
+        const auto rightClick = [this](const QString& level, const QString& op) {
+            click(levels(), level, Qt::RightButton);
+            click(operators(), op, Qt::RightButton);
+        };
+        rightClick("Service", "adam");
+        SetPolicyEntry(path, "lockout-attempts", "1");
+        for (const LockoutEntry& entry : {service, adam}) {
+            QVERIFY(CountFailedLogin(path, entry, ReadPolicy(path)).locked);
+        }
+        rightClick("Operators", "carl");
+        rightClick("Service", "adam");
+        QCOMPARE(popups->menus.size(), 6);
+        // Without the policy the menus are as they always were; with it, enabled only for a lock.
+        QVERIFY(!popups->menus[0].itemsEnabled.contains("LevUnlock"));
+        QVERIFY(!popups->menus[1].itemsEnabled.contains("OpUnlock"));
+        QVERIFY(!popups->menus[2].itemsEnabled.value("LevUnlock", true));
+        QVERIFY(!popups->menus[3].itemsEnabled.value("OpUnlock", true));
+        QVERIFY(popups->menus[4].itemsEnabled.value("LevUnlock") &&
+                popups->menus[5].itemsEnabled.value("OpUnlock"));
+        window->findChild<QAction*>("LevUnlock")->trigger();
+        window->findChild<QAction*>("OpUnlock")->trigger();
+        for (const LockoutEntry& entry : {service, adam}) {
+            const LockState left = ClearFailedLogins(path, entry);
+            QVERIFY(!left.locked && left.failures == 0);
+        }
+        // A file that cannot be read offers no Unlock, and still the menu.
+        QVERIFY(CountFailedLogin(path, service, ReadPolicy(path)).locked);
+        QVERIFY(QFile::rename(path, path + ".away"));
+        click(levels(), "Service", Qt::RightButton);
+        QVERIFY(QFile::rename(path + ".away", path));
+        QCOMPARE(popups->menus.size(), 7);
+        QVERIFY(!popups->menus[6].itemsEnabled.contains("LevUnlock"));
+        QVERIFY(popups->messages.isEmpty());
     }
 
     void aPickMovesTheOperatorToTheClickedLevel() {

@@ -138,6 +138,10 @@ private slots:
         }
         QVERIFY(!part("Cmd_LevMenu")->isEnabled() && part("Cmd_OpMenu")->isEnabled());
 
+        // While the policy locks out, press-and-hold reaches Unlock for a locked operator.
+        const QString path = session->file.path();
+        manage::SetPolicyEntry(path, "lockout-attempts", "1");
+        manage::CountFailedLogin(path, {manage::LockoutKind::Operator, "bo"}, manage::ReadPolicy(path));
         test::PopupCatcher popups; // closes each menu as it opens
         QSignalSpy clicks(part("LV_Operator"), SIGNAL(itemClicked(QTreeWidgetItem*, int)));
         const QPoint at = item("LV_Operator", "bo"),
@@ -149,7 +153,8 @@ private slots:
             QTest::mouseRelease(view("LV_Operator"), Qt::LeftButton, {}, to);
         }
         QCOMPARE(popups.menus.size(), 1); // held still only
-        QCOMPARE(clicks.size(), 1);       // the moved one; the release after the hold is no click
+        QVERIFY(popups.menus[0].itemsEnabled.value("OpUnlock"));
+        QCOMPARE(clicks.size(), 1); // the moved one; the release after the hold is no click
     }
 
     void aFingerAloneAddsMovesAndRemoves() {
