@@ -168,7 +168,7 @@ void BM_ReadLockStateForMenu(benchmark::State& state) {
                                     QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0'))};
     };
     for (int n = 0; n < OperatorCount; n += OperatorCount / 100) {
-        manage::CountFailedLogin(setup.path, entry(n), policy);
+        manage::RecordFailedLogin(setup.path, {entry(n), {}, {}}, policy);
     }
     for (auto _ : state) {
         benchmark::DoNotOptimize(manage::ReadLockStateUnderPolicy(setup.path, entry(0)));

@@ -147,10 +147,11 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     if (own) {
         attempt.who.level = own->level->DBLevelName();
     }
+    manage::LockState lock =
+        entry && policy.lockoutAttempts > 0 ? manage::ReadLockState(*db, *entry) : manage::LockState{};
     // Level 0 is the way back in: a lock it carries from before a renumbering does not hold.
-    const bool lockable =
-        entry && policy.lockoutAttempts > 0 && !(loginMode == LoginModeLevel && levelId == 0);
-    const manage::LockState lock = lockable ? manage::ReadLockState(*db, *entry) : manage::LockState{};
+    const bool neverLocked = loginMode == LoginModeLevel && levelId == 0;
+    lock.locked = lock.locked && !neverLocked;
 
     std::optional<ChosenLevel> accepted;
     bool topPassword = false;
@@ -188,7 +189,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
         attempt.entry = entry;
         const manage::LockState counted =
             lock.locked && !policy.audit ? lock : manage::RecordFailedLogin(dbPath, attempt, policy);
-        if (counted.locked || lock.locked) {
+        if ((counted.locked || lock.locked) && !neverLocked) {
             outcome = CredentialOutcome::LockedOut;
             if (lockedUntil) {
                 *lockedUntil = counted.locked ? counted.until : lock.until;

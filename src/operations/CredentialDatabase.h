@@ -31,6 +31,7 @@
 #include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
 #include "operations/Lockout.h"
+#include "operations/LoginRecords.h"
 #include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
 #include "operations/OperatorOperations.h"

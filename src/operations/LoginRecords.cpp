@@ -1,5 +1,6 @@
 #include "operations/LoginRecords.h"
 
+#include "operations/AuditRows.h"
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"

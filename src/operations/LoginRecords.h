@@ -4,7 +4,7 @@
 // for (while the policy locks out) and its audit row (while the policy audits), in one write
 // transaction. With neither on nothing is opened, so a file with the policy untouched is never written.
 
-#include "operations/AuditRows.h"
+#include "operations/AuditTrail.h"
 #include "operations/Lockout.h"
 
 #include <optional>

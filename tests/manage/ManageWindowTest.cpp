@@ -8,7 +8,7 @@
 #include "dialogs/ListItems.h"
 #include "dialogs/ShowManageWindow.h"
 #include "operations/LevelOperations.h"
-#include "operations/Lockout.h"
+#include "operations/LoginRecords.h"
 #include "operations/OperatorOperations.h"
 #include "store/Schema.h"
 #include "support/ComponentSession.h"
@@ -202,7 +202,7 @@ private slots:
         rightClick("Service", "adam");
         SetPolicyEntry(path, "lockout-attempts", "1");
         for (const LockoutEntry& entry : {service, adam}) {
-            QVERIFY(CountFailedLogin(path, entry, ReadPolicy(path)).locked);
+            QVERIFY(RecordFailedLogin(path, {entry, {}, {}}, ReadPolicy(path)).locked);
         }
         rightClick("Operators", "carl");
         rightClick("Service", "adam");
@@ -221,7 +221,7 @@ private slots:
             QVERIFY(!left.locked && left.failures == 0);
         }
         // A file that cannot be read offers no Unlock, and still the menu.
-        QVERIFY(CountFailedLogin(path, service, ReadPolicy(path)).locked);
+        QVERIFY(RecordFailedLogin(path, {service, {}, {}}, ReadPolicy(path)).locked);
         QVERIFY(QFile::rename(path, path + ".away"));
         click(levels(), "Service", Qt::RightButton);
         QVERIFY(QFile::rename(path + ".away", path));

@@ -141,7 +141,8 @@ private slots:
         // While the policy locks out, press-and-hold reaches Unlock for a locked operator.
         const QString path = session->file.path();
         manage::SetPolicyEntry(path, "lockout-attempts", "1");
-        manage::CountFailedLogin(path, {manage::LockoutKind::Operator, "bo"}, manage::ReadPolicy(path));
+        manage::RecordFailedLogin(path, {manage::LockoutEntry{manage::LockoutKind::Operator, "bo"}, {}, {}},
+                                  manage::ReadPolicy(path));
         test::PopupCatcher popups; // closes each menu as it opens
         QSignalSpy clicks(part("LV_Operator"), SIGNAL(itemClicked(QTreeWidgetItem*, int)));
         const QPoint at = item("LV_Operator", "bo"),

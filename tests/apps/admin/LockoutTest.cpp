@@ -72,6 +72,10 @@ TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     EXPECT_EQ(env.value(QStringLiteral("Select * from Lockout where Name = '|0'"), "Failures").toInt(), 5);
     EXPECT_EQ(level(0, zav::store::DatabasePassword), CredentialOutcome::Accepted);
     EXPECT_EQ(env.count(QStringLiteral("Select * from Lockout where Name = '|0'")), 0);
+    // A lock a level brought along when it became level 0 does not hold there.
+    env.execute("Insert into Lockout (Kind, Name, Failures, Locked) values ('level', '|0', 9, true)");
+    EXPECT_EQ(level(0, QStringLiteral("wrong")), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(level(0, zav::store::DatabasePassword), CredentialOutcome::Accepted);
 }
 
 TEST_F(Lockout, AnotherProcessSeesTheCountAndUnlocks) {
