@@ -3,13 +3,14 @@
 # the demo needs, `deps.sh test` (the default) that and what the suite needs besides.
 set -euo pipefail
 
-# The library, the programs, and an invisible display for xvfb-run.
+# The library (with libpq for server databases), the programs, and an invisible display for xvfb-run.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarative-dev libsqlcipher-dev
-  libssl-dev libx11-dev fonts-dejavu-core xvfb xauth)
-# The tests and benchmarks, the command-line database client, a private bus, the formatter and the
-# cross compiler of the Windows syntax check.
+  libssl-dev libpq-dev libx11-dev fonts-dejavu-core xvfb xauth)
+# The tests and benchmarks, the command-line database client, the PostgreSQL server of the suite's
+# throwaway cluster, a private bus, the formatter and the cross compiler of the Windows syntax check.
 if [ "${1:-test}" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher dbus-daemon clang-format g++-mingw-w64-x86-64)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher postgresql dbus-daemon clang-format
+    g++-mingw-w64-x86-64)
 fi
 
 missing=()

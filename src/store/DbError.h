@@ -9,6 +9,7 @@ inline constexpr int ErrUpdateWithoutEdit = 3020;
 inline constexpr int ErrNoCurrentRecord = 3021;
 inline constexpr int ErrDuplicateKey = 3022;
 inline constexpr int ErrFileNotFound = 3024;
+inline constexpr int ErrDiskOrNetwork = 3043; // a server or a network path that cannot be reached
 inline constexpr int ErrReadOnly = 3027;
 inline constexpr int ErrNotValidPassword = 3031;
 inline constexpr int ErrFileInUse = 3045;

@@ -1,0 +1,53 @@
+#pragma once
+
+// A connection to a PostgreSQL server that closes itself: the thin RAII layer over libpq under the
+// server engine, as SqliteDatabase is under the file engine. Failures are ServerErrors (ServerError.h).
+
+#include "store/server/PgResult.h"
+
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+struct pg_conn;
+
+namespace zav::pg {
+
+// What every connection sets up, so that a panel never hangs on the server.
+struct ConnectionSettings {
+    int connectTimeoutMs = 3000;    // a server that does not answer is error 3043 after this
+    int statementTimeoutMs = 10000; // the server cancels a statement that runs longer
+    int lockTimeoutMs = 3000;       // a lock held elsewhere is error 3218 after this wait
+};
+
+class Connection {
+public:
+    // Connects with a libpq URI (see ServerAddress.h), in UTF-8, with the settings' timeouts.
+    explicit Connection(const QString& uri, const ConnectionSettings& settings = {});
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    pg_conn* handle() const noexcept { return m_conn.get(); }
+    // The server and database, without the password (for messages).
+    const QString& description() const noexcept { return m_description; }
+
+    // Runs one statement. The values fill $1, $2, ... as parameters, never pasted into the text: an
+    // invalid QVariant is NULL, a bool a boolean, an integer a bigint, anything else text (whose type the
+    // server infers). Text or SQL holding U+0000 is refused (error 5): libpq would cut it there.
+    Result exec(const QString& sql, const QVariantList& parameters = {});
+
+    // A transaction is open (also one that failed and waits for its rollback).
+    bool inTransaction() const noexcept;
+
+private:
+    struct Finish {
+        void operator()(pg_conn* conn) const noexcept;
+    };
+    [[noreturn]] void throwFailure(const Result& result) const;
+
+    QString m_description;
+    std::unique_ptr<pg_conn, Finish> m_conn;
+};
+
+} // namespace zav::pg

@@ -1,0 +1,63 @@
+#include "store/server/ServerError.h"
+
+namespace zav::pg {
+
+using namespace store;
+
+int errorNumberForSqlState(const QString& sqlState) {
+    if (sqlState == u"28P01" || sqlState == u"28000") {
+        return ErrNotValidPassword;
+    }
+    if (sqlState == u"3D000") {
+        return ErrFileNotFound;
+    }
+    if (sqlState == u"23505") {
+        return ErrDuplicateKey;
+    }
+    if (sqlState == u"23503") {
+        return ErrRelatedRecordRequired;
+    }
+    if (sqlState == u"55P03" || sqlState == u"40001" || sqlState == u"40P01") {
+        return ErrLocked;
+    }
+    if (sqlState.startsWith(u"08") || sqlState == u"57P01" || sqlState == u"57P02" || sqlState == u"57P03") {
+        return ErrDiskOrNetwork;
+    }
+    return ErrEngine;
+}
+
+namespace {
+QString leadFor(int number) {
+    switch (number) {
+    case ErrNotValidPassword:
+        return QStringLiteral("The database server refused the login.");
+    case ErrFileNotFound:
+        return QStringLiteral("Could not find the database on the server.");
+    case ErrDuplicateKey:
+        return QStringLiteral("The changes were not successful because they would create duplicate values in "
+                              "the index or primary key.");
+    case ErrRelatedRecordRequired:
+        return QStringLiteral("You cannot add or change a record because a related record is required.");
+    case ErrLocked:
+        return QStringLiteral("Could not update; currently locked by another user.");
+    case ErrDiskOrNetwork:
+        return QStringLiteral("Disk or network error: the database server cannot be reached.");
+    default:
+        return QStringLiteral("The database server failed.");
+    }
+}
+} // namespace
+
+ServerError serverError(const QString& sqlState, const QString& message, const QString& where) {
+    const int number = errorNumberForSqlState(sqlState);
+    const QString detail = where.isEmpty() ? message : QStringLiteral("%1: %2").arg(where, message);
+    return ServerError(number, QStringLiteral("%1 (%2)").arg(leadFor(number), detail), sqlState);
+}
+
+ServerError unreachable(const QString& where, const QString& reason) {
+    return ServerError(ErrDiskOrNetwork,
+                       QStringLiteral("%1 (%2: %3)").arg(leadFor(ErrDiskOrNetwork), where, reason),
+                       QString());
+}
+
+} // namespace zav::pg

@@ -1,0 +1,172 @@
+// The connection layer of the server engine on the suite's throwaway server (scripts/pg-test-server,
+// which ctest starts): values as parameters, the transaction guard, advisory locks, and the classic
+// error numbers of what the server refuses, none of which repeats a password.
+
+#include "store/server/PgTransaction.h"
+#include "store/server/ServerAddress.h"
+#include "store/server/ServerError.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace zav::pg;
+using namespace zav::store;
+
+// The throwaway server's database, as ctest gives it (URI without a password).
+QString serverUri() {
+    const QString uri = qEnvironmentVariable("ZAV_TEST_PG_URI");
+    if (uri.isEmpty()) {
+        ADD_FAILURE() << "ZAV_TEST_PG_URI is not set: run the server tests through ctest, which starts a "
+                         "throwaway server (it needs 'apt-get install postgresql', or scripts/deps.sh).";
+    }
+    return uri;
+}
+
+// What `action` throws; number 0 when it throws nothing.
+DbError failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DbError& error) {
+        return error;
+    }
+    return DbError(0, QString());
+}
+
+int countOf(Connection& db, const QString& table) {
+    return db.exec(QStringLiteral("SELECT count(*) FROM ") + table).value(0, 0).toInt();
+}
+
+TEST(ServerConnection, ValuesTravelAsParametersUnchanged) {
+    Connection db(serverUri());
+    const QString text = QStringLiteral("O'Brien \"x\"; DROP TABLE t; -- \\ äß€ 日本 😀");
+    const Result row = db.exec(QStringLiteral("SELECT $1::text, $2, $3, $4::text, $5::int, $6::text = ''"),
+                               {text, qint64(1) << 40, true, QVariant(), 32767, QString()});
+    EXPECT_EQ(row.value(0, 0), QVariant(text));
+    EXPECT_EQ(row.value(0, 1), QVariant(qint64(1) << 40));
+    EXPECT_EQ(row.value(0, 2), QVariant(true));
+    EXPECT_FALSE(row.value(0, 3).isValid());
+    EXPECT_EQ(row.value(0, 4), QVariant(32767));
+    EXPECT_EQ(row.value(0, 5), QVariant(true)); // the empty text is no NULL
+    EXPECT_EQ(db.exec(QStringLiteral("SHOW statement_timeout")).value(0, 0), QVariant(QStringLiteral("10s")));
+
+    const QString withNul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
+    EXPECT_EQ(failureOf([&] { db.exec(QStringLiteral("SELECT $1::text"), {withNul}); }).Number(),
+              ErrTextWithNul);
+    EXPECT_EQ(failureOf([&] { db.exec(QStringLiteral("SELECT 1;") + withNul); }).Number(), ErrTextWithNul);
+}
+
+TEST(ServerConnection, GuardKeepsOnlyCommittedWork) {
+    Connection db(serverUri());
+    db.exec(QStringLiteral("CREATE TEMP TABLE t (id int PRIMARY KEY)"));
+    {
+        Transaction outer(db);
+        db.exec(QStringLiteral("INSERT INTO t VALUES (1)"));
+        {
+            Transaction inner(db);
+            db.exec(QStringLiteral("INSERT INTO t VALUES (2)"));
+        } // not committed: only the inner work goes
+        outer.commit();
+    }
+    {
+        Transaction left(db);
+        db.exec(QStringLiteral("INSERT INTO t VALUES (3)"));
+    }
+    {
+        Transaction failed(db);
+        db.exec(QStringLiteral("INSERT INTO t VALUES (4)"));
+        EXPECT_EQ(failureOf([&] { db.exec(QStringLiteral("INSERT INTO t VALUES (1)")); }).Number(),
+                  ErrDuplicateKey);
+        EXPECT_NE(failureOf([&] { failed.commit(); }).Number(), 0); // a caught failure is no success
+    }
+    EXPECT_FALSE(db.inTransaction());
+    EXPECT_EQ(db.exec(QStringLiteral("SELECT string_agg(id::text, ',') FROM t")).value(0, 0),
+              QVariant(QStringLiteral("1")));
+}
+
+TEST(ServerConnection, ConstraintsGiveTheClassicNumbers) {
+    Connection db(serverUri());
+    db.exec(QStringLiteral("CREATE TEMP TABLE lev (id int PRIMARY KEY)"));
+    db.exec(QStringLiteral("CREATE TEMP TABLE op (name text PRIMARY KEY, id int REFERENCES lev)"));
+    db.exec(QStringLiteral("INSERT INTO lev VALUES ($1)"), {1});
+    const DbError duplicate = failureOf([&] { db.exec(QStringLiteral("INSERT INTO lev VALUES ($1)"), {1}); });
+    EXPECT_EQ(duplicate.Number(), ErrDuplicateKey);
+    EXPECT_TRUE(duplicate.Description().contains(QLatin1String("lev_pkey"))) << duplicate.what();
+    const auto insertOperator = [&] {
+        db.exec(QStringLiteral("INSERT INTO op VALUES ($1, $2)"), {"Anna", 2});
+    };
+    EXPECT_EQ(failureOf(insertOperator).Number(), ErrRelatedRecordRequired);
+    EXPECT_EQ(countOf(db, QStringLiteral("op")), 0);
+}
+
+TEST(ServerConnection, AdvisoryLockLastsAsLongAsTheTransaction) {
+    const qint64 key = 0x5a41560000000000LL + ::getpid(); // other test programs use their own
+    ConnectionSettings impatient;
+    impatient.lockTimeoutMs = 200;
+    Connection holder(serverUri());
+    Connection other(serverUri(), impatient);
+    EXPECT_NE(failureOf([&] { lockUntilTransactionEnds(holder, key); }).Number(), 0); // no transaction
+    {
+        Transaction held(holder);
+        lockUntilTransactionEnds(holder, key);
+        Transaction waiting(other);
+        EXPECT_FALSE(tryLockUntilTransactionEnds(other, key));
+        const DbError refused = failureOf([&] { lockUntilTransactionEnds(other, key); });
+        EXPECT_EQ(refused.Number(), ErrLocked) << refused.what();
+    } // both roll back
+    Transaction after(other);
+    EXPECT_TRUE(tryLockUntilTransactionEnds(other, key));
+}
+
+TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
+    const QString uri = serverUri();
+    const QString secret = QStringLiteral("Pw-Nobody-Guesses-42");
+    auto refusal = [&](const QString& address) {
+        const DbError error = failureOf([&] { Connection db(address); });
+        EXPECT_FALSE(error.Description().contains(secret)) << error.what();
+        EXPECT_TRUE(error.Description().contains(QLatin1String("postgresql://zavtest"))) << error.what();
+        return error.Number();
+    };
+    const QString withPassword = QString(uri).replace(QLatin1String("zavtest@"), "zavtest:" + secret + '@');
+    EXPECT_EQ(refusal(QString(withPassword).replace(QLatin1String("@/zavtest?"), QLatin1String("@/no_db?"))),
+              ErrFileNotFound);
+    EXPECT_EQ(refusal(QString(withPassword).replace(QLatin1String("zavtest:"), QLatin1String("zavtest_pw:"))),
+              ErrNotValidPassword);
+
+    QTemporaryDir nobodyListens;
+    EXPECT_EQ(refusal("postgresql://zavtest:" + secret + "@/zavtest?host=" + nobodyListens.path()),
+              ErrDiskOrNetwork);
+    // A server that takes the connection and never answers.
+    QTemporaryDir hanging;
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(hanging.filePath(".s.PGSQL.5432")).constData(),
+                 sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(refusal("postgresql://zavtest:" + secret + "@/zavtest?host=" + hanging.path()),
+              ErrDiskOrNetwork);
+    EXPECT_GE(clock.elapsed(), 2900); // the limit is 3 s; 5 s is a correctness bound, not a speed target
+    EXPECT_LT(clock.elapsed(), 5000);
+    ::close(silent);
+
+    EXPECT_TRUE(isServerPath(uri));
+    EXPECT_TRUE(isServerPath(QStringLiteral("postgres://db.plant/login")));
+    EXPECT_FALSE(isServerPath(QStringLiteral("/var/lib/panel/postgresql://login.mdb")));
+    EXPECT_EQ(describeServer("postgresql://anna:" + secret +
+                             "@db.plant:5433/login?sslmode=require&password=" + secret),
+              QStringLiteral("postgresql://anna@db.plant:5433/login"));
+}
+
+} // namespace
