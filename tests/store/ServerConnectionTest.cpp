@@ -122,8 +122,12 @@ TEST(ServerConnection, AdvisoryLockLastsAsLongAsTheTransaction) {
         const DbError refused = failureOf([&] { lockUntilTransactionEnds(other, key); });
         EXPECT_EQ(refused.Number(), ErrLocked) << refused.what();
     } // both roll back
-    Transaction after(other);
-    EXPECT_TRUE(tryLockUntilTransactionEnds(other, key));
+    {
+        Transaction after(other);
+        EXPECT_TRUE(tryLockUntilTransactionEnds(other, key));
+    }
+    Transaction again(holder);
+    EXPECT_TRUE(tryLockUntilTransactionEnds(holder, key));
 }
 
 TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
