@@ -22,7 +22,7 @@ ConnectionParameters parseServerUri(const QString& uri) {
     char* message = nullptr;
     const std::unique_ptr<PQconninfoOption, OptionsFree> options(
         PQconninfoParse(uri.toUtf8().constData(), &message));
-    PQfreemem(message); // libpq's words may quote the part it could not read
+    PQfreemem(message); // libpq's words may quote what it could not read
     if (!isServerPath(uri) || !options) {
         throw store::DbError(store::ErrNotValidFileName,
                              QStringLiteral("The server address is not a valid PostgreSQL connection URI."));
