@@ -58,6 +58,13 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     case Finding::AutoLogoutOff:
         return {QStringLiteral("auto-logout-off"), QStringLiteral("nobody is logged out when idle"),
                 policySet + QStringLiteral("auto-logout-minutes 15")};
+    case Finding::PasswordStoragePlain:
+        return {QStringLiteral("password-storage-plain"), QStringLiteral("password storage is plain"),
+                policySet + QStringLiteral("password-storage hashed")};
+    case Finding::PasswordsStoredAsText:
+        return {QStringLiteral("passwords-stored-as-text"),
+                QStringLiteral("%1 passwords stored as text in a hashed database").arg(found.count),
+                policySet + QStringLiteral("password-storage hashed")};
     case Finding::NoPasswordRule:
         break;
     }

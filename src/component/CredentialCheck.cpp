@@ -8,6 +8,7 @@
 #include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
 #include "operations/LockoutRows.h"
+#include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
@@ -72,7 +73,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     const QString dbPath = RequireComponent()->DbPath();
     auto db =
         store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
-    const manage::Policy policy = manage::WithEntries(manage::Policy{}, manage::ReadPolicyRows(*db));
+    const manage::Policy policy = manage::PolicyOf(*db);
     std::optional<manage::LockoutEntry> entry; // what a failure counts against, while the policy locks out
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
@@ -110,12 +111,16 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
 
     CredentialOutcome outcome = CredentialOutcome::WrongPassword;
     bool ownPassword = false;
+    // The remembered top password is level 0's stored form, compared the same way.
     const QString& top = Mod_Globali().loginTopPassword;
-    if (found && typed == stored && !lock.locked) {
+    const auto matches = [&](const QString& kept) {
+        return manage::PasswordMatches(typed, kept, policy.passwordStorage);
+    };
+    if (found && !lock.locked && matches(stored)) {
         acceptLevel(*rs, candidate);
         outcome = CredentialOutcome::Accepted;
         ownPassword = true;
-    } else if (!top.isEmpty() && typed == top) {
+    } else if (!top.isEmpty() && matches(top)) {
         rs = db->OpenRecordset(levelSql(0));
         outcome = CredentialOutcome::NoTopLevel;
         if (!rs->Eof()) {

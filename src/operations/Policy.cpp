@@ -2,6 +2,7 @@
 
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
@@ -143,8 +144,7 @@ QString CheckedPolicyValue(const QString& key, const QString& value) {
     // Entries this version does not enforce yet take only their "off" value: a panel must never seem to
     // audit when it does not.
     const bool notEnforcedYet =
-        (def->kind == Kind::Storage && canonical == QLatin1String("hashed")) ||
-        (QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on"));
+        QLatin1String(def->name) == QLatin1String("audit") && canonical == QLatin1String("on");
     if (notEnforcedYet) {
         throw AutomationError(
             ErrInvalidArgument,
@@ -177,6 +177,10 @@ PolicyEntries ReadPolicyRows(store::Database& db) {
     }
     rs->Close();
     return entries;
+}
+
+Policy PolicyOf(store::Database& db) {
+    return WithEntries(Policy{}, ReadPolicyRows(db));
 }
 
 void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
@@ -217,6 +221,18 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     const QString canonical = CheckedPolicyValue(key, value);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
+    if (findKey(key)->kind == Kind::Storage) {
+        const Policy policy = PolicyOf(*db);
+        if (canonical == QLatin1String("plain") && policy.passwordStorage == PasswordStorage::Hashed) {
+            throw AutomationError(ErrInvalidArgument,
+                                  QStringLiteral("policy password-storage: the passwords are stored hashed "
+                                                 "and no longer known, so they cannot be stored as text "
+                                                 "again; nothing was changed"));
+        }
+        if (canonical == QLatin1String("hashed")) {
+            HashTextPasswords(*db); // and again any text an older writer left
+        }
+    }
     WritePolicyRows(*db, {{key, canonical}});
     transaction.Commit();
     db->Close();
