@@ -165,19 +165,22 @@ private Q_SLOTS:
         const QString hash = storedLevelPassword(2);
         auto l = level(2, hash);
         QStringList seen;
+        bool refused = false;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
             fill(d, hash, QStringLiteral("new1"), QStringLiteral("new1"));
             answerNextMessage(seen);
             click(d, "Cmd_Ok"); // the hash is no password
+            refused = d->isVisible();
             fill(d, QStringLiteral("abc"), QStringLiteral("new1"), QStringLiteral("new1"));
             click(d, "Cmd_Ok");
         });
         QVERIFY(l->ChangePassword());
+        QVERIFY(refused);
         QCOMPARE(seen, QStringList{QStringLiteral("Warning: Wrong password")});
         QCOMPARE(l->Password(), storedLevelPassword(2));
-        QVERIFY(zav::manage::PasswordMatches(QStringLiteral("new1"), l->Password(),
+        QVERIFY(zav::manage::IsPasswordHash(l->Password()) &&
+                zav::manage::PasswordMatches(QStringLiteral("new1"), l->Password(),
                                              zav::manage::PasswordStorage::Hashed));
-        QVERIFY(zav::manage::IsPasswordHash(l->Password()));
     }
 
     // Each rule of the policy, worded in the current language; the dialog stays open for another try.
