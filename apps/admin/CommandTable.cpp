@@ -143,9 +143,9 @@ std::vector<Command> makeCommands() {
              "Sets the password of LEVEL (its ID, or its stored name) or of operator NAME. The new password "
              "is typed twice on the\n"
              "terminal without echo, or read as one line from standard input with --stdin (the line end\n"
-             "is not part of it; an empty line removes the password). Passwords are stored and compared\n"
-             "exactly as given. The level with the largest ID, in force when nobody is logged in, cannot\n"
-             "have a password (an empty one is accepted).\n\n"
+             "is not part of it; an empty line removes the password). Passwords are stored as given, or as\n"
+             "their hash while the policy's password-storage is hashed. The level with the largest ID, in\n"
+             "force when nobody is logged in, cannot have a password (an empty one is accepted).\n\n"
              "  --stdin   read the password from standard input\n"),
          2,
          2,
@@ -157,8 +157,10 @@ std::vector<Command> makeCommands() {
          QStringLiteral(
              "Writes every level and every operator to FILE (\"-\": standard output) as one JSON document, "
              "a\n"
-             "full backup that import restores. THE DOCUMENT HOLDS THE PASSWORDS IN PLAIN TEXT: keep it as\n"
-             "safe as the database (the file is created readable by its owner only).\n\n"
+             "full backup that import restores. The passwords are written as stored: IN PLAIN TEXT unless "
+             "the\n"
+             "policy's password-storage is hashed. Keep it as safe as the database (the file is created\n"
+             "readable by its owner only).\n\n"
              "  {\"format\": \"ZAV_PrjLogin credentials\", \"version\": 1,\n"
              "   \"levels\": [{\"id\", \"name\", \"displayName\", \"password\", \"manageLevel\", "
              "\"manageOperator\",\n"
@@ -185,7 +187,9 @@ std::vector<Command> makeCommands() {
              "whose name it has gets the document's password, rights and NEnable, any other level is added\n"
              "above the largest ID; an operator whose name it has gets the document's password and level,\n"
              "any other operator is added; then the levels are renumbered by their rights. Levels and\n"
-             "operators the document does not name stay.\n\n"
+             "operators the document does not name stay. The database keeps its password storage: into a\n"
+             "hashed one the document's passwords go hashed, and a hashed document into one that stores\n"
+             "text is refused.\n\n"
              "Either way it is all or nothing: after a failure PATH is as it was.\n\n"
              "  --merge   merge into the existing database at PATH\n"),
          1,
@@ -223,7 +227,7 @@ std::vector<Command> makeCommands() {
              "  password-min-length 0            the shortest new password, up to 128\n"
              "  password-require-digit off       a new password needs a digit\n"
              "  password-require-letter off      a new password needs a letter\n"
-             "  password-storage plain           plain (hashed is not available yet)\n\n"
+             "  password-storage plain           plain or hashed (PBKDF2; hashed cannot be undone)\n\n"
              "on/off values accept on, off, true, false, 1, 0, yes, no. While any password rule is on, a\n"
              "new password (passwd, import, the password dialog) may not be the name of its level or\n"
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
@@ -244,7 +248,8 @@ std::vector<Command> makeCommands() {
              "still opens with the database's fixed key or without a password; levels that can be chosen\n"
              "at login without a password (the level in force when nobody is logged in aside); the\n"
              "database file or its lock file readable by its group or others; and the policy entries\n"
-             "that are off and can be turned on (automatic logout, password rules). Nothing is changed.\n"
+             "that are off and can be turned on (automatic logout, password rules, lockout, hashed password\n"
+             "storage), and passwords left as text in a hashed database. Nothing is changed.\n"
              "Exit status 0 when nothing is found, 1 otherwise.\n\n"
              "  --json   a JSON array of objects with finding (a fixed word), problem and fix\n"),
          0,

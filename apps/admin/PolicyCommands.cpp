@@ -61,6 +61,13 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     case Finding::AuditOff:
         return {QStringLiteral("audit-off"), QStringLiteral("nothing records who logged in or what changed"),
                 policySet + QStringLiteral("audit on")};
+    case Finding::PasswordStoragePlain:
+        return {QStringLiteral("password-storage-plain"), QStringLiteral("password storage is plain"),
+                policySet + QStringLiteral("password-storage hashed")};
+    case Finding::PasswordsStoredAsText:
+        return {QStringLiteral("passwords-stored-as-text"),
+                QStringLiteral("%1 passwords stored as text in a hashed database").arg(found.count),
+                policySet + QStringLiteral("password-storage hashed")};
     case Finding::NoPasswordRule:
         break;
     }

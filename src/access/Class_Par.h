@@ -9,7 +9,7 @@ namespace zav {
 struct Class_Par {
     bool Result = false;
     QString Title; // caption suffix of the level permission dialog
-    QString Text;  // the chosen or entered name, or the new password
+    QString Text;  // the chosen or entered name, or the new password as stored
     bool LockOldPWD = false;
     int LoginMode = 0; // 0 = a level, 1 = an operator
 };

@@ -19,8 +19,8 @@ struct ModuleState {
     bool touchScreen = false;
     // The database path followed by ".INI"; empty until DbPath is assigned.
     QString profilePath;
-    // The login dialog's remembered top password (the password of the level with ID 0 or less that
-    // the last level list met); nothing clears it.
+    // The login dialog's remembered top password (the stored password, a hash under hashed storage, of
+    // the level with ID 0 or less that the last level list met); nothing clears it.
     QString loginTopPassword;
 };
 

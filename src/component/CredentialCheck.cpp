@@ -9,6 +9,7 @@
 #include "language/TextLookup.h"
 #include "operations/LockoutRows.h"
 #include "operations/LoginRecords.h"
+#include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
@@ -114,7 +115,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     attempt.detail = loginMode == LoginModeLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
     auto db =
         store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
-    const manage::Policy policy = manage::WithEntries(manage::Policy{}, manage::ReadPolicyRows(*db));
+    const manage::Policy policy = manage::PolicyOf(*db);
     std::optional<manage::LockoutEntry> entry; // what a failure counts against
     std::unique_ptr<store::Recordset> rs;
     if (loginMode == LoginModeLevel) {
@@ -156,10 +157,14 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     std::optional<ChosenLevel> accepted;
     bool topPassword = false;
     CredentialOutcome outcome = CredentialOutcome::WrongPassword;
+    // The remembered top password is level 0's stored form, compared the same way.
     const QString& top = Mod_Globali().loginTopPassword;
-    if (own && typed == stored && !lock.locked) {
+    const auto matches = [&](const QString& kept) {
+        return manage::PasswordMatches(typed, kept, policy.passwordStorage);
+    };
+    if (own && !lock.locked && matches(stored)) {
         accepted = own;
-    } else if (!top.isEmpty() && typed == top) {
+    } else if (!top.isEmpty() && matches(top)) {
         rs = db->OpenRecordset(levelSql(0));
         outcome = CredentialOutcome::NoTopLevel;
         if (!rs->Eof()) {

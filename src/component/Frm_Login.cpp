@@ -10,6 +10,8 @@
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PolicyRows.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
@@ -160,6 +162,7 @@ void Frm_Login::fillList() {
     int count = 0;
     try {
         auto db = openReadOnly();
+        m_storage = manage::PolicyOf(*db).passwordStorage;
         std::unique_ptr<store::Recordset> rs;
         if (m_par.LoginMode == LoginModeLevel) {
             rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
@@ -209,7 +212,8 @@ void Frm_Login::fillList() {
 void Frm_Login::Cmd_Ok_Click() {
     if (m_cboLogin->currentText().isEmpty()) {
         const QString& top = Mod_Globali().loginTopPassword;
-        if (m_cboLogin->count() >= 1 && !top.isEmpty() && m_text1->text() == top) {
+        if (m_cboLogin->count() >= 1 && !top.isEmpty() &&
+            manage::PasswordMatches(m_text1->text(), top, m_storage)) {
             m_cboLogin->setCurrentIndex(m_cboLogin->count() - 1);
         } else {
             m_cboLogin->setFocus();

@@ -6,6 +6,7 @@
 #include "access/Class_Par.h"
 
 #include "base/PanelDialog.h"
+#include "operations/Policy.h"
 
 class QComboBox;
 class QFrame;
@@ -45,6 +46,8 @@ private:
     QPushButton* m_cmdUndo = nullptr;
     QFrame* m_shape1 = nullptr;
     QLabel* m_image1 = nullptr;
+    // How the file keeps passwords, read with the list: the remembered top password is compared so.
+    manage::PasswordStorage m_storage = manage::PasswordStorage::Plain;
 };
 
 } // namespace zav

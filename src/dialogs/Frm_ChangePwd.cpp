@@ -1,6 +1,5 @@
 #include "dialogs/Frm_ChangePwd.h"
 
-#include "access/PasswordStore.h"
 #include "base/ReportedErrors.h"
 
 #include "base/EnterMovesFocus.h"
@@ -10,6 +9,8 @@
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PasswordOperations.h"
 #include "operations/PasswordRules.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
@@ -155,9 +156,18 @@ void Frm_ChangePwd::Form_Load() {
 void Frm_ChangePwd::Cmd_Ok_Click() {
     const QString current = currentPassword();
     const QString warning = language::LookupText(17, QStringLiteral("Warning"));
-    if (m_oldPwd->text() != current) {
-        MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation, warning);
-        return;
+    // A locked current password is the one the object holds (a hash, under hashed storage): nothing to
+    // check.
+    if (!m_par.LockOldPWD) {
+        const auto storage = passwordStorage();
+        if (!storage) {
+            accept(); // the failure has been shown, as a failed save is
+            return;
+        }
+        if (!manage::PasswordMatches(m_oldPwd->text(), current, *storage)) {
+            MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation, warning);
+            return;
+        }
     }
     if (m_pwd->text() != m_confirm->text()) {
         MsgBox(language::LookupText(18, QStringLiteral("Wrong Confirm")), vbExclamation, warning);
@@ -180,16 +190,16 @@ void Frm_ChangePwd::Cmd_Ok_Click() {
         m_pwd->setFocus();
         return;
     }
-    setCurrentPassword(newPassword);
-    // A policy that could not be read has been reported like a failed save.
-    const bool saved =
-        verdict && (m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword));
-    if (saved) {
+    // A policy that could not be read has been reported like a failed save. The object takes what the
+    // file now holds (the hash, under hashed storage), never the typed text; after a failure it keeps
+    // the password the file has.
+    const std::optional<QString> stored =
+        verdict ? (m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword))
+                : std::nullopt;
+    if (stored) {
+        setCurrentPassword(*stored);
         m_par.Result = true;
-        m_par.Text = newPassword;
-    } else {
-        // The object keeps the password the file has.
-        setCurrentPassword(current);
+        m_par.Text = *stored;
     }
     accept();
 }
@@ -200,12 +210,20 @@ void Frm_ChangePwd::Cmd_Undo_Click() {
 
 namespace {
 // Runs a save; a failure is shown titled "Login" and counts as not saved.
-bool reportingFailure(const std::function<bool(const QString& dbPath)>& save) {
-    bool saved = false;
-    RunReportingErrors([&] { saved = save(RequireComponent()->DbPath()); }, LoginTitle);
-    return saved;
+std::optional<QString>
+reportingFailure(const std::function<std::optional<QString>(const QString& dbPath)>& save) {
+    std::optional<QString> stored;
+    RunReportingErrors([&] { stored = save(RequireComponent()->DbPath()); }, LoginTitle);
+    return stored;
 }
 } // namespace
+
+std::optional<manage::PasswordStorage> Frm_ChangePwd::passwordStorage() const {
+    std::optional<manage::PasswordStorage> storage;
+    RunReportingErrors([&] { storage = manage::ReadPolicy(RequireComponent()->DbPath()).passwordStorage; },
+                       LoginTitle);
+    return storage;
+}
 
 std::optional<manage::PasswordVerdict> Frm_ChangePwd::policyVerdict(const QString& password) const {
     std::optional<manage::PasswordVerdict> verdict;
@@ -249,17 +267,17 @@ QString Frm_ChangePwd::refusalText(const manage::PasswordVerdict& verdict) {
     return lines.join(QLatin1Char('\n'));
 }
 
-bool Frm_ChangePwd::saveLevel(const QString& password) {
+std::optional<QString> Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();
     const QString storedName = m_level->DBLevelName();
     return reportingFailure(
-        [&](const QString& dbPath) { return access::StoreLevelPassword(dbPath, id, storedName, password); });
+        [&](const QString& dbPath) { return manage::StoreLevelPassword(dbPath, id, storedName, password); });
 }
 
-bool Frm_ChangePwd::saveOperator(const QString& password) {
+std::optional<QString> Frm_ChangePwd::saveOperator(const QString& password) {
     const QString name = m_operator->OperatorNameText();
     return reportingFailure(
-        [&](const QString& dbPath) { return access::StoreOperatorPassword(dbPath, name, password); });
+        [&](const QString& dbPath) { return manage::StoreOperatorPassword(dbPath, name, password); });
 }
 
 } // namespace zav

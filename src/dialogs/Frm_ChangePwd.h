@@ -41,13 +41,17 @@ private:
     // In touch-screen mode: the rows and buttons stacked for their touch sizes.
     void arrangeForTouch();
     void buildControls();
+    // What the object holds: the stored form of its password.
     QString currentPassword() const;
     void setCurrentPassword(const QString& password);
+    // How the file stores passwords; nothing when its policy could not be read (the failure is shown).
+    std::optional<manage::PasswordStorage> passwordStorage() const;
     // The policy's verdict on a new password; nothing when it could not be read (the failure is shown).
     std::optional<manage::PasswordVerdict> policyVerdict(const QString& password) const;
     static QString refusalText(const manage::PasswordVerdict& verdict);
-    bool saveLevel(const QString& password);
-    bool saveOperator(const QString& password);
+    // What was stored; nothing when it was not (the failure is shown).
+    std::optional<QString> saveLevel(const QString& password);
+    std::optional<QString> saveOperator(const QString& password);
 
     Class_Par& m_par;
     std::shared_ptr<Class_Level> m_level;

@@ -25,7 +25,6 @@
 // - Level numbers: 0 is the top level, a larger ID a lower level, the level with the largest ID is the
 //   one in force when nobody is logged in. IDs are 16-bit. Names compare without regard to letter case.
 
-#include "access/PasswordStore.h"
 #include "operations/AuditTrail.h"
 #include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"
@@ -35,6 +34,8 @@
 #include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
 #include "operations/OperatorOperations.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PasswordOperations.h"
 #include "operations/PasswordRules.h"
 #include "operations/Policy.h"
 #include "operations/SafetyCheck.h"
@@ -43,12 +44,9 @@
 
 namespace zav::manage {
 
-// Passwords (the password dialog stores them through the same two functions):
-// StoreLevelPassword(dbPath, id, storedName, password) writes the PWD of that level (false when it is
-// gone, ErrLevelChanged when the number means another level now); StoreOperatorPassword(dbPath, name,
-// password) that of the operator (false when there is none).
-using access::StoreLevelPassword;
-using access::StoreOperatorPassword;
+// Passwords: StoreLevelPassword and StoreOperatorPassword (PasswordOperations.h, which the password
+// dialog uses too) store a password in the form the file's policy asks for and return that form;
+// PasswordMatches (PasswordHashing.h) compares a typed password with a stored one.
 
 // Counts and the level in force when nobody is logged in, as a host shows them; exported by the
 // component library for hosts that link only it.

@@ -3,6 +3,8 @@
 #include "access/LevelRecord.h"
 #include "base/ReportedErrors.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "store/DatabaseFile.h"
 #include "store/Schema.h"
@@ -74,7 +76,8 @@ void addTopLevelIfMissing(store::Database& db) {
         rs->AddNew();
         rs->SetField(store::FieldID, 0);
         rs->SetField(store::FieldName, QStringLiteral("|0"));
-        rs->SetField(store::FieldPWD, store::DatabasePassword);
+        // In the form the file's policy stores passwords, like every password written.
+        rs->SetField(store::FieldPWD, StoredFormOf(store::DatabasePassword, PolicyOf(db).passwordStorage));
         rs->SetField(store::FieldManageLevel, true);
         rs->SetField(store::FieldManageOperator, true);
         rs->SetField(store::FieldDisShutDown, true);

@@ -5,6 +5,7 @@
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordHashing.h"
 #include "operations/PasswordRules.h"
 #include "operations/PolicyRows.h"
 #include "operations/Renumbering.h"
@@ -121,18 +122,25 @@ void removeDatabaseFiles(const QString& path) {
     QFile::remove(store::CompanionLock::pathFor(path));
 }
 
+// What a document's password is stored as: a hash stays as it is, a text is hashed while the target
+// stores hashes.
+QString keptForm(const QString& password, PasswordStorage storage) {
+    return IsPasswordHash(password) ? password : StoredFormOf(password, storage);
+}
+
 // Name, password, rights and NEnable of the row being added or edited (the document's NEnable is kept
 // as it was, like every other value of a backup).
-void writeLevelFields(store::Recordset& rs, const LevelEntry& entry) {
+void writeLevelFields(store::Recordset& rs, const LevelEntry& entry, PasswordStorage storage) {
     rs.SetField(store::FieldName, entry.level->DBLevelName());
-    rs.SetField(store::FieldPWD, entry.level->Password());
+    rs.SetField(store::FieldPWD, keptForm(entry.level->Password(), storage));
     access::WriteRights(rs, *entry.level->cLevelEnable());
     rs.SetField(store::FieldNEnable, entry.nEnable);
 }
 
-void writeOperatorFields(store::Recordset& rs, const OperatorEntry& entry, int levelId) {
+void writeOperatorFields(store::Recordset& rs, const OperatorEntry& entry, int levelId,
+                         PasswordStorage storage) {
     rs.SetField(store::FieldName, entry.name);
-    rs.SetField(store::FieldPWD, entry.password);
+    rs.SetField(store::FieldPWD, keptForm(entry.password, storage));
     rs.SetField(store::FieldID, levelId);
 }
 
@@ -146,18 +154,19 @@ void fillNewDatabase(store::Database& db, const Snapshot& document) {
     db.CreateTable(store::OperatorsTableDef());
     db.CreateRelation(store::RelIDRefDef());
     store::Transaction transaction(db);
+    const PasswordStorage storage = WithEntries(Policy{}, document.policy).passwordStorage;
     auto levels = db.OpenRecordset(QStringLiteral("Select * from Levels"));
     for (const auto& entry : document.levels) {
         levels->AddNew();
         levels->SetField(store::FieldID, entry.level->ID());
-        writeLevelFields(*levels, entry);
+        writeLevelFields(*levels, entry, storage);
         levels->Update();
     }
     levels->Close();
     auto operators = db.OpenRecordset(QStringLiteral("Select * from Operators"));
     for (const auto& entry : document.operators) {
         operators->AddNew();
-        writeOperatorFields(*operators, entry, entry.levelId);
+        writeOperatorFields(*operators, entry, entry.levelId, storage);
         operators->Update();
     }
     operators->Close();
@@ -197,14 +206,17 @@ void refusePasswordOfLogoutLevel(store::Database& db) {
 }
 
 // Every password the document stores must pass the policy's rules; the level that is in force when
-// nobody is logged in (`logoutName`) keeps no password whatever the minimum length.
+// nobody is logged in (`logoutName`) keeps no password whatever the minimum length. A hash cannot be
+// judged: it passed the rules when it was made.
 void refuseFaultyPasswords(const Snapshot& document, const Policy& policy, const QString& logoutName) {
     if (!policy.AnyPasswordRule()) {
         return;
     }
     for (const auto& entry : document.levels) {
         const Class_Level& level = *entry.level;
-        if (level.Password().isEmpty() && level.DBLevelName().compare(logoutName, Qt::CaseInsensitive) == 0) {
+        if ((level.Password().isEmpty() &&
+             level.DBLevelName().compare(logoutName, Qt::CaseInsensitive) == 0) ||
+            IsPasswordHash(level.Password())) {
             continue;
         }
         RefuseFaultyPassword(
@@ -212,9 +224,32 @@ void refuseFaultyPasswords(const Snapshot& document, const Policy& policy, const
             QStringLiteral("level \"%1\"").arg(level.DBLevelName()));
     }
     for (const auto& entry : document.operators) {
-        RefuseFaultyPassword({policy, PasswordFaults(policy, entry.password, {entry.name})},
-                             QStringLiteral("operator \"%1\"").arg(entry.name));
+        if (!IsPasswordHash(entry.password)) {
+            RefuseFaultyPassword({policy, PasswordFaults(policy, entry.password, {entry.name})},
+                                 QStringLiteral("operator \"%1\"").arg(entry.name));
+        }
     }
+}
+
+// The storage a merge keeps: the database's. A hashed document cannot go into a database that keeps
+// text (its passwords are no longer known), and a plain document's "password-storage plain" does not
+// take a hashed database back to text: the entries to write, without that one.
+PolicyEntries mergedPolicyEntries(const Snapshot& document, PasswordStorage databaseStorage) {
+    const bool documentHashed =
+        WithEntries(Policy{}, document.policy).passwordStorage == PasswordStorage::Hashed;
+    if (documentHashed && databaseStorage == PasswordStorage::Plain) {
+        throw AutomationError(ErrInvalidArgument,
+                              QStringLiteral("the document's passwords are stored hashed and this database "
+                                             "keeps them as text; set its password-storage to hashed first; "
+                                             "nothing was merged"));
+    }
+    PolicyEntries entries;
+    for (const auto& entry : document.policy) {
+        if (databaseStorage == PasswordStorage::Plain || entry.first != QLatin1String("password-storage")) {
+            entries.push_back(entry);
+        }
+    }
+    return entries;
 }
 
 QString logoutLevelName(store::Database& db) {
@@ -265,6 +300,8 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     removeLeftovers(dbPath);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
+    const PasswordStorage storage = PolicyOf(*db).passwordStorage;
+    const PolicyEntries policyEntries = mergedPolicyEntries(document, storage);
     int nextId = nextLevelId(*db);
     std::map<int, int> databaseIds; // document's level ID -> the database's
     for (const auto& entry : document.levels) {
@@ -284,7 +321,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
             databaseIds[entry.level->ID()] = rs->Field(store::FieldID).toInt();
             rs->Edit();
         }
-        writeLevelFields(*rs, entry);
+        writeLevelFields(*rs, entry, storage);
         rs->Update();
         rs->Close();
     }
@@ -296,11 +333,11 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
             rs->MoveFirst();
             rs->Edit();
         }
-        writeOperatorFields(*rs, entry, databaseIds.at(entry.levelId));
+        writeOperatorFields(*rs, entry, databaseIds.at(entry.levelId), storage);
         rs->Update();
         rs->Close();
     }
-    WritePolicyRows(*db, document.policy);
+    WritePolicyRows(*db, policyEntries);
     RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);
     const Policy merged = WithEntries(Policy{}, ReadPolicyRows(*db));

@@ -48,7 +48,9 @@ const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
 // Builds a new database holding exactly the snapshot's levels (with their IDs, passwords, rights and
 // NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
 // the end, with the snapshot's policy entries (a policy table only when there are any). Every password
-// must pass that policy's rules (PasswordRules.h), else ErrInvalidArgument names the level or operator.
+// must pass that policy's rules (PasswordRules.h), else ErrInvalidArgument names the level or operator;
+// passwords are written as the snapshot holds them (hashes stay hashes), except that a text is hashed
+// when that policy stores hashes.
 // Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
 // gone and nothing exists at `dbPath`. The caller has checked the snapshot (unique names, every
 // operator's level present, IDs in range).
@@ -58,10 +60,12 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
 // (letter case aside) gets the snapshot's name, password, rights and NEnable, any other level is added
 // above the largest ID; an operator whose name is there gets the snapshot's name and password and
 // moves to its level, any other is added; then the levels are renumbered by their rights. Levels and
-// operators the snapshot does not name stay; the snapshot's policy entries replace the file's. Every
-// password of the snapshot must pass the resulting policy's rules. A merge that would leave a password on the
-// level in force when nobody is logged in fails with ErrInvalidArgument. After any failure the file is as it
-// was.
+// operators the snapshot does not name stay; the snapshot's policy entries replace the file's, except
+// that the file's password storage stays: into a hashed file a snapshot's texts go hashed, and a
+// hashed snapshot into a file that stores text is refused (ErrInvalidArgument). Every password of the
+// snapshot that is not a hash must pass the resulting policy's rules. A merge that would leave a
+// password on the level in force when nobody is logged in fails with ErrInvalidArgument. After any
+// failure the file is as it was.
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document);
 
 // Both import and merge first remove the temporary files that killed imports into the same path left

@@ -3,6 +3,7 @@
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
@@ -145,16 +146,7 @@ QString CheckedPolicyValue(const QString& key, const QString& value) {
         throw AutomationError(ErrInvalidArgument, QStringLiteral("'%1' is no policy key; the keys are %2")
                                                       .arg(key, PolicyKeys().join(QStringLiteral(", "))));
     }
-    const QString canonical = canonicalValue(*def, value);
-    // Entries this version does not enforce yet take only their "off" value: a panel must never seem to
-    // audit when it does not.
-    const bool notEnforcedYet = def->kind == Kind::Storage && canonical == QLatin1String("hashed");
-    if (notEnforcedYet) {
-        throw AutomationError(
-            ErrInvalidArgument,
-            QStringLiteral("policy %1: %2 is not available yet").arg(QLatin1String(def->name), canonical));
-    }
-    return canonical;
+    return canonicalValue(*def, value);
 }
 
 Policy WithEntries(Policy policy, const PolicyEntries& entries) {
@@ -181,6 +173,10 @@ PolicyEntries ReadPolicyRows(store::Database& db) {
     }
     rs->Close();
     return entries;
+}
+
+Policy PolicyOf(store::Database& db) {
+    return WithEntries(Policy{}, ReadPolicyRows(db));
 }
 
 void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
@@ -222,6 +218,17 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     const Policy before = WithEntries(Policy{}, ReadPolicyRows(*db));
+    if (findKey(key)->kind == Kind::Storage) {
+        if (canonical == QLatin1String("plain") && before.passwordStorage == PasswordStorage::Hashed) {
+            throw AutomationError(ErrInvalidArgument,
+                                  QStringLiteral("policy password-storage: the passwords are stored hashed "
+                                                 "and no longer known, so they cannot be stored as text "
+                                                 "again; nothing was changed"));
+        }
+        if (canonical == QLatin1String("hashed")) {
+            HashTextPasswords(*db); // and again any text an older writer left
+        }
+    }
     WritePolicyRows(*db, {{key, canonical}});
     const Policy after = WithEntries(Policy{}, ReadPolicyRows(*db));
     // Turning the audit off is the last thing the trail records.

@@ -40,8 +40,7 @@ QStringList PolicyKeys();
 PolicyEntries PolicyAsText(const Policy& policy);
 // The value `value` means for `key`, as stored: on/off accept on, off, true, false, 1, 0, yes, no in
 // any letter case; numbers are whole, not negative and below the key's bound. Throws AutomationError
-// (ErrInvalidArgument) naming the key, or the value and what it may be; "password-storage hashed" is
-// refused as not available yet.
+// (ErrInvalidArgument) naming the key, or the value and what it may be.
 QString CheckedPolicyValue(const QString& key, const QString& value);
 // `policy` with the entries applied; entries of unknown keys or with values that do not parse are left
 // out (a later version may have written them).
@@ -54,7 +53,9 @@ Policy ReadPolicy(const QString& dbPath);
 PolicyEntries ReadPolicyEntries(const QString& dbPath);
 // Changes one entry in one transaction, making the table when it is missing, and records the change in
 // the audit trail when the audit is on before or after it. The key and value are checked first
-// (CheckedPolicyValue).
+// (CheckedPolicyValue). "password-storage hashed" replaces, in the same transaction, every stored
+// password that is not a hash yet by its hash; going back to plain from hashed is refused
+// (ErrInvalidArgument), since the passwords are no longer known.
 void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& value);
 
 } // namespace zav::manage

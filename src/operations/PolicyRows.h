@@ -9,6 +9,8 @@
 namespace zav::manage {
 
 PolicyEntries ReadPolicyRows(store::Database& db);
+// The policy those entries make (the defaults where there are none).
+Policy PolicyOf(store::Database& db);
 // Writes the (checked) entries, making the table when it is missing and there is anything to write.
 void WritePolicyRows(store::Database& db, const PolicyEntries& entries);
 

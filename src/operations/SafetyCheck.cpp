@@ -1,12 +1,14 @@
 #include "operations/SafetyCheck.h"
 
 #include "operations/Exchange.h"
+#include "operations/PasswordHashing.h"
 #include "operations/Policy.h"
 #include "store/CompanionLock.h"
 #include "store/ConnectOptions.h"
 #include "store/Schema.h"
 
 #include <QFile>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace zav::manage {
@@ -19,18 +21,34 @@ bool openToOthers(const QString& path) {
            (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
 }
 
-void findLevelFindings(const QString& dbPath, std::vector<SafetyFinding>& found) {
-    const Snapshot snapshot = ReadSnapshot(dbPath);
+bool storedAsText(const QString& stored) {
+    return !stored.isEmpty() && !IsPasswordHash(stored);
+}
+
+void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::vector<SafetyFinding>& found) {
     const int logoutId = snapshot.levels.empty() ? -1 : snapshot.levels.back().level->ID();
     for (const auto& entry : snapshot.levels) {
         const Class_Level& level = *entry.level;
         const QString password = level.Password();
-        if (level.ID() == 0 && password == store::passwordOf(store::ConnectString)) {
+        if (level.ID() == 0 &&
+            PasswordMatches(store::passwordOf(store::ConnectString), password, policy.passwordStorage)) {
             found.push_back({Finding::TopPasswordIsFixedKey, 0, level.DBLevelName(), {}});
         } else if (level.ID() == 0 && password.isEmpty()) {
             found.push_back({Finding::TopPasswordEmpty, 0, level.DBLevelName(), {}});
         } else if (level.ID() > 0 && level.ID() != logoutId && password.isEmpty()) {
             found.push_back({Finding::LevelWithoutPassword, level.ID(), level.DBLevelName(), {}});
+        }
+    }
+    if (policy.passwordStorage == PasswordStorage::Hashed) {
+        const auto levels =
+            std::count_if(snapshot.levels.begin(), snapshot.levels.end(),
+                          [](const LevelEntry& entry) { return storedAsText(entry.level->Password()); });
+        const auto operators =
+            std::count_if(snapshot.operators.begin(), snapshot.operators.end(),
+                          [](const OperatorEntry& entry) { return storedAsText(entry.password); });
+        if (levels + operators > 0) {
+            found.push_back(
+                {Finding::PasswordsStoredAsText, 0, {}, {}, static_cast<int>(levels + operators)});
         }
     }
 }
@@ -39,7 +57,9 @@ void findLevelFindings(const QString& dbPath, std::vector<SafetyFinding>& found)
 
 std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     std::vector<SafetyFinding> found;
-    findLevelFindings(dbPath, found);
+    const Snapshot snapshot = ReadSnapshot(dbPath);
+    const Policy policy = WithEntries(Policy{}, snapshot.policy);
+    findPasswordFindings(snapshot, policy, found);
     if (openToOthers(dbPath)) {
         found.push_back({Finding::FileOpenToOthers, 0, {}, dbPath});
     }
@@ -47,9 +67,6 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     if (openToOthers(lockPath)) {
         found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
     }
-    const Policy policy = ReadPolicy(dbPath);
-    // Only what this version enforces is asked for: hashed storage joins the list when it can be turned
-    // on.
     if (policy.autoLogoutMinutes == 0) {
         found.push_back({Finding::AutoLogoutOff, 0, {}, {}});
     }
@@ -61,6 +78,9 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     }
     if (!policy.audit) {
         found.push_back({Finding::AuditOff, 0, {}, {}});
+    }
+    if (policy.passwordStorage == PasswordStorage::Plain) {
+        found.push_back({Finding::PasswordStoragePlain, 0, {}, {}});
     }
     return found;
 }

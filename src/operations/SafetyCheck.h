@@ -18,6 +18,8 @@ enum class Finding {
     NoPasswordRule,        // the policy sets no password rule
     LockoutOff,            // wrong passwords never lock a login out
     AuditOff,              // nothing records who logged in or what changed
+    PasswordStoragePlain,  // passwords are stored as text
+    PasswordsStoredAsText, // hashed storage, yet `count` passwords are still text (left by an older writer)
 };
 
 struct SafetyFinding {
@@ -25,6 +27,7 @@ struct SafetyFinding {
     int levelId = 0;   // the level findings
     QString levelName; // the level's stored name
     QString path;      // the file findings
+    int count = 0;     // PasswordsStoredAsText
 };
 
 std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath);

@@ -1,6 +1,7 @@
 // The password change dialog driven as a user would, for levels and operators.
 
 #include "dialogs/Frm_ChangePwd.h"
+#include "operations/PasswordHashing.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
@@ -154,6 +155,32 @@ private Q_SLOTS:
             env->value(QStringLiteral("Select * from Operators where Name = 'Other'"), QStringLiteral("PWD"))
                 .toString(),
             QStringLiteral("keep"));
+    }
+
+    // Under hashed storage the current password is checked through its hash, and the object takes the
+    // new hash, never the typed text.
+    void hashedStorageChecksAndStoresHashes() {
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-storage"),
+                                    QStringLiteral("hashed"));
+        const QString hash = storedLevelPassword(2);
+        auto l = level(2, hash);
+        QStringList seen;
+        bool refused = false;
+        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+            fill(d, hash, QStringLiteral("new1"), QStringLiteral("new1"));
+            answerNextMessage(seen);
+            click(d, "Cmd_Ok"); // the hash is no password
+            refused = d->isVisible();
+            fill(d, QStringLiteral("abc"), QStringLiteral("new1"), QStringLiteral("new1"));
+            click(d, "Cmd_Ok");
+        });
+        QVERIFY(l->ChangePassword());
+        QVERIFY(refused);
+        QCOMPARE(seen, QStringList{QStringLiteral("Warning: Wrong password")});
+        QCOMPARE(l->Password(), storedLevelPassword(2));
+        QVERIFY(zav::manage::IsPasswordHash(l->Password()) &&
+                zav::manage::PasswordMatches(QStringLiteral("new1"), l->Password(),
+                                             zav::manage::PasswordStorage::Hashed));
     }
 
     // Each rule of the policy, worded in the current language; the dialog stays open for another try.

@@ -2,6 +2,8 @@
 // paths.
 
 #include "component/Frm_Login.h"
+#include "operations/PasswordHashing.h"
+#include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 #include <ZAV_PrjLogin/Class_Language.h>
@@ -130,19 +132,27 @@ private Q_SLOTS:
         QCOMPARE(env->shell->calls(), QStringList{QStringLiteral("ShowShell")});
     }
 
+    // Also once the passwords are stored hashed: the remembered top password is then a hash.
     void topPasswordFallsThroughToLevelZero() {
         standardLevels();
-        whenModal<Frm_Login>([&](Frm_Login* d) {
-            QTest::keyClicks(control(d, "Text1"), TopPassword);
-            click(d, "Cmd_Ok");
-        });
-        zav::Class_Par par;
-        par.LoginMode = zav::LoginModeLevel;
-        Frm_Login::Run(par);
-        QVERIFY(par.Result);
-        QCOMPARE(par.Text, QStringLiteral("Operator")); // the last entry was selected on the way
-        QCOMPARE(login->CurrentLevel()->ID(), 0);
-        QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
+        for (const bool hashed : {false, true}) {
+            if (hashed) {
+                zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-storage"),
+                                            QStringLiteral("hashed"));
+            }
+            whenModal<Frm_Login>([&](Frm_Login* d) {
+                QTest::keyClicks(control(d, "Text1"), TopPassword);
+                click(d, "Cmd_Ok");
+            });
+            zav::Class_Par par;
+            par.LoginMode = zav::LoginModeLevel;
+            Frm_Login::Run(par);
+            QVERIFY(par.Result);
+            QCOMPARE(par.Text, QStringLiteral("Operator")); // the last entry was selected on the way
+            QCOMPARE(login->CurrentLevel()->ID(), 0);
+            QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
+            QCOMPARE(zav::manage::IsPasswordHash(zav::Mod_Globali().loginTopPassword), hashed);
+        }
     }
 
     // Each login is refused once first; a slot that throws changes nothing.

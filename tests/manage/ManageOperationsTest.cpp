@@ -1,11 +1,12 @@
 // The level and operator operations on a real credential file, without any window.
 
 #include "access/LevelRecord.h"
-#include "access/PasswordStore.h"
 #include "language/CurrentLanguageProvider.h"
 #include "operations/LevelOperations.h"
 #include "operations/NumericText.h"
 #include "operations/OperatorOperations.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PasswordOperations.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 #include "support/CredentialFile.h"
@@ -157,9 +158,7 @@ TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
         const auto operators = file.operatorLevels();
         const std::vector<std::pair<const char*, std::function<void()>>> writes{
             {"password",
-             [&] {
-                 access::StoreLevelPassword(file.path(), staleId, QStringLiteral("B"), QStringLiteral("x"));
-             }},
+             [&] { StoreLevelPassword(file.path(), staleId, QStringLiteral("B"), QStringLiteral("x")); }},
             {"rights", [&] { StoreLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
             {"read", [&] { ReadLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
             {"remove", [&] { RemoveLevel(file.path(), staleId, QStringLiteral("B")); }},
@@ -178,8 +177,8 @@ TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
     EXPECT_EQ(a->Password(), QString());
     EXPECT_FALSE(a->cLevelEnable()->AllowDesktop());
     // By its present number the same writes go through; a level that is gone is no longer there.
-    EXPECT_TRUE(access::StoreLevelPassword(file.path(), 1, QStringLiteral("B"), QStringLiteral("new")));
-    EXPECT_FALSE(access::StoreLevelPassword(file.path(), 9, QStringLiteral("Gone"), QStringLiteral("x")));
+    EXPECT_TRUE(StoreLevelPassword(file.path(), 1, QStringLiteral("B"), QStringLiteral("new")));
+    EXPECT_FALSE(StoreLevelPassword(file.path(), 9, QStringLiteral("Gone"), QStringLiteral("x")));
     MoveOperator(file.path(), QStringLiteral("anna"), 1, QStringLiteral("B"));
     EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 1);
 }
@@ -209,6 +208,30 @@ TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     EXPECT_EQ(file.operatorLevels().size(), 1u);
     // Every name that reached SQL text went through the quoting first.
     EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
+}
+
+TEST(PasswordHashing, SaltedSelfDescribingHashesAndTextLeftByOlderWriters) {
+    using enum PasswordStorage;
+    const QString first = StoredFormOf(QStringLiteral("Secret7"), Hashed);
+    const QString second = StoredFormOf(QStringLiteral("Secret7"), Hashed);
+    EXPECT_NE(first, second) << "no salt";
+    // The count is read from the stored text.
+    for (const QString& stored : {first, second, HashPassword(QStringLiteral("Secret7"), 3)}) {
+        EXPECT_TRUE(IsPasswordHash(stored)) << stored.toStdString();
+        EXPECT_TRUE(PasswordMatches(QStringLiteral("Secret7"), stored, Hashed)) << stored.toStdString();
+        EXPECT_FALSE(PasswordMatches(QStringLiteral("secret7"), stored, Hashed));
+        EXPECT_FALSE(PasswordMatches(stored, stored, Hashed)) << "the hash itself opened the entry";
+    }
+    EXPECT_EQ(StoredFormOf(QString(), Hashed), QString());
+    EXPECT_TRUE(PasswordMatches(QStringLiteral("left"), QStringLiteral("left"), Hashed));
+    const QString parts = first.section(QLatin1Char('$'), 2);
+    for (const QString& text :
+         {QStringLiteral("pbkdf2-sha256$0$") + parts, QStringLiteral("pbkdf2-sha256$x$") + parts,
+          QStringLiteral("pbkdf2-sha1$3$") + parts, first + QStringLiteral("$"), first.chopped(4),
+          QStringLiteral("pbkdf2-sha256$3$!!$") + first.section(QLatin1Char('$'), 3)}) {
+        EXPECT_FALSE(IsPasswordHash(text)) << text.toStdString();
+        EXPECT_TRUE(PasswordMatches(text, text, Hashed)) << "text is compared as text";
+    }
 }
 
 TEST(NumericText, NumbersAreRefusedAndNamesAccepted) {

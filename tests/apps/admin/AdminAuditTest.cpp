@@ -34,8 +34,11 @@ protected:
 TEST_F(AdminAudit, ListsEveryRowWithinItsBounds) {
     ok({"policy", "set", "lockout-attempts", "3"});
     ok({"unlock", "anna"}); // not locked: nothing to record
+    ok({"passwd", "operator", "anna", "--stdin"}, "Secret-42\n");
     const QJsonArray all = rows();
-    ASSERT_EQ(all.size(), 4);
+    ASSERT_EQ(all.size(), 5);
+    EXPECT_EQ(all[4]["event"].toString() + ' ' + all[4]["detail"].toString(),
+              "password-changed operator 'anna'");
     EXPECT_EQ(all[1]["event"].toString(), "level-added");
     EXPECT_EQ(all[2]["detail"].toString(), "operator 'anna' to level 2");
     EXPECT_EQ(all[3]["detail"].toString(), "lockout-attempts 3 (was 0)");

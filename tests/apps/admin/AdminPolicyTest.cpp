@@ -1,10 +1,13 @@
-// policy and check, and the password rules in passwd and import.
+// policy and check, the password rules in passwd and import, and hashed password storage.
 
 #include "AdminTool.h"
+
+#include "operations/CredentialDatabase.h"
 
 #include <QFile>
 #include <QJsonDocument>
 
+using zav::manage::IsPasswordHash;
 using zav::test::AdminTest;
 using zav::test::FileBytes;
 using zav::test::WriteFile;
@@ -51,8 +54,6 @@ TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
     for (const char* bad : {"-1", "1001", "1.5", "", "0x10"}) {
         expectFailure({"policy", "set", "lockout-attempts", bad}, 5, "from 0 to 1000");
     }
-    // What this version does not enforce yet can only stay off.
-    expectFailure({"policy", "set", "password-storage", "hashed"}, 5, "not available yet");
     ok({"policy", "set", "audit", "off"});
     ok({"policy", "set", "lockout-attempts", "1000"});
     expectUsageError({"policy", "set", "audit"}, "policy takes no argument");
@@ -123,7 +124,8 @@ TEST_F(AdminPolicy, ImportAndMergeKeepTheRules) {
 }
 
 TEST_F(AdminPolicy, CheckOnAFreshAndOnAHardenedDatabase) {
-    const QStringList policyOff{"auto-logout-off", "no-password-rule", "lockout-off", "audit-off"};
+    const QStringList policyOff{"auto-logout-off", "no-password-rule", "lockout-off", "audit-off",
+                                "password-storage-plain"};
     EXPECT_EQ(findings(1), QStringList{"top-password-fixed-key"} + policyOff);
     ok({"add-level", "Shift"});
     ok({"passwd", "level", "0", "--stdin"}, "\n");
@@ -143,13 +145,58 @@ TEST_F(AdminPolicy, CheckOnAFreshAndOnAHardenedDatabase) {
     ok({"passwd", "level", "0", "--stdin"}, "Top-Secret-9\n");
     ok({"passwd", "level", "1", "--stdin"}, "Shift-Secret-9\n");
     ok({"policy", "set", "password-require-digit", "1"});
-    EXPECT_EQ(findings(1), (QStringList{"auto-logout-off", "lockout-off", "audit-off"}));
+    EXPECT_EQ(findings(1),
+              (QStringList{"auto-logout-off", "lockout-off", "audit-off", "password-storage-plain"}));
     EXPECT_TRUE(adminOn(db, {"check"}).out.contains("policy set auto-logout-minutes 15\n"));
     EXPECT_TRUE(adminOn(db, {"check"}).out.contains(" policy set lockout-attempts 5\n"));
     ok({"policy", "set", "auto-logout-minutes", "15"});
     ok({"policy", "set", "lockout-attempts", "5"});
     ok({"policy", "set", "audit", "on"});
+    EXPECT_EQ(findings(1), QStringList{"password-storage-plain"});
+    EXPECT_TRUE(adminOn(db, {"check"}).out.contains(" policy set password-storage hashed\n"));
+    ok({"policy", "set", "password-storage", "hashed"});
     EXPECT_EQ(findings(0), QStringList{});
+}
+
+// Export writes what is stored; a new file keeps the hashes, a hashed database hashes what a merge
+// brings, and a database that stores text refuses hashes.
+TEST_F(AdminPolicy, HashesTravelWithExportImportAndMerge) {
+    ok({"add-operator", "anna", "--level", "1"});
+    ok({"passwd", "operator", "anna", "--stdin"}, "Secret77\n");
+    const auto annaIn = [](const QJsonObject& document) {
+        return document["operators"].toArray()[0].toObject()["password"].toString();
+    };
+    QJsonObject plainDocument = exported();
+    EXPECT_EQ(annaIn(plainDocument), "Secret77") << "hashed with the policy untouched";
+    ok({"policy", "set", "password-storage", "hashed"});
+    ok({"passwd", "operator", "anna", "--stdin"}, "Other88\n");
+    QJsonObject hashedDocument = exported();
+    const QString hash = annaIn(hashedDocument);
+    EXPECT_TRUE(IsPasswordHash(hash) &&
+                zav::manage::PasswordMatches("Other88", hash, zav::manage::PasswordStorage::Hashed));
+
+    // A rule no hash could pass does not judge the hashes.
+    QJsonObject policy = hashedDocument["policy"].toObject();
+    policy["password-min-length"] = "100";
+    hashedDocument["policy"] = policy;
+    const QString file = path("doc.json");
+    WriteFile(file, QJsonDocument(hashedDocument).toJson());
+    const QString copy = path("copy.db");
+    ASSERT_EQ(adminOn(copy, {"import", file}).status, 0);
+    EXPECT_EQ(annaIn(QJsonDocument::fromJson(adminOn(copy, {"export", "-"}).out.toUtf8()).object()), hash);
+
+    const QString plain = path("plain.db");
+    EXPECT_EQ(adminOn(plain, {"init"}).status, 0);
+    expectFailure(plain, {"import", file, "--merge"}, 5, "the document's passwords are stored hashed");
+
+    policy = QJsonObject{{"password-storage", "plain"}};
+    plainDocument["policy"] = policy;
+    WriteFile(file, QJsonDocument(plainDocument).toJson());
+    ok({"import", file, "--merge"});
+    const QString merged = annaIn(exported());
+    EXPECT_TRUE(IsPasswordHash(merged) &&
+                zav::manage::PasswordMatches("Secret77", merged, zav::manage::PasswordStorage::Hashed));
+    EXPECT_TRUE(ok({"policy"}).contains("password-storage hashed\n"));
 }
 
 } // namespace

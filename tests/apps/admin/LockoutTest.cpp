@@ -1,4 +1,5 @@
-// Failed logins: counted in the file, locking an entry out, shared with zav-admin's unlock.
+// Failed logins: counted in the file, locking an entry out, shared with zav-admin's unlock; and the same
+// logins once zav-admin has switched the file to hashed passwords.
 
 #include "AdminTool.h"
 #include "support/ComponentFixture.h"
@@ -6,6 +7,7 @@
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
 #include "operations/CredentialDatabase.h"
+#include "operations/PasswordHashing.h"
 #include "store/Schema.h"
 
 using zav::CredentialOutcome;
@@ -94,6 +96,52 @@ TEST_F(Lockout, AnotherProcessSeesTheCountAndUnlocks) {
     EXPECT_EQ(level(2, QStringLiteral("x")), CredentialOutcome::LockedOut);
     EXPECT_TRUE(admin({"unlock", "--level", "shift"}).startsWith("level 2 (\"Shift\"): unlocked"));
     EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
+}
+
+using HashedStorage = Lockout;
+
+// Logins by operator, by level and with the top password go on with the same passwords; the objects
+// hold the hashes.
+TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
+    using zav::manage::IsPasswordHash;
+    env.addOperator(QStringLiteral("bert"), QString(), 2);
+    const auto stored = [&](const QString& sql) { return env.value(sql, QStringLiteral("PWD")).toString(); };
+    admin({"policy", "set", "password-storage", "hashed"});
+    const QString annaHash = stored("Select * from Operators where Name = 'anna'");
+    const QString shift = stored("Select * from Levels where ID = 2");
+    const QString top = stored("Select * from Levels where ID = 0");
+    for (const QString& hash : {annaHash, shift, top}) {
+        EXPECT_TRUE(IsPasswordHash(hash)) << hash.toStdString();
+    }
+    EXPECT_EQ(stored("Select * from Operators where Name = 'bert'"), QString());
+    EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentOperator()->Password(), annaHash);
+    EXPECT_EQ(login->CurrentLevel()->Password(), shift);
+    EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
+    zav::Mod_Globali().loginTopPassword = top;
+    EXPECT_EQ(anna("KWB_Merlato"), CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 0);
+
+    const QByteArray before = zav::test::FileBytes(env.dbPath());
+    const auto back = zav::test::RunAdmin(
+        env.path(QString()), {"--db", env.dbPath(), "policy", "set", "password-storage", "plain"});
+    EXPECT_TRUE(back.status == 1 && back.err.contains("no longer known")) << back.err.toStdString();
+    EXPECT_TRUE(zav::test::FileBytes(env.dbPath()) == before);
+
+    // Text an older writer left is reported and goes at the next switch.
+    env.execute(QStringLiteral("Update Operators set PWD = 'left' where Name = 'bert'"));
+    const auto check = zav::test::RunAdmin(env.path(QString()), {"--db", env.dbPath(), "check"});
+    EXPECT_TRUE(check.out.contains("the top level 0 still has the database's fixed key"));
+    EXPECT_TRUE(
+        check.out.contains("1 passwords stored as text in a hashed database\n  fix: zav-admin --db "));
+    admin({"policy", "set", "password-storage", "hashed"});
+    EXPECT_TRUE(IsPasswordHash(stored("Select * from Operators where Name = 'bert'")));
+    EXPECT_EQ(stored("Select * from Operators where Name = 'anna'"), annaHash) << "a hash was hashed again";
+    // A top level added anew gets the fixed key hashed.
+    env.execute(QStringLiteral("Delete from Levels where ID = 0"));
+    login->setDbPath(env.dbPath());
+    EXPECT_TRUE(IsPasswordHash(stored("Select * from Levels where ID = 0")));
 }
 
 } // namespace

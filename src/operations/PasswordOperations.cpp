@@ -1,0 +1,83 @@
+#include "operations/PasswordOperations.h"
+
+#include "access/LevelRecord.h"
+#include "operations/AuditRows.h"
+#include "operations/ManageDatabase.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PasswordRows.h"
+#include "operations/PolicyRows.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
+
+#include <functional>
+
+namespace zav::manage {
+
+namespace {
+// Opens the row to write (nullptr or an empty recordset: there is none) within one transaction and
+// stores the password's stored form in it.
+std::optional<QString>
+storePassword(const QString& dbPath,
+              const std::function<std::unique_ptr<store::Recordset>(store::Database&)>& openRow,
+              const QString& password, const QString& whose) {
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    auto rs = openRow(*db);
+    std::optional<QString> written;
+    if (rs && !rs->Eof()) {
+        const Policy policy = PolicyOf(*db);
+        written = StoredFormOf(password, policy.passwordStorage);
+        rs->MoveFirst();
+        rs->Edit();
+        rs->SetField(store::FieldPWD, *written);
+        rs->Update();
+    }
+    if (rs) {
+        rs->Close();
+    }
+    if (written) {
+        AuditWithin(*db, {QStringLiteral("password-changed"),
+                          whose + (password.isEmpty() ? QStringLiteral(": removed") : QString()),
+                          {}});
+    }
+    transaction.Commit();
+    db->Close();
+    return written;
+}
+} // namespace
+
+std::optional<QString> StoreLevelPassword(const QString& dbPath, int id, const QString& storedName,
+                                          const QString& password) {
+    return storePassword(
+        dbPath, [&](store::Database& db) { return access::OpenMeantLevel(db, id, storedName); }, password,
+        QStringLiteral("level %1 '%2'").arg(id).arg(storedName));
+}
+
+std::optional<QString> StoreOperatorPassword(const QString& dbPath, const QString& name,
+                                             const QString& password) {
+    const QString sql = QStringLiteral("Select * from Operators where Name = '") +
+                        outside::dbUtility().SqlQuote(name) + QStringLiteral("'");
+    return storePassword(
+        dbPath, [&](store::Database& db) { return db.OpenRecordset(sql); }, password,
+        QStringLiteral("operator '%1'").arg(name));
+}
+
+int HashTextPasswords(store::Database& db) {
+    int replaced = 0;
+    for (const QString& table : {store::LevelsTable, store::OperatorsTable}) {
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(table));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const QString stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
+            if (!stored.isEmpty() && !IsPasswordHash(stored)) {
+                rs->Edit();
+                rs->SetField(store::FieldPWD, HashPassword(stored));
+                rs->Update();
+                ++replaced;
+            }
+        }
+        rs->Close();
+    }
+    return replaced;
+}
+
+} // namespace zav::manage
