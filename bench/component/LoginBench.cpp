@@ -26,9 +26,9 @@ QString operatorName(int n) {
 }
 
 // Level 1 with every right, the other levels with a password each, the operators dealt out over them.
-// With `hashedPassword` the policy is all on and every operator stores that hash (what a check costs
-// does not depend on the salt, and hashing 10,000 passwords would take over a minute); the import
-// hashes the levels' passwords.
+// With `hashedPassword` the policy is all on (the audit trail too) and every operator stores that hash (what
+// a check costs does not depend on the salt, and hashing 10,000 passwords would take over a minute); the
+// import hashes the levels' passwords.
 zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
     zav::manage::Snapshot contents;
     for (int id = 1; id < Levels; ++id) {
@@ -59,7 +59,8 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
         contents.policy = {{QStringLiteral("password-storage"), QStringLiteral("hashed")},
                            {QStringLiteral("lockout-attempts"), QStringLiteral("1000")},
                            {QStringLiteral("password-require-digit"), QStringLiteral("on")},
-                           {QStringLiteral("auto-logout-minutes"), QStringLiteral("15")}};
+                           {QStringLiteral("auto-logout-minutes"), QStringLiteral("15")},
+                           {QStringLiteral("audit"), QStringLiteral("on")}};
     }
     return contents;
 }
