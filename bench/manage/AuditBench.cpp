@@ -3,6 +3,8 @@
 //
 // Runs in a private home folder, without a screen: nothing of the machine or the user is touched.
 
+#include "SealedHome.h"
+
 #include "operations/CredentialDatabase.h"
 
 #include <QCoreApplication>
@@ -90,9 +92,7 @@ BENCHMARK(BM_AuditedChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    zav::bench::sealHome(home);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

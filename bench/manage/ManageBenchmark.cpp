@@ -6,7 +6,9 @@
 // Runs offscreen in a private home folder with the recording shell services: nothing of the machine
 // or the user is touched.
 
+#include "SealedHome.h"
 #include "dialogs/Frm_Manage.h"
+
 #include "operations/CredentialDatabase.h"
 #include "outside/OutsideObjects.h"
 
@@ -191,13 +193,8 @@ BENCHMARK(BM_ReadLockStateForMenu)->Arg(1000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    // A sealed environment, as the tests have it.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system-bus");
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session-bus");
+    zav::bench::sealHome(home);
     qputenv("ZAV_SHELL_SERVICES", "record");
     // Offscreen; a caller may describe the screen (offscreen:configfile=FILE.json).
     if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen"))) {
