@@ -109,6 +109,19 @@ TEST_P(Recordsets, AddNewEditAndUpdateStoreRows) {
     EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrNoCurrentRecord);
 }
 
+// An edit of a row that another user deleted since it was read writes nothing and says so.
+TEST_P(Recordsets, AnEditOfARowGoneElsewhereFails) {
+    db->Close();
+    db = openShared(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = 'Ben'"));
+    ASSERT_EQ(rs->RecordCount(), 1);
+    openShared(path)->Execute(QStringLiteral("Delete * from Operators where Name = 'Ben'"));
+    rs->Edit();
+    rs->SetField(FieldPWD, QStringLiteral("new"));
+    EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrChangedElsewhere);
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 2);
+}
+
 // SQLite would cut an SQL text at U+0000 and store a value holding it that no name can be typed as.
 TEST_P(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
     const QString nul = QStringLiteral("Dora") + QChar(u'\0') + QStringLiteral("x");

@@ -129,6 +129,18 @@ TEST_P(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 3, QStringLiteral("Another")); }), ErrDuplicateKey);
 }
 
+// Renumbering: values swap in one change, the relation carries them to the operators, and a change
+// that breaks the unique key takes back every move.
+TEST_P(CredentialSchema, KeysChangeAsOneAndCarryTheirOperators) {
+    db->ChangeKeys(LevelsTable, FieldID, {{3, 4}, {4, 3}});
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+    EXPECT_EQ(errorNumberOf([&] {
+                  db->ChangeKeys(LevelsTable, FieldID, {{3, 5}, {4, 0}});
+              }),
+              ErrDuplicateKey);
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+}
+
 TEST_P(CredentialSchema, FieldsKeepTheirRanges) {
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 32767, QStringLiteral("Highest")); }), 0);
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, -32768, QStringLiteral("Lowest")); }), 0);
