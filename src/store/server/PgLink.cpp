@@ -4,7 +4,6 @@
 #include "store/server/ServerError.h"
 
 #include <QHash>
-#include <mutex>
 
 namespace zav::pg {
 
@@ -14,10 +13,10 @@ namespace {
 constexpr qint64 OpenLockKey = 0x5a41565f4f50454e;
 } // namespace
 
+// Per thread: a libpq connection serves one thread at a time, and the component reaches its database
+// from one thread, so a process has one connection per database.
 std::shared_ptr<Link> Link::of(const QString& uri) {
-    static std::mutex guard;
-    static QHash<QString, std::shared_ptr<Link>> links;
-    const std::lock_guard lock(guard);
+    thread_local QHash<QString, std::shared_ptr<Link>> links;
     auto& link = links[uri];
     if (!link) {
         link = std::make_shared<Link>(uri);

@@ -24,7 +24,7 @@ protected:
 
 class Link {
 public:
-    // The link of this process to the database the URI names; it connects when first used.
+    // The link of this thread to the database the URI names; it connects when first used.
     static std::shared_ptr<Link> of(const QString& uri);
     explicit Link(QString uri) : m_uri(std::move(uri)) {}
 
