@@ -140,6 +140,8 @@ TEST_P(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
 TEST_P(Recordsets, TransactionsRollBackUnlessCommitted) {
     db->BeginTrans();
     db->Execute(QStringLiteral("Delete * from Operators where Name = 'Anna'"));
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("ben"), 1); }),
+              ErrDuplicateKey); // only itself
     db->BeginTrans();
     db->Execute(QStringLiteral("Delete * from Operators where Name = 'Ben'"));
     db->Rollback(); // the inner one only

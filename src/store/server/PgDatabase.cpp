@@ -39,7 +39,7 @@ void PgDatabase::Execute(const QString& sql) {
         change.Commit();
         return;
     }
-    db.exec(translated);
+    m_link->write(translated);
 }
 
 std::unique_ptr<Recordset> PgDatabase::OpenRecordset(const QString& sql) {

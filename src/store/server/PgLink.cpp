@@ -31,6 +31,27 @@ Connection& Link::connection() {
     return *m_connection;
 }
 
+Result Link::write(const QString& sql, const QVariantList& parameters) {
+    Connection& db = connection();
+    if (!db.inTransaction()) {
+        return db.exec(sql, parameters);
+    }
+    db.exec(QStringLiteral("SAVEPOINT zav_statement"));
+    try {
+        Result result = db.exec(sql, parameters);
+        db.exec(QStringLiteral("RELEASE SAVEPOINT zav_statement"));
+        return result;
+    } catch (...) {
+        try {
+            db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT zav_statement"));
+            db.exec(QStringLiteral("RELEASE SAVEPOINT zav_statement"));
+        } catch (...) {
+            // a lost connection took the transaction with it
+        }
+        throw;
+    }
+}
+
 QString Link::description() const {
     return describeServer(m_uri);
 }

@@ -35,6 +35,9 @@ public:
 
     Connection& connection();
     QString description() const;
+    // Runs a write. Inside a transaction one that fails takes back only itself, as on the file: the
+    // server would otherwise end the whole transaction.
+    Result write(const QString& sql, const QVariantList& parameters = {});
 
     void addPendingRead(PendingRead* reader);
     void removePendingRead(PendingRead* reader) noexcept;

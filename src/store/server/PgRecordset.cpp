@@ -203,8 +203,7 @@ void PgRecordset::insertBuffer() {
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(schema::quoted(m_table))
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(schema::quoted(m_table), names.join(u','), placeholders.join(u','));
-    const Result stored =
-        m_link->connection().exec(sql + QStringLiteral(" RETURNING *, ctid AS ") + Address, values);
+    const Result stored = m_link->write(sql + QStringLiteral(" RETURNING *, ctid AS ") + Address, values);
     if (m_loaded) {
         // The new row joins the end of the set; the current row stays the current row.
         const bool atEnd = m_position == m_rows.size();
@@ -225,12 +224,12 @@ void PgRecordset::updateBuffer() {
         settings << QStringLiteral("%1 = $%2").arg(names[k]).arg(k + 1);
     }
     values << m_addresses[m_position];
-    const Result stored = m_link->connection().exec(
-        QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3::tid RETURNING *, ctid AS %4")
-            .arg(schema::quoted(m_table), settings.join(QStringLiteral(", ")))
-            .arg(values.size())
-            .arg(Address),
-        values);
+    const Result stored =
+        m_link->write(QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3::tid RETURNING *, ctid AS %4")
+                          .arg(schema::quoted(m_table), settings.join(QStringLiteral(", ")))
+                          .arg(values.size())
+                          .arg(Address),
+                      values);
     if (stored.rowCount() != 1) {
         throw DbError(ErrChangedElsewhere,
                       QStringLiteral("The row was changed or deleted by another user since it was read."));
