@@ -17,6 +17,7 @@ inline constexpr int ErrNotADatabase = 3049;
 inline constexpr int ErrNotValidFileName = 3055;
 inline constexpr int ErrSyntax = 3075;
 inline constexpr int ErrCharactersAfterEnd = 3142;
+inline constexpr int ErrChangedElsewhere = 3197; // the row changed or went since it was read
 inline constexpr int ErrRelatedRecordRequired = 3201;
 inline constexpr int ErrDatabaseExists = 3204;
 inline constexpr int ErrLocked = 3218;

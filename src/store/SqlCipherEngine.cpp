@@ -4,6 +4,8 @@
 #include "store/ConnectOptions.h"
 #include "store/ErrorMapping.h"
 #include "store/SqlCipherDatabase.h"
+#include "store/server/PgEngine.h"
+#include "store/server/ServerAddress.h"
 
 #include <atomic>
 
@@ -24,12 +26,31 @@ std::unique_ptr<Database> SqlCipherEngine::CreateDatabase(const QString& path, c
 
 namespace {
 std::atomic<Engine*> engineForTesting{nullptr};
-}
+
+// A server URI goes to the server engine, anything else is a file: callers never need to know which.
+class ChosenByPath final : public Engine {
+public:
+    std::unique_ptr<Database> OpenDatabase(const QString& path, OpenMode mode,
+                                           const QString& connect) override {
+        return engineFor(path).OpenDatabase(path, mode, connect);
+    }
+    std::unique_ptr<Database> CreateDatabase(const QString& path, const QString& locale) override {
+        return engineFor(path).CreateDatabase(path, locale);
+    }
+
+private:
+    Engine& engineFor(const QString& path) {
+        return pg::isServerPath(path) ? static_cast<Engine&>(m_server) : m_file;
+    }
+    SqlCipherEngine m_file;
+    pg::PgEngine m_server;
+};
+} // namespace
 
 Engine& DefaultEngine() {
-    static SqlCipherEngine sqlCipher;
+    static ChosenByPath chosen;
     Engine* substitute = engineForTesting.load();
-    return substitute ? *substitute : sqlCipher;
+    return substitute ? *substitute : chosen;
 }
 
 void SetEngineForTesting(Engine* engine) {

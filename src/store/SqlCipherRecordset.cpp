@@ -277,6 +277,10 @@ void SqlCipherRecordset::updateBuffer(qint64 rowid) {
     update.bind(bindChanged(update) + 1, rowid);
     update.exec();
     update.reset();
+    if (m_connection->db().changes() != 1) {
+        throw DbError(ErrChangedElsewhere,
+                      QStringLiteral("The row was changed or deleted by another user since it was read."));
+    }
 }
 
 sqlite::Statement& SqlCipherRecordset::preparedUpdate(const QStringList& names) {

@@ -148,6 +148,18 @@ QString translate(const QString& sql) {
     return joined(tokens);
 }
 
+QString translateForServer(const QString& sql) {
+    auto tokens = tokenize(translate(sql));
+    for (auto& token : tokens) {
+        if (token.kind == TokenKind::QuotedName) {
+            token.text = QLatin1Char('"') +
+                         unquotedName(token).toLower().replace(u'"', QStringLiteral("\"\"")) +
+                         QLatin1Char('"');
+        }
+    }
+    return joined(tokens);
+}
+
 std::optional<SingleTableSelect> singleTableSelect(const QString& translatedSql) {
     auto tokens = tokenize(translatedSql);
     const auto s = significant(tokens);

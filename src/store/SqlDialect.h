@@ -13,6 +13,10 @@ namespace zav::store::dialect {
 // Throws DbError 3142 when characters follow the end of the statement.
 QString translate(const QString& sql);
 
+// The same translation for the server engine, which keeps every name in lower case (an unquoted
+// name is folded to it there): a quoted name ("x", [x], `x`) becomes "x" in lower case.
+QString translateForServer(const QString& sql);
+
 // A translated "Select * from <Table> [where ...] [order by ...]": the rows of one table, which a
 // recordset can update by rowid. The query returns the rowid as an extra last column.
 struct SingleTableSelect {

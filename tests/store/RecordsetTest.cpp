@@ -11,10 +11,11 @@ using namespace zav::store;
 using namespace zav::store::test;
 
 // Levels 0, 1, 2 and operators Anna (1), Ben (2), Cleo (2).
-class Recordsets : public ::testing::Test {
+class Recordsets : public ::testing::TestWithParam<Place> {
 protected:
     void SetUp() override {
-        db = createCredentialDb(folder.file(QStringLiteral("login.mdb")));
+        path = places.fresh();
+        db = createCredentialDb(path);
         addLevel(*db, 0, QStringLiteral("|0"));
         addLevel(*db, 1, QStringLiteral("|1"));
         addLevel(*db, 2, QStringLiteral("Users"));
@@ -25,11 +26,13 @@ protected:
 
     int count(const QString& sql) { return db->OpenRecordset(sql)->RecordCount(); }
 
-    TempFolder folder;
+    Places places{GetParam()};
+    QString path;
     std::unique_ptr<Database> db;
 };
+INSTANTIATE_TEST_SUITE_P(Engines, Recordsets, ::testing::Values(Place::File, Place::Server), placeName);
 
-TEST_F(Recordsets, WalkTheSelectedRows) {
+TEST_P(Recordsets, WalkTheSelectedRows) {
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
     EXPECT_EQ(rs->RecordCount(), 3);
     EXPECT_EQ(rs->Field(FieldID).toInt(), 2); // on the first row at once
@@ -61,11 +64,11 @@ TEST_F(Recordsets, WalkTheSelectedRows) {
     auto unfinished = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
     EXPECT_FALSE(unfinished->Eof());
     db->Close(); // and holds the file no longer: another user can write
-    openShared(folder.file(QStringLiteral("login.mdb")))->Execute(QStringLiteral("Delete * from Operators"));
+    openShared(path)->Execute(QStringLiteral("Delete * from Operators"));
     EXPECT_EQ(unfinished->RecordCount(), 2);
 }
 
-TEST_F(Recordsets, AddNewEditAndUpdateStoreRows) {
+TEST_P(Recordsets, AddNewEditAndUpdateStoreRows) {
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
     EXPECT_EQ(errorNumberOf([&] { rs->SetField(FieldName, QStringLiteral("x")); }), ErrUpdateWithoutEdit);
     EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrUpdateWithoutEdit);
@@ -106,8 +109,21 @@ TEST_F(Recordsets, AddNewEditAndUpdateStoreRows) {
     EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrNoCurrentRecord);
 }
 
+// An edit of a row that another user deleted since it was read writes nothing and says so.
+TEST_P(Recordsets, AnEditOfARowGoneElsewhereFails) {
+    db->Close();
+    db = openShared(path);
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = 'Ben'"));
+    ASSERT_EQ(rs->RecordCount(), 1);
+    openShared(path)->Execute(QStringLiteral("Delete * from Operators where Name = 'Ben'"));
+    rs->Edit();
+    rs->SetField(FieldPWD, QStringLiteral("new"));
+    EXPECT_EQ(errorNumberOf([&] { rs->Update(); }), ErrChangedElsewhere);
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 2);
+}
+
 // SQLite would cut an SQL text at U+0000 and store a value holding it that no name can be typed as.
-TEST_F(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
+TEST_P(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
     const QString nul = QStringLiteral("Dora") + QChar(u'\0') + QStringLiteral("x");
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
     rs->AddNew();
@@ -121,9 +137,11 @@ TEST_F(Recordsets, TextsHoldingNulAreRefusedBeforeTheEngine) {
     EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 3);
 }
 
-TEST_F(Recordsets, TransactionsRollBackUnlessCommitted) {
+TEST_P(Recordsets, TransactionsRollBackUnlessCommitted) {
     db->BeginTrans();
     db->Execute(QStringLiteral("Delete * from Operators where Name = 'Anna'"));
+    EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QStringLiteral("ben"), 1); }),
+              ErrDuplicateKey); // only itself
     db->BeginTrans();
     db->Execute(QStringLiteral("Delete * from Operators where Name = 'Ben'"));
     db->Rollback(); // the inner one only

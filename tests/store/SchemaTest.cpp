@@ -39,10 +39,10 @@ std::vector<IndexFacts> indexFacts(const TableDef& table) {
 }
 
 // A protected file with levels 0, 3, 4 and operators a, b (level 3), c (4), d (0).
-class CredentialSchema : public ::testing::Test {
+class CredentialSchema : public ::testing::TestWithParam<Place> {
 protected:
     void SetUp() override {
-        path = folder.file(QStringLiteral("login.mdb"));
+        path = places.fresh();
         db = createCredentialDb(path);
         addLevel(*db, 0, QStringLiteral("|0"));
         addLevel(*db, 3, QStringLiteral("Service"));
@@ -62,12 +62,13 @@ protected:
         return pairs;
     }
 
-    TempFolder folder;
+    Places places{GetParam()};
     QString path;
     std::unique_ptr<Database> db;
 };
+INSTANTIATE_TEST_SUITE_P(Engines, CredentialSchema, ::testing::Values(Place::File, Place::Server), placeName);
 
-TEST_F(CredentialSchema, TheFileHoldsExactlyTheTablesIndexesAndRelation) {
+TEST_P(CredentialSchema, TheFileHoldsExactlyTheTablesIndexesAndRelation) {
     db->Close();
     db = openShared(path, true);
     EXPECT_TRUE(db->TableExists(QStringLiteral("OPERATORS")));
@@ -95,7 +96,7 @@ TEST_F(CredentialSchema, TheFileHoldsExactlyTheTablesIndexesAndRelation) {
     EXPECT_EQ(relations[0].fields[0].foreignName, FieldID);
 }
 
-TEST_F(CredentialSchema, TheRelationCascadesAndIsEnforced) {
+TEST_P(CredentialSchema, TheRelationCascadesAndIsEnforced) {
     db->Execute(QStringLiteral("Delete * from Levels where ID = 3"));
     EXPECT_EQ(operatorsWithLevels(), (QStringList{"c:4", "d:0"}));
 
@@ -112,7 +113,7 @@ TEST_F(CredentialSchema, TheRelationCascadesAndIsEnforced) {
     EXPECT_EQ(operatorsWithLevels(), (QStringList{"c:2", "d:0"}));
 }
 
-TEST_F(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
+TEST_P(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
     addOperator(*db, QStringLiteral("Müller"), 4);
     for (const char* twin : {"MÜLLER", "müller", "A"}) {
         EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QString::fromUtf8(twin), 4); }), ErrDuplicateKey)
@@ -128,7 +129,19 @@ TEST_F(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 3, QStringLiteral("Another")); }), ErrDuplicateKey);
 }
 
-TEST_F(CredentialSchema, FieldsKeepTheirRanges) {
+// Renumbering: values swap in one change, the relation carries them to the operators, and a change
+// that breaks the unique key takes back every move.
+TEST_P(CredentialSchema, KeysChangeAsOneAndCarryTheirOperators) {
+    db->ChangeKeys(LevelsTable, FieldID, {{3, 4}, {4, 3}});
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+    EXPECT_EQ(errorNumberOf([&] {
+                  db->ChangeKeys(LevelsTable, FieldID, {{3, 5}, {4, 0}});
+              }),
+              ErrDuplicateKey);
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+}
+
+TEST_P(CredentialSchema, FieldsKeepTheirRanges) {
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 32767, QStringLiteral("Highest")); }), 0);
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, -32768, QStringLiteral("Lowest")); }), 0);
     for (const int outside : {32768, -32769, 70000}) {
@@ -150,7 +163,7 @@ TEST_F(CredentialSchema, FieldsKeepTheirRanges) {
     EXPECT_EQ(errorNumberOf([&] { level->Update(); }), ErrFieldOverflow);
 }
 
-TEST_F(CredentialSchema, NamesMustNotBeEmptyButPasswordsMayBe) {
+TEST_P(CredentialSchema, NamesMustNotBeEmptyButPasswordsMayBe) {
     EXPECT_EQ(errorNumberOf([&] { addOperator(*db, QString(), 4); }), ErrZeroLength);
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 7, QString()); }), ErrZeroLength);
     addOperator(*db, QStringLiteral("e"), 4, QString());
@@ -160,7 +173,7 @@ TEST_F(CredentialSchema, NamesMustNotBeEmptyButPasswordsMayBe) {
     EXPECT_EQ(password.toString(), QString());
 }
 
-TEST_F(CredentialSchema, BooleansAreNeverEmptyAndTrueSortsFirst) {
+TEST_P(CredentialSchema, BooleansAreNeverEmptyAndTrueSortsFirst) {
     auto level = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 3"));
     for (const auto& field : {FieldManageLevel, FieldDesktop, CustomFieldName(1), CustomFieldName(100)}) {
         const QVariant value = level->Field(field);
@@ -175,9 +188,10 @@ TEST_F(CredentialSchema, BooleansAreNeverEmptyAndTrueSortsFirst) {
               (QStringList{"4", "0", "3"}));
 }
 
-TEST_F(CredentialSchema, AReadOnlyOpenRefusesWrites) {
+TEST_P(CredentialSchema, AReadOnlyOpenRefusesWrites) {
     db->Close();
-    const QByteArray before = fileBytes(path);
+    const bool file = GetParam() == Place::File;
+    const QByteArray before = file ? fileBytes(path) : QByteArray();
     auto reader = openShared(path, true);
     EXPECT_EQ(errorNumberOf([&] { reader->Execute(QStringLiteral("Delete * from Levels where ID = 3")); }),
               ErrReadOnly);
@@ -188,8 +202,10 @@ TEST_F(CredentialSchema, AReadOnlyOpenRefusesWrites) {
                   reader->CreateTable(TableDef{QStringLiteral("Extra"), {{"X"}}, {}});
               }),
               ErrReadOnly);
+    EXPECT_EQ(column(*reader, QStringLiteral("Select * from Levels order by ID"), FieldID),
+              (QStringList{"0", "3", "4"}));
     reader->Close();
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(file ? fileBytes(path) : QByteArray(), before);
 }
 
 } // namespace

@@ -37,6 +37,14 @@ TEST(SqlDialect, TextsOfTheComponentBecomeSqliteButQuotedTextIsNeverRewritten) {
     }
 }
 
+// The server keeps names in lower case: quoted names are lowered, quoted text is not.
+TEST(SqlDialect, ServerTextsLowerQuotedNamesOnly) {
+    EXPECT_EQ(zav::store::dialect::translateForServer(
+                  QStringLiteral("Delete * from [Levels] where \"Name\" = 'Ab' and `ID` = true"))
+                  .toStdString(),
+              "DELETE FROM \"levels\" where \"name\" = 'Ab' and \"id\" = -1");
+}
+
 TEST(SqlDialect, OnlyOneStatementIsAccepted) {
     for (const char* twoStatements : {"Delete * from Levels; Delete * from Operators",
                                       "Select * from Levels;x", "Update levels set Custom1 = true;;",

@@ -1,6 +1,10 @@
 #include "StoreTestSupport.h"
 
 #include "store/Schema.h"
+#include "store/server/PgConnection.h"
+
+#include <QRegularExpression>
+#include <unistd.h>
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -9,6 +13,42 @@ namespace zav::store::test {
 
 TempFolder::TempFolder() {
     EXPECT_TRUE(m_dir.isValid());
+}
+
+std::string placeName(const ::testing::TestParamInfo<Place>& info) {
+    return info.param == Place::File ? "File" : "Server";
+}
+
+namespace {
+QString serverUri() {
+    const QString uri = qEnvironmentVariable("ZAV_TEST_PG_URI");
+    EXPECT_FALSE(uri.isEmpty()) << "ZAV_TEST_PG_URI is not set: run the server tests through ctest, which "
+                                   "starts a throwaway server (it needs 'apt-get install postgresql').";
+    return uri;
+}
+} // namespace
+
+QString Places::fresh(const QString& name) {
+    if (m_kind == Place::File) {
+        return m_folder.file(name);
+    }
+    static int counter = 0;
+    const QString database = QStringLiteral("zt_%1_%2").arg(::getpid()).arg(++counter);
+    zav::pg::Connection(serverUri()).exec(QStringLiteral("CREATE DATABASE ") + database);
+    m_databases.push_back(database);
+    return serverUri().replace(QRegularExpression(QStringLiteral("/[^/?]*\\?")),
+                               QLatin1Char('/') + database + QLatin1Char('?'));
+}
+
+Places::~Places() {
+    try {
+        for (const auto& database : m_databases) {
+            zav::pg::Connection(serverUri())
+                .exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(database));
+        }
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << error.what();
+    }
 }
 
 QByteArray fileBytes(const QString& path) {

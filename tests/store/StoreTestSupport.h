@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace zav::store::test {
@@ -22,6 +23,25 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Where a test's databases live: files of its own folder, or databases of their own on the suite's
+// throwaway server (ZAV_TEST_PG_URI), dropped when the test ends. Store tests run on both engines.
+enum class Place { File, Server };
+std::string placeName(const ::testing::TestParamInfo<Place>& info);
+class Places {
+public:
+    explicit Places(Place kind) : m_kind(kind) {}
+    ~Places();
+    Places(const Places&) = delete;
+    Places& operator=(const Places&) = delete;
+    // A path for a new file, or the URI of a new empty database.
+    QString fresh(const QString& name = QStringLiteral("login.mdb"));
+
+private:
+    Place m_kind;
+    TempFolder m_folder;
+    std::vector<QString> m_databases;
 };
 
 QByteArray fileBytes(const QString& path);

@@ -150,16 +150,22 @@ bool Connection::inTransaction() const noexcept {
     return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
 }
 
+bool Connection::isBroken() const noexcept {
+    return PQstatus(handle()) == CONNECTION_BAD;
+}
+
 // Only the server's primary message goes into the error: its detail may quote a whole failing row,
 // passwords included.
 void Connection::throwFailure(const Result& result) const {
     const char* sqlState = PQresultErrorField(result.handle(), PG_DIAG_SQLSTATE);
     const char* primary = PQresultErrorField(result.handle(), PG_DIAG_MESSAGE_PRIMARY);
+    const char* constraint = PQresultErrorField(result.handle(), PG_DIAG_CONSTRAINT_NAME);
     if (!sqlState && PQstatus(handle()) == CONNECTION_BAD) {
         throw unreachable(m_description, QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0));
     }
     throw serverError(QString::fromLatin1(sqlState ? sqlState : ""),
-                      QString::fromUtf8(primary ? primary : PQerrorMessage(handle())).trimmed());
+                      QString::fromUtf8(primary ? primary : PQerrorMessage(handle())).trimmed(), QString(),
+                      QString::fromUtf8(constraint ? constraint : ""));
 }
 
 } // namespace zav::pg

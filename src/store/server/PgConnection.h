@@ -39,6 +39,8 @@ public:
 
     // A transaction is open (also one that failed and waits for its rollback).
     bool inTransaction() const noexcept;
+    // The connection was lost (the server restarted or went away).
+    bool isBroken() const noexcept;
 
 private:
     struct Finish {

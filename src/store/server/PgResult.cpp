@@ -54,6 +54,10 @@ QVariant Result::value(int row, int column) const {
     }
 }
 
+unsigned Result::columnType(int column) const noexcept {
+    return PQftype(m_result, column);
+}
+
 int Result::affectedRows() const {
     return QByteArray(PQcmdTuples(m_result)).toInt();
 }

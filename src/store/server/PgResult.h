@@ -27,6 +27,8 @@ public:
     // Booleans as bool, smallint and integer as int, bigint as qint64, everything else as text, NULL as
     // an invalid QVariant.
     QVariant value(int row, int column) const;
+    // The type of a column's values (the server's type OID).
+    unsigned columnType(int column) const noexcept;
     // The rows an INSERT, UPDATE or DELETE touched.
     int affectedRows() const;
     // The command tag ("INSERT 0 1", "COMMIT", ...).

@@ -4,7 +4,19 @@ namespace zav::pg {
 
 using namespace store;
 
-int errorNumberForSqlState(const QString& sqlState) {
+int errorNumberForSqlState(const QString& sqlState, const QString& constraint) {
+    if (sqlState == u"22003" || (sqlState == u"23514" && constraint.endsWith(u" range"))) {
+        return ErrFieldOverflow;
+    }
+    if (sqlState == u"23514" && constraint.endsWith(u" not empty")) {
+        return ErrZeroLength;
+    }
+    if (sqlState == u"25006") {
+        return ErrReadOnly;
+    }
+    if (sqlState == u"42601") {
+        return ErrSyntax;
+    }
     if (sqlState == u"28P01" || sqlState == u"28000") {
         return ErrNotValidPassword;
     }
@@ -42,14 +54,23 @@ QString leadFor(int number) {
         return QStringLiteral("Could not update; currently locked by another user.");
     case ErrDiskOrNetwork:
         return QStringLiteral("Disk or network error: the database server cannot be reached.");
+    case ErrFieldOverflow:
+        return QStringLiteral("Numeric field overflow: the value does not fit its field.");
+    case ErrZeroLength:
+        return QStringLiteral("A field cannot be a zero-length string.");
+    case ErrReadOnly:
+        return QStringLiteral("Cannot update. Database or object is read-only.");
+    case ErrSyntax:
+        return QStringLiteral("Syntax error in the SQL statement.");
     default:
         return QStringLiteral("The database server failed.");
     }
 }
 } // namespace
 
-ServerError serverError(const QString& sqlState, const QString& message, const QString& where) {
-    const int number = errorNumberForSqlState(sqlState);
+ServerError serverError(const QString& sqlState, const QString& message, const QString& where,
+                        const QString& constraint) {
+    const int number = errorNumberForSqlState(sqlState, constraint);
     const QString detail = where.isEmpty() ? message : QStringLiteral("%1: %2").arg(where, message);
     return ServerError(number, QStringLiteral("%1 (%2)").arg(leadFor(number), detail), sqlState);
 }

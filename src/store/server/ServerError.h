@@ -5,6 +5,11 @@
 //   3D000 (the database does not exist)                 3024
 //   23505 (unique key)                                  3022
 //   23503 (foreign key)                                 3201
+//   22003 (number out of range), 23514 on a check named 3349
+//   "<field> range"
+//   23514 on a check named "<field> not empty"          3315
+//   25006 (a write in a read-only transaction)          3027
+//   42601 (syntax)                                      3075
 //   55P03, 40001, 40P01 (lock wait, conflict, deadlock) 3218 "currently locked by another user"
 //   class 08, 57P01-57P03, or no answer at all          3043 "disk or network error": the server cannot
 //                                                       be reached, or went away (a server that does
@@ -26,10 +31,12 @@ private:
     QString m_sqlState;
 };
 
-int errorNumberForSqlState(const QString& sqlState);
+// `constraint`: the name of the constraint a statement broke, which tells the check failures apart.
+int errorNumberForSqlState(const QString& sqlState, const QString& constraint = QString());
 
 // The failure the server reported: `message` is its own text; `where` (optional) names the server.
-ServerError serverError(const QString& sqlState, const QString& message, const QString& where = QString());
+ServerError serverError(const QString& sqlState, const QString& message, const QString& where = QString(),
+                        const QString& constraint = QString());
 
 // A connection that failed before the server answered (refused, timed out, no socket).
 ServerError unreachable(const QString& where, const QString& reason);

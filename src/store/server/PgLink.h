@@ -1,0 +1,59 @@
+#pragma once
+
+// The one connection of this process to a server database, shared by every database object open on it
+// and kept when they close: connecting costs a round trip or more, and the component opens and closes
+// its database around every operation. The open modes live here as session advisory locks.
+
+#include "store/Engine.h"
+#include "store/server/PgConnection.h"
+
+#include <memory>
+#include <vector>
+
+namespace zav::pg {
+
+// A recordset that has not read its rows yet. Before anything is written through the connection it
+// reads them, so each sees its rows as they were when it opened.
+class PendingRead {
+public:
+    virtual void readRest() = 0;
+
+protected:
+    ~PendingRead() = default;
+};
+
+class Link {
+public:
+    // The link of this thread to the database the URI names; it connects when first used.
+    static std::shared_ptr<Link> of(const QString& uri);
+    explicit Link(QString uri) : m_uri(std::move(uri)) {}
+
+    // Takes the lock of an open in `mode` (3045 when another open, here or elsewhere, conflicts). The
+    // first open of an unused link connects, and connects again when the connection was lost.
+    void acquire(store::OpenMode mode);
+    void release(store::OpenMode mode) noexcept;
+
+    Connection& connection();
+    QString description() const;
+    // Runs a write. Inside a transaction one that fails takes back only itself, as on the file: the
+    // server would otherwise end the whole transaction.
+    Result write(const QString& sql, const QVariantList& parameters = {});
+
+    void addPendingRead(PendingRead* reader);
+    void removePendingRead(PendingRead* reader) noexcept;
+    void finishPendingReads();
+
+private:
+    bool tryLock(store::OpenMode mode);
+
+    QString m_uri;
+    std::unique_ptr<Connection> m_connection;
+    int m_sharedOpens = 0;
+    bool m_exclusiveOpen = false;
+    std::vector<PendingRead*> m_pendingReads;
+};
+
+// The advisory lock that writers of a database take for their transaction.
+inline constexpr qint64 WriteLockKey = 0x5a41565f57524954;
+
+} // namespace zav::pg
