@@ -35,6 +35,9 @@ struct TableDef {
     std::vector<IndexDef> indexes;
 };
 
+// The table's primary index, or nullptr; a definition with two fails (3146) before any engine makes it.
+const IndexDef* PrimaryIndexOf(const TableDef& table);
+
 // Relation attributes as the classic engine numbers them.
 inline constexpr int RelationUpdateCascade = 0x100;
 inline constexpr int RelationDeleteCascade = 0x1000;

@@ -58,20 +58,6 @@ QString createIndexSql(const QString& table, const QString& name, const std::vec
         .arg(unique ? QStringLiteral("UNIQUE ") : QString(), quoted(name), quoted(table), quotedList(fields));
 }
 
-const IndexDef* primaryIndexOf(const TableDef& table) {
-    const IndexDef* primary = nullptr;
-    for (const auto& index : table.indexes) {
-        if (index.primary) {
-            if (primary) {
-                throw DbError(ErrEngine,
-                              QStringLiteral("Table '%1' can have only one primary key.").arg(table.name));
-            }
-            primary = &index;
-        }
-    }
-    return primary;
-}
-
 QString foreignKeySql(const RelationDef& relation) {
     std::vector<QString> fields;
     std::vector<QString> foreignFields;
@@ -139,7 +125,7 @@ QString notEmptyConstraint(const QString& field) {
 }
 
 void createTable(sqlite::Database& db, const TableDef& table) {
-    const IndexDef* primary = primaryIndexOf(table);
+    const IndexDef* primary = PrimaryIndexOf(table);
     QStringList parts;
     for (const auto& field : table.fields) {
         parts << columnSql(field, primary && containsName(primary->fields, field.name));

@@ -220,17 +220,9 @@ void createTable(Connection& db, const TableDef& table) {
     for (const auto& field : table.fields) {
         parts << columnSql(field);
     }
-    const IndexDef* primary = nullptr;
-    for (const auto& index : table.indexes) {
-        if (index.primary) {
-            if (primary) {
-                throw DbError(ErrEngine,
-                              QStringLiteral("Table '%1' can have only one primary key.").arg(table.name));
-            }
-            primary = &index;
-            parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)")
-                         .arg(quoted(index.name), quotedList(index.fields));
-        }
+    if (const IndexDef* primary = PrimaryIndexOf(table)) {
+        parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)")
+                     .arg(quoted(primary->name), quotedList(primary->fields));
     }
     db.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table.name), parts.join(QStringLiteral(", "))));
     commentTable(db, table);
