@@ -19,10 +19,10 @@
 
 using namespace zav;
 using namespace zav::manage;
-using zav::test::CredentialFile;
-using zav::test::LevelSpec;
 using zav::store::test::Place;
 using zav::store::test::Places;
+using zav::test::CredentialFile;
+using zav::test::LevelSpec;
 
 namespace {
 
@@ -213,6 +213,54 @@ TEST_P(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     EXPECT_EQ(file.operatorLevels().size(), 1u);
     // Every name that reached SQL text went through the quoting first.
     EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
+}
+
+// Another process, or another open in this one, holding the database alone keeps every operation out
+// with "in use" (3045) and nothing is written; once it lets go they go through.
+TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsInUse) {
+    file.addLevels({{0, "Top", true, true}, {1, "One", false, true}, {2, "Two"}});
+    file.addOperators({{"anna", 1}});
+    auto level = Class_Level::create();
+    const std::vector<std::pair<const char*, std::function<void()>>> operations{
+        {"add level", [&] { AddLevel(file.path(), QStringLiteral("Three")); }},
+        {"renumber", [&] { RenumberLevels(file.path()); }},
+        {"password", [&] { StoreLevelPassword(file.path(), 1, QStringLiteral("One"), QStringLiteral("x")); }},
+        {"add operator", [&] { AddOperator(file.path(), 2, QStringLiteral("bob")); }},
+        {"move operator", [&] { MoveOperator(file.path(), QStringLiteral("anna"), 2); }},
+        {"remove level", [&] { RemoveLevel(file.path(), 1, QStringLiteral("One")); }},
+        {"read", [&] { LoadLevel(file.path(), 0, *level); }}};
+    const auto ids = idsByName();
+    const auto operators = file.operatorLevels();
+    for (const bool otherProcess : {true, false}) {
+        std::unique_ptr<store::test::Helper> holder;
+        std::unique_ptr<store::Database> held;
+        if (otherProcess) {
+            holder = std::make_unique<store::test::Helper>(
+                QStringList{QStringLiteral("hold"), file.path(), QStringLiteral("exclusive")});
+            ASSERT_EQ(holder->firstLine(), QStringLiteral("open"));
+        } else {
+            held = store::DefaultEngine().OpenDatabase(file.path(), store::OpenMode::Exclusive,
+                                                       store::ConnectString);
+        }
+        for (const auto& [what, operation] : operations) {
+            EXPECT_EQ(errorNumber(operation), store::ErrFileInUse)
+                << what << (otherProcess ? " process" : "");
+        }
+        // Let go in order: a killed holder's server session would end only a moment after the process.
+        if (held) {
+            held->Close();
+        } else {
+            holder->release();
+        }
+        EXPECT_EQ(idsByName(), ids);
+        EXPECT_EQ(file.operatorLevels(), operators);
+    }
+    for (const auto& [what, operation] : operations) {
+        EXPECT_EQ(errorNumber(operation), 0) << what;
+    }
+    // anna had moved to "Two" before "One" went.
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Two", 1}, {"Three", 2}}));
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 1}, {"bob", 1}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ManageOperations, ::testing::Values(Place::File, Place::Server),
