@@ -6,14 +6,17 @@
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
 #include "component/ModuleComponent.h"
+#include "operations/LevelOperations.h"
 #include "operations/Policy.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
+#include "support/FaultyEngine.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 
 using zav::CredentialOutcome;
@@ -314,6 +317,34 @@ TEST_P(ComponentPlaces, RepeatedWrongPasswordsLockTheEntryAndOnlyTheTopPasswordS
     EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("KWB_Merlato")), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentLevel()->ID(), 0);
     EXPECT_EQ(refused.size(), 3);
+}
+
+// Another panel renumbers the levels between the login's read of its operator and of that operator's
+// level: the login still reaches the level the operator had when it began.
+TEST_P(ComponentPlaces, ALoginReadsItsOperatorAndItsLevelAtOneMoment) {
+    auto login = standardLevels();
+    zav::test::FaultyEngine engine;
+    int elsewhere = -1; // what the other panel's change met
+    engine.beforeRecordset = [&](const QString& sql) {
+        if (elsewhere == -1 && sql.startsWith(QStringLiteral("Select * from Levels where ID"))) {
+            elsewhere = 0;
+            // Guest gains the desktop right and moves above Setter, whose number passes to another level.
+            std::thread([&] {
+                auto desktop = Class_LevelEnable::create();
+                desktop->setAllowDesktop(true);
+                elsewhere = zav::store::test::errorNumberOf([&] {
+                    zav::manage::StoreLevelRights(env.dbPath(), 3, QStringLiteral("Guest"), *desktop);
+                });
+            }).join();
+        }
+    };
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("O'Anna"), QStringLiteral("aPw")),
+              CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->DBLevelName(), QStringLiteral("Setter"));
+    // The engines differ in how: on the file the reading login holds writers off, so the other panel's
+    // change waits out the busy time and is refused as locked; on the server the login reads one
+    // snapshot and the change goes through beside it.
+    EXPECT_EQ(elsewhere, GetParam() == Place::File ? zav::store::ErrLocked : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ComponentPlaces, ::testing::Values(Place::File, Place::Server),
