@@ -23,7 +23,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QThread>
 #include <cstdio>
 #include <functional>
@@ -131,59 +130,53 @@ private:
     }
 
     // A panel starting, or starting again: the component completes the database, opened alone for a
-    // moment. A refused new start leaves the panel as it was.
+    // moment. A refused new start (shown in a message box titled with its number) changes nothing.
     void startComponent() {
         m_shown.clear();
         if (m_component) {
             m_component->Fun_InitDatabase();
-            return throwShownError();
-        }
-        m_component = ZAV_Login::create();
-        m_component->setAutoShutDown(false);
-        m_component->setDbPath(m_uri);
-        if (!m_shown.isEmpty()) {
-            m_component.reset(); // it has no level in force
-        }
-        throwShownError();
-    }
-
-    // The component shows a failed start in a message box, titled with the error's number.
-    void throwShownError() {
-        if (m_shown.isEmpty()) {
-            return;
-        }
-        const auto number = QRegularExpression(QStringLiteral("(\\d+)$")).match(m_shown.first().second);
-        throw AutomationError(number.hasMatch() ? number.captured(1).toInt() : -1, m_shown.first().first);
-    }
-
-    QString anyOwnLevel(bool withHome) {
-        std::vector<QString> names;
-        for (const auto& [name, level] : m_levels) {
-            if (withHome || name != home()) {
-                names.push_back(name);
+        } else {
+            m_component = ZAV_Login::create();
+            m_component->setAutoShutDown(false);
+            m_component->setDbPath(m_uri);
+            if (!m_shown.isEmpty()) {
+                m_component.reset(); // it has no level in force
             }
         }
-        return names.empty() ? QString() : names[m_random() % names.size()];
+        if (!m_shown.isEmpty()) {
+            throw AutomationError(m_shown.first().second.section(QLatin1Char(' '), -1).toInt(),
+                                  m_shown.first().first);
+        }
     }
 
-    int idOf(const QString& name) {
-        const auto id = manage::LevelIdByName(m_uri, name);
-        if (!id) {
-            throw std::runtime_error(qPrintable(QStringLiteral("level %1 was lost").arg(name)));
+    static void require(bool holds, const QString& otherwise) {
+        if (!holds) {
+            throw std::runtime_error(otherwise.toStdString());
         }
+    }
+
+    int idOf(const QString& level) {
+        const auto id = manage::LevelIdByName(m_uri, level);
+        require(id.has_value(), QStringLiteral("level %1 was lost").arg(level));
         return *id;
     }
 
     void step(int action) {
-        const QString level = anyOwnLevel(action != 3);
+        std::vector<QString> own; // its levels; without the home level for a removal
+        for (const auto& entry : m_levels) {
+            if (action != 3 || entry.first != home()) {
+                own.push_back(entry.first);
+            }
+        }
+        const QString level = own.empty() ? QString() : own[m_random() % own.size()];
+        const QString serial = QString::number(++m_serial);
         switch (action) {
         case 0:
             return attempt("login", [&] { login(); });
         case 1:
             return attempt("add-level", [&] {
-                const QString name = m_me + QStringLiteral("L%1").arg(++m_serial);
-                manage::AddLevel(m_uri, name);
-                m_levels[name] = {};
+                manage::AddLevel(m_uri, m_me + u'L' + serial);
+                m_levels[m_me + u'L' + serial] = {};
             });
         case 2:
             return attempt("rights", [&] {
@@ -194,31 +187,23 @@ private:
                 for (int n = 1; n <= customs; ++n) {
                     rights->setAllowCustom(n * 7, true);
                 }
-                if (!manage::StoreLevelRights(m_uri, idOf(level), level, *rights)) {
-                    throw std::runtime_error("the rights found no level");
-                }
+                require(manage::StoreLevelRights(m_uri, idOf(level), level, *rights),
+                        QStringLiteral("no level"));
                 m_levels[level].nEnable = customs;
             });
         case 3:
-            if (level.isEmpty()) {
-                return;
-            }
-            return attempt("remove-level", [&] {
+            return level.isEmpty() ? void() : attempt("remove-level", [&] {
                 manage::RemoveLevel(m_uri, idOf(level), level);
                 m_levels.erase(level);
                 std::erase_if(m_operators, [&](const auto& entry) { return entry.second == level; });
             });
         case 4:
             return attempt("add-operator", [&] {
-                const QString name = m_me + QStringLiteral("O%1").arg(++m_serial);
-                manage::AddOperator(m_uri, idOf(level), name, level);
-                m_operators[name] = level;
+                manage::AddOperator(m_uri, idOf(level), m_me + u'O' + serial, level);
+                m_operators[m_me + u'O' + serial] = level;
             });
         case 5:
-            if (m_operators.empty()) {
-                return;
-            }
-            return attempt("move-operator", [&] {
+            return m_operators.empty() ? void() : attempt("move-operator", [&] {
                 auto moved =
                     std::next(m_operators.begin(), static_cast<long>(m_random() % m_operators.size()));
                 manage::MoveOperator(m_uri, moved->first, idOf(level), level);
@@ -226,19 +211,15 @@ private:
             });
         case 6:
             return attempt("panel-password", [&] {
-                const QString password = QStringLiteral("pw%1").arg(++m_serial);
-                if (!manage::StoreOperatorPassword(m_uri, m_login, password)) {
-                    throw std::runtime_error("the login operator was lost");
-                }
-                m_panelPassword = password;
+                require(manage::StoreOperatorPassword(m_uri, m_login, u'p' + serial).has_value(),
+                        QStringLiteral("the login operator was lost"));
+                m_panelPassword = u'p' + serial;
             });
         case 7:
             return attempt("level-password", [&] {
-                const QString password = QStringLiteral("lp%1").arg(++m_serial);
-                if (!manage::StoreLevelPassword(m_uri, idOf(level), level, password)) {
-                    throw std::runtime_error("the password found no level");
-                }
-                m_levels[level].password = password;
+                require(manage::StoreLevelPassword(m_uri, idOf(level), level, u'l' + serial).has_value(),
+                        QStringLiteral("no level"));
+                m_levels[level].password = u'l' + serial;
             });
         case 8:
             return attempt("renumber", [&] { manage::RenumberLevels(m_uri); });
@@ -249,14 +230,11 @@ private:
 
     // The login operator with its latest password reaches its own level, and nothing else does.
     void login() {
-        const auto outcome = CheckCredentials(LoginModeOperator, 0, m_login, m_panelPassword);
-        if (outcome != CredentialOutcome::Accepted) {
-            throw std::runtime_error("the latest password was refused");
-        }
+        require(CheckCredentials(LoginModeOperator, 0, m_login, m_panelPassword) ==
+                    CredentialOutcome::Accepted,
+                QStringLiteral("the latest password was refused"));
         const QString reached = m_component->CurrentLevel()->DBLevelName();
-        if (reached != home()) {
-            throw std::runtime_error(qPrintable(QStringLiteral("logged in to level %1").arg(reached)));
-        }
+        require(reached == home(), QStringLiteral("logged in to level ") + reached);
     }
 
     QString m_uri;
