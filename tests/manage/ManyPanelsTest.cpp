@@ -134,7 +134,9 @@ TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChanged
     }
     EXPECT_EQ(storedOperators, operators);
     for (const auto& [login, password] : passwords) {
-        EXPECT_EQ(manage::FindOperatorRow(uri, login)->password, password) << login.toStdString();
+        const auto row = manage::FindOperatorRow(uri, login);
+        ASSERT_TRUE(row.has_value()) << login.toStdString();
+        EXPECT_EQ(row->password, password) << login.toStdString();
     }
     test::FaultyEngine counting;
     manage::RenumberLevels(uri);
