@@ -171,6 +171,8 @@ TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
     EXPECT_EQ(describeServer("postgresql://anna:" + secret +
                              "@db.plant:5433/login?sslmode=require&password=" + secret),
               QStringLiteral("postgresql://anna@db.plant:5433/login"));
+    EXPECT_EQ(describeServer(QStringLiteral("postgresql://anna@db1:5432,db2:5433/login")),
+              QStringLiteral("postgresql://anna@db1:5432,db2:5433/login"));
     const QString unreadable = "postgresql://anna:" + secret + "@db.plant/login?colour=blue";
     EXPECT_FALSE(describeServer(unreadable).contains(secret));
     EXPECT_EQ(failureOf([&] { Connection db(unreadable); }).Number(), ErrNotValidFileName);
