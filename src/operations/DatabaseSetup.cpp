@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "base/ReportedErrors.h"
+#include "operations/DatabaseAddress.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
@@ -110,24 +111,29 @@ void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOne
 
 } // namespace
 
+void CompleteSchemaWithin(store::Database& db) {
+    auto& utility = outside::dbUtility();
+    if (!utility.TableExists(db, store::LevelsTable)) {
+        db.CreateTable(store::LevelsTableDef());
+    }
+    if (!utility.TableExists(db, store::OperatorsTable)) {
+        db.CreateTable(store::OperatorsTableDef());
+    }
+    if (!relationExists(db)) {
+        db.CreateRelation(store::RelIDRefDef());
+    }
+}
+
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
     using namespace store;
     std::unique_ptr<Database> db;
-    if (somethingAt(dbPath, false)) {
+    // A server database exists before its schema: it is opened as it is, empty or not.
+    if (IsServerDatabase(dbPath) || somethingAt(dbPath, false)) {
         db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
     } else {
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
     }
-    auto& utility = outside::dbUtility();
-    if (!utility.TableExists(*db, store::LevelsTable)) {
-        db->CreateTable(LevelsTableDef());
-    }
-    if (!utility.TableExists(*db, store::OperatorsTable)) {
-        db->CreateTable(OperatorsTableDef());
-    }
-    if (!relationExists(*db)) {
-        db->CreateRelation(RelIDRefDef());
-    }
+    CompleteSchemaWithin(*db);
     addTopLevelIfMissing(*db);
     addLevelOneIfMissing(*db, levelOneRights);
     db->Close();
