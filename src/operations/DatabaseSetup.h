@@ -15,8 +15,9 @@ class Database;
 namespace zav::manage {
 
 // Adds the Levels and Operators tables and their relation where they are missing, within the caller's
-// open database (and transaction, where it has one).
-void CompleteSchemaWithin(store::Database& db);
+// open database (and transaction, where it has one); on a server (`dbPath` a URI) also every other
+// table a panel writes, so that a panel's role needs only rights on rows.
+void CompleteSchemaWithin(store::Database& db, const QString& dbPath);
 
 // Opens the file at `dbPath` exclusively, or creates it (owner-only) when nothing is there (an empty
 // file counts as nothing); a server database must exist and is opened exclusively. Then adds what is

@@ -183,7 +183,7 @@ void fillTables(store::Database& db, const Snapshot& document) {
 }
 
 void fillNewDatabase(store::Database& db, const Snapshot& document) {
-    CompleteSchemaWithin(db);
+    CompleteSchemaWithin(db, QString()); // a new file
     store::Transaction transaction(db);
     fillTables(db, document);
     transaction.Commit();
@@ -211,7 +211,7 @@ void importIntoServer(const QString& dbPath, const Snapshot& document) {
             QStringLiteral("'%1' holds levels or operators already; import into it only with --merge")
                 .arg(ShownDatabasePath(dbPath)));
     }
-    CompleteSchemaWithin(*db);
+    CompleteSchemaWithin(*db, dbPath);
     fillTables(*db, document);
     WriteCaptions(dbPath, document.captions); // its own open of the database joins this transaction
     transaction.Commit();

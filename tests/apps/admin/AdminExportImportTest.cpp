@@ -111,8 +111,9 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
 class AdminRoundTrip : public AdminExportImport, public ::testing::WithParamInterface<Place> {
 protected:
     QString fresh(Place kind) {
-        return kind == Place::File ? path(QStringLiteral("copy.db")) : servers.fresh();
+        return kind == Place::File ? path(QStringLiteral("%1.db").arg(++files)) : servers.fresh();
     }
+    int files = 0;
     Places servers{Place::Server};
 };
 
