@@ -176,6 +176,8 @@ TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
               QStringLiteral("postgres://anna@h1:5432,h2/login?sslmode=require"));
     EXPECT_EQ(withoutPassword(QStringLiteral("postgresql://:x@/login?host=/run/pg")),
               QStringLiteral("postgresql://@/login?host=/run/pg"));
+    EXPECT_EQ(describeServer(QStringLiteral("postgresql://anna@db1:5432,db2:5433/login")),
+              QStringLiteral("postgresql://anna@db1:5432,db2:5433/login"));
     const QString unreadable = "postgresql://anna:" + secret + "@db.plant/login?colour=blue";
     EXPECT_FALSE(describeServer(unreadable).contains(secret));
     EXPECT_EQ(failureOf([&] { Connection db(unreadable); }).Number(), ErrNotValidFileName);

@@ -66,15 +66,29 @@ QString withoutPassword(const QString& uri) {
     return uri.left(start) + authority + rest;
 }
 
+namespace {
+
+// libpq gives several hosts (and their ports, or one port for all) as comma-separated lists.
+QString hostsWithPorts(const QByteArray& hosts, const QByteArray& ports) {
+    const QStringList hostList = QString::fromUtf8(hosts).split(u',');
+    const QStringList portList = QString::fromUtf8(ports).split(u',');
+    QStringList named;
+    for (qsizetype i = 0; i < hostList.size(); ++i) {
+        const QString port = portList.size() == 1 ? portList[0] : portList.value(i);
+        named << (port.isEmpty() ? hostList[i] : hostList[i] + u':' + port);
+    }
+    return named.join(u',');
+}
+
+} // namespace
+
 QString describeServer(const QString& uri) {
     try {
         ConnectionParameters parameters = parseServerUri(uri);
         const QByteArray user = parameters["user"];
-        const QByteArray port = parameters["port"];
-        return QStringLiteral("postgresql://%1%2%3/%4")
+        return QStringLiteral("postgresql://%1%2/%3")
             .arg(user.isEmpty() ? QString() : QString::fromUtf8(user + '@'),
-                 QString::fromUtf8(parameters["host"]),
-                 port.isEmpty() ? QString() : QString::fromUtf8(':' + port),
+                 hostsWithPorts(parameters["host"], parameters["port"]),
                  QString::fromUtf8(parameters["dbname"]));
     } catch (const store::DbError&) {
         return QStringLiteral("(an address that is not a valid connection URI)");
