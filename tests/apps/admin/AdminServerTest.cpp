@@ -57,6 +57,10 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
         works({"levels"})
             .contains(QRegularExpression(QStringLiteral("2 +Service +Service +no +ManageOperator +1-3"))));
     EXPECT_TRUE(works({"policy"}).contains(QStringLiteral("lockout-attempts 3\n")));
+    const AdminRun listed = zav::test::RunAdmin(folder.path(), {db}, {}, qEnvironmentVariable("ZAV_DBINFO"));
+    EXPECT_TRUE(listed.out.startsWith(QStringLiteral("Database: %1\n").arg(shown)))
+        << listed.out.toStdString();
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("anna")));
 
     // What check suggests names the database without the password.
     const AdminRun check = run({"check"});
