@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "base/ReportedErrors.h"
 #include "operations/AuditTrail.h"
+#include "operations/DatabaseAddress.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
@@ -127,29 +128,33 @@ void addEmptyTablesIfMissing(store::Database& db) {
 
 } // namespace
 
+void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
+    auto& utility = outside::dbUtility();
+    if (!utility.TableExists(db, store::LevelsTable)) {
+        db.CreateTable(store::LevelsTableDef());
+    }
+    if (!utility.TableExists(db, store::OperatorsTable)) {
+        db.CreateTable(store::OperatorsTableDef());
+    }
+    if (!relationExists(db)) {
+        db.CreateRelation(store::RelIDRefDef());
+    }
+    if (IsServerDatabase(dbPath)) {
+        addEmptyTablesIfMissing(db);
+    }
+}
+
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
     using namespace store;
     std::unique_ptr<Database> db;
     // A server database exists before anyone sets it up (the component never creates one): it is
     // completed like a file that is there.
-    if (pg::isServerPath(dbPath) || somethingAt(dbPath, false)) {
+    if (IsServerDatabase(dbPath) || somethingAt(dbPath, false)) {
         db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
     } else {
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
     }
-    auto& utility = outside::dbUtility();
-    if (!utility.TableExists(*db, store::LevelsTable)) {
-        db->CreateTable(LevelsTableDef());
-    }
-    if (!utility.TableExists(*db, store::OperatorsTable)) {
-        db->CreateTable(OperatorsTableDef());
-    }
-    if (!relationExists(*db)) {
-        db->CreateRelation(RelIDRefDef());
-    }
-    if (pg::isServerPath(dbPath)) {
-        addEmptyTablesIfMissing(*db);
-    }
+    CompleteSchemaWithin(*db, dbPath);
     addTopLevelIfMissing(*db);
     addLevelOneIfMissing(*db, levelOneRights);
     db->Close();

@@ -37,6 +37,35 @@ ConnectionParameters parseServerUri(const QString& uri) {
     return parameters;
 }
 
+QString withoutPassword(const QString& uri) {
+    const qsizetype start = uri.indexOf(QLatin1String("://")) + 3;
+    qsizetype authorityEnd = start;
+    while (authorityEnd < uri.size() && uri[authorityEnd] != u'/' && uri[authorityEnd] != u'?') {
+        ++authorityEnd;
+    }
+    QString authority = uri.mid(start, authorityEnd - start);
+    // A user name holds no ':' or '@' of its own (libpq wants them percent-encoded).
+    if (const qsizetype at = authority.lastIndexOf(QLatin1Char('@')); at >= 0) {
+        const qsizetype colon = authority.indexOf(QLatin1Char(':'));
+        if (colon >= 0 && colon < at) {
+            authority.remove(colon, at - colon);
+        }
+    }
+    QString rest = uri.mid(authorityEnd);
+    if (const qsizetype question = rest.indexOf(QLatin1Char('?')); question >= 0) {
+        QStringList kept;
+        for (const QString& item : rest.mid(question + 1).split(QLatin1Char('&'))) {
+            const QString key = item.section(QLatin1Char('='), 0, 0);
+            if (key != QLatin1String("password") && key != QLatin1String("sslpassword")) {
+                kept << item;
+            }
+        }
+        rest = rest.left(question) +
+               (kept.isEmpty() ? QString() : QLatin1Char('?') + kept.join(QLatin1Char('&')));
+    }
+    return uri.left(start) + authority + rest;
+}
+
 namespace {
 
 // libpq gives several hosts (and their ports, or one port for all) as comma-separated lists.
