@@ -51,6 +51,20 @@ Report parse(const QString& output) {
     return report;
 }
 
+// The stored levels as "NEnable password" by name; `names` (when given) receives their names by ID.
+std::map<QString, QString> storedLevels(const QString& uri, std::map<int, QString>* names = nullptr) {
+    std::map<QString, QString> stored;
+    for (const auto& [name, level] : test::CredentialFile(uri).levels()) {
+        auto read = Class_Level::create();
+        EXPECT_TRUE(manage::LoadLevel(uri, level.id, *read));
+        stored[name] = QString::number(level.nEnable) + QLatin1Char(' ') + read->Password();
+        if (names) {
+            (*names)[level.id] = name;
+        }
+    }
+    return stored;
+}
+
 TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChangedElsewhere) {
     store::test::Places places(store::test::Place::Server);
     const QString uri = places.fresh();
@@ -59,11 +73,7 @@ TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChanged
     {
         test::ComponentEnvironment env(true, uri);
         env.createComponent(); // creates levels |0 and |1
-        for (const auto& [name, level] : test::CredentialFile(uri).levels()) {
-            auto read = Class_Level::create();
-            ASSERT_TRUE(manage::LoadLevel(uri, level.id, *read));
-            levels[name] = QString::number(level.nEnable) + QLatin1Char(' ') + read->Password();
-        }
+        levels = storedLevels(uri);
     }
     for (int i = 0; i < PanelCount; ++i) {
         const QString home = QStringLiteral("p%1-home").arg(i), login = QStringLiteral("panel%1").arg(i);
@@ -118,18 +128,11 @@ TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChanged
                                                  counts[QStringLiteral("remove-level")]));
 
     // The database holds exactly that, numbered without gaps and in rank order.
-    const test::CredentialFile database(uri);
-    std::map<QString, QString> storedLevels, storedOperators;
     std::map<int, QString> names;
-    for (const auto& [name, level] : database.levels()) {
-        auto read = Class_Level::create();
-        ASSERT_TRUE(manage::LoadLevel(uri, level.id, *read));
-        storedLevels[name] = QString::number(level.nEnable) + QLatin1Char(' ') + read->Password();
-        names[level.id] = name;
-    }
-    EXPECT_EQ(storedLevels, levels);
+    EXPECT_EQ(storedLevels(uri, &names), levels);
     EXPECT_EQ(names.rbegin()->first, static_cast<int>(names.size()) - 1);
-    for (const auto& [name, levelId] : database.operatorLevels()) {
+    std::map<QString, QString> storedOperators;
+    for (const auto& [name, levelId] : test::CredentialFile(uri).operatorLevels()) {
         storedOperators[name] = names[levelId];
     }
     EXPECT_EQ(storedOperators, operators);
