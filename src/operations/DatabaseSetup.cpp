@@ -42,6 +42,11 @@ bool grantRecordedIn(store::Database& db, const QString& grant) {
 // it as done already.
 bool grantOnce(const QString& dbPath, const QString& grant, const QString& statement) {
     using namespace store;
+    // Read first: a grant that ran needs no exclusive open, which busy panels would refuse.
+    if (auto reader = OpenForReading(dbPath); grantRecordedIn(*reader, grant)) {
+        reader->Close();
+        return false;
+    }
     auto db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
     if (grantRecordedIn(*db, grant)) {
         db->Close();
@@ -114,16 +119,38 @@ void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOne
 // A server database is set up once, by its owner, and then used by panels whose role may only read and
 // write rows. So every table that a file gains when it is first needed exists there from the start; empty,
 // each reads as absent. The captions, kept beside a file, live in the server database too.
-void addEmptyTablesIfMissing(store::Database& db) {
+using TableMaker = store::TableDef (*)();
+const std::vector<std::pair<QString, TableMaker>>& emptyTables() {
     using namespace store;
-    for (const auto& [name, definition] :
-         {std::pair{GrantsTable, &GrantsTableDef}, std::pair{PolicyTable, &PolicyTableDef},
-          std::pair{LockoutTable, &LockoutTableDef}, std::pair{ProfileTable, &ProfileTableDef}}) {
-        if (!db.TableExists(name)) {
+    static const std::vector<std::pair<QString, TableMaker>> tables{
+        {GrantsTable, &GrantsTableDef},   {PolicyTable, &PolicyTableDef}, {LockoutTable, &LockoutTableDef},
+        {ProfileTable, &ProfileTableDef}, {AuditTable, nullptr},          {AuditSealTable, nullptr}};
+    return tables;
+}
+
+void addEmptyTablesIfMissing(store::Database& db) {
+    for (const auto& [name, definition] : emptyTables()) {
+        if (definition && !db.TableExists(name)) {
             db.CreateTable(definition());
         }
     }
-    EnsureAuditTables(db);
+    EnsureAuditTables(db); // the trail's two tables start with the seal's first row
+}
+
+// Whether a server database holds everything a start would add, read without opening it alone.
+bool serverDatabaseComplete(const QString& dbPath) {
+    auto db = OpenForReading(dbPath);
+    bool complete = relationExists(*db);
+    for (const auto& table : emptyTables()) {
+        complete = complete && db->TableExists(table.first);
+    }
+    if (complete) {
+        auto rs = db->OpenRecordset(QStringLiteral("Select ID from Levels where ID = 0 or ID = 1"));
+        complete = rs->RecordCount() == 2;
+        rs->Close();
+    }
+    db->Close();
+    return complete;
 }
 
 } // namespace
@@ -146,6 +173,11 @@ void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
 
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
     using namespace store;
+    // The panels of a plant share a server database and hardly ever leave it alone: a start opens it
+    // alone only when something is missing.
+    if (IsServerDatabase(dbPath) && serverDatabaseComplete(dbPath)) {
+        return;
+    }
     std::unique_ptr<Database> db;
     // A server database exists before anyone sets it up (the component never creates one): it is
     // completed like a file that is there.

@@ -121,7 +121,7 @@ TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChanged
     std::printf("all panels:%s\n", qPrintable(summary));
     // Every kind of change went through somewhere, and the levels add up.
     for (const char* kind : {"login", "start", "add-level", "remove-level", "rights", "add-operator",
-                             "move-operator", "panel-password", "level-password", "renumber"}) {
+                             "move-operator", "panel-password", "level-password", "renumber", "restart"}) {
         EXPECT_GT(counts[QString::fromLatin1(kind)], 0) << kind;
     }
     EXPECT_EQ(levels.size(), static_cast<size_t>(2 + PanelCount + counts[QStringLiteral("add-level")] -

@@ -70,8 +70,7 @@ public:
     Panel& operator=(const Panel&) = delete;
 
     void run(qint64 milliseconds) {
-        // Every panel has started before the work begins: a start opens the database alone, which the
-        // others' work would hardly ever let it do.
+        // Every panel has started before the work begins.
         while (!m_component && m_bad == 0) {
             attempt("start", [&] { startComponent(); });
             QThread::msleep(m_component ? 0 : 5);
@@ -129,8 +128,8 @@ private:
         std::fflush(stdout);
     }
 
-    // A panel starting, or starting again: the component completes the database, opened alone for a
-    // moment. A refused new start (shown in a message box titled with its number) changes nothing.
+    // A panel starting, or starting again, while the others work: a database that lacks nothing is not
+    // opened alone. A refused new start (shown in a message box titled with its number) changes nothing.
     void startComponent() {
         m_shown.clear();
         if (m_component) {
