@@ -8,6 +8,7 @@
 #include "outside/OutsideObjects.h"
 #include "store/DatabaseFile.h"
 #include "store/Schema.h"
+#include "store/server/ServerAddress.h"
 
 #define ZAV_STRINGIFY2(x) #x
 #define ZAV_STRINGIFY(x) ZAV_STRINGIFY2(x)
@@ -113,7 +114,9 @@ void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOne
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
     using namespace store;
     std::unique_ptr<Database> db;
-    if (somethingAt(dbPath, false)) {
+    // A server database exists before anyone names it (creating it there refuses one that holds
+    // tables): it is opened and completed like an existing file.
+    if (pg::isServerPath(dbPath) || somethingAt(dbPath, false)) {
         db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
     } else {
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
