@@ -46,15 +46,25 @@ PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSq
         const auto at = withAddress.indexOf(QStringLiteral(", _rowid_"));
         m_sql = withAddress.replace(at, 9, QStringLiteral(", ctid AS ") + Address);
     }
-    // Only the fields: a recordset opened to add a row never reads the table.
-    const Result described =
-        m_link->connection().exec(QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql));
-    const int fields = described.columnCount() - (m_table.isEmpty() ? 0 : 1);
-    for (int column = 0; column < fields; ++column) {
-        m_columns << described.columnName(column);
-        m_types.push_back(described.columnType(column));
+    // A read-only open writes nothing, so its rows may be read at once, with the fields, in one round
+    // trip. Otherwise only the fields: a recordset opened to add a row never reads the table.
+    if (m_readOnly) {
+        const Result result = m_link->connection().exec(m_sql);
+        learnFields(result);
+        take(result);
+        return;
     }
+    learnFields(
+        m_link->connection().exec(QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql)));
     m_link->addPendingRead(this);
+}
+
+void PgRecordset::learnFields(const Result& result) {
+    const int fields = result.columnCount() - (m_table.isEmpty() ? 0 : 1);
+    for (int column = 0; column < fields; ++column) {
+        m_columns << result.columnName(column);
+        m_types.push_back(result.columnType(column));
+    }
 }
 
 PgRecordset::~PgRecordset() {
@@ -72,7 +82,10 @@ void PgRecordset::ensureLoaded() const {
         return;
     }
     m_link->removePendingRead(const_cast<PgRecordset*>(this));
-    const Result result = m_link->connection().exec(m_sql);
+    take(m_link->connection().exec(m_sql));
+}
+
+void PgRecordset::take(const Result& result) const {
     for (int row = 0; row < result.rowCount(); ++row) {
         m_rows.push_back(rowOf(result, row));
         m_addresses.push_back(m_table.isEmpty() ? QString()
