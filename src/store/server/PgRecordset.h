@@ -36,8 +36,10 @@ private:
     void readRest() override;
     void learnFields(const Result& result);
     void ensureLoaded() const;
-    // The rows of the result, which holds the recordset's fields (and address) in their order.
-    void take(const Result& result) const;
+    // The rows of the result, which holds the recordset's fields (and address) in their order. Each
+    // row becomes values when first asked for: a reader of the first of many rows converts only that.
+    void take(Result&& result) const;
+    const Row& rowAt(size_t position) const;
     void requireOpen() const;
     void requireCurrentRow() const;
     int columnOf(const QString& name) const;
@@ -56,6 +58,8 @@ private:
     mutable bool m_loaded = false;
     mutable std::vector<Row> m_rows;
     mutable std::vector<QString> m_addresses;
+    mutable std::vector<bool> m_converted; // which of m_rows (and m_addresses) hold their values
+    mutable std::unique_ptr<Result> m_result;
     size_t m_position = 0;
     EditMode m_mode = EditMode::None;
     Row m_buffer;
