@@ -34,7 +34,8 @@ std::vector<Command> makeCommands() {
              "Creates the database at PATH, or completes an existing one, exactly as a host does when it\n"
              "assigns DbPath: missing tables and the relation are added, and the built-in levels 0 and 1\n"
              "when they are missing; nothing that exists is overwritten. The one-time permission grants\n"
-             "recorded in the registry run as well. The file is opened exclusively.\n\n"
+             "recorded in the registry run as well. The file is opened exclusively. A server database\n"
+             "(PATH a postgresql:// URI) must exist: init makes or completes the schema in it.\n\n"
              "  --rights LIST   the rights of level 1 when it is created (default: all): RIGHT words joined\n"
              "                  by commas; may be repeated\n\n") +
              rightWords(),
@@ -181,7 +182,8 @@ std::vector<Command> makeCommands() {
              "left out.\n\n"
              "Without --merge PATH must not exist: the database is built in a temporary file next to it,\n"
              "holding exactly the document's levels (with their IDs and NEnable) and operators, and renamed\n"
-             "to PATH at the end.\n\n"
+             "to PATH at the end. A server database must hold no level and no operator (an empty\n"
+             "database, or the bare schema) and takes the document in one transaction.\n\n"
              "With --merge PATH is an existing database, changed in one transaction: a level of the "
              "document\n"
              "whose name it has gets the document's password, rights and NEnable, any other level is added\n"
@@ -318,7 +320,8 @@ QString ToolHelp() {
     }
     text += QStringLiteral(
         "\nOptions:\n"
-        "  --db PATH       the database file (every command needs it)\n"
+        "  --db PATH       the database file, or a server database's postgresql:// URI (every\n"
+        "                  command needs it)\n"
         "  --json          levels, operators, policy, check, audit: JSON instead of text\n"
         "  --level ID      add-operator, move-operator, unlock: the level\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"

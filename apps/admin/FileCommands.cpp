@@ -72,9 +72,8 @@ void RunImport(const Invocation& invocation, QTextStream& /*out*/) {
     if (invocation.merge) {
         manage::MergeIntoDatabase(*invocation.dbPath, document);
     } else {
-        manage::ImportIntoNewFile(*invocation.dbPath, document);
+        manage::ImportIntoNewDatabase(*invocation.dbPath, document);
     }
-    manage::WriteCaptions(*invocation.dbPath, document.captions);
 }
 
 } // namespace zav::admin

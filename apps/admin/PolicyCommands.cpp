@@ -30,7 +30,9 @@ struct Explained {
 
 Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     using manage::Finding;
-    const QString admin = QStringLiteral("zav-admin --db ") + shellWord(dbPath) + QLatin1Char(' ');
+    // Never a server's password: the command is to be completed from the user's own settings.
+    const QString admin =
+        QStringLiteral("zav-admin --db ") + shellWord(manage::ShownDatabasePath(dbPath)) + QLatin1Char(' ');
     const QString policySet = admin + QStringLiteral("policy set ");
     switch (found.finding) {
     case Finding::TopPasswordIsFixedKey:

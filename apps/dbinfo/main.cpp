@@ -13,7 +13,7 @@ namespace {
 void listLevelsAndOperators(const QString& path, QTextStream& out) {
     using namespace zav::manage;
     Snapshot snapshot = ReadSnapshot(path);
-    out << "Database: " << path << "\nLevels:\n";
+    out << "Database: " << ShownDatabasePath(path) << "\nLevels:\n"; // a server's URI less its password
     QString inForce; // the level with the largest ID is in force while nobody is logged in
     for (const LevelEntry& entry : snapshot.levels) {
         const int id = entry.level->ID();

@@ -18,6 +18,15 @@ ParsedOptions stop(int exitCode, const QString& message) {
 QString helpOf(const QCommandLineParser& parser) {
     return parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String("zav-panel"));
 }
+
+// A file is named by its absolute path, so that it stays the same file whatever the working folder; a
+// server's connection URI (scheme://...) is passed on as given.
+QString databaseNamed(const QString& given) {
+    if (given.contains(QStringLiteral("://"))) {
+        return given;
+    }
+    return QFileInfo(given).absoluteFilePath();
+}
 } // namespace
 
 QString defaultDatabasePath() {
@@ -74,8 +83,7 @@ ParsedOptions parsePanelOptions(const QStringList& arguments) {
     }
 
     PanelOptions options;
-    options.dbPath =
-        parser.isSet(db) ? QFileInfo(parser.value(db)).absoluteFilePath() : defaultDatabasePath();
+    options.dbPath = parser.isSet(db) ? databaseNamed(parser.value(db)) : defaultDatabasePath();
     options.touch = parser.isSet(touch);
     if (parser.isSet(enableCount)) {
         bool ok = false;

@@ -94,7 +94,9 @@ void writeSealEntry(store::Database& db, const QString& name, int seq, const QSt
     rs->Close();
 }
 
-void ensureTables(store::Database& db) {
+} // namespace
+
+void EnsureAuditTables(store::Database& db) {
     if (!db.TableExists(store::AuditTable)) {
         db.CreateTable(store::AuditTableDef());
     }
@@ -103,6 +105,8 @@ void ensureTables(store::Database& db) {
         writeSealEntry(db, FirstSeal, 1, QString());
     }
 }
+
+namespace {
 
 // Appends the events in order after the seal's last row, through one recordset, and moves the seal.
 void append(store::Database& db, AuditSeal& seal, const std::vector<AuditEvent>& events,
@@ -186,7 +190,7 @@ void appendWithin(store::Database& db, const Policy& policy, const std::vector<A
     if (!policy.audit || events.empty()) {
         return;
     }
-    ensureTables(db);
+    EnsureAuditTables(db);
     AuditSeal seal = readSeal(db);
     const QDateTime now = testClock ? testClock() : QDateTime::currentDateTimeUtc();
     const QString time = AuditTimeText(now);

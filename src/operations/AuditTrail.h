@@ -14,6 +14,10 @@
 #include <functional>
 #include <optional>
 
+namespace zav::store {
+class Database;
+}
+
 namespace zav::manage {
 
 // Who a row names: the operator and level logging in or out, or, for a change, whoever is logged in
@@ -44,6 +48,9 @@ std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& sinc
                                     const QDateTime& until = {});
 // Reads the whole trail and its seal and checks the chain.
 AuditVerdict VerifyAuditTrail(const QString& dbPath);
+
+// Makes the trail's tables, empty, where they are missing (inside the caller's write).
+void EnsureAuditTables(store::Database& db);
 
 // Tests move this thread's clock of the trail (the retention's "now" and the rows' times); unset, the
 // system clock.

@@ -2,6 +2,8 @@
 
 #include "access/LevelRecord.h"
 #include "base/ReportedErrors.h"
+#include "operations/AuditTrail.h"
+#include "operations/DatabaseAddress.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
@@ -109,28 +111,50 @@ void addLevelOneIfMissing(store::Database& db, const Class_LevelEnable* levelOne
     rs->Close();
 }
 
+// A server database is set up once, by its owner, and then used by panels whose role may only read and
+// write rows. So every table that a file gains when it is first needed exists there from the start; empty,
+// each reads as absent. The captions, kept beside a file, live in the server database too.
+void addEmptyTablesIfMissing(store::Database& db) {
+    using namespace store;
+    for (const auto& [name, definition] :
+         {std::pair{GrantsTable, &GrantsTableDef}, std::pair{PolicyTable, &PolicyTableDef},
+          std::pair{LockoutTable, &LockoutTableDef}, std::pair{ProfileTable, &ProfileTableDef}}) {
+        if (!db.TableExists(name)) {
+            db.CreateTable(definition());
+        }
+    }
+    EnsureAuditTables(db);
+}
+
 } // namespace
+
+void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
+    auto& utility = outside::dbUtility();
+    if (!utility.TableExists(db, store::LevelsTable)) {
+        db.CreateTable(store::LevelsTableDef());
+    }
+    if (!utility.TableExists(db, store::OperatorsTable)) {
+        db.CreateTable(store::OperatorsTableDef());
+    }
+    if (!relationExists(db)) {
+        db.CreateRelation(store::RelIDRefDef());
+    }
+    if (IsServerDatabase(dbPath)) {
+        addEmptyTablesIfMissing(db);
+    }
+}
 
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights) {
     using namespace store;
     std::unique_ptr<Database> db;
-    // A server database exists before anyone names it (creating it there refuses one that holds
-    // tables): it is opened and completed like an existing file.
-    if (pg::isServerPath(dbPath) || somethingAt(dbPath, false)) {
+    // A server database exists before anyone sets it up (the component never creates one): it is
+    // completed like a file that is there.
+    if (IsServerDatabase(dbPath) || somethingAt(dbPath, false)) {
         db = DefaultEngine().OpenDatabase(dbPath, OpenMode::Exclusive, ConnectString);
     } else {
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
     }
-    auto& utility = outside::dbUtility();
-    if (!utility.TableExists(*db, store::LevelsTable)) {
-        db->CreateTable(LevelsTableDef());
-    }
-    if (!utility.TableExists(*db, store::OperatorsTable)) {
-        db->CreateTable(OperatorsTableDef());
-    }
-    if (!relationExists(*db)) {
-        db->CreateRelation(RelIDRefDef());
-    }
+    CompleteSchemaWithin(*db, dbPath);
     addTopLevelIfMissing(*db);
     addLevelOneIfMissing(*db, levelOneRights);
     db->Close();
@@ -139,26 +163,37 @@ void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* le
 void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexcept {
     // A grant whose statement failed writes no marker and is tried again at the next initialisation. The
     // file records each grant too, so that a file provisioned by one user is not granted again when
-    // another user (another home, another service account) opens it.
+    // another user (another home, another service account) opens it. A server database is shared by the
+    // panels of a plant: its own record alone decides, and no panel's registry marker (set by some file
+    // it used before) keeps the grant from it.
     try {
+        const bool onServer = pg::isServerPath(dbPath);
         auto& registry = outside::registryAccess();
+        const auto notYetMarked = [&](const QString& grant) {
+            return onServer || registry.ReadValue(RegistryKey, grant, QString()).isEmpty();
+        };
+        const auto mark = [&](const QString& grant) {
+            if (!onServer) {
+                registry.WriteValue(RegistryKey, grant, versionText());
+            }
+        };
         const QString price = QStringLiteral("PriceAddition");
         if (!inForce.AllowCustom(32) && !inForce.AllowCustom(33)) {
-            if (registry.ReadValue(RegistryKey, price, QString()).isEmpty() &&
+            if (notYetMarked(price) &&
                 grantOnce(dbPath, price,
                           QStringLiteral("Update levels set Custom32 = true, Custom33 = true;"))) {
                 // The level in force gains the rights only once the file holds them.
                 inForce.setAllowCustom(32, true);
                 inForce.setAllowCustom(33, true);
-                registry.WriteValue(RegistryKey, price, versionText());
+                mark(price);
             }
         }
         const QString editButton = QStringLiteral("ShowEditButtonAddition");
         if (!inForce.AllowCustom(34)) {
-            if (registry.ReadValue(RegistryKey, editButton, QString()).isEmpty() &&
+            if (notYetMarked(editButton) &&
                 grantOnce(dbPath, editButton, QStringLiteral("Update levels set Custom34 = true;"))) {
                 inForce.setAllowCustom(34, true);
-                registry.WriteValue(RegistryKey, editButton, versionText());
+                mark(editButton);
             }
         }
     } catch (...) {

@@ -8,13 +8,22 @@
 
 #include <QString>
 
+namespace zav::store {
+class Database;
+}
+
 namespace zav::manage {
 
+// Adds the Levels and Operators tables and their relation where they are missing, within the caller's
+// open database (and transaction, where it has one); on a server (`dbPath` a URI) also every other
+// table a panel writes, so that a panel's role needs only rights on rows.
+void CompleteSchemaWithin(store::Database& db, const QString& dbPath);
+
 // Opens the file at `dbPath` exclusively, or creates it (owner-only) when nothing is there (an empty
-// file counts as nothing), and adds what is missing: the Levels and Operators tables, their relation,
-// level 0 ("|0", the database password, every right) and level 1 ("|1", no password, the rights
-// `levelOneRights`). Fails with error 91 when level 1 is missing and `levelOneRights` is null; with
-// the engine's errors otherwise.
+// file counts as nothing); a server database must exist and is opened exclusively. Then adds what is
+// missing: the Levels and Operators tables, their relation, level 0 ("|0", the database password, every
+// right) and level 1 ("|1", no password, the rights `levelOneRights`). Fails with error 91 when level 1 is
+// missing and `levelOneRights` is null; with the engine's errors otherwise.
 void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* levelOneRights);
 
 // The one-time grants: custom rights 32 and 33 to every level, unless `inForce` (the rights of the

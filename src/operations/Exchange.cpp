@@ -2,6 +2,8 @@
 
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
+#include "operations/DatabaseAddress.h"
+#include "operations/DatabaseSetup.h"
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
@@ -49,6 +51,10 @@ Snapshot ReadSnapshot(const QString& dbPath) {
                                       operators->Field(store::FieldID).toInt()});
     }
     operators->Close();
+    // One order whatever the engine, so that a copy exports the same bytes as its original: the file's
+    // (letter case aside, then by UTF-16 code), which a server's collation does not keep.
+    std::sort(snapshot.operators.begin(), snapshot.operators.end(),
+              [](const auto& a, const auto& b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
     snapshot.policy = ReadPolicyRows(*db);
     transaction.Commit();
     db->Close();
@@ -149,11 +155,8 @@ QString whereNameIs(const QString& table, const QString& name) {
         .arg(table, outside::dbUtility().SqlQuote(name));
 }
 
-void fillNewDatabase(store::Database& db, const Snapshot& document) {
-    db.CreateTable(store::LevelsTableDef());
-    db.CreateTable(store::OperatorsTableDef());
-    db.CreateRelation(store::RelIDRefDef());
-    store::Transaction transaction(db);
+// Writes the document's rows and policy into the empty tables, within the caller's transaction.
+void fillTables(store::Database& db, const Snapshot& document) {
     const PasswordStorage storage = WithEntries(Policy{}, document.policy).passwordStorage;
     auto levels = db.OpenRecordset(QStringLiteral("Select * from Levels"));
     for (const auto& entry : document.levels) {
@@ -177,7 +180,42 @@ void fillNewDatabase(store::Database& db, const Snapshot& document) {
                      .arg(document.levels.size())
                      .arg(document.operators.size()),
                  {}});
+}
+
+void fillNewDatabase(store::Database& db, const Snapshot& document) {
+    CompleteSchemaWithin(db, QString()); // a new file
+    store::Transaction transaction(db);
+    fillTables(db, document);
     transaction.Commit();
+}
+
+bool holdsRows(store::Database& db, const QString& table) {
+    if (!db.TableExists(table)) {
+        return false;
+    }
+    auto rs = db.OpenRecordset(QStringLiteral("Select Count(*) as ID from %1").arg(table));
+    const bool any = rs->Field(store::FieldID).toInt() > 0;
+    rs->Close();
+    return any;
+}
+
+// A server database exists before anything is imported: it takes the import only while it holds no
+// level and no operator (an empty database, or the bare schema). Everything, captions included, is
+// one transaction, so a failure leaves the database as it was.
+void importIntoServer(const QString& dbPath, const Snapshot& document) {
+    auto db = OpenForWriting(dbPath);
+    store::Transaction transaction(*db);
+    if (holdsRows(*db, store::LevelsTable) || holdsRows(*db, store::OperatorsTable)) {
+        throw store::DbError(
+            store::ErrDatabaseExists,
+            QStringLiteral("'%1' holds levels or operators already; import into it only with --merge")
+                .arg(ShownDatabasePath(dbPath)));
+    }
+    CompleteSchemaWithin(*db, dbPath);
+    fillTables(*db, document);
+    WriteCaptions(dbPath, document.captions); // its own open of the database joins this transaction
+    transaction.Commit();
+    db->Close();
 }
 
 // The number a level added now gets: one above the largest ID, 2 when there is no level.
@@ -259,14 +297,29 @@ QString logoutLevelName(store::Database& db) {
     return name;
 }
 
-} // namespace
-
-void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+// Every password of a document for a new database passes the document's own policy.
+void refuseFaultyDocumentPasswords(const Snapshot& document) {
     const auto logout =
         std::max_element(document.levels.begin(), document.levels.end(),
                          [](const auto& a, const auto& b) { return a.level->ID() < b.level->ID(); });
     refuseFaultyPasswords(document, WithEntries(Policy{}, document.policy),
                           logout == document.levels.end() ? QString() : logout->level->DBLevelName());
+}
+
+} // namespace
+
+void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
+    if (IsServerDatabase(dbPath)) {
+        refuseFaultyDocumentPasswords(document);
+        importIntoServer(dbPath, document);
+        return;
+    }
+    ImportIntoNewFile(dbPath, document);
+    WriteCaptions(dbPath, document.captions);
+}
+
+void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
+    refuseFaultyDocumentPasswords(document);
     removeLeftovers(dbPath);
     if (store::somethingAt(dbPath, true)) { // even an empty file or a dangling link
         throw store::DbError(
@@ -297,7 +350,10 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
 }
 
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
-    removeLeftovers(dbPath);
+    const bool onServer = IsServerDatabase(dbPath);
+    if (!onServer) {
+        removeLeftovers(dbPath);
+    }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     const PasswordStorage storage = PolicyOf(*db).passwordStorage;
@@ -348,8 +404,16 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
                      .arg(document.levels.size())
                      .arg(document.operators.size()),
                  {}});
+    // On a server the captions live in the database and join the merge's transaction; a profile file
+    // beside a database file takes them once the merge is done.
+    if (onServer) {
+        WriteCaptions(dbPath, document.captions);
+    }
     transaction.Commit();
     db->Close();
+    if (!onServer) {
+        WriteCaptions(dbPath, document.captions);
+    }
 }
 
 namespace {

@@ -1,8 +1,9 @@
 #pragma once
 
 // Whole databases at once: every level and operator as stored (what listings show, what an export
-// writes), restoring such a copy into a new file, merging it into an existing one, and the captions of
-// the rights that a host keeps in the profile file beside the database.
+// writes), restoring such a copy into a new database, merging it into an existing one, and the
+// captions of the rights that a host keeps in the profile beside the database (a server database's
+// Profile table).
 
 #include "operations/Policy.h"
 
@@ -45,7 +46,14 @@ Snapshot ReadSnapshot(const QString& dbPath);
 // The level with this ID, or nullptr.
 const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
 
-// Builds a new database holding exactly the snapshot's levels (with their IDs, passwords, rights and
+// Restores the snapshot, its captions included, into a new database: a new file (ImportIntoNewFile,
+// then the captions into its profile file), or a server database that exists and holds no level and no
+// operator (an empty database, or the bare schema; else 3204). On a server the schema's missing parts,
+// the rows, the policy and the captions are one transaction: after any failure the database is as it
+// was. The passwords must pass the snapshot's policy, as for a file.
+void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document);
+
+// Builds a new database file holding exactly the snapshot's levels (with their IDs, passwords, rights and
 // NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
 // the end, with the snapshot's policy entries (a policy table only when there are any). Every password
 // must pass that policy's rules (PasswordRules.h), else ErrInvalidArgument names the level or operator;
@@ -65,7 +73,8 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
 // hashed snapshot into a file that stores text is refused (ErrInvalidArgument). Every password of the
 // snapshot that is not a hash must pass the resulting policy's rules. A merge that would leave a
 // password on the level in force when nobody is logged in fails with ErrInvalidArgument. After any
-// failure the file is as it was.
+// failure the file is as it was. The snapshot's captions are written too: on a server within the
+// merge's transaction, beside a file once the merge is done.
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document);
 
 // Both import and merge first remove the temporary files that killed imports into the same path left

@@ -1,5 +1,6 @@
 #include "operations/SafetyCheck.h"
 
+#include "operations/DatabaseAddress.h"
 #include "operations/Exchange.h"
 #include "operations/PasswordHashing.h"
 #include "operations/Policy.h"
@@ -60,12 +61,15 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     const Snapshot snapshot = ReadSnapshot(dbPath);
     const Policy policy = WithEntries(Policy{}, snapshot.policy);
     findPasswordFindings(snapshot, policy, found);
-    if (openToOthers(dbPath)) {
-        found.push_back({Finding::FileOpenToOthers, 0, {}, dbPath});
-    }
-    const QString lockPath = store::CompanionLock::pathFor(dbPath);
-    if (openToOthers(lockPath)) {
-        found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
+    // A server database has no file of its own: the server's grants decide who reads it.
+    if (!IsServerDatabase(dbPath)) {
+        if (openToOthers(dbPath)) {
+            found.push_back({Finding::FileOpenToOthers, 0, {}, dbPath});
+        }
+        const QString lockPath = store::CompanionLock::pathFor(dbPath);
+        if (openToOthers(lockPath)) {
+            found.push_back({Finding::LockFileOpenToOthers, 0, {}, lockPath});
+        }
     }
     if (policy.autoLogoutMinutes == 0) {
         found.push_back({Finding::AutoLogoutOff, 0, {}, {}});

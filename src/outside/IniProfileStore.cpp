@@ -60,6 +60,7 @@ private:
 
 // The files parsed within the thread's read scopes (nullopt: the file could not be read).
 thread_local int t_readScopes = 0;
+thread_local unsigned long long t_scopeNumber = 0;
 thread_local std::map<QString, std::optional<ProfileDocument>> t_readDocuments;
 
 std::optional<ProfileDocument> readDocument(const QString& file) {
@@ -73,13 +74,19 @@ std::optional<ProfileDocument> readDocument(const QString& file) {
 } // namespace
 
 ProfileReadScope::ProfileReadScope() {
-    ++t_readScopes;
+    if (t_readScopes++ == 0) {
+        ++t_scopeNumber;
+    }
 }
 
 ProfileReadScope::~ProfileReadScope() {
     if (--t_readScopes == 0) {
         t_readDocuments.clear();
     }
+}
+
+unsigned long long currentProfileReadScope() {
+    return t_readScopes == 0 ? 0 : t_scopeNumber;
 }
 
 QString IniProfileStore::ReadEntry(const QString& file, const QString& section, const QString& key,

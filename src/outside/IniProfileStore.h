@@ -31,4 +31,8 @@ public:
     ProfileReadScope& operator=(const ProfileReadScope&) = delete;
 };
 
+// 0 outside any read scope; inside, a number of the thread's outermost scope, new for each, so that
+// other stores can keep what they read for as long as the scope lives.
+unsigned long long currentProfileReadScope();
+
 } // namespace zav::outside

@@ -1,8 +1,8 @@
 #include "outside/OutsideObjects.h"
 
+#include "outside/DatabaseProfileStore.h"
 #include "outside/DefaultDbUtility.h"
 #include "outside/DefaultScreenKeyboard.h"
-#include "outside/IniProfileStore.h"
 #include "outside/PlainNumberUtility.h"
 #include "outside/SettingsRegistryAccess.h"
 
@@ -38,7 +38,7 @@ DbUtility& dbUtility() {
 }
 
 ProfileStore& profileStore() {
-    return t_profileStore.get([] { return std::make_shared<IniProfileStore>(); });
+    return t_profileStore.get([] { return std::make_shared<DefaultProfileStore>(); });
 }
 
 RegistryAccess& registryAccess() {

@@ -48,6 +48,15 @@ TableDef PolicyTableDef() {
     return table;
 }
 
+TableDef ProfileTableDef() {
+    TableDef table{ProfileTable, {}, {}};
+    table.fields.push_back({FieldSection, FieldType::Text, false});
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldValue, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("ProfilePrimaryKey"), {FieldSection, FieldName}, true, true});
+    return table;
+}
+
 TableDef LockoutTableDef() {
     TableDef table{LockoutTable, {}, {}};
     table.fields.push_back({FieldKind, FieldType::Text, false});

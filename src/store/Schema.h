@@ -17,6 +17,9 @@ inline const QString LevelsTable = QStringLiteral("Levels");
 inline const QString OperatorsTable = QStringLiteral("Operators");
 // The one-time grants that ran on the file (Name, Version); readers that do not know it ignore it.
 inline const QString GrantsTable = QStringLiteral("OneTimeGrants");
+// The profile entries of a server database (Section, Name, Value): what a profile file keeps beside a
+// file database, shared here by every panel of the server. Made by the first entry written.
+inline const QString ProfileTable = QStringLiteral("Profile");
 // The security policy (Name, Value): made by the first change of an entry; a file without it has the
 // default policy.
 inline const QString PolicyTable = QStringLiteral("Policy");
@@ -40,6 +43,7 @@ inline const QString FieldDesktop = QStringLiteral("Desktop");
 inline const QString FieldNEnable = QStringLiteral("NEnable");
 inline const QString FieldVersion = QStringLiteral("Version");
 inline const QString FieldValue = QStringLiteral("Value");
+inline const QString FieldSection = QStringLiteral("Section");
 inline const QString FieldKind = QStringLiteral("Kind");
 inline const QString FieldFailures = QStringLiteral("Failures");
 inline const QString FieldLocked = QStringLiteral("Locked");
@@ -71,6 +75,8 @@ TableDef OperatorsTableDef();
 TableDef GrantsTableDef();
 // Policy: Name (primary key), Value.
 TableDef PolicyTableDef();
+// Profile: Section and Name (primary key), Value.
+TableDef ProfileTableDef();
 // Lockout: Kind ("operator" or "level") and Name (primary key together), Failures, Locked and
 // LockedUntil (UTC, ISO 8601; Null while locked until a manager unlocks).
 TableDef LockoutTableDef();

@@ -171,6 +171,13 @@ TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
     EXPECT_EQ(describeServer("postgresql://anna:" + secret +
                              "@db.plant:5433/login?sslmode=require&password=" + secret),
               QStringLiteral("postgresql://anna@db.plant:5433/login"));
+    EXPECT_EQ(withoutPassword("postgres://anna:" + secret + "@h1:5432,h2/login?password=" + secret +
+                              "&sslmode=require&sslpassword=" + secret),
+              QStringLiteral("postgres://anna@h1:5432,h2/login?sslmode=require"));
+    EXPECT_EQ(withoutPassword(QStringLiteral("postgresql://:x@/login?host=/run/pg")),
+              QStringLiteral("postgresql://@/login?host=/run/pg"));
+    EXPECT_EQ(describeServer(QStringLiteral("postgresql://anna@db1:5432,db2:5433/login")),
+              QStringLiteral("postgresql://anna@db1:5432,db2:5433/login"));
     const QString unreadable = "postgresql://anna:" + secret + "@db.plant/login?colour=blue";
     EXPECT_FALSE(describeServer(unreadable).contains(secret));
     EXPECT_EQ(failureOf([&] { Connection db(unreadable); }).Number(), ErrNotValidFileName);

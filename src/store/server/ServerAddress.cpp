@@ -2,6 +2,7 @@
 
 #include "store/DbError.h"
 
+#include <QStringList>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -36,15 +37,58 @@ ConnectionParameters parseServerUri(const QString& uri) {
     return parameters;
 }
 
+QString withoutPassword(const QString& uri) {
+    const qsizetype start = uri.indexOf(QLatin1String("://")) + 3;
+    qsizetype authorityEnd = start;
+    while (authorityEnd < uri.size() && uri[authorityEnd] != u'/' && uri[authorityEnd] != u'?') {
+        ++authorityEnd;
+    }
+    QString authority = uri.mid(start, authorityEnd - start);
+    // A user name holds no ':' or '@' of its own (libpq wants them percent-encoded).
+    if (const qsizetype at = authority.lastIndexOf(QLatin1Char('@')); at >= 0) {
+        const qsizetype colon = authority.indexOf(QLatin1Char(':'));
+        if (colon >= 0 && colon < at) {
+            authority.remove(colon, at - colon);
+        }
+    }
+    QString rest = uri.mid(authorityEnd);
+    if (const qsizetype question = rest.indexOf(QLatin1Char('?')); question >= 0) {
+        QStringList kept;
+        for (const QString& item : rest.mid(question + 1).split(QLatin1Char('&'))) {
+            const QString key = item.section(QLatin1Char('='), 0, 0);
+            if (key != QLatin1String("password") && key != QLatin1String("sslpassword")) {
+                kept << item;
+            }
+        }
+        rest = rest.left(question) +
+               (kept.isEmpty() ? QString() : QLatin1Char('?') + kept.join(QLatin1Char('&')));
+    }
+    return uri.left(start) + authority + rest;
+}
+
+namespace {
+
+// libpq gives several hosts (and their ports, or one port for all) as comma-separated lists.
+QString hostsWithPorts(const QByteArray& hosts, const QByteArray& ports) {
+    const QStringList hostList = QString::fromUtf8(hosts).split(u',');
+    const QStringList portList = QString::fromUtf8(ports).split(u',');
+    QStringList named;
+    for (qsizetype i = 0; i < hostList.size(); ++i) {
+        const QString port = portList.size() == 1 ? portList[0] : portList.value(i);
+        named << (port.isEmpty() ? hostList[i] : hostList[i] + u':' + port);
+    }
+    return named.join(u',');
+}
+
+} // namespace
+
 QString describeServer(const QString& uri) {
     try {
         ConnectionParameters parameters = parseServerUri(uri);
         const QByteArray user = parameters["user"];
-        const QByteArray port = parameters["port"];
-        return QStringLiteral("postgresql://%1%2%3/%4")
+        return QStringLiteral("postgresql://%1%2/%3")
             .arg(user.isEmpty() ? QString() : QString::fromUtf8(user + '@'),
-                 QString::fromUtf8(parameters["host"]),
-                 port.isEmpty() ? QString() : QString::fromUtf8(':' + port),
+                 hostsWithPorts(parameters["host"], parameters["port"]),
                  QString::fromUtf8(parameters["dbname"]));
     } catch (const store::DbError&) {
         return QStringLiteral("(an address that is not a valid connection URI)");

@@ -2,6 +2,8 @@
 // refused as a whole.
 
 #include "AdminTool.h"
+#include "store/StoreTestSupport.h"
+#include "store/server/PgConnection.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,6 +13,8 @@
 #include <functional>
 #include <sys/stat.h>
 
+using zav::store::test::Place;
+using zav::store::test::Places;
 using zav::test::AdminTest;
 using zav::test::FileBytes;
 using zav::test::WriteFile;
@@ -100,6 +104,63 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
                       ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
                   0);
     }
+}
+
+// A copy made through the other kind of database and back exports the original's bytes, captions
+// included: a file's document through a server database, a server's through a file.
+class AdminRoundTrip : public AdminExportImport, public ::testing::WithParamInterface<Place> {
+protected:
+    QString fresh(Place kind) {
+        return kind == Place::File ? path(QStringLiteral("%1.db").arg(++files)) : servers.fresh();
+    }
+    int files = 0;
+    Places servers{Place::Server};
+};
+
+TEST_P(AdminRoundTrip, ACopyThroughTheOtherKindAndBackExportsTheSameBytes) {
+    db = fresh(GetParam());
+    fillDatabase();
+    ok({"add-operator", "Émile", "--level", "2"}); // a server's collation sorts it elsewhere
+    ok({"policy", "set", "lockout-attempts", "4"});
+    WriteFile(path("captions.json"),
+              R"({"levels": [], "operators": [], "captions": {"ML": "Levels", "3": "Recipes"}})");
+    ok({"import", "--merge", path("captions.json")});
+    const QByteArray original = ok({"export", "-"}).toUtf8();
+    EXPECT_EQ(QJsonDocument::fromJson(original)["captions"].toObject(),
+              (QJsonObject{{"ML", "Levels"}, {"3", "Recipes"}}));
+    QByteArray document = original;
+    for (const Place kind : {GetParam() == Place::File ? Place::Server : Place::File, GetParam()}) {
+        const QString copy = fresh(kind);
+        EXPECT_EQ(adminOn(copy, {"import", "-"}, document).err.toStdString(), "");
+        document = adminOn(copy, {"export", "-"}).out.toUtf8();
+        EXPECT_EQ(document, original);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, AdminRoundTrip, ::testing::Values(Place::File, Place::Server),
+                         zav::store::test::placeName);
+
+// A server database exists before the import: it takes one while it holds no level and no operator,
+// and the import is one transaction.
+TEST_F(AdminExportImport, AServerDatabaseTakesAnImportOnlyWhileEmptyAndWhole) {
+    Places servers{Place::Server};
+    fillDatabase();
+    const QByteArray document = ok({"export", "-"}).toUtf8();
+    const QString target = servers.fresh();
+    const QByteArray bareSchema = R"({"levels": [], "operators": []})";
+    ASSERT_EQ(adminOn(target, {"import", "-"}, bareSchema).status, 0);
+    const QByteArray bare = adminOn(target, {"export", "-"}).out.toUtf8();
+    // Half-way through, the server refuses the operators: the levels written before go too.
+    zav::pg::Connection server(target);
+    server.exec(
+        "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE 'refused'; END$$");
+    server.exec("CREATE TRIGGER refuse BEFORE INSERT ON operators FOR EACH ROW EXECUTE FUNCTION refuse()");
+    EXPECT_EQ(adminOn(target, {"import", "-"}, document).status, 1);
+    EXPECT_EQ(adminOn(target, {"export", "-"}).out.toUtf8(), bare);
+    server.exec("DROP TRIGGER refuse ON operators");
+    EXPECT_EQ(adminOn(target, {"import", "-"}, document).status, 0);
+    expectFailure(target, {"import", "-"}, 3204, "holds levels or operators already", document);
+    EXPECT_EQ(adminOn(target, {"export", "-"}).out.toUtf8(), document);
 }
 
 TEST_F(AdminExportImport, AnImportWithoutMergeNeverReplacesAFile) {

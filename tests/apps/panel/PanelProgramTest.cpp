@@ -1,6 +1,7 @@
 // The zav-panel program as a user starts it: without a display, with wrong options, and ended by a
 // signal from the terminal, which must show the desktop again and shut down only when asked to.
 
+#include "../../store/StoreTestSupport.h"
 #include "support/ComponentFixture.h"
 
 #include <QDeadlineTimer>
@@ -104,6 +105,19 @@ private Q_SLOTS:
                  0);
         QCOMPARE(recorded(),
                  (QStringList{"HideShell", "ShowShell", "EnableShutdownPrivilege", "ExitWindows 1"}));
+    }
+
+    // A server address is passed on as given, not taken for a file name in the working folder.
+    void runsOnAServerDatabase() {
+        zav::store::test::Places places{zav::store::test::Place::Server};
+        const QString uri = places.fresh();
+        QCOMPARE(run({QStringLiteral("--db"), uri}, environment(), nullptr, SIGTERM), 0);
+        QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"})); // level 1 may use the desktop
+        auto db = zav::store::test::openShared(uri, true);
+        QCOMPARE(zav::store::test::column(*db, QStringLiteral("Select ID from Levels order by ID"),
+                                          QStringLiteral("ID")),
+                 (QStringList{"0", "1"}));
+        db->Close();
     }
 };
 
