@@ -116,6 +116,9 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
     attempt.detail = loginMode == LoginModeLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
     auto db =
         store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
+    // The operator and its level are read at one moment: levels renumbered elsewhere in between would
+    // otherwise hand the operator the level that took its level's number.
+    store::Transaction oneMoment(*db);
     const manage::Policy policy = manage::PolicyOf(*db);
     std::optional<manage::LockoutEntry> entry; // what a failure counts against
     std::unique_ptr<store::Recordset> rs;
@@ -182,6 +185,7 @@ CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& op
             topPassword = true;
         }
     }
+    oneMoment.Commit();
     rs->Close();
     db->Close();
 

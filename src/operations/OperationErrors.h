@@ -16,6 +16,7 @@ using store::ErrDuplicateKey;          // 3022: a level or operator of that name
 using store::ErrFieldOverflow;         // 3349: a level number beyond the 16-bit ID column
 using store::ErrFileInUse;             // 3045
 using store::ErrFileNotFound;          // 3024
+using store::ErrLocked;                // 3218: another writer held the database beyond the wait
 using store::ErrNoCurrentRecord;       // 3021: no such level or operator
 using store::ErrNotADatabase;          // 3049
 using store::ErrNotValidPassword;      // 3031

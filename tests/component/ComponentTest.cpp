@@ -3,15 +3,26 @@
 
 #include "support/ComponentFixture.h"
 
+#include "access/Class_Par.h"
+#include "component/CredentialCheck.h"
 #include "component/ModuleComponent.h"
+#include "operations/LevelOperations.h"
+#include "operations/Policy.h"
 #include "store/Schema.h"
+#include "store/StoreTestSupport.h"
+#include "support/FaultyEngine.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <thread>
 #include <tuple>
 
+using zav::CredentialOutcome;
+using zav::LoginModeLevel;
+using zav::LoginModeOperator;
+using zav::store::test::Place;
 using zav::test::ComponentEnvironment;
 
 namespace {
@@ -225,6 +236,119 @@ TEST_F(Component, CaptionsLiveInTheProfileFileNextToTheDatabase) {
     EXPECT_TRUE(text.contains(QStringLiteral("7=Edit prices, quickly; safely")));
     EXPECT_TRUE(text.contains(QStringLiteral("AD=Desktop")));
 }
+
+// The component's database and its credential check, on a file and on a database of the server.
+class ComponentPlaces : public ::testing::TestWithParam<Place> {
+protected:
+    // Levels 0 to 3 (3 is the logout level) and an operator of level 2; nobody logged in.
+    std::shared_ptr<ZAV_Login> standardLevels() {
+        auto login = env.createComponent();
+        env.addLevel(2, QStringLiteral("Setter"), QStringLiteral("set"));
+        env.addLevel(3, QStringLiteral("Guest"), QVariant());
+        env.addOperator(QStringLiteral("O'Anna"), QStringLiteral("aPw"), 2);
+        zav::Mod_Globali().loginTopPassword.clear();
+        QObject::connect(login.get(), &ZAV_Login::loginFailed, [this](const QString& name, int mode) {
+            refused << name + QLatin1Char('/') + QString::number(mode);
+        });
+        // A panel starting again on the database it completed before: nobody is logged in.
+        EXPECT_TRUE(login->Fun_InitDatabase());
+        return login;
+    }
+    CredentialOutcome check(int mode, int levelId, const QString& name, const QString& typed,
+                            QDateTime* until = nullptr) {
+        return zav::CheckCredentials(mode, levelId, name, typed, until);
+    }
+    zav::store::test::Places places{GetParam()};
+    ComponentEnvironment env{true, places.fresh()};
+    QStringList refused;
+};
+
+TEST_P(ComponentPlaces, OnlyTheExactPasswordLogsInByNameOrByLevel) {
+    auto login = standardLevels();
+    EXPECT_TRUE(env.messages.isEmpty()) << env.messages.value(0).text.toStdString();
+    EXPECT_EQ(
+        env.value(QStringLiteral("Select * from Levels where ID = 0"), QStringLiteral("PWD")).toString(),
+        QStringLiteral("KWB_Merlato"));
+    const auto held = login->CurrentLevel();
+    EXPECT_EQ(held->ID(), 3);
+    // Letter case counts in a password, not in a name; a name nobody has is a wrong password.
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("o'anna"), QStringLiteral("APW")),
+              CredentialOutcome::WrongPassword);
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("nobody"), QString()),
+              CredentialOutcome::WrongPassword);
+    EXPECT_EQ(check(LoginModeLevel, 2, QString(), QStringLiteral("SET")), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 3);
+    EXPECT_EQ(refused, (QStringList{"o'anna/1", "nobody/1", "Setter/0"}));
+
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("o'anna"), QStringLiteral("aPw")),
+              CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentOperator()->OperatorNameText(), QStringLiteral("O'Anna"));
+    EXPECT_EQ(login->CurrentLevel(), held); // rewritten in place
+    EXPECT_EQ(held->ID(), 2);
+    EXPECT_EQ(held->LevelName(), QStringLiteral("Setter"));
+    EXPECT_TRUE(login->Logout());
+    EXPECT_EQ(check(LoginModeLevel, 2, QString(), QStringLiteral("set")), CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 2);
+    EXPECT_TRUE(login->CurrentOperator()->OperatorNameText().isEmpty());
+
+    // While another process holds the database alone, a login is "in use" and changes nothing.
+    zav::store::test::Helper holder({QStringLiteral("hold"), env.dbPath(), QStringLiteral("exclusive")});
+    ASSERT_EQ(holder.firstLine(), QStringLiteral("open"));
+    EXPECT_EQ(zav::store::test::errorNumberOf(
+                  [&] { check(LoginModeOperator, 0, QStringLiteral("O'Anna"), QStringLiteral("aPw")); }),
+              zav::store::ErrFileInUse);
+    EXPECT_TRUE(login->CurrentOperator()->OperatorNameText().isEmpty());
+}
+
+TEST_P(ComponentPlaces, RepeatedWrongPasswordsLockTheEntryAndOnlyTheTopPasswordStillOpens) {
+    auto login = standardLevels();
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-attempts"), QStringLiteral("2"));
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-minutes"), QStringLiteral("0"));
+    const QString anna = QStringLiteral("O'Anna");
+    EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("bad")), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("bad")), CredentialOutcome::LockedOut);
+    QDateTime until = QDateTime::currentDateTimeUtc();
+    EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("aPw"), &until), CredentialOutcome::LockedOut);
+    EXPECT_FALSE(until.isValid()) << "locked until a manager unlocks";
+    EXPECT_EQ(login->CurrentLevel()->ID(), 3);
+    // The level's own entry counts apart from its operator's.
+    EXPECT_EQ(check(LoginModeLevel, 2, QString(), QStringLiteral("set")), CredentialOutcome::Accepted);
+    zav::Mod_Globali().loginTopPassword = QStringLiteral("KWB_Merlato");
+    EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("KWB_Merlato")), CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 0);
+    EXPECT_EQ(refused.size(), 3);
+}
+
+// Another panel renumbers the levels between the login's read of its operator and of that operator's
+// level: the login still reaches the level the operator had when it began.
+TEST_P(ComponentPlaces, ALoginReadsItsOperatorAndItsLevelAtOneMoment) {
+    auto login = standardLevels();
+    zav::test::FaultyEngine engine;
+    int elsewhere = -1; // what the other panel's change met
+    engine.beforeRecordset = [&](const QString& sql) {
+        if (elsewhere == -1 && sql.startsWith(QStringLiteral("Select * from Levels where ID"))) {
+            elsewhere = 0;
+            // Guest gains the desktop right and moves above Setter, whose number passes to another level.
+            std::thread([&] {
+                auto desktop = Class_LevelEnable::create();
+                desktop->setAllowDesktop(true);
+                elsewhere = zav::store::test::errorNumberOf([&] {
+                    zav::manage::StoreLevelRights(env.dbPath(), 3, QStringLiteral("Guest"), *desktop);
+                });
+            }).join();
+        }
+    };
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("O'Anna"), QStringLiteral("aPw")),
+              CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->DBLevelName(), QStringLiteral("Setter"));
+    // The engines differ in how: on the file the reading login holds writers off, so the other panel's
+    // change waits out the busy time and is refused as locked; on the server the login reads one
+    // snapshot and the change goes through beside it.
+    EXPECT_EQ(elsewhere, GetParam() == Place::File ? zav::store::ErrLocked : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ComponentPlaces, ::testing::Values(Place::File, Place::Server),
+                         zav::store::test::placeName);
 
 // The termination's decisions, level by level.
 class Termination : public Component {

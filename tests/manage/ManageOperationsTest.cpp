@@ -1,4 +1,5 @@
-// The level and operator operations on a real credential file, without any window.
+// The level and operator operations on a real credential database, without any window: a file, and a
+// database of the suite's throwaway server.
 
 #include "access/LevelRecord.h"
 #include "language/CurrentLanguageProvider.h"
@@ -9,6 +10,7 @@
 #include "operations/PasswordOperations.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
+#include "store/StoreTestSupport.h"
 #include "support/CredentialFile.h"
 #include "support/FakeOutside.h"
 #include "support/FaultyEngine.h"
@@ -17,12 +19,14 @@
 
 using namespace zav;
 using namespace zav::manage;
+using zav::store::test::Place;
+using zav::store::test::Places;
 using zav::test::CredentialFile;
 using zav::test::LevelSpec;
 
 namespace {
 
-class ManageOperations : public ::testing::Test {
+class ManageOperations : public ::testing::TestWithParam<Place> {
 protected:
     void SetUp() override {
         file.create();
@@ -43,7 +47,8 @@ protected:
         return ids;
     }
 
-    CredentialFile file;
+    Places places{GetParam()};
+    CredentialFile file{places.fresh()};
     std::shared_ptr<test::RecordingDbUtility> quoting = std::make_shared<test::RecordingDbUtility>();
     std::shared_ptr<test::FakeLanguageProvider> language = std::make_shared<test::FakeLanguageProvider>();
 };
@@ -57,7 +62,7 @@ int errorNumber(const std::function<void()>& action) {
     return 0;
 }
 
-TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOnlyAFreeName) {
+TEST_P(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOnlyAFreeName) {
     EXPECT_EQ(AddLevel(file.path(), QStringLiteral("First")), 2);
     file.addLevels({{5, "Five", true, true, true, true, {1}}});
     EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Next")), 6);
@@ -79,7 +84,7 @@ TEST_F(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOn
     EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 5, 6, 32766, 32767}));
 }
 
-TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlong) {
+TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlong) {
     std::vector<int> all(100);
     std::iota(all.begin(), all.end(), 1);
     file.addLevels({{0, "Everything but levels", false, true, true, true, all},
@@ -103,7 +108,7 @@ TEST_F(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAl
     EXPECT_EQ(idsByName(), ranked);
 }
 
-TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
+TEST_P(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
     file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
     RemoveLevel(file.path(), 2, QStringLiteral("Low"));
@@ -111,7 +116,7 @@ TEST_F(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"max", 2}, {"mia", 1}}));
 }
 
-TEST_F(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
+TEST_P(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle"}, {2, "Low"}});
     file.addOperators({{"lou", 1}});
     test::FaultyEngine faults;
@@ -122,7 +127,7 @@ TEST_F(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
     EXPECT_EQ(faults.executed, QStringList{QStringLiteral("Delete * from Levels where ID = 1")});
 }
 
-TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
+TEST_P(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
     file.addLevels({{0, "Top", true, true}, {3, "Edited"}, {7, "Other", false, true}});
     auto rights = Class_LevelEnable::create();
     rights->setAllowManageOperator(true);
@@ -143,7 +148,7 @@ TEST_F(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
     EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
 }
 
-TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
+TEST_P(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
     LevelSpec b(2, "B");
     b.password = QStringLiteral("b-secret");
     file.addLevels({{0, "Top", true, true}, {1, "A"}, b, {3, "C"}});
@@ -183,7 +188,7 @@ TEST_F(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
     EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 1);
 }
 
-TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
+TEST_P(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     file.addLevels({{0, "Top"}, {1, "One"}, {2, "Two"}});
     AddOperator(file.path(), 1, QStringLiteral("O'Brien"));
     AddOperator(file.path(), 2, QStringLiteral("Müller"));
@@ -209,6 +214,57 @@ TEST_F(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     // Every name that reached SQL text went through the quoting first.
     EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
 }
+
+// Another process, or another open in this one, holding the database alone keeps every operation out
+// with "in use" (3045) and nothing is written; once it lets go they go through.
+TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsInUse) {
+    file.addLevels({{0, "Top", true, true}, {1, "One", false, true}, {2, "Two"}});
+    file.addOperators({{"anna", 1}});
+    auto level = Class_Level::create();
+    const std::vector<std::pair<const char*, std::function<void()>>> operations{
+        {"add level", [&] { AddLevel(file.path(), QStringLiteral("Three")); }},
+        {"renumber", [&] { RenumberLevels(file.path()); }},
+        {"password", [&] { StoreLevelPassword(file.path(), 1, QStringLiteral("One"), QStringLiteral("x")); }},
+        {"add operator", [&] { AddOperator(file.path(), 2, QStringLiteral("bob")); }},
+        {"move operator", [&] { MoveOperator(file.path(), QStringLiteral("anna"), 2); }},
+        {"remove level", [&] { RemoveLevel(file.path(), 1, QStringLiteral("One")); }},
+        {"read", [&] { LoadLevel(file.path(), 0, *level); }}};
+    const auto ids = idsByName();
+    const auto operators = file.operatorLevels();
+    for (const bool otherProcess : {true, false}) {
+        std::unique_ptr<store::test::Helper> holder;
+        std::unique_ptr<store::Database> held;
+        if (otherProcess) {
+            holder = std::make_unique<store::test::Helper>(
+                QStringList{QStringLiteral("hold"), file.path(), QStringLiteral("exclusive")});
+            ASSERT_EQ(holder->firstLine(), QStringLiteral("open"));
+        } else {
+            held = store::DefaultEngine().OpenDatabase(file.path(), store::OpenMode::Exclusive,
+                                                       store::ConnectString);
+        }
+        for (const auto& [what, operation] : operations) {
+            EXPECT_EQ(errorNumber(operation), store::ErrFileInUse)
+                << what << (otherProcess ? " process" : "");
+        }
+        // Let go in order: a killed holder's server session would end only a moment after the process.
+        if (held) {
+            held->Close();
+        } else {
+            holder->release();
+        }
+        EXPECT_EQ(idsByName(), ids);
+        EXPECT_EQ(file.operatorLevels(), operators);
+    }
+    for (const auto& [what, operation] : operations) {
+        EXPECT_EQ(errorNumber(operation), 0) << what;
+    }
+    // anna had moved to "Two" before "One" went.
+    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Two", 1}, {"Three", 2}}));
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 1}, {"bob", 1}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, ManageOperations, ::testing::Values(Place::File, Place::Server),
+                         zav::store::test::placeName);
 
 TEST(PasswordHashing, SaltedSelfDescribingHashesAndTextLeftByOlderWriters) {
     using enum PasswordStorage;

@@ -16,7 +16,8 @@ void MemoryRegistry::WriteValue(const QString& keyPath, const QString& valueName
     values.insert(keyPath + QLatin1Char('|') + valueName, text);
 }
 
-ComponentEnvironment::ComponentEnvironment(bool recordMessages) {
+ComponentEnvironment::ComponentEnvironment(bool recordMessages, const QString& dbPath)
+    : m_dbPath(dbPath.isEmpty() ? path(QStringLiteral("login.db")) : dbPath) {
     outside::setRegistryAccess(registry);
     shell::setShellServices(shell);
     if (!recordMessages) {

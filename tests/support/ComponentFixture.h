@@ -37,11 +37,12 @@ struct ShownMessage {
 class ComponentEnvironment {
 public:
     // With recordMessages false, message boxes are real QMessageBox dialogs (GUI tests drive them).
-    explicit ComponentEnvironment(bool recordMessages = true);
+    // `dbPath`: where the database lives (a file path or a server URI); a file of its folder by default.
+    explicit ComponentEnvironment(bool recordMessages = true, const QString& dbPath = QString());
     ~ComponentEnvironment();
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString dbPath() const { return path(QStringLiteral("login.db")); }
+    QString dbPath() const { return m_dbPath; }
 
     // Both grants recorded, so that initialising changes nothing behind a test's back.
     void markGrantsDone();
@@ -65,6 +66,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_dbPath;
 };
 
 } // namespace zav::test

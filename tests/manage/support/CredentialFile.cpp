@@ -13,11 +13,13 @@ std::unique_ptr<store::Database> open(const QString& path, store::OpenMode mode)
 }
 } // namespace
 
-CredentialFile::CredentialFile() {
+CredentialFile::CredentialFile(const QString& path) : m_path(path) {
     if (!m_dir.isValid()) {
         throw std::runtime_error("no temporary folder");
     }
-    m_path = m_dir.filePath(QStringLiteral("Login.mdb"));
+    if (m_path.isEmpty()) {
+        m_path = m_dir.filePath(QStringLiteral("Login.mdb"));
+    }
 }
 
 void CredentialFile::create() {

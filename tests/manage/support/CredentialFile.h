@@ -35,7 +35,8 @@ struct StoredLevel {
 
 class CredentialFile {
 public:
-    CredentialFile();
+    // `path`: a file path or a server URI (an empty database there); a file of its own folder by default.
+    explicit CredentialFile(const QString& path = QString());
 
     QString path() const { return m_path; }
     // Creates the file with both tables and the relation, and no rows.

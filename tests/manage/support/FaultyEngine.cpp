@@ -18,6 +18,9 @@ public:
         m_real->Execute(sql);
     }
     std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql) override {
+        if (m_engine.beforeRecordset) {
+            m_engine.beforeRecordset(sql);
+        }
         return m_real->OpenRecordset(sql);
     }
     bool TableExists(const QString& name) override { return m_real->TableExists(name); }

@@ -5,6 +5,8 @@
 
 #include "store/Engine.h"
 
+#include <functional>
+
 namespace zav::test {
 
 class FaultyEngine : public store::Engine {
@@ -15,6 +17,8 @@ public:
 
     // Every change of key values fails.
     bool failKeyChanges = false;
+    // Runs before every recordset opens, with its SQL text.
+    std::function<void(const QString& sql)> beforeRecordset;
     // Key changes and statements seen so far.
     int keyChanges = 0;
     QStringList executed;

@@ -1,0 +1,149 @@
+// Eight panels (many_panels_worker processes) log in and change levels and operators on one server
+// database at once. No change that a panel saw go through may be lost: the database ends holding exactly
+// what the panels report, and every refusal a panel met was "in use", "locked" or "changed elsewhere".
+
+#include "operations/LevelOperations.h"
+#include "operations/OperatorOperations.h"
+#include "operations/PasswordOperations.h"
+#include "store/StoreTestSupport.h"
+#include "support/ComponentFixture.h"
+#include "support/CredentialFile.h"
+#include "support/FaultyEngine.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace zav;
+
+namespace {
+
+constexpr int PanelCount = 8;
+constexpr int Seconds = 30;
+
+// What one panel reported: its levels (name -> "NEnable password"), operators (name -> level name),
+// its login's password and its counts.
+struct Report {
+    std::map<QString, QString> levels;
+    std::map<QString, QString> operators;
+    QString panelPassword;
+    std::map<QString, int> counts;
+};
+
+Report parse(const QString& output) {
+    Report report;
+    for (const QString& line : output.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QStringList words = line.split(QLatin1Char(' '));
+        if (words[0] == QStringLiteral("level") && words.size() == 4) {
+            report.levels[words[1]] = words[2] + QLatin1Char(' ') + words[3];
+        } else if (words[0] == QStringLiteral("operator") && words.size() == 3) {
+            report.operators[words[1]] = words[2];
+        } else if (words[0] == QStringLiteral("panel") && words.size() == 2) {
+            report.panelPassword = words[1];
+        } else if (words[0] == QStringLiteral("done")) {
+            for (const QString& count : words.mid(1)) {
+                report.counts[count.section(QLatin1Char('='), 0, 0)] =
+                    count.section(QLatin1Char('='), 1).toInt();
+            }
+        } else {
+            ADD_FAILURE() << line.toStdString();
+        }
+    }
+    return report;
+}
+
+// The stored levels as "NEnable password" by name; `names` (when given) receives their names by ID.
+std::map<QString, QString> storedLevels(const QString& uri, std::map<int, QString>* names = nullptr) {
+    std::map<QString, QString> stored;
+    for (const auto& [name, level] : test::CredentialFile(uri).levels()) {
+        auto read = Class_Level::create();
+        EXPECT_TRUE(manage::LoadLevel(uri, level.id, *read));
+        stored[name] = QString::number(level.nEnable) + QLatin1Char(' ') + read->Password();
+        if (names) {
+            (*names)[level.id] = name;
+        }
+    }
+    return stored;
+}
+
+TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChangedElsewhere) {
+    store::test::Places places(store::test::Place::Server);
+    const QString uri = places.fresh();
+    std::map<QString, QString> levels;    // expected: name -> "NEnable password"
+    std::map<QString, QString> operators; // expected: name -> level name
+    {
+        test::ComponentEnvironment env(true, uri);
+        env.createComponent(); // creates levels |0 and |1
+        levels = storedLevels(uri);
+    }
+    for (int i = 0; i < PanelCount; ++i) {
+        const QString home = QStringLiteral("p%1-home").arg(i), login = QStringLiteral("panel%1").arg(i);
+        manage::AddOperator(uri, manage::AddLevel(uri, home), login);
+        ASSERT_TRUE(manage::StoreOperatorPassword(uri, login, QStringLiteral("start%1").arg(i)));
+    }
+
+    std::vector<std::unique_ptr<QProcess>> panels;
+    for (int i = 0; i < PanelCount; ++i) {
+        panels.push_back(std::make_unique<QProcess>());
+        panels.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        panels.back()->start(QStringLiteral(ZAV_MANY_PANELS_WORKER),
+                             {uri, QString::number(i), QString::number(Seconds)});
+    }
+    // All start their components, then work at once.
+    for (const auto& panel : panels) {
+        while (!panel->canReadLine() && panel->waitForReadyRead(20000)) {
+        }
+        ASSERT_EQ(panel->readLine().trimmed(), "ready");
+    }
+    for (const auto& panel : panels) {
+        panel->write("go\n");
+        panel->waitForBytesWritten(5000);
+    }
+    std::map<QString, int> counts;
+    std::map<QString, QString> passwords; // login -> password
+    for (int i = 0; i < PanelCount; ++i) {
+        QProcess& panel = *panels[i];
+        ASSERT_TRUE(panel.waitForFinished((Seconds + 10) * 1000)) << i;
+        const QString output = QString::fromUtf8(panel.readAllStandardOutput());
+        EXPECT_EQ(panel.exitCode(), 0) << "panel " << i << ":\n" << output.toStdString();
+        const Report report = parse(output);
+        levels.insert(report.levels.begin(), report.levels.end());
+        operators.insert(report.operators.begin(), report.operators.end());
+        operators[QStringLiteral("panel%1").arg(i)] = QStringLiteral("p%1-home").arg(i);
+        passwords[QStringLiteral("panel%1").arg(i)] = report.panelPassword;
+        for (const auto& [what, count] : report.counts) {
+            counts[what] += count;
+        }
+    }
+    QString summary;
+    for (const auto& [what, count] : counts) {
+        summary += QStringLiteral(" %1=%2").arg(what).arg(count);
+    }
+    std::printf("all panels:%s\n", qPrintable(summary));
+    // Every kind of change went through somewhere, and the levels add up.
+    for (const char* kind : {"login", "start", "add-level", "remove-level", "rights", "add-operator",
+                             "move-operator", "panel-password", "level-password", "renumber"}) {
+        EXPECT_GT(counts[QString::fromLatin1(kind)], 0) << kind;
+    }
+    EXPECT_EQ(levels.size(), static_cast<size_t>(2 + PanelCount + counts[QStringLiteral("add-level")] -
+                                                 counts[QStringLiteral("remove-level")]));
+
+    // The database holds exactly that, numbered without gaps and in rank order.
+    std::map<int, QString> names;
+    EXPECT_EQ(storedLevels(uri, &names), levels);
+    EXPECT_EQ(names.rbegin()->first, static_cast<int>(names.size()) - 1);
+    std::map<QString, QString> storedOperators;
+    for (const auto& [name, levelId] : test::CredentialFile(uri).operatorLevels()) {
+        storedOperators[name] = names[levelId];
+    }
+    EXPECT_EQ(storedOperators, operators);
+    for (const auto& [login, password] : passwords) {
+        const auto row = manage::FindOperatorRow(uri, login);
+        ASSERT_TRUE(row.has_value()) << login.toStdString();
+        EXPECT_EQ(row->password, password) << login.toStdString();
+    }
+    test::FaultyEngine counting;
+    manage::RenumberLevels(uri);
+    EXPECT_EQ(counting.keyChanges, 0) << "a level was left out of its rank";
+}
+
+} // namespace

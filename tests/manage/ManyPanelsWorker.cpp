@@ -1,0 +1,267 @@
+// One of many panels sharing one credential database: for the given seconds it logs its operator in
+// and changes its own levels and operators through the headless operations, like a panel's manager
+// would, while the other panels do the same. It prints what it changed, so that the test can check the
+// database against the sum of every panel's changes:
+//   level <name> <NEnable> <password>   a level of its own as it left it
+//   operator <name> <level name>        an operator of its own as it left it
+//   panel <password>                    the password of its login operator, panel<index>
+//   done <kind>=<successes> ... <kind>:<number>=<refusals> ...
+// An error that is neither "in use" nor "changed elsewhere" is printed as "bad ..." and fails the run.
+//   many_panels_worker <database URI> <index> <seconds>
+
+#include "access/Class_Par.h"
+#include "base/MessageBox.h"
+#include "component/CredentialCheck.h"
+#include "operations/LevelOperations.h"
+#include "operations/OperationErrors.h"
+#include "operations/OperatorOperations.h"
+#include "operations/PasswordOperations.h"
+#include "outside/OutsideObjects.h"
+#include "outside/RegistryAccess.h"
+
+#include <ZAV_PrjLogin/ZAV_Login.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <random>
+
+namespace {
+
+using namespace zav;
+
+// Refusals a panel must expect while others work on the database; anything else is a fault.
+bool isExpectedRefusal(int number) {
+    return number == manage::ErrFileInUse || number == manage::ErrLocked || number == manage::ErrLevelChanged;
+}
+
+// Every one-time grant counts as done: a grant rewrites every level and would blur the sums.
+class GrantsDone : public outside::RegistryAccess {
+public:
+    QString ReadValue(const QString&, const QString&, const QString&) override {
+        return QStringLiteral("done");
+    }
+    void WriteValue(const QString&, const QString&, const QString&) override {}
+};
+
+struct OwnLevel {
+    int nEnable = 0;
+    QString password;
+};
+
+class Panel {
+public:
+    Panel(QString uri, int index)
+        : m_uri(std::move(uri)), m_me(QStringLiteral("p%1-").arg(index)),
+          m_login(QStringLiteral("panel%1").arg(index)), m_random(index) {
+        m_levels[home()] = {};
+        m_panelPassword = QStringLiteral("start%1").arg(index);
+        setMessageBoxHandler([this](const QString& text, int, const QString& title) {
+            m_shown.append({text, title});
+            return vbOK;
+        });
+    }
+    ~Panel() { setMessageBoxHandler(nullptr); }
+    Panel(const Panel&) = delete;
+    Panel& operator=(const Panel&) = delete;
+
+    void run(qint64 milliseconds) {
+        // Every panel has started before the work begins: a start opens the database alone, which the
+        // others' work would hardly ever let it do.
+        while (!m_component && m_bad == 0) {
+            attempt("start", [&] { startComponent(); });
+            QThread::msleep(m_component ? 0 : 5);
+        }
+        std::printf("ready\n");
+        std::fflush(stdout);
+        std::string go;
+        std::getline(std::cin, go);
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < milliseconds) {
+            step(static_cast<int>(m_random() % 10));
+        }
+    }
+
+    void report() const {
+        for (const auto& [name, level] : m_levels) {
+            std::printf("level %s %d %s\n", qPrintable(name), level.nEnable, qPrintable(level.password));
+        }
+        for (const auto& [name, level] : m_operators) {
+            std::printf("operator %s %s\n", qPrintable(name), qPrintable(level));
+        }
+        std::printf("panel %s\ndone", qPrintable(m_panelPassword));
+        for (const auto& [what, count] : m_counts) {
+            std::printf(" %s=%d", what.c_str(), count);
+        }
+        std::printf("\n");
+    }
+
+    bool faultless() const { return m_bad == 0; }
+
+private:
+    QString home() const { return m_me + QStringLiteral("home"); }
+
+    // Runs one action: counts it when it went through, counts the refusal by number otherwise.
+    void attempt(const char* what, const std::function<void()>& action) {
+        try {
+            action();
+            ++m_counts[what];
+            return;
+        } catch (const AutomationError& error) {
+            if (isExpectedRefusal(error.Number())) {
+                ++m_counts[what + (':' + std::to_string(error.Number()))];
+                return;
+            }
+            bad(QStringLiteral("%1: error %2 %3").arg(what).arg(error.Number()).arg(error.Description()));
+        } catch (const std::exception& error) {
+            bad(QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(error.what())));
+        }
+    }
+
+    void bad(const QString& text) {
+        ++m_bad;
+        std::printf("bad %s\n", qPrintable(text));
+        std::fflush(stdout);
+    }
+
+    // A panel starting, or starting again: the component completes the database, opened alone for a
+    // moment. A refused new start (shown in a message box titled with its number) changes nothing.
+    void startComponent() {
+        m_shown.clear();
+        if (m_component) {
+            m_component->Fun_InitDatabase();
+        } else {
+            m_component = ZAV_Login::create();
+            m_component->setAutoShutDown(false);
+            m_component->setDbPath(m_uri);
+            if (!m_shown.isEmpty()) {
+                m_component.reset(); // it has no level in force
+            }
+        }
+        if (!m_shown.isEmpty()) {
+            throw AutomationError(m_shown.first().second.section(QLatin1Char(' '), -1).toInt(),
+                                  m_shown.first().first);
+        }
+    }
+
+    static void require(bool holds, const QString& otherwise) {
+        if (!holds) {
+            throw std::runtime_error(otherwise.toStdString());
+        }
+    }
+
+    int idOf(const QString& level) {
+        const auto id = manage::LevelIdByName(m_uri, level);
+        require(id.has_value(), QStringLiteral("level %1 was lost").arg(level));
+        return *id;
+    }
+
+    void step(int action) {
+        std::vector<QString> own; // its levels; without the home level for a removal
+        for (const auto& entry : m_levels) {
+            if (action != 3 || entry.first != home()) {
+                own.push_back(entry.first);
+            }
+        }
+        const QString level = own.empty() ? QString() : own[m_random() % own.size()];
+        const QString serial = QString::number(++m_serial);
+        switch (action) {
+        case 0:
+            return attempt("login", [&] { login(); });
+        case 1:
+            return attempt("add-level", [&] {
+                manage::AddLevel(m_uri, m_me + u'L' + serial);
+                m_levels[m_me + u'L' + serial] = {};
+            });
+        case 2:
+            return attempt("rights", [&] {
+                auto rights = Class_LevelEnable::create();
+                rights->setAllowManageOperator(m_random() % 4 == 0);
+                rights->setAllowDesktop(m_random() % 2 == 0);
+                const int customs = static_cast<int>(m_random() % 6);
+                for (int n = 1; n <= customs; ++n) {
+                    rights->setAllowCustom(n * 7, true);
+                }
+                require(manage::StoreLevelRights(m_uri, idOf(level), level, *rights),
+                        QStringLiteral("no level"));
+                m_levels[level].nEnable = customs;
+            });
+        case 3:
+            return level.isEmpty() ? void() : attempt("remove-level", [&] {
+                manage::RemoveLevel(m_uri, idOf(level), level);
+                m_levels.erase(level);
+                std::erase_if(m_operators, [&](const auto& entry) { return entry.second == level; });
+            });
+        case 4:
+            return attempt("add-operator", [&] {
+                manage::AddOperator(m_uri, idOf(level), m_me + u'O' + serial, level);
+                m_operators[m_me + u'O' + serial] = level;
+            });
+        case 5:
+            return m_operators.empty() ? void() : attempt("move-operator", [&] {
+                auto moved =
+                    std::next(m_operators.begin(), static_cast<long>(m_random() % m_operators.size()));
+                manage::MoveOperator(m_uri, moved->first, idOf(level), level);
+                moved->second = level;
+            });
+        case 6:
+            return attempt("panel-password", [&] {
+                require(manage::StoreOperatorPassword(m_uri, m_login, u'p' + serial).has_value(),
+                        QStringLiteral("the login operator was lost"));
+                m_panelPassword = u'p' + serial;
+            });
+        case 7:
+            return attempt("level-password", [&] {
+                require(manage::StoreLevelPassword(m_uri, idOf(level), level, u'l' + serial).has_value(),
+                        QStringLiteral("no level"));
+                m_levels[level].password = u'l' + serial;
+            });
+        case 8:
+            return attempt("renumber", [&] { manage::RenumberLevels(m_uri); });
+        default:
+            return attempt("restart", [&] { startComponent(); });
+        }
+    }
+
+    // The login operator with its latest password reaches its own level, and nothing else does.
+    void login() {
+        require(CheckCredentials(LoginModeOperator, 0, m_login, m_panelPassword) ==
+                    CredentialOutcome::Accepted,
+                QStringLiteral("the latest password was refused"));
+        const QString reached = m_component->CurrentLevel()->DBLevelName();
+        require(reached == home(), QStringLiteral("logged in to level ") + reached);
+    }
+
+    QString m_uri;
+    QString m_me;    // the prefix of every name of its own
+    QString m_login; // its login operator, of its home level
+    std::mt19937 m_random;
+    std::shared_ptr<ZAV_Login> m_component;
+    std::map<QString, OwnLevel> m_levels;
+    std::map<QString, QString> m_operators; // name -> level name
+    QString m_panelPassword;
+    int m_serial = 0;
+    std::map<std::string, int> m_counts;
+    int m_bad = 0;
+    QList<std::pair<QString, QString>> m_shown; // text, title of the message boxes shown
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: many_panels_worker <database URI> <index> <seconds>\n");
+        return 2;
+    }
+    outside::setRegistryAccess(std::make_shared<GrantsDone>());
+    Panel panel(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]));
+    panel.run(std::atoll(argv[3]) * 1000);
+    panel.report();
+    return panel.faultless() ? 0 : 1;
+}
