@@ -3,6 +3,7 @@
 // Benchmarks run sealed like the tests: the recording shell, an in-memory registry and message boxes
 // written to standard error.
 
+#include "QuietMessageBoxes.h"
 #include "base/Mod_Globali.h"
 #include "outside/OutsideObjects.h"
 #include "shell/RecordingShell.h"
@@ -27,6 +28,7 @@ public:
 inline void sealEnvironment() {
     shell::setShellServices(std::make_shared<shell::RecordingShell>());
     outside::setRegistryAccess(std::make_shared<MemoryRegistry>());
+    answerMessageBoxes();
 }
 
 } // namespace zav::bench

@@ -1,46 +1,57 @@
-// Assigning DbPath: on an existing, complete file with both grants recorded, and on a missing file
-// that is created anew.
+// Assigning DbPath: on an existing, complete database with both grants recorded, and on a new one (a
+// missing file, or an empty database on the server) that is set up anew.
 
 #include "BenchEnvironment.h"
+#include "BenchPlaces.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
-#include <QFile>
 #include <benchmark/benchmark.h>
 
 namespace {
 
-void BM_DbPathExistingFile(benchmark::State& state) {
+using zav::bench::Place;
+
+void BM_DbPathExisting(benchmark::State& state, Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
     zav::bench::sealEnvironment();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("login.db"));
+    zav::bench::ScratchPlaces places(place);
+    const QString path = places.fresh(QStringLiteral("login.db"));
     auto login = ZAV_Login::create();
     login->setAutoShutDown(false);
-    login->setDbPath(path); // creates the file and records both grants
+    login->setDbPath(path); // creates the tables and records both grants
     for (auto _ : state) {
         login->setDbPath(path);
     }
-    if (!login->CurrentLevel() || login->CurrentLevel()->ID() != 1) {
+    if (!login->CurrentLevel() || login->CurrentLevel()->ID() != 1 || zav::bench::messagesShown() != 0) {
         state.SkipWithError("the database was not initialised");
     }
 }
-BENCHMARK(BM_DbPathExistingFile)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_DbPathExisting, ->Unit(benchmark::kMillisecond));
 
-void BM_DbPathMissingFile(benchmark::State& state) {
+void BM_DbPathNew(benchmark::State& state, Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
     zav::bench::sealEnvironment();
-    QTemporaryDir dir;
+    zav::bench::ScratchPlaces places(place);
     auto login = ZAV_Login::create();
     login->setAutoShutDown(false);
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const QString path = dir.filePath(QStringLiteral("login%1.db").arg(n++));
+        const QString path = places.fresh(QStringLiteral("login%1.db").arg(n++));
         login->setcRespEnable(Class_LevelEnable::create());
         state.ResumeTiming();
         login->setDbPath(path);
     }
+    if (zav::bench::messagesShown() != 0) {
+        state.SkipWithError("a database could not be set up");
+    }
 }
-BENCHMARK(BM_DbPathMissingFile)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_DbPathNew, ->Iterations(20)->Unit(benchmark::kMillisecond));
 
 } // namespace
 

@@ -1,9 +1,10 @@
-// The login with 10,000 operators in 200 levels: the credential check (open, two lookups, close)
-// and the login dialog from its creation to the filled list; one password hash check, and the
-// credential check on the same operators in a file whose whole policy is on (hashed storage, lockout,
-// password rules, automatic logout).
+// The login with 10,000 operators in 200 levels, in a file and on the server: the credential check by
+// operator and by level (open, lookups, close) and the login dialog from its creation to the filled
+// list; one password hash check, and the credential check on the same operators in a database whose
+// whole policy is on (hashed storage, lockout, password rules, automatic logout).
 
 #include "BenchEnvironment.h"
+#include "CredentialDataset.h"
 
 #include "base/Mod_Globali.h"
 #include "component/CredentialCheck.h"
@@ -14,7 +15,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QProcess>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -25,7 +32,8 @@ QString operatorName(int n) {
     return QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0'));
 }
 
-// Level 1 with every right, the other levels with a password each, the operators dealt out over them.
+// Level 1 with every right, the other levels with a password each except the lowest (the one in force
+// when nobody is logged in, which has none), the operators dealt out over them.
 // With `hashedPassword` the policy is all on (the audit trail too) and every operator stores that hash (what
 // a check costs does not depend on the salt, and hashing 10,000 passwords would take over a minute); the
 // import hashes the levels' passwords.
@@ -45,7 +53,7 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
                 rights->setAllowCustom(n, true);
             }
             entry.nEnable = Class_LevelEnable::CustomCount;
-        } else {
+        } else if (id < Levels - 1) {
             entry.level->setPassword(QStringLiteral("pw%1").arg(id));
         }
         contents.levels.push_back(entry);
@@ -65,22 +73,52 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
     return contents;
 }
 
+// Both data sets of one place, built on first use; the password hash is made once for all.
+struct PlaceData {
+    explicit PlaceData(zav::bench::Place place) : places(place) {}
+    zav::bench::ScratchPlaces places;
+    QString path;
+    QString hashedPath;
+};
+
 struct Fixture {
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("login.db"));
-    QString hashedPath = dir.filePath(QStringLiteral("hashed.db"));
     QString hashedSecret = zav::manage::HashPassword(QStringLiteral("secret"));
+    std::map<zav::bench::Place, std::unique_ptr<PlaceData>> data;
     std::shared_ptr<ZAV_Login> login;
 
-    // The files are built through the import; assigning DbPath then adds level 0.
     Fixture() {
         zav::bench::sealEnvironment();
-        zav::manage::ImportIntoNewFile(path, contents());
-        zav::manage::ImportIntoNewFile(hashedPath, contents(hashedSecret));
         login = ZAV_Login::create();
         login->setAutoShutDown(false);
-        login->setDbPath(path);
+    }
+
+    PlaceData& at(zav::bench::Place place) {
+        auto& made = data[place];
+        if (!made) {
+            made = std::make_unique<PlaceData>(place);
+            made->path =
+                zav::bench::buildCredentialDatabase(made->places, QStringLiteral("login.db"), contents());
+        }
+        return *made;
+    }
+
+    QString hashedAt(zav::bench::Place place) {
+        PlaceData& made = at(place);
+        if (made.hashedPath.isEmpty()) {
+            made.hashedPath = zav::bench::buildCredentialDatabase(made.places, QStringLiteral("hashed.db"),
+                                                                  contents(hashedSecret));
+        }
+        return made.hashedPath;
+    }
+
+    // Makes the database the component's (assigning DbPath adds level 0) with nobody logged in.
+    void use(const QString& dbPath) {
+        const int before = zav::bench::messagesShown();
+        login->setDbPath(dbPath);
         login->Logout();
+        if (zav::bench::messagesShown() != before) {
+            throw std::runtime_error("the component could not use its database: " + dbPath.toStdString());
+        }
     }
 };
 
@@ -94,8 +132,19 @@ Fixture& fixture() {
     return *g_fixture;
 }
 
-void BM_CredentialCheckOperator(benchmark::State& state) {
-    fixture();
+// The fixture with the plain data set of `place` in use; false (and skipped) without a server.
+bool usePlain(benchmark::State& state, zav::bench::Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return false;
+    }
+    fixture().use(fixture().at(place).path);
+    return true;
+}
+
+void BM_CredentialCheckOperator(benchmark::State& state, zav::bench::Place place) {
+    if (!usePlain(state, place)) {
+        return;
+    }
     int i = 0;
     for (auto _ : state) {
         const int n = (i++ * 7919) % Operators;
@@ -106,8 +155,26 @@ void BM_CredentialCheckOperator(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_CredentialCheckOperator)->Unit(benchmark::kMicrosecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_CredentialCheckOperator, ->Unit(benchmark::kMicrosecond));
 
+// The same by level: the level's row and its password.
+void BM_CredentialCheckLevel(benchmark::State& state, zav::bench::Place place) {
+    if (!usePlain(state, place)) {
+        return;
+    }
+    int i = 0;
+    for (auto _ : state) {
+        const int id = 2 + (i++ * 7919) % (Levels - 3); // the levels with a password
+        const auto outcome = zav::CheckCredentials(0, id, QString(), QStringLiteral("pw%1").arg(id));
+        if (outcome != zav::CredentialOutcome::Accepted) {
+            state.SkipWithError("the right password was refused");
+            break;
+        }
+    }
+}
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_CredentialCheckLevel, ->Unit(benchmark::kMicrosecond));
+
+// The hash alone, the same wherever the database lives.
 void BM_PasswordHashCheck(benchmark::State& state) {
     const QString stored = fixture().hashedSecret;
     for (auto _ : state) {
@@ -123,13 +190,17 @@ BENCHMARK(BM_PasswordHashCheck)->Unit(benchmark::kMillisecond);
 // Argument 1: the right password (one hash checked); 0: a wrong one, checked against the operator's
 // hash and the remembered top password's, and counted for the lockout (a write); 2: the same without
 // the lockout, what the two hashes and the reads cost.
-void BM_CredentialCheckOperatorHashed(benchmark::State& state) {
+void BM_CredentialCheckOperatorHashed(benchmark::State& state, zav::bench::Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
     Fixture& f = fixture();
-    zav::manage::SetPolicyEntry(f.hashedPath, QStringLiteral("lockout-attempts"),
+    const QString hashedPath = f.hashedAt(place);
+    zav::manage::SetPolicyEntry(hashedPath, QStringLiteral("lockout-attempts"),
                                 state.range(0) == 2 ? QStringLiteral("0") : QStringLiteral("1000"));
-    f.login->setDbPath(f.hashedPath); // adds level 0, its fixed key hashed
+    f.login->setDbPath(hashedPath); // adds level 0, its fixed key hashed
     auto top = Class_Level::create();
-    zav::manage::LoadLevel(f.hashedPath, 0, *top);
+    zav::manage::LoadLevel(hashedPath, 0, *top);
     zav::Mod_Globali().loginTopPassword = top->Password();
     const bool right = state.range(0) == 1;
     const auto expected = right ? zav::CredentialOutcome::Accepted : zav::CredentialOutcome::WrongPassword;
@@ -144,13 +215,15 @@ void BM_CredentialCheckOperatorHashed(benchmark::State& state) {
         }
     }
     zav::Mod_Globali().loginTopPassword.clear();
-    f.login->setDbPath(f.path);
-    f.login->Logout();
+    f.use(f.at(place).path);
 }
-BENCHMARK(BM_CredentialCheckOperatorHashed)->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(
+    BM_CredentialCheckOperatorHashed, ->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond));
 
-void BM_LoginDialogFilledList(benchmark::State& state) {
-    fixture();
+void BM_LoginDialogFilledList(benchmark::State& state, zav::bench::Place place) {
+    if (!usePlain(state, place)) {
+        return;
+    }
     for (auto _ : state) {
         zav::Mod_Globali().touchScreen = state.range(1) != 0;
         zav::Class_Par par;
@@ -165,12 +238,89 @@ void BM_LoginDialogFilledList(benchmark::State& state) {
     zav::Mod_Globali().touchScreen = false;
 }
 // Arguments: by operator (1) or level (0); touch-screen mode off (0) or on (1).
-BENCHMARK(BM_LoginDialogFilledList)
-    ->Args({1, 0})
-    ->Args({0, 0})
-    ->Args({1, 1})
-    ->Args({0, 1})
-    ->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(
+    BM_LoginDialogFilledList, ->Args({1, 0})->Args({0, 0})->Args({1, 1})->Args({0, 1})->Unit(
+                                  benchmark::kMillisecond));
+
+// 50 panels log in at the same moment: a helper program started 50 times, each with the database in
+// use and connected, is let go at once and times its own credential check by operator. Each iteration
+// is one such round; the counters give the percentiles of every login of every round (nearest rank),
+// the time of an iteration is the round from the go to the last exit.
+constexpr int Panels = 50;
+
+struct Round {
+    std::vector<double> loginsMs;
+    double wallSeconds = 0;
+    QString failure;
+};
+
+Round concurrentLogins(const QString& dbPath, int round) {
+    Round result;
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_login_process");
+    std::vector<std::unique_ptr<QProcess>> panels;
+    // One after the other until ready: assigning DbPath opens the database exclusively.
+    for (int k = 0; k < Panels; ++k) {
+        const int n = ((round * Panels + k) * 7919) % Operators;
+        auto& panel = panels.emplace_back(std::make_unique<QProcess>());
+        panel->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        panel->start(program, {dbPath, operatorName(n), QStringLiteral("secret%1").arg(n)});
+        if (!panel->waitForReadyRead(30000) || panel->readLine().trimmed() != "ready") {
+            result.failure = QStringLiteral("a panel did not get ready");
+            break;
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (auto& panel : panels) {
+        panel->write("go\n");
+        panel->closeWriteChannel();
+    }
+    for (auto& panel : panels) {
+        panel->waitForFinished(30000);
+    }
+    result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (auto& panel : panels) {
+        const QByteArray line = panel->readAllStandardOutput().trimmed();
+        if (panel->exitStatus() != QProcess::NormalExit || panel->exitCode() != 0 ||
+            !line.startsWith("login_us ")) {
+            result.failure = QStringLiteral("a panel's login failed");
+            continue;
+        }
+        result.loginsMs.push_back(line.mid(9).toDouble() / 1000.0);
+    }
+    return result;
+}
+
+double percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<size_t>(std::ceil(fraction * double(values.size())));
+    return values.at(std::max<size_t>(rank, 1) - 1);
+}
+
+void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
+    if (!usePlain(state, place)) {
+        return;
+    }
+    const QString dbPath = fixture().at(place).path;
+    std::vector<double> logins;
+    int round = 0;
+    for (auto _ : state) {
+        const Round done = concurrentLogins(dbPath, round++);
+        if (!done.failure.isEmpty()) {
+            state.SkipWithError(done.failure.toStdString().c_str());
+            break;
+        }
+        state.SetIterationTime(done.wallSeconds);
+        logins.insert(logins.end(), done.loginsMs.begin(), done.loginsMs.end());
+    }
+    if (!logins.empty()) {
+        state.counters["logins"] = double(logins.size());
+        state.counters["p50_ms"] = percentile(logins, 0.50);
+        state.counters["p99_ms"] = percentile(logins, 0.99);
+        state.counters["max_ms"] = percentile(logins, 1.0);
+    }
+}
+ZAV_BENCHMARK_AT_BOTH_PLACES(
+    BM_ConcurrentLogins, ->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond));
 
 } // namespace
 

@@ -1,8 +1,9 @@
-// The audit trail at size: verifying the chain of 100,000 rows (the target is under 2 s), listing them,
-// and one audited change against the same change with the audit off.
+// The audit trail at size, in a file and on the server: verifying the chain of 100,000 rows (the target
+// is under 2 s), listing them, and one audited change against the same change with the audit off.
 //
 // Runs in a private home folder, without a screen: nothing of the machine or the user is touched.
 
+#include "CredentialDataset.h"
 #include "SealedHome.h"
 
 #include "operations/CredentialDatabase.h"
@@ -10,6 +11,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
 
 using namespace zav;
 
@@ -17,12 +20,12 @@ namespace {
 
 constexpr int TrailRows = 100000;
 
-// A file with two levels, the audit on and 100,000 rows appended in chunks of 10,000.
+// A database with two levels, the audit on and 100,000 rows appended in chunks of 10,000.
 struct Trail {
-    QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("audit.db"));
+    bench::ScratchPlaces places;
+    QString path;
 
-    explicit Trail(bool audit) {
+    Trail(bench::Place place, bool audit) : places(place) {
         manage::Snapshot contents;
         for (int id = 0; id < 2; ++id) {
             manage::LevelEntry entry;
@@ -30,7 +33,7 @@ struct Trail {
             entry.level->setDBLevelName(QStringLiteral("|%1").arg(id));
             contents.levels.push_back(entry);
         }
-        manage::ImportIntoNewFile(path, contents);
+        path = bench::buildCredentialDatabase(places, QStringLiteral("audit.db"), contents);
         if (!audit) {
             return;
         }
@@ -50,13 +53,21 @@ struct Trail {
     }
 };
 
-Trail& trail() {
-    static Trail built(true);
-    return built;
+// Built on first use, per place and with or without the audit.
+Trail& trail(bench::Place place, bool audit = true) {
+    static std::map<std::pair<bench::Place, bool>, std::unique_ptr<Trail>> built;
+    auto& made = built[{place, audit}];
+    if (!made) {
+        made = std::make_unique<Trail>(place, audit);
+    }
+    return *made;
 }
 
-void BM_VerifyAuditTrail(benchmark::State& state) {
-    const QString path = trail().path;
+void BM_VerifyAuditTrail(benchmark::State& state, bench::Place place) {
+    if (bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    const QString path = trail(place).path;
     for (auto _ : state) {
         const manage::AuditVerdict verdict = manage::VerifyAuditTrail(path);
         if (!verdict.intact || verdict.rows != TrailRows) {
@@ -66,27 +77,32 @@ void BM_VerifyAuditTrail(benchmark::State& state) {
     }
     state.counters["rows"] = TrailRows;
 }
-BENCHMARK(BM_VerifyAuditTrail)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_VerifyAuditTrail, ->Unit(benchmark::kMillisecond));
 
-void BM_ListAuditTrail(benchmark::State& state) {
-    const QString path = trail().path;
+void BM_ListAuditTrail(benchmark::State& state, bench::Place place) {
+    if (bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    const QString path = trail(place).path;
     for (auto _ : state) {
         benchmark::DoNotOptimize(manage::ReadAuditRows(path).size());
     }
 }
-BENCHMARK(BM_ListAuditTrail)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ListAuditTrail, ->Unit(benchmark::kMillisecond));
 
 // Adding an operator and removing it again: two changes, each with its row while the audit is on
 // (argument 1), on a trail of 100,000 rows.
-void BM_AuditedChange(benchmark::State& state) {
-    static Trail plain(false);
-    const QString path = state.range(0) ? trail().path : plain.path;
+void BM_AuditedChange(benchmark::State& state, bench::Place place) {
+    if (bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    const QString path = trail(place, state.range(0) != 0).path;
     for (auto _ : state) {
         manage::AddOperator(path, 1, QStringLiteral("bench"));
         manage::RemoveOperator(path, QStringLiteral("bench"));
     }
 }
-BENCHMARK(BM_AuditedChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_AuditedChange, ->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond));
 
 } // namespace
 

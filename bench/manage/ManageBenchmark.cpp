@@ -1,11 +1,13 @@
-// Speed of the management window with large credential files: opening it to its filled lists,
-// renumbering every level, adding and removing one operator, the read a menu makes as it opens while the
-// policy locks out. Each runs with 100 and with 1,000
-// levels, and 10,000 operators spread over them.
+// Speed of the management window with large credential databases, in a file and on the server:
+// opening it to its filled lists, renumbering every level, adding and removing one operator, the read a
+// menu makes as it opens while the policy locks out. Each runs with 100 and with 1,000 levels, and
+// 10,000 operators spread over them.
 //
 // Runs offscreen in a private home folder with the recording shell services: nothing of the machine
 // or the user is touched.
 
+#include "CredentialDataset.h"
+#include "QuietMessageBoxes.h"
 #include "SealedHome.h"
 #include "dialogs/Frm_Manage.h"
 
@@ -15,13 +17,17 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 #include <map>
 
 using namespace zav;
+using zav::bench::buildCredentialDatabase;
+using zav::bench::messagesShown;
+using zav::bench::Place;
+using zav::bench::ScratchPlaces;
+using zav::bench::skipWithoutServer;
 
 namespace {
 
@@ -35,27 +41,22 @@ public:
     void WriteValue(const QString&, const QString&, const QString&) override {}
 };
 
-// One file per number of levels, built once through the import: level 0 with the four fixed rights,
-// then plain levels, and the operators dealt out over the levels below 0. A second file differs only in
-// that its lowest level, "Mover", holds the right to manage levels but has not been renumbered yet.
+// One database per place and number of levels, built once: level 0 with the four fixed rights, then
+// levels holding one custom right each, and last the lowest level, "Mover", holding none; the
+// operators are dealt out over the levels below 0.
 struct Setup {
-    QTemporaryDir folder;
-    QString path = folder.filePath(QStringLiteral("bench.db"));
+    explicit Setup(Place place) : places(place) {}
+    ScratchPlaces places;
+    QString path;
     std::shared_ptr<ZAV_Login> component;
-    QString pristine = path + QStringLiteral(".pristine"); // the file as built
-    QString moverRaised = path + QStringLiteral(".mover"); // the lowest level about to rise
-
-    // Puts the file back as it was built, or as it is before every level below 0 moves.
-    void restore(const QString& from) const {
-        QFile::remove(path);
-        QFile::copy(from, path);
-    }
 };
 
-std::map<int, std::unique_ptr<Setup>>& setups() {
-    static std::map<int, std::unique_ptr<Setup>> instance;
+std::map<std::pair<Place, int>, std::unique_ptr<Setup>>& setups() {
+    static std::map<std::pair<Place, int>, std::unique_ptr<Setup>> instance;
     return instance;
 }
+
+const QString Mover = QStringLiteral("Mover");
 
 manage::Snapshot benchContents(int levelCount) {
     manage::Snapshot contents;
@@ -63,7 +64,7 @@ manage::Snapshot benchContents(int levelCount) {
         manage::LevelEntry entry;
         entry.level->setID(id);
         entry.level->setDBLevelName(id == 0                ? QStringLiteral("|0")
-                                    : id == levelCount - 1 ? QStringLiteral("Mover")
+                                    : id == levelCount - 1 ? Mover
                                                            : QStringLiteral("Level %1").arg(id));
         auto rights = entry.level->cLevelEnable();
         if (id == 0) {
@@ -71,6 +72,9 @@ manage::Snapshot benchContents(int levelCount) {
             rights->setAllowManageOperator(true);
             rights->setDisShutDown(true);
             rights->setAllowDesktop(true);
+        } else if (id < levelCount - 1) {
+            rights->setAllowCustom(1, true);
+            entry.nEnable = 1;
         }
         contents.levels.push_back(entry);
     }
@@ -81,26 +85,36 @@ manage::Snapshot benchContents(int levelCount) {
     return contents;
 }
 
-Setup& setupFor(int levelCount) {
-    auto& setup = setups()[levelCount];
-    if (!setup) {
-        setup = std::make_unique<Setup>();
-        manage::Snapshot contents = benchContents(levelCount);
-        manage::ImportIntoNewFile(setup->pristine, contents);
-        contents.levels.back().level->cLevelEnable()->setAllowManageLevel(true);
-        manage::ImportIntoNewFile(setup->moverRaised, contents);
-        setup->restore(setup->pristine);
+// The setup of the place and number of levels, or nullptr (and the benchmark skipped) without a server.
+Setup* setupFor(benchmark::State& state, Place place, int levelCount) {
+    if (skipWithoutServer(state, place)) {
+        return nullptr;
     }
-    // The component reads its DbPath for every open; point it at this file.
+    auto& setup = setups()[{place, levelCount}];
+    if (!setup) {
+        setup = std::make_unique<Setup>(place);
+        setup->path =
+            buildCredentialDatabase(setup->places, QStringLiteral("bench.db"), benchContents(levelCount));
+    }
+    // The component reads its DbPath for every open; point it at this database.
+    const int before = messagesShown();
     setup->component.reset();
     setup->component = ZAV_Login::create();
     setup->component->setAutoShutDown(false);
     setup->component->setDbPath(setup->path);
-    return *setup;
+    if (messagesShown() != before) {
+        state.SkipWithError("the component could not use the database");
+        return nullptr;
+    }
+    return setup.get();
 }
 
-void BM_OpenWindowToFilledLists(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+void BM_OpenWindowToFilledLists(benchmark::State& state, Place place) {
+    Setup* found = setupFor(state, place, static_cast<int>(state.range(0)));
+    if (!found) {
+        return;
+    }
+    Setup& setup = *found;
     setup.component->setIsTouchScreen(state.range(1) != 0);
     auto owner = Class_Level::create();
     manage::LoadLevel(setup.path, 0, *owner);
@@ -117,28 +131,56 @@ void BM_OpenWindowToFilledLists(benchmark::State& state) {
     }
 }
 
-// The levels are in rank order already (as after Undo in the rights dialog).
-void BM_RenumberLevelsInOrder(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+// The levels are in rank order already (as after Undo in the rights dialog): only the read of the ranks.
+void BM_RenumberLevelsInOrder(benchmark::State& state, Place place) {
+    Setup* setup = setupFor(state, place, static_cast<int>(state.range(0)));
+    if (!setup) {
+        return;
+    }
     for (auto _ : state) {
-        manage::RenumberLevels(setup.path);
+        manage::RenumberLevels(setup->path);
     }
 }
 
-// Every level below 0 moves: the lowest level gains the right to manage levels and rises to place 1.
-void BM_RenumberLevelsAllMove(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        setup.restore(setup.moverRaised);
-        state.ResumeTiming();
-        manage::RenumberLevels(setup.path);
+// Every level below 0 moves, and its operators with it: the lowest level gains the right to manage
+// levels and rises to place 1, then loses it and sinks back below the levels holding a custom right.
+// Each iteration is one of these two changes of rights, each renumbered in the same transaction (the one
+// row of rights written with it is small beside the renumbering).
+void BM_RenumberLevelsAllMove(benchmark::State& state, Place place) {
+    const int levelCount = static_cast<int>(state.range(0));
+    Setup* setup = setupFor(state, place, levelCount);
+    if (!setup) {
+        return;
     }
-    setup.restore(setup.pristine);
+    const auto plain = Class_LevelEnable::create();
+    const auto managing = Class_LevelEnable::create();
+    managing->setAllowManageLevel(true);
+    bool raised = false;
+    const auto move = [&] {
+        raised = !raised;
+        return manage::StoreLevelRights(setup->path, raised ? levelCount - 1 : 1, Mover,
+                                        raised ? *managing : *plain);
+    };
+    for (auto _ : state) {
+        if (!move()) {
+            state.SkipWithError("the lowest level was not where it should have been");
+            break;
+        }
+    }
+    if (raised) {
+        move();
+    }
+    if (manage::LevelIdByName(setup->path, Mover) != levelCount - 1) {
+        state.SkipWithError("the lowest level did not sink back to its place");
+    }
 }
 
-void BM_AddOperator(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+void BM_AddOperator(benchmark::State& state, Place place) {
+    Setup* found = setupFor(state, place, static_cast<int>(state.range(0)));
+    if (!found) {
+        return;
+    }
+    Setup& setup = *found;
     const QString name = QStringLiteral("Bench operator");
     for (auto _ : state) {
         manage::AddOperator(setup.path, 1, name);
@@ -148,8 +190,12 @@ void BM_AddOperator(benchmark::State& state) {
     }
 }
 
-void BM_RemoveOperator(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+void BM_RemoveOperator(benchmark::State& state, Place place) {
+    Setup* found = setupFor(state, place, static_cast<int>(state.range(0)));
+    if (!found) {
+        return;
+    }
+    Setup& setup = *found;
     const QString name = QStringLiteral("Bench operator");
     for (auto _ : state) {
         state.PauseTiming();
@@ -161,8 +207,12 @@ void BM_RemoveOperator(benchmark::State& state) {
 
 // The policy and one operator's lock, read as a menu opens while the policy locks out; 100 operators
 // have a failed login counted.
-void BM_ReadLockStateForMenu(benchmark::State& state) {
-    Setup& setup = setupFor(static_cast<int>(state.range(0)));
+void BM_ReadLockStateForMenu(benchmark::State& state, Place place) {
+    Setup* found = setupFor(state, place, static_cast<int>(state.range(0)));
+    if (!found) {
+        return;
+    }
+    Setup& setup = *found;
     manage::SetPolicyEntry(setup.path, QStringLiteral("lockout-attempts"), QStringLiteral("3"));
     const manage::Policy policy = manage::ReadPolicy(setup.path);
     const auto entry = [](int n) {
@@ -175,20 +225,22 @@ void BM_ReadLockStateForMenu(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(manage::ReadLockStateUnderPolicy(setup.path, entry(0)));
     }
-    setup.restore(setup.pristine);
+    // Back as built: no counts, no lockout.
+    for (int n = 0; n < OperatorCount; n += OperatorCount / 100) {
+        manage::ClearFailedLogins(setup.path, entry(n));
+    }
+    manage::SetPolicyEntry(setup.path, QStringLiteral("lockout-attempts"), QStringLiteral("0"));
 }
 
 // Arguments: levels; touch-screen mode off (0) or on (1).
-BENCHMARK(BM_OpenWindowToFilledLists)
-    ->Args({100, 0})
-    ->Args({1000, 0})
-    ->Args({1000, 1})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenumberLevelsInOrder)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenumberLevelsAllMove)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_AddOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveOperator)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadLockStateForMenu)->Arg(1000)->Unit(benchmark::kMillisecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(
+    BM_OpenWindowToFilledLists, ->Args({100, 0})->Args({1000, 0})->Args({1000, 1})->Unit(
+                                    benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_RenumberLevelsInOrder, ->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_RenumberLevelsAllMove, ->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_AddOperator, ->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_RemoveOperator, ->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ReadLockStateForMenu, ->Arg(1000)->Unit(benchmark::kMillisecond));
 
 } // namespace
 
@@ -201,6 +253,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    zav::bench::answerMessageBoxes();
     outside::setRegistryAccess(std::make_shared<GrantsDoneRegistry>());
 
     benchmark::Initialize(&argc, argv);

@@ -1,8 +1,9 @@
 // Open + one keyed query + close, as every reader of the component does it (shared, read-only), on
-// the protected file and on an unprotected copy of the same content. The protected figure should stay
-// under 0.3 ms and within four times the unprotected one. With ZAV_BENCH_PG_URI the same queries run on
-// a server database too.
+// the protected file, on an unprotected copy of the same content and on the server. The protected
+// figure should stay under 0.3 ms and within four times the unprotected one. The server's run when
+// ZAV_BENCH_PG_URI names one.
 
+#include "BenchPlaces.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
@@ -73,10 +74,41 @@ void openQueryClose(benchmark::State& state, const QString& path, const QString&
 const QString OperatorByName = QStringLiteral("Select * from Operators where Name = 'Operator 17'");
 const QString LevelById = QStringLiteral("Select * from Levels where ID = 3");
 
+// The same on databases of their own on the server ZAV_BENCH_PG_URI names (no key there: the server
+// checks the login), filled as the protected files.
+QString serverDatabase(bool manyLevels) {
+    static zav::bench::ScratchPlaces places(zav::bench::Place::Server);
+    static const QString few = [] {
+        const QString made = places.fresh(QStringLiteral("few"));
+        fill(made, LocaleArgument);
+        return made;
+    }();
+    if (!manyLevels) {
+        return few;
+    }
+    static const QString many = [] {
+        const QString made = places.fresh(QStringLiteral("levels"));
+        fill(made, LocaleArgument, 1000);
+        return made;
+    }();
+    return many;
+}
+
+// The protected file, or the server's database.
+QString databaseAt(zav::bench::Place place, bool manyLevels) {
+    if (place == zav::bench::Place::Server) {
+        return serverDatabase(manyLevels);
+    }
+    return manyLevels ? files().manyLevelsFile : files().protectedFile;
+}
+
 // The logout level (the largest ID) among 1,000 levels, asked as the component asks it: whether there
 // is a level, and the first one's fields.
-void BM_LogoutLevelOf1000_Protected(benchmark::State& state) {
-    const QString& path = files().manyLevelsFile;
+void BM_LogoutLevelOf1000(benchmark::State& state, zav::bench::Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    const QString path = databaseAt(place, true);
     DefaultEngine().OpenDatabase(path, OpenMode::SharedReadOnly, ConnectString)->Close();
     for (auto _ : state) {
         auto db = DefaultEngine().OpenDatabase(path, OpenMode::SharedReadOnly, ConnectString);
@@ -89,59 +121,29 @@ void BM_LogoutLevelOf1000_Protected(benchmark::State& state) {
     }
 }
 
-void BM_OperatorByName_Protected(benchmark::State& state) {
-    openQueryClose(state, files().protectedFile, ConnectString, OperatorByName, FieldPWD);
+void BM_OperatorByName(benchmark::State& state, zav::bench::Place place) {
+    if (!zav::bench::skipWithoutServer(state, place)) {
+        openQueryClose(state, databaseAt(place, false), ConnectString, OperatorByName, FieldPWD);
+    }
 }
+void BM_LevelById(benchmark::State& state, zav::bench::Place place) {
+    if (!zav::bench::skipWithoutServer(state, place)) {
+        openQueryClose(state, databaseAt(place, false), ConnectString, LevelById, FieldDesktop);
+    }
+}
+// The file without protection, what the protection costs beside.
 void BM_OperatorByName_Unprotected(benchmark::State& state) {
     openQueryClose(state, files().plainFile, NoPassword, OperatorByName, FieldPWD);
-}
-void BM_LevelById_Protected(benchmark::State& state) {
-    openQueryClose(state, files().protectedFile, ConnectString, LevelById, FieldDesktop);
 }
 void BM_LevelById_Unprotected(benchmark::State& state) {
     openQueryClose(state, files().plainFile, NoPassword, LevelById, FieldDesktop);
 }
 
-// The same on a server database, when ZAV_BENCH_PG_URI names one that is empty (or filled by an
-// earlier run).
-const QString& serverDatabase() {
-    static const QString uri = [] {
-        const QString given = qEnvironmentVariable("ZAV_BENCH_PG_URI");
-        try {
-            if (!given.isEmpty()) {
-                fill(given, LocaleArgument);
-            }
-        } catch (const DbError& error) {
-            if (error.Number() != ErrDatabaseExists) {
-                throw;
-            }
-        }
-        return given;
-    }();
-    return uri;
-}
-
-void onServer(benchmark::State& state, const QString& sql, const QString& field) {
-    if (serverDatabase().isEmpty()) {
-        state.SkipWithError("ZAV_BENCH_PG_URI names no server database");
-        return;
-    }
-    openQueryClose(state, serverDatabase(), ConnectString, sql, field);
-}
-void BM_OperatorByName_Server(benchmark::State& state) {
-    onServer(state, OperatorByName, FieldPWD);
-}
-void BM_LevelById_Server(benchmark::State& state) {
-    onServer(state, LevelById, FieldDesktop);
-}
-
-BENCHMARK(BM_OperatorByName_Server)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LevelById_Server)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OperatorByName_Protected)->Unit(benchmark::kMicrosecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_OperatorByName, ->Unit(benchmark::kMicrosecond));
 BENCHMARK(BM_OperatorByName_Unprotected)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LevelById_Protected)->Unit(benchmark::kMicrosecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_LevelById, ->Unit(benchmark::kMicrosecond));
 BENCHMARK(BM_LevelById_Unprotected)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LogoutLevelOf1000_Protected)->Unit(benchmark::kMicrosecond);
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_LogoutLevelOf1000, ->Unit(benchmark::kMicrosecond));
 
 } // namespace
 

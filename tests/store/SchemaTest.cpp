@@ -129,16 +129,23 @@ TEST_P(CredentialSchema, NamesAreUniqueWithoutRegardToCase) {
     EXPECT_EQ(errorNumberOf([&] { addLevel(*db, 3, QStringLiteral("Another")); }), ErrDuplicateKey);
 }
 
-// Renumbering: values swap in one change, the relation carries them to the operators, and a change
-// that breaks the unique key takes back every move.
+// Renumbering: values swap, go round in a cycle or follow each other into a free value in one change,
+// the relation carries them to the operators, and a change that breaks the unique key takes back every
+// move.
 TEST_P(CredentialSchema, KeysChangeAsOneAndCarryTheirOperators) {
     db->ChangeKeys(LevelsTable, FieldID, {{3, 4}, {4, 3}});
     EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+    db->ChangeKeys(LevelsTable, FieldID, {{0, 3}, {3, 4}, {4, 0}});
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:0", "b:0", "c:4", "d:3"}));
+    db->ChangeKeys(LevelsTable, FieldID, {{3, 4}, {4, 7}, {0, 0}});
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:0", "b:0", "c:7", "d:4"}));
+    EXPECT_EQ(column(*db, QStringLiteral("Select * from Levels order by ID"), FieldName),
+              (QStringList{"Service", "|0", "Operator"}));
     EXPECT_EQ(errorNumberOf([&] {
                   db->ChangeKeys(LevelsTable, FieldID, {{3, 5}, {4, 0}});
               }),
               ErrDuplicateKey);
-    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:4", "b:4", "c:3", "d:0"}));
+    EXPECT_EQ(operatorsWithLevels(), (QStringList{"a:0", "b:0", "c:7", "d:4"}));
 }
 
 TEST_P(CredentialSchema, FieldsKeepTheirRanges) {

@@ -1,5 +1,6 @@
 #include "store/server/PgLink.h"
 
+#include "store/server/PgSchema.h"
 #include "store/server/ServerAddress.h"
 #include "store/server/ServerError.h"
 
@@ -27,6 +28,7 @@ std::shared_ptr<Link> Link::of(const QString& uri) {
 Connection& Link::connection() {
     if (!m_connection) {
         m_connection = std::make_unique<Connection>(m_uri);
+        schema::loadCollation(*m_connection);
     }
     return *m_connection;
 }

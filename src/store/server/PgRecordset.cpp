@@ -46,15 +46,25 @@ PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSq
         const auto at = withAddress.indexOf(QStringLiteral(", _rowid_"));
         m_sql = withAddress.replace(at, 9, QStringLiteral(", ctid AS ") + Address);
     }
-    // Only the fields: a recordset opened to add a row never reads the table.
-    const Result described =
-        m_link->connection().exec(QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql));
-    const int fields = described.columnCount() - (m_table.isEmpty() ? 0 : 1);
-    for (int column = 0; column < fields; ++column) {
-        m_columns << described.columnName(column);
-        m_types.push_back(described.columnType(column));
+    // A read-only open writes nothing, so its rows may be read at once, with the fields, in one round
+    // trip. Otherwise only the fields: a recordset opened to add a row never reads the table.
+    if (m_readOnly) {
+        Result result = m_link->connection().exec(m_sql);
+        learnFields(result);
+        take(std::move(result));
+        return;
     }
+    learnFields(
+        m_link->connection().exec(QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql)));
     m_link->addPendingRead(this);
+}
+
+void PgRecordset::learnFields(const Result& result) {
+    const int fields = result.columnCount() - (m_table.isEmpty() ? 0 : 1);
+    for (int column = 0; column < fields; ++column) {
+        m_columns << result.columnName(column);
+        m_types.push_back(result.columnType(column));
+    }
 }
 
 PgRecordset::~PgRecordset() {
@@ -72,13 +82,27 @@ void PgRecordset::ensureLoaded() const {
         return;
     }
     m_link->removePendingRead(const_cast<PgRecordset*>(this));
-    const Result result = m_link->connection().exec(m_sql);
-    for (int row = 0; row < result.rowCount(); ++row) {
-        m_rows.push_back(rowOf(result, row));
-        m_addresses.push_back(m_table.isEmpty() ? QString()
-                                                : result.value(row, int(m_columns.size())).toString());
-    }
+    take(m_link->connection().exec(m_sql));
+}
+
+void PgRecordset::take(Result&& result) const {
+    const auto rows = size_t(result.rowCount());
+    m_rows.resize(rows);
+    m_addresses.resize(rows);
+    m_converted.assign(rows, false);
+    m_result = std::make_unique<Result>(std::move(result));
     m_loaded = true;
+}
+
+const PgRecordset::Row& PgRecordset::rowAt(size_t position) const {
+    if (!m_converted[position]) {
+        m_rows[position] = rowOf(*m_result, int(position));
+        if (!m_table.isEmpty()) {
+            m_addresses[position] = m_result->value(int(position), int(m_columns.size())).toString();
+        }
+        m_converted[position] = true;
+    }
+    return m_rows[position];
 }
 
 PgRecordset::Row PgRecordset::rowOf(const Result& result, int row) const {
@@ -133,7 +157,7 @@ QVariant PgRecordset::Field(const QString& name) const {
         return m_buffer[size_t(column)];
     }
     requireCurrentRow();
-    return m_rows[m_position][size_t(column)];
+    return rowAt(m_position)[size_t(column)];
 }
 
 void PgRecordset::SetField(const QString& name, const QVariant& value) {
@@ -162,7 +186,7 @@ void PgRecordset::Edit() {
         throw DbError(ErrReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     }
     requireCurrentRow();
-    m_buffer = m_rows[m_position];
+    m_buffer = rowAt(m_position);
     m_changed.assign(size_t(m_columns.size()), false);
     m_mode = EditMode::Editing;
 }
@@ -209,6 +233,7 @@ void PgRecordset::insertBuffer() {
         const bool atEnd = m_position == m_rows.size();
         m_rows.push_back(rowOf(stored, 0));
         m_addresses.push_back(stored.value(0, int(m_columns.size())).toString());
+        m_converted.push_back(true);
         m_position += atEnd ? 1 : 0;
     }
 }
@@ -223,7 +248,7 @@ void PgRecordset::updateBuffer() {
     for (int k = 0; k < names.size(); ++k) {
         settings << QStringLiteral("%1 = $%2").arg(names[k]).arg(k + 1);
     }
-    values << m_addresses[m_position];
+    values << m_addresses[m_position]; // Edit read the row and its address
     const Result stored =
         m_link->write(QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3::tid RETURNING *, ctid AS %4")
                           .arg(schema::quoted(m_table), settings.join(QStringLiteral(", ")))
@@ -236,6 +261,7 @@ void PgRecordset::updateBuffer() {
     }
     m_rows[m_position] = rowOf(stored, 0);
     m_addresses[m_position] = stored.value(0, int(m_columns.size())).toString();
+    m_converted[m_position] = true;
 }
 
 void PgRecordset::Close() {
@@ -245,6 +271,8 @@ void PgRecordset::Close() {
     m_closed = true;
     m_rows.clear();
     m_addresses.clear();
+    m_converted.clear();
+    m_result.reset();
 }
 
 void PgRecordset::requireOpen() const {

@@ -2,7 +2,8 @@
 
 // The rows an SQL text selects on the server. Opening checks the text and learns its fields without
 // reading a row; the rows are read in one go when first asked for, or before anything is written
-// through the connection (so a recordset keeps the rows as they were when it opened). A recordset over
+// through the connection (so a recordset keeps the rows as they were when it opened). In a read-only
+// open, where nothing is written, opening reads them at once. A recordset over
 // "Select * from <Table> ..." is updatable: each row is written back by its row address, and a write
 // that finds the row changed or gone since it was read fails (3197) instead of writing nothing.
 
@@ -33,7 +34,12 @@ private:
     using Row = std::vector<QVariant>;
 
     void readRest() override;
+    void learnFields(const Result& result);
     void ensureLoaded() const;
+    // The rows of the result, which holds the recordset's fields (and address) in their order. Each
+    // row becomes values when first asked for: a reader of the first of many rows converts only that.
+    void take(Result&& result) const;
+    const Row& rowAt(size_t position) const;
     void requireOpen() const;
     void requireCurrentRow() const;
     int columnOf(const QString& name) const;
@@ -52,6 +58,8 @@ private:
     mutable bool m_loaded = false;
     mutable std::vector<Row> m_rows;
     mutable std::vector<QString> m_addresses;
+    mutable std::vector<bool> m_converted; // which of m_rows (and m_addresses) hold their values
+    mutable std::unique_ptr<Result> m_result;
     size_t m_position = 0;
     EditMode m_mode = EditMode::None;
     Row m_buffer;

@@ -160,6 +160,20 @@ QString quoted(const QString& name) {
     return QLatin1Char('"') + name.toLower().replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
+void loadCollation(Connection& db) noexcept {
+    try {
+        db.exec(QStringLiteral("DO $zav_collation$ BEGIN\n"
+                               "  IF EXISTS (SELECT 1 FROM pg_collation WHERE collname = '%1' AND\n"
+                               "             collnamespace = current_schema()::regnamespace) THEN\n"
+                               "    PERFORM 'a' = 'A' COLLATE %1;\n"
+                               "  END IF;\n"
+                               "END $zav_collation$")
+                    .arg(Collation));
+    } catch (...) {
+        // only time is lost: the first comparison loads it then
+    }
+}
+
 bool tableExists(Connection& db, const QString& name) {
     return !tableOidOf(db, name).isEmpty();
 }
