@@ -111,7 +111,8 @@ namespace {
 // Appends the events in order after the seal's last row, through one recordset, and moves the seal.
 void append(store::Database& db, AuditSeal& seal, const std::vector<AuditEvent>& events,
             const QString& time) {
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(store::AuditTable));
+    // Only added to: a recordset of no rows, so a long trail is not read for it.
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Seq < 0").arg(store::AuditTable));
     for (const AuditEvent& event : events) {
         AuditSubject subject;
         if (event.subject) {
