@@ -10,7 +10,6 @@
 #include "outside/OutsideObjects.h"
 #include "store/DatabaseFile.h"
 #include "store/Schema.h"
-#include "store/server/ServerAddress.h"
 
 #define ZAV_STRINGIFY2(x) #x
 #define ZAV_STRINGIFY(x) ZAV_STRINGIFY2(x)
@@ -199,7 +198,7 @@ void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexc
     // panels of a plant: its own record alone decides, and no panel's registry marker (set by some file
     // it used before) keeps the grant from it.
     try {
-        const bool onServer = pg::isServerPath(dbPath);
+        const bool onServer = IsServerDatabase(dbPath);
         auto& registry = outside::registryAccess();
         const auto notYetMarked = [&](const QString& grant) {
             return onServer || registry.ReadValue(RegistryKey, grant, QString()).isEmpty();
