@@ -20,7 +20,8 @@ namespace zav::manage {
 void CompleteSchemaWithin(store::Database& db, const QString& dbPath);
 
 // Opens the file at `dbPath` exclusively, or creates it (owner-only) when nothing is there (an empty
-// file counts as nothing); a server database must exist and is opened exclusively. Then adds what is
+// file counts as nothing). A server database must exist; it is read first and opened exclusively only
+// when something is missing, since the panels sharing it hardly ever leave it alone. Then adds what is
 // missing: the Levels and Operators tables, their relation, level 0 ("|0", the database password, every
 // right) and level 1 ("|1", no password, the rights `levelOneRights`). Fails with error 91 when level 1 is
 // missing and `levelOneRights` is null; with the engine's errors otherwise.
