@@ -5,7 +5,7 @@ set -euo pipefail
 
 # The library (with libpq for server databases), the programs, and an invisible display for xvfb-run.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarative-dev libsqlcipher-dev
-  libssl-dev libpq-dev libx11-dev fonts-dejavu-core xvfb xauth)
+  libssl-dev libsodium-dev libpq-dev libx11-dev fonts-dejavu-core xvfb xauth)
 # The tests and benchmarks, the command-line database client, the PostgreSQL server of the suite's
 # throwaway cluster, a private bus, the formatter and the cross compiler of the Windows syntax check.
 if [ "${1:-test}" = test ]; then
