@@ -220,7 +220,7 @@ void BM_ReadLockStateForMenu(benchmark::State& state, Place place) {
                                     QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0'))};
     };
     for (int n = 0; n < OperatorCount; n += OperatorCount / 100) {
-        manage::RecordFailedLogin(setup.path, {entry(n), {}, {}}, policy);
+        manage::RecordFailedLogin(setup.path, manage::AttemptAgainst(entry(n)), policy);
     }
     for (auto _ : state) {
         benchmark::DoNotOptimize(manage::ReadLockStateUnderPolicy(setup.path, entry(0)));

@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace zav {
 class AutoLogoutWatch;
@@ -25,9 +26,12 @@ class AutoLogoutWatch;
 //   loggedIn(operatorName, levelId)  LoginByOperator or LoginByLevel succeeded; the name is empty for a
 //                                    login by level (CurrentOperator then has no name).
 //   loggedOut(reason)                the logout level took the place of another level: ByRequest through
-//                                    Logout, Terminated when Terminate or the release ended the component
-//                                    (a slot must not call its members then), AutoLogout when the
-//                                    policy's idle time and the warning's countdown ran out.
+//                                    Logout or a new DbPath, Terminated when Terminate or the release
+//                                    ended the component (a slot must not call its members then),
+//                                    AutoLogout when the policy's idle minutes ran out. Every logout
+//                                    first closes the component's open dialogs, storing nothing, and
+//                                    happens even when the database cannot be read: the logout level
+//                                    read last is then in force (with its rights) until it can be.
 //   loginFailed(name, mode)          the login dialog refused a password: the operator's name (mode 1) or
 //                                    the level's stored name (mode 0). The password is never passed on.
 //   autoLogoutWarning(seconds)       the warning before an automatic logout appeared (the policy's
@@ -68,9 +72,9 @@ public:
     std::shared_ptr<Class_Language> cDrvLanguage() const { return m_drvLanguage; }
     void setcDrvLanguage(std::shared_ptr<Class_Language> v) { m_drvLanguage = std::move(v); }
     std::shared_ptr<Class_Level> CurrentLevel() const { return m_currentLevel; }
-    void setCurrentLevel(std::shared_ptr<Class_Level> v) { m_currentLevel = std::move(v); }
+    void setCurrentLevel(std::shared_ptr<Class_Level> v);
     std::shared_ptr<Class_Operator> CurrentOperator() const { return m_currentOperator; }
-    void setCurrentOperator(std::shared_ptr<Class_Operator> v) { m_currentOperator = std::move(v); }
+    void setCurrentOperator(std::shared_ptr<Class_Operator> v);
 
     // True when the current level is the logout level (or one below it). Fails with automation
     // error 91 while there is no current level (before DbPath is assigned).
@@ -125,6 +129,9 @@ public:
 
     // The logout level ID remembered by the last logout.
     int LogoutLevelID() const { return m_logoutLevelId; }
+    // Changes with every login and logout (whenever the current level or operator is replaced): a window
+    // opened for one login knows when that login has ended.
+    quint64 SessionSerial() const noexcept { return m_sessionSerial; }
     // After the component's own management window renumbered the levels: the current level takes the
     // number its stored name (DBLevelName) has now, and the logout level is the one with the largest
     // number now.
@@ -139,23 +146,35 @@ Q_SIGNALS:
 private:
     // True while a level other than the logout level is in force.
     bool someoneLoggedIn() const;
-    void runLogoutProcedure();
+    // Every way out: closes the dialogs, records who leaves, puts the logout level in force (the one
+    // read last when the database cannot be read now) and tells the host. Never fails.
+    void logOut(LogoutReason reason, const QString& how) noexcept;
+    // Reads the logout level into a new current level; `tolerant` falls back to the one read last
+    // instead of failing (a logout always happens).
+    void runLogoutProcedure(bool tolerant = false);
+    // The logout level read last stood in for the real one: read it again while nobody is logged in.
+    void refreshStaleLogoutLevel() noexcept;
     void runTermination() noexcept;
     void applyRegistryUpgrades() noexcept;
-    // The automatic logout and the audit: the policy is read on DbPath and after each successful login;
-    // the watch is made the first time it is armed.
+    // The automatic logout: the policy is read on DbPath and after each successful login; the watch is
+    // made the first time it is armed.
     void readAutoLogoutPolicy();
     void armAutoLogout();
     void armAutoLogoutAfterLogin() noexcept;
     void disarmAutoLogout() noexcept;
     void logOutIdle();
-    // Records in the audit trail (while the policy read last audits) that whoever is logged in leaves,
-    // and how. A logout always happens: one that cannot be recorded is reported, not refused.
+    // Records in the audit trail (while the file's policy audits) that whoever is logged in leaves, and
+    // how. A logout that cannot be recorded now is recorded once the database can be reached.
     void recordLogout(const QString& how) noexcept;
+    void recordPendingLogouts() noexcept;
     bool login(int loginMode);
     QString readCaption(const QString& key, const QString& defaultText) const;
     void writeCaption(const QString& key, const QString& text);
 
+    struct PendingLogout {
+        QString dbPath; // the database the session was on
+        QString operatorName, level, how;
+    };
     std::shared_ptr<Class_LevelEnable> m_respEnable;
     std::shared_ptr<Class_Language> m_drvLanguage;
     QString m_dbPath;
@@ -167,6 +186,10 @@ private:
     std::atomic<bool> m_terminated = false;
     int m_autoLogoutMinutes = 0;
     int m_autoLogoutWarningSeconds = 0;
-    bool m_audit = false;                         // the policy read last audits
     zav::AutoLogoutWatch* m_autoLogout = nullptr; // a child: QObject ends it
+    quint64 m_sessionSerial = 0;
+    // The logout level as read last (its number, names and rights), for a logout that cannot read it.
+    std::shared_ptr<Class_Level> m_lastLogoutLevel;
+    bool m_logoutLevelStale = false;
+    std::vector<PendingLogout> m_pendingLogouts; // logouts the audit trail could not take yet
 };

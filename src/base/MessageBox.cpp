@@ -4,8 +4,10 @@
 
 #include <ZAV_PrjLogin/AutomationError.h>
 
+#include "base/OpenDialogs.h"
 #include <QAbstractButton>
 #include <QApplication>
+
 #include <QMessageBox>
 #include <QTextStream>
 #include <QThread>
@@ -72,6 +74,7 @@ int MsgBox(const QString& text, int style, const QString& title) {
         return answerWithoutGui(text, style, title);
     }
     QMessageBox box;
+    const OpenDialogScope open(&box); // a logout closes it: a question then answers No
     ApplyPanelLook(&box);
     box.setText(text);
     box.setWindowTitle(title);

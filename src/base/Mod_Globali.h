@@ -5,6 +5,7 @@
 
 #include "base/MessageBox.h"
 
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -19,9 +20,6 @@ struct ModuleState {
     bool touchScreen = false;
     // The database path followed by ".INI"; empty until DbPath is assigned.
     QString profilePath;
-    // The login dialog's remembered top password (the stored password, a hash under hashed storage, of
-    // the level with ID 0 or less that the last level list met); nothing clears it.
-    QString loginTopPassword;
 };
 
 ModuleState& Mod_Globali();
@@ -43,6 +41,10 @@ public:
     virtual QString DisShutDownDescription() const = 0;
     virtual QString AllowDesktopDescription() const = 0;
     virtual QString EnableDescription(short index) const = 0;
+    // The current level object, and a number that changes with every login and logout: a window
+    // opened for the login in force knows when it has ended (base/SessionGuard.h).
+    virtual const QObject* CurrentLevelObject() const = 0;
+    virtual quint64 SessionSerial() const = 0;
 };
 
 // Makes the view of this thread's live component, or nullptr when there is none, it has been

@@ -1,6 +1,9 @@
 #pragma once
 
-// A dialog that keeps itself on its screen whenever it is shown (see KeepOnScreen in base/PanelLook.h).
+// A dialog that keeps itself on its screen whenever it is shown (see KeepOnScreen in base/PanelLook.h)
+// and that a logout closes (base/OpenDialogs.h).
+
+#include "base/OpenDialogs.h"
 
 #include <QDialog>
 
@@ -12,6 +15,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    OpenDialogScope m_open{this};
 };
 
 } // namespace zav

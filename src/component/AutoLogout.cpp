@@ -12,8 +12,12 @@
 namespace zav {
 
 namespace {
-std::atomic<int> testIdleMs = 0;
-std::atomic<int> testStepMs = 0;
+std::atomic<int> testMinuteMs = 0;
+std::atomic<int> testSecondMs = 0;
+
+int countdownSecondMs() {
+    return testSecondMs > 0 ? testSecondMs.load() : 1000;
+}
 
 bool isOperatorInput(QEvent::Type type) {
     switch (type) {
@@ -33,9 +37,14 @@ bool isOperatorInput(QEvent::Type type) {
 }
 } // namespace
 
-void SetAutoLogoutTimingForTests(int idleMs, int countdownStepMs) {
-    testIdleMs = idleMs;
-    testStepMs = countdownStepMs;
+void SetAutoLogoutTimingForTests(int minuteMs, int secondMs) {
+    testMinuteMs = minuteMs;
+    testSecondMs = secondMs;
+}
+
+int AutoLogoutWarningSeconds(int idleMinutes, int warningSeconds) {
+    const int idleSeconds = idleMinutes * 60;
+    return warningSeconds < idleSeconds ? warningSeconds : idleSeconds / 2;
 }
 
 bool AutoLogoutArmed(const ZAV_Login& component) {
@@ -55,8 +64,11 @@ AutoLogoutWatch::~AutoLogoutWatch() {
 
 void AutoLogoutWatch::Arm(int idleMinutes, int warningSeconds) {
     Disarm();
-    m_warningSeconds = warningSeconds;
-    m_idle.setInterval(testIdleMs > 0 ? testIdleMs.load() : idleMinutes * 60 * 1000);
+    // The logout comes at the minute the policy names; the warning takes the last seconds of it.
+    m_warningSeconds = AutoLogoutWarningSeconds(idleMinutes, warningSeconds);
+    const qint64 minuteMs = testMinuteMs > 0 ? testMinuteMs.load() : 60 * 1000;
+    m_idle.setInterval(
+        std::chrono::milliseconds(idleMinutes * minuteMs - qint64(m_warningSeconds) * countdownSecondMs()));
     m_armed = true;
     watchInput(true);
     m_idle.start();
@@ -100,7 +112,7 @@ void AutoLogoutWatch::idleTimeReached() {
     const QPointer<AutoLogoutWatch> self(this);
     bool ranOut = true;
     if (m_warningSeconds > 0) {
-        dialogs::AutoLogoutWarning warning(m_warningSeconds, testStepMs > 0 ? testStepMs.load() : 1000);
+        dialogs::AutoLogoutWarning warning(m_warningSeconds, countdownSecondMs());
         m_warning = &warning;
         if (m_callbacks.warningShown) {
             m_callbacks.warningShown(m_warningSeconds);

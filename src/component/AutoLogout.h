@@ -2,8 +2,9 @@
 
 // The automatic logout's watch over the host application's input. Armed only while someone is logged in
 // under a policy with auto-logout minutes above 0: then it filters the application's events (mouse, key,
-// wheel, touch) and restarts its idle timer on each. When the timer runs out it shows the warning with
-// its countdown; the component is told when the warning appears and when the countdown ran out.
+// wheel, touch) and restarts its idle timer on each. The logout comes the policy's minutes after the last
+// input: the timer runs out the warning's seconds before, shows the warning with its countdown, and the
+// component is told when the warning appears and when the countdown ran out.
 // Disarmed, it has no timer running and no event filter installed.
 
 #include <QObject>
@@ -51,9 +52,13 @@ private:
     QPointer<dialogs::AutoLogoutWarning> m_warning;
 };
 
-// For tests only: the idle time in milliseconds instead of the policy's minutes, and the length of one
-// countdown second; 0 restores the real ones.
-void SetAutoLogoutTimingForTests(int idleMs, int countdownStepMs);
+// The warning's seconds for a policy's minutes and warning: as set while they fit inside the minutes,
+// else half of them.
+int AutoLogoutWarningSeconds(int idleMinutes, int warningSeconds);
+
+// For tests only: the length in milliseconds of one minute of the policy and of one second of the
+// warning; 0 restores the real ones.
+void SetAutoLogoutTimingForTests(int minuteMs, int secondMs);
 
 // Whether the component's watch is armed (false when it never made one).
 bool AutoLogoutArmed(const ZAV_Login& component);

@@ -77,20 +77,83 @@ QString levelSql(int id) {
     return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
 }
 
-// Records an accepted login (and starts the entry's count again). While the policy audits, a login
-// that cannot be recorded is refused; otherwise a count that cannot be reset is only reported (it errs
-// on the strict side).
-void recordLogin(const QString& dbPath, const manage::LoginAttempt& attempt, const manage::Policy& policy,
-                 bool failuresBefore) {
-    if (policy.audit) {
-        manage::RecordLogin(dbPath, attempt, policy, failuresBefore);
-        return;
+manage::LockoutEntry levelEntry(const ChosenLevel& level) {
+    return {manage::LockoutKind::Level, level.level->DBLevelName()};
+}
+
+// Everything a check compares with and decides by, read at one moment: the policy, the entry the login
+// was meant for with its lock, and level 0 with its count. Level numbers change when another panel
+// renumbers the levels; one read keeps an operator and its level together.
+struct CheckRead {
+    manage::Policy policy;
+    std::optional<ChosenLevel> own;            // the level the login was meant for
+    QString stored;                            // what it compares with: the level's or the operator's
+    std::optional<manage::LockoutEntry> entry; // what a failure counts against
+    manage::LockState lock;
+    std::optional<ChosenLevel> top; // level 0, whose password opens it from any login
+    manage::LockState topState;
+};
+
+CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, Class_Operator& candidate) {
+    CheckRead read;
+    auto db =
+        store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
+    store::Transaction oneMoment(*db);
+    read.policy = manage::PolicyOf(*db);
+    std::unique_ptr<store::Recordset> rs;
+    if (request.nameChosen && request.loginMode == LoginModeLevel) {
+        rs = db->OpenRecordset(levelSql(request.levelId));
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            read.own = readChosen(*rs);
+            read.stored = read.own->password;
+            read.entry = levelEntry(*read.own);
+        }
+        rs->Close();
+    } else if (request.nameChosen) {
+        const QString quoted = outside::dbUtility().SqlQuote(request.operatorName);
+        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = '") + quoted +
+                               QStringLiteral("'"));
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            read.stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
+            const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
+            candidate.setOperatorName(storedName);
+            candidate.setPassword(read.stored);
+            read.entry = manage::LockoutEntry{manage::LockoutKind::Operator, storedName};
+            const int levelId = rs->Field(store::FieldID).toInt();
+            rs->Close();
+            rs = db->OpenRecordset(levelSql(levelId));
+            if (!rs->Eof()) {
+                rs->MoveFirst();
+                read.own = readChosen(*rs);
+            }
+        }
+        rs->Close();
     }
-    try {
-        manage::RecordLogin(dbPath, attempt, policy, failuresBefore);
-    } catch (const std::exception& error) {
-        qWarning("Could not reset the failed logins of %s: %s", qPrintable(attempt.who.operatorName),
-                 error.what());
+    rs = db->OpenRecordset(levelSql(0));
+    if (!rs->Eof()) {
+        rs->MoveFirst();
+        read.top = readChosen(*rs);
+    }
+    rs->Close();
+    if (read.policy.lockoutAttempts > 0) {
+        if (read.entry) {
+            read.lock = manage::ReadLockState(*db, *read.entry);
+        }
+        if (read.top) {
+            read.topState = manage::ReadLockState(*db, levelEntry(*read.top));
+        }
+    }
+    oneMoment.Commit();
+    db->Close();
+    return read;
+}
+
+void tellHostRefused(const QString& name, int loginMode) {
+    // The database is closed: a slot may open it.
+    if (const auto c = ModuleComponent()) {
+        TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(name, loginMode); });
     }
 }
 } // namespace
@@ -105,122 +168,133 @@ QString LockedOutMessage(const QDateTime& until) {
         .arg(until.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
-CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
-                                   const QString& typed, QDateTime* lockedUntil) {
-    std::optional<ChosenLevel> own; // the level the login was meant for
-    QString stored;                 // the password the login compares with: the level's, or the operator's
+QString TopPasswordWaitMessage(int seconds) {
+    return language::LookupText(282,
+                                QStringLiteral("Too many wrong passwords: wait %1 s before the next try."))
+        .arg(seconds);
+}
+
+CredentialVerdict CheckCredentials(const CredentialRequest& request) {
     const auto candidate = Class_Operator::create();
     const QString dbPath = RequireComponent()->DbPath();
-    manage::LoginAttempt attempt;
-    attempt.who.operatorName = loginMode == LoginModeLevel ? QString() : operatorName;
-    attempt.detail = loginMode == LoginModeLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
-    auto db =
-        store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::SharedReadOnly, store::ConnectString);
-    // The operator and its level are read at one moment: levels renumbered elsewhere in between would
-    // otherwise hand the operator the level that took its level's number.
-    store::Transaction oneMoment(*db);
-    const manage::Policy policy = manage::PolicyOf(*db);
-    std::optional<manage::LockoutEntry> entry; // what a failure counts against
-    std::unique_ptr<store::Recordset> rs;
-    if (loginMode == LoginModeLevel) {
-        rs = db->OpenRecordset(levelSql(levelId));
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            own = readChosen(*rs);
-            stored = own->password;
-            entry = manage::LockoutEntry{manage::LockoutKind::Level, own->level->DBLevelName()};
-        }
-    } else {
-        const QString quoted = outside::dbUtility().SqlQuote(operatorName);
-        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = '") + quoted +
-                               QStringLiteral("'"));
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
-            candidate->setOperatorName(storedName);
-            candidate->setPassword(stored);
-            attempt.who.operatorName = storedName;
-            entry = manage::LockoutEntry{manage::LockoutKind::Operator, storedName};
-            rs = db->OpenRecordset(levelSql(rs->Field(store::FieldID).toInt()));
-            if (!rs->Eof()) {
-                rs->MoveFirst();
-                own = readChosen(*rs);
-            }
-        }
-    }
-    if (own) {
-        attempt.who.level = own->level->DBLevelName();
-    }
-    manage::LockState lock =
-        entry && policy.lockoutAttempts > 0 ? manage::ReadLockState(*db, *entry) : manage::LockState{};
-    // Level 0 is the way back in: a lock it carries from before a renumbering does not hold.
-    const bool neverLocked = loginMode == LoginModeLevel && levelId == 0;
-    lock.locked = lock.locked && !neverLocked;
+    const bool byLevel = request.loginMode == LoginModeLevel;
+    CheckRead read = readForCheck(request, dbPath, *candidate);
+    const manage::Policy& policy = read.policy;
+    const bool locksOut = policy.lockoutAttempts > 0;
 
-    std::optional<ChosenLevel> accepted;
-    bool topPassword = false;
-    CredentialOutcome outcome = CredentialOutcome::WrongPassword;
-    // The remembered top password is level 0's stored form, compared the same way.
-    const QString& top = Mod_Globali().loginTopPassword;
+    // Level 0 chosen by level is a try of its password like any other: it never locks, it waits.
+    const bool ownIsTop = byLevel && read.own && read.own->level->ID() == 0;
+    if (ownIsTop) {
+        read.entry.reset();
+        read.lock = {};
+    }
+    const int topWait = read.top ? manage::TopPasswordWaitSeconds(read.topState, policy) : 0;
+    const bool ownTried = read.own && !read.lock.locked && !(ownIsTop && topWait > 0);
+    // An empty password of level 0 never opens it by the way in: an empty box is no password.
+    const bool topTried = !ownIsTop && read.top && !read.top->password.isEmpty() && topWait == 0;
+
     const manage::PasswordStorage storage = policy.passwordStorage;
+    const QString typed = request.typed;
     const auto matches = [&](const QString& kept) { return manage::PasswordMatches(typed, kept, storage); };
-    const bool ownCounts = own && !lock.locked;
-    // A hashed compare is slow on purpose: the top password's runs beside the entry's own, so that a
-    // wrong password costs the time of one hash rather than two.
+    // A hashed compare is slow on purpose: level 0's runs beside the entry's own, so that a wrong
+    // password costs the time of one hash rather than two.
     std::future<bool> topMatches;
-    if (ownCounts && storage == manage::PasswordStorage::Hashed && !top.isEmpty()) {
-        topMatches = std::async(std::launch::async, [typed, top, storage] {
+    if (ownTried && topTried && storage == manage::PasswordStorage::Hashed) {
+        topMatches = std::async(std::launch::async, [typed, top = read.top->password, storage] {
             return manage::PasswordMatches(typed, top, storage);
         });
     }
-    if (ownCounts && matches(stored)) {
-        accepted = own;
-    } else if (!top.isEmpty() && (topMatches.valid() ? topMatches.get() : matches(top))) {
-        rs = db->OpenRecordset(levelSql(0));
-        outcome = CredentialOutcome::NoTopLevel;
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            accepted = readChosen(*rs);
-            topPassword = true;
-        }
-    }
-    oneMoment.Commit();
-    rs->Close();
-    db->Close();
+    const bool ownOpens = ownTried && matches(read.stored);
+    const bool topOpens =
+        !ownOpens && topTried && (topMatches.valid() ? topMatches.get() : matches(read.top->password));
 
-    if (accepted) {
-        requireCurrentLevel();
-        if (topPassword) {
-            attempt.detail += QStringLiteral(", top password");
-            attempt.who.level = accepted->level->DBLevelName();
-        }
-        if (policy.lockoutAttempts <= 0 || topPassword) {
-            entry.reset(); // the top password leaves the entry's count as it is
-        }
-        attempt.entry = entry;
-        recordLogin(dbPath, attempt, policy, lock.failures > 0);
-        acceptLevel(*accepted, candidate);
-        return CredentialOutcome::Accepted;
+    manage::LoginAttempt attempt;
+    attempt.who.operatorName = byLevel ? QString() : candidate->OperatorNameText();
+    if (read.own) {
+        attempt.who.level = read.own->level->DBLevelName();
     }
-    if (outcome == CredentialOutcome::WrongPassword) {
-        attempt.entry = entry;
-        const manage::LockState counted =
-            lock.locked && !policy.audit ? lock : manage::RecordFailedLogin(dbPath, attempt, policy);
-        if ((counted.locked || lock.locked) && !neverLocked) {
-            outcome = CredentialOutcome::LockedOut;
-            if (lockedUntil) {
-                *lockedUntil = counted.locked ? counted.until : lock.until;
+    attempt.detail = byLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
+    if (!request.nameChosen) {
+        attempt.detail += QStringLiteral(", no name chosen");
+    }
+    CredentialVerdict verdict;
+    const QString refusedName = byLevel && read.own ? read.own->level->DBLevelName() : request.operatorName;
+
+    if (ownOpens || topOpens) {
+        requireCurrentLevel();
+        const ChosenLevel& opened = ownOpens ? *read.own : *read.top;
+        std::shared_ptr<Class_Operator> now = candidate;
+        if (topOpens || ownIsTop) {
+            // Level 0's password names nobody: whoever typed it is not the operator chosen.
+            now = Class_Operator::create();
+            attempt.who = {QString(), opened.level->DBLevelName()};
+            if (topOpens) {
+                attempt.detail += QStringLiteral(", top password");
+            }
+            if (locksOut && read.topState.failures > 0) {
+                attempt.topEntry = levelEntry(opened);
+            }
+        } else if (locksOut && read.lock.failures > 0) {
+            attempt.entry = read.entry;
+        }
+        manage::LockState state;
+        if (policy.audit) {
+            state = manage::RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
+        } else {
+            // Without the audit the check's own read decided: a count that cannot be reset now errs on
+            // the strict side.
+            try {
+                state = manage::RecordLogin(dbPath, attempt, policy);
+            } catch (const std::exception& error) {
+                qWarning("Could not reset the failed logins of %s: %s", qPrintable(refusedName),
+                         error.what());
             }
         }
-        // The database is closed: a slot may open it.
-        if (const auto c = ModuleComponent()) {
-            const QString refused =
-                loginMode == LoginModeLevel && own ? own->level->DBLevelName() : operatorName;
-            TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(refused, loginMode); });
+        if (!state.locked) {
+            acceptLevel(opened, now);
+            verdict.outcome = CredentialOutcome::Accepted;
+            return verdict;
         }
+        // Another panel's failures locked the entry after the check read it: the lock holds.
+        verdict.outcome = CredentialOutcome::LockedOut;
+        verdict.lockedUntil = state.until;
+        tellHostRefused(refusedName, request.loginMode);
+        return verdict;
     }
-    return outcome;
+
+    const bool nothingTried = !ownTried && !topTried && topWait > 0 && (!request.nameChosen || ownIsTop);
+    if (locksOut && read.entry && !read.lock.locked) {
+        attempt.entry = read.entry;
+    }
+    if (locksOut && read.top && (topTried || (ownIsTop && ownTried))) {
+        attempt.topEntry = levelEntry(*read.top);
+    }
+    if (nothingTried) {
+        attempt.waitedSeconds = topWait;
+    }
+    manage::RefusedLogin refused;
+    if (attempt.entry || attempt.topEntry || policy.audit) {
+        refused = manage::RecordFailedLogin(dbPath, attempt, policy);
+    }
+    if (read.lock.locked || refused.entry.locked) {
+        verdict.outcome = CredentialOutcome::LockedOut;
+        verdict.lockedUntil = refused.entry.locked ? refused.entry.until : read.lock.until;
+    } else if (nothingTried) {
+        verdict.outcome = CredentialOutcome::TopPasswordWaits;
+        verdict.waitSeconds = topWait;
+    }
+    tellHostRefused(refusedName, request.loginMode);
+    return verdict;
+}
+
+CredentialOutcome CheckCredentials(int loginMode, int levelId, const QString& operatorName,
+                                   const QString& typed, QDateTime* lockedUntil) {
+    const CredentialVerdict verdict =
+        CheckCredentials(CredentialRequest{loginMode, true, levelId, operatorName, typed});
+    if (lockedUntil && verdict.outcome == CredentialOutcome::LockedOut) {
+        *lockedUntil = verdict.lockedUntil;
+    }
+    return verdict.outcome;
 }
 
 } // namespace zav

@@ -10,8 +10,6 @@
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
-#include "operations/PasswordHashing.h"
-#include "operations/PolicyRows.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
@@ -162,7 +160,6 @@ void Frm_Login::fillList() {
     int count = 0;
     try {
         auto db = openReadOnly();
-        m_storage = manage::PolicyOf(*db).passwordStorage;
         std::unique_ptr<store::Recordset> rs;
         if (m_par.LoginMode == LoginModeLevel) {
             rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
@@ -175,12 +172,11 @@ void Frm_Login::fillList() {
                     // The first row is the logout level, which is never offered.
                     rs->MoveNext();
                     for (; !rs->Eof(); rs->MoveNext()) {
+                        // Level 0 is never offered: its password opens it from any login.
                         const int id = rs->Field(store::FieldID).toInt();
                         if (id > 0) {
                             const QString name = access::TextOrEmpty(rs->Field(store::FieldName));
                             addEntry(language::TranslateText(name), id);
-                        } else {
-                            Mod_Globali().loginTopPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
                         }
                     }
                 }
@@ -210,17 +206,14 @@ void Frm_Login::fillList() {
 }
 
 void Frm_Login::Cmd_Ok_Click() {
-    if (m_cboLogin->currentText().isEmpty()) {
-        const QString& top = Mod_Globali().loginTopPassword;
-        if (m_cboLogin->count() >= 1 && !top.isEmpty() &&
-            manage::PasswordMatches(m_text1->text(), top, m_storage)) {
-            m_cboLogin->setCurrentIndex(m_cboLogin->count() - 1);
-        } else {
-            m_cboLogin->setFocus();
-            return;
-        }
+    // With nothing chosen, only level 0's password can open: the check compares it alone. An empty list
+    // offers nothing, and an empty box with nothing chosen is no try at all.
+    const bool nameChosen = !m_cboLogin->currentText().isEmpty();
+    if (!nameChosen && (m_cboLogin->count() < 1 || m_text1->text().isEmpty())) {
+        m_cboLogin->setFocus();
+        return;
     }
-    if (checkCredentials()) {
+    if (checkCredentials(nameChosen)) {
         m_par.Result = true;
         m_par.Text = m_cboLogin->currentText();
         accept();
@@ -233,26 +226,32 @@ void Frm_Login::Cmd_Undo_Click() {
     reject();
 }
 
-bool Frm_Login::checkCredentials() {
+bool Frm_Login::checkCredentials(bool nameChosen) {
     // The whole check, its "Wrong password" included, runs under one handler titled "Login".
     bool accepted = false;
-    RunReportingErrors([&] { accepted = runCheck(); }, LoginTitle);
+    RunReportingErrors([&] { accepted = runCheck(nameChosen); }, LoginTitle);
     return accepted;
 }
 
-bool Frm_Login::runCheck() {
-    QDateTime lockedUntil;
-    const CredentialOutcome outcome =
-        CheckCredentials(m_par.LoginMode, m_cboLogin->currentData().toInt(), m_cboLogin->currentText(),
-                         m_text1->text(), &lockedUntil);
-    if (outcome == CredentialOutcome::LockedOut) {
-        MsgBox(LockedOutMessage(lockedUntil), vbExclamation,
-               language::LookupText(17, QStringLiteral("Warning")));
-    } else if (outcome == CredentialOutcome::WrongPassword) {
-        MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation,
-               language::LookupText(17, QStringLiteral("Warning")));
+bool Frm_Login::runCheck(bool nameChosen) {
+    const CredentialVerdict verdict =
+        CheckCredentials({m_par.LoginMode, nameChosen, m_cboLogin->currentData().toInt(),
+                          m_cboLogin->currentText(), m_text1->text()});
+    const QString warning = language::LookupText(17, QStringLiteral("Warning"));
+    switch (verdict.outcome) {
+    case CredentialOutcome::Accepted:
+        return true;
+    case CredentialOutcome::LockedOut:
+        MsgBox(LockedOutMessage(verdict.lockedUntil), vbExclamation, warning);
+        break;
+    case CredentialOutcome::TopPasswordWaits:
+        MsgBox(TopPasswordWaitMessage(verdict.waitSeconds), vbExclamation, warning);
+        break;
+    case CredentialOutcome::WrongPassword:
+        MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation, warning);
+        break;
     }
-    return outcome == CredentialOutcome::Accepted;
+    return false;
 }
 
 } // namespace zav

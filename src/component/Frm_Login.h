@@ -6,7 +6,6 @@
 #include "access/Class_Par.h"
 
 #include "base/PanelDialog.h"
-#include "operations/Policy.h"
 
 class QComboBox;
 class QFrame;
@@ -36,8 +35,8 @@ private:
     void buildControls();
     void enlargeForTouchScreen();
     void fillList();
-    bool checkCredentials();
-    bool runCheck();
+    bool checkCredentials(bool nameChosen);
+    bool runCheck(bool nameChosen);
 
     Class_Par& m_par;
     QComboBox* m_cboLogin = nullptr;
@@ -46,8 +45,6 @@ private:
     QPushButton* m_cmdUndo = nullptr;
     QFrame* m_shape1 = nullptr;
     QLabel* m_image1 = nullptr;
-    // How the file keeps passwords, read with the list: the remembered top password is compared so.
-    manage::PasswordStorage m_storage = manage::PasswordStorage::Plain;
 };
 
 } // namespace zav

@@ -32,6 +32,8 @@ public:
         return ShownCaption(DesktopCaption, m_login->AllowDesktopDescription());
     }
     QString EnableDescription(short index) const override { return m_login->EnableDescription(index); }
+    const QObject* CurrentLevelObject() const override { return m_login->CurrentLevel().get(); }
+    quint64 SessionSerial() const override { return m_login->SessionSerial(); }
 
 private:
     std::shared_ptr<ZAV_Login> m_login;

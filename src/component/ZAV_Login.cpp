@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "base/Mod_Globali.h"
+#include "base/OpenDialogs.h"
 #include "component/HostSignals.h"
 #include "component/ModuleComponent.h"
 #include "component/RightCaptions.h"
@@ -25,6 +26,27 @@ std::shared_ptr<Class_LevelEnable> allRightsTrue() {
         rights->setAllowCustom(i, true);
     }
     return rights;
+}
+
+// A new level holding `from`'s number, names and rights, as a logout puts it in force.
+std::shared_ptr<Class_Level> logoutLevelLike(const Class_Level& from) {
+    auto level = Class_Level::create();
+    level->setID(from.ID());
+    level->setDBLevelName(from.DBLevelName());
+    level->setLevelName(from.LevelName());
+    level->setCanHavePassword(false);
+    const auto rights = from.cLevelEnable();
+    Class_LevelEnable& to = *level->cLevelEnable();
+    if (rights) {
+        to.setAllowManageLevel(rights->AllowManageLevel());
+        to.setAllowManageOperator(rights->AllowManageOperator());
+        to.setDisShutDown(rights->DisShutDown());
+        to.setAllowDesktop(rights->AllowDesktop());
+        for (int i = 1; i <= Class_LevelEnable::CustomCount; ++i) {
+            to.setAllowCustom(i, rights->AllowCustom(i));
+        }
+    }
+    return level;
 }
 
 // Object properties set from a script host hand over a raw pointer to an object whose owners are
@@ -68,10 +90,18 @@ void ZAV_Login::setcDrvLanguageObject(Class_Language* v) {
     m_drvLanguage = shared(v);
 }
 void ZAV_Login::setCurrentLevelObject(Class_Level* v) {
-    m_currentLevel = shared(v);
+    setCurrentLevel(shared(v));
 }
 void ZAV_Login::setCurrentOperatorObject(Class_Operator* v) {
-    m_currentOperator = shared(v);
+    setCurrentOperator(shared(v));
+}
+void ZAV_Login::setCurrentLevel(std::shared_ptr<Class_Level> v) {
+    m_currentLevel = std::move(v);
+    ++m_sessionSerial;
+}
+void ZAV_Login::setCurrentOperator(std::shared_ptr<Class_Operator> v) {
+    m_currentOperator = std::move(v);
+    ++m_sessionSerial;
 }
 
 bool ZAV_Login::IsLogoutLevel() const {
@@ -90,7 +120,13 @@ void ZAV_Login::setIsTouchScreen(bool v) {
 }
 
 void ZAV_Login::setDbPath(const QString& path) {
+    // A session belongs to its database: whoever is logged in leaves it first, recorded there.
+    if (someoneLoggedIn() && !m_terminated) {
+        logOut(LogoutReason::ByRequest, QStringLiteral("database changed"));
+    }
     m_dbPath = path;
+    m_lastLogoutLevel.reset();
+    m_logoutLevelStale = false;
     zav::Mod_Globali().profilePath = path + QStringLiteral(".INI");
     Fun_InitDatabase();
     m_respEnable.reset();
@@ -101,34 +137,72 @@ bool ZAV_Login::someoneLoggedIn() const {
 }
 
 bool ZAV_Login::Logout() {
-    const bool wasIn = someoneLoggedIn();
-    disarmAutoLogout();
-    if (wasIn) {
-        recordLogout(QStringLiteral("by request"));
-    }
-    runLogoutProcedure();
-    if (wasIn) {
-        zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::ByRequest); });
-    }
+    recordPendingLogouts();
+    logOut(LogoutReason::ByRequest, QStringLiteral("by request"));
     return true;
 }
 
-void ZAV_Login::runLogoutProcedure() {
-    m_currentLevel = Class_Level::create();
-    m_currentOperator = Class_Operator::create();
-    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
-                                                       zav::store::ConnectString);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
-    if (!rs->Eof()) {
-        rs->MoveFirst();
-        zav::access::ReadLevel(*rs, *m_currentLevel);
-        m_currentLevel->setCanHavePassword(false);
-        m_currentLevel->setPassword(QString());
+void ZAV_Login::logOut(LogoutReason reason, const QString& how) noexcept {
+    const bool wasIn = someoneLoggedIn();
+    disarmAutoLogout();
+    // Nothing a dialog of the ended session holds is stored.
+    zav::CloseOpenDialogs();
+    if (wasIn) {
+        recordLogout(how);
     }
+    try {
+        runLogoutProcedure(true);
+    } catch (const std::exception& error) {
+        qWarning("ZAV_Login: the logout could not complete: %s", error.what());
+    }
+    if (wasIn) {
+        zav::TellHost("loggedOut", [this, reason] { Q_EMIT loggedOut(reason); });
+    }
+}
+
+void ZAV_Login::runLogoutProcedure(bool tolerant) {
+    std::shared_ptr<Class_Level> level = Class_Level::create();
+    try {
+        auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
+                                                           zav::store::ConnectString);
+        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            zav::access::ReadLevel(*rs, *level);
+            level->setCanHavePassword(false);
+            level->setPassword(QString());
+        }
+        rs->Close();
+        db->Close();
+        m_lastLogoutLevel = logoutLevelLike(*level);
+        m_logoutLevelStale = false;
+    } catch (const std::exception& error) {
+        if (!tolerant) {
+            setCurrentLevel(Class_Level::create());
+            setCurrentOperator(Class_Operator::create());
+            throw;
+        }
+        // The rights are lowered all the same: to the logout level read last, or to none at all.
+        qWarning("ZAV_Login: the logout level could not be read (%s); the one read last is in force",
+                 error.what());
+        level = m_lastLogoutLevel ? logoutLevelLike(*m_lastLogoutLevel) : Class_Level::create();
+        m_logoutLevelStale = true;
+    }
+    setCurrentLevel(level);
+    setCurrentOperator(Class_Operator::create());
     m_logoutLevelId = m_currentLevel->ID();
     zav::shell::ShowDesktop(m_currentLevel->cLevelEnable()->AllowDesktop());
-    rs->Close();
-    db->Close();
+}
+
+void ZAV_Login::refreshStaleLogoutLevel() noexcept {
+    if (!m_logoutLevelStale || someoneLoggedIn() || m_terminated) {
+        return;
+    }
+    try {
+        runLogoutProcedure(true); // still stale while the database cannot be read
+    } catch (const std::exception& error) {
+        qWarning("ZAV_Login: the logout level could not be read again: %s", error.what());
+    }
 }
 
 void ZAV_Login::FollowRenumbering() {
@@ -162,6 +236,7 @@ void ZAV_Login::runTermination() noexcept {
     }
     m_terminated = true;
     disarmAutoLogout();
+    zav::CloseOpenDialogs();
     const bool wasIn = someoneLoggedIn();
     if (wasIn) {
         recordLogout(QStringLiteral("terminated"));

@@ -13,7 +13,6 @@ void ZAV_Login::readAutoLogoutPolicy() {
     const zav::manage::Policy policy = zav::manage::ReadPolicy(m_dbPath);
     m_autoLogoutMinutes = policy.autoLogoutMinutes;
     m_autoLogoutWarningSeconds = policy.autoLogoutWarningSeconds;
-    m_audit = policy.audit;
 }
 
 void ZAV_Login::armAutoLogout() {
@@ -63,7 +62,5 @@ void ZAV_Login::logOutIdle() {
     if (m_terminated || !someoneLoggedIn()) {
         return;
     }
-    recordLogout(QStringLiteral("auto-logout"));
-    runLogoutProcedure();
-    zav::TellHost("loggedOut", [this] { Q_EMIT loggedOut(LogoutReason::AutoLogout); });
+    logOut(LogoutReason::AutoLogout, QStringLiteral("auto-logout"));
 }

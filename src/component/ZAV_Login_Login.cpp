@@ -15,6 +15,9 @@ bool ZAV_Login::LoginByLevel() {
 
 bool ZAV_Login::login(int loginMode) {
     zav::RequireGuiApplication();
+    // The database may be reachable again since a logout that could not read it.
+    recordPendingLogouts();
+    refreshStaleLogoutLevel();
     zav::Class_Par par;
     par.LoginMode = loginMode;
     zav::Frm_Login::Run(par);

@@ -1,5 +1,7 @@
 #include "dialogs/Frm_ChangePwd.h"
 
+#include "base/SessionGuard.h"
+
 #include "base/ReportedErrors.h"
 
 #include "base/EnterMovesFocus.h"
@@ -213,7 +215,7 @@ namespace {
 std::optional<QString>
 reportingFailure(const std::function<std::optional<QString>(const QString& dbPath)>& save) {
     std::optional<QString> stored;
-    RunReportingErrors([&] { stored = save(RequireComponent()->DbPath()); }, LoginTitle);
+    RunReportingErrors([&] { stored = save(DbPathForWriting()); }, LoginTitle);
     return stored;
 }
 } // namespace

@@ -1,5 +1,7 @@
 // The level menu of the management window: add, remove, password, rights, and the renumbering.
 
+#include "base/SessionGuard.h"
+
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
 #include "dialogs/Frm_LevModify.h"
@@ -24,7 +26,7 @@ void Frm_Manage::LevAdd_Click() {
 
 void Frm_Manage::AddLevel(const QString& name) {
     try {
-        const int id = manage::AddLevel(RequireComponent()->DbPath(), name);
+        const int id = manage::AddLevel(DbPathForWriting(), name);
         // Listed under the name as entered; a new level holds no rights, so it takes the last place.
         appendLevelItem(id, name);
     } catch (const std::exception& error) {
@@ -35,7 +37,7 @@ void Frm_Manage::AddLevel(const QString& name) {
 void Frm_Manage::LevRemove_Click() {
     try {
         // The level's operators go with it; the rest are renumbered in the same step.
-        RemoveLevel(RequireComponent()->DbPath(), selectedLevelTag(), selectedLevelStoredName());
+        RemoveLevel(DbPathForWriting(), selectedLevelTag(), selectedLevelStoredName());
     } catch (const std::exception& error) {
         reportFailure(error, LoginTitle);
         return;
@@ -45,7 +47,7 @@ void Frm_Manage::LevRemove_Click() {
 
 void Frm_Manage::RenumberLevels() {
     try {
-        manage::RenumberLevels(RequireComponent()->DbPath());
+        manage::RenumberLevels(DbPathForWriting());
     } catch (const std::exception& error) {
         ShowError(error, LoginTitle);
         return;
@@ -98,7 +100,7 @@ void Frm_Manage::LevModify_Click() {
         return;
     }
     try {
-        StoreLevelRights(RequireComponent()->DbPath(), id, storedName, *edited);
+        StoreLevelRights(DbPathForWriting(), id, storedName, *edited);
     } catch (const std::exception& error) {
         reportFailure(error, LoginTitle);
         return;

@@ -1,4 +1,6 @@
 // The operator menu of the management window: add, remove, password, and moving an operator to the
+
+#include "base/SessionGuard.h"
 // level picked in the level list.
 
 #include "base/Mod_Globali.h"
@@ -28,8 +30,7 @@ void Frm_Manage::AddOperator(const QString& name) {
         return;
     }
     try {
-        manage::AddOperator(RequireComponent()->DbPath(), selectedLevelTag(), name,
-                            selectedLevelStoredName());
+        manage::AddOperator(DbPathForWriting(), selectedLevelTag(), name, selectedLevelStoredName());
         appendOperatorItem(name);
     } catch (const std::exception& error) {
         reportFailure(error, ComponentTitle);
@@ -42,7 +43,7 @@ void Frm_Manage::OpRemove_Click() {
         if (!item) {
             throw ObjectNotSetError();
         }
-        RemoveOperator(RequireComponent()->DbPath(), item->text(0));
+        RemoveOperator(DbPathForWriting(), item->text(0));
         Lv_Level_ItemClick();
     } catch (const std::exception& error) {
         ShowError(error, LoginTitle);
@@ -92,7 +93,7 @@ void Frm_Manage::ApplyLevelChange() {
         return;
     }
     try {
-        MoveOperator(RequireComponent()->DbPath(), op->OperatorNameText(), level->ID(), level->DBLevelName());
+        MoveOperator(DbPathForWriting(), op->OperatorNameText(), level->ID(), level->DBLevelName());
     } catch (const std::exception& error) {
         // Reported like the other operator operations; the caller still ends the pick mode.
         reportFailure(error, LoginTitle);

@@ -1,4 +1,6 @@
 // The Unlock item of both pop-up menus: offered while the file's policy locks out, enabled for a locked
+
+#include "base/SessionGuard.h"
 // level or operator, and ending its lock. Nothing else is refreshed: a lock shows in no list.
 
 #include "base/Mod_Globali.h"
@@ -29,7 +31,7 @@ void Frm_Manage::offerUnlock(QMenu* menu, QAction* unlock, const char* before,
 
 void Frm_Manage::LevUnlock_Click() {
     try {
-        ClearFailedLogins(RequireComponent()->DbPath(), {LockoutKind::Level, selectedLevelStoredName()});
+        ClearFailedLogins(DbPathForWriting(), {LockoutKind::Level, selectedLevelStoredName()});
     } catch (const std::exception& error) {
         ShowError(error, LoginTitle);
     }
@@ -41,7 +43,7 @@ void Frm_Manage::OpUnlock_Click() {
         if (!item) {
             throw ObjectNotSetError();
         }
-        ClearFailedLogins(RequireComponent()->DbPath(), {LockoutKind::Operator, item->text(0)});
+        ClearFailedLogins(DbPathForWriting(), {LockoutKind::Operator, item->text(0)});
     } catch (const std::exception& error) {
         ShowError(error, LoginTitle);
     }

@@ -29,6 +29,7 @@ constexpr Sentence Sentences[] = {
     {3197, 228}, // level changed elsewhere
     {3201, 229}, // related record required
     {3204, 230}, // database exists
+    {3400, 231}, // the login a window was opened for has ended
 };
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "operations/AuditTrail.h"
 
 #include "operations/AuditRows.h"
+#include "operations/Clock.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
 #include "store/Schema.h"
@@ -15,7 +16,6 @@ namespace zav::manage {
 namespace {
 
 thread_local std::function<AuditSubject()> actorSource;
-thread_local std::function<QDateTime()> testClock;
 
 const QString FirstSeal = QStringLiteral("first");
 const QString LastSeal = QStringLiteral("last");
@@ -193,7 +193,7 @@ void appendWithin(store::Database& db, const Policy& policy, const std::vector<A
     }
     EnsureAuditTables(db);
     AuditSeal seal = readSeal(db);
-    const QDateTime now = testClock ? testClock() : QDateTime::currentDateTimeUtc();
+    const QDateTime now = NowUtc();
     const QString time = AuditTimeText(now);
     if (const auto removal = applyRetention(db, seal, policy.auditRetentionDays, now)) {
         append(db, seal, {*removal}, time);
@@ -205,10 +205,6 @@ void appendWithin(store::Database& db, const Policy& policy, const std::vector<A
 
 QString AuditTimeText(const QDateTime& utc) {
     return utc.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
-}
-
-void SetAuditClockForTests(std::function<QDateTime()> clock) {
-    testClock = std::move(clock);
 }
 
 void SetAuditActorSource(std::function<AuditSubject()> source) {

@@ -52,10 +52,6 @@ AuditVerdict VerifyAuditTrail(const QString& dbPath);
 // Makes the trail's tables, empty, where they are missing (inside the caller's write).
 void EnsureAuditTables(store::Database& db);
 
-// Tests move this thread's clock of the trail (the retention's "now" and the rows' times); unset, the
-// system clock.
-void SetAuditClockForTests(std::function<QDateTime()> clock);
-
 // The time text rows carry.
 QString AuditTimeText(const QDateTime& utc);
 

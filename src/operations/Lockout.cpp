@@ -7,6 +7,8 @@
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
+#include <algorithm>
+
 namespace zav::manage {
 
 namespace {
@@ -63,35 +65,72 @@ LockState ReadLockState(store::Database& db, const LockoutEntry& entry, const QD
     return state;
 }
 
+int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& now) {
+    if (policy.lockoutAttempts <= 0 || top.failures < policy.lockoutAttempts || !top.until.isValid() ||
+        top.until <= now) {
+        return 0;
+    }
+    // A wait written by a panel whose clock runs ahead never lasts longer than the longest one.
+    const qint64 ms = std::min<qint64>(now.msecsTo(top.until), LongestTopPasswordWaitSeconds * 1000);
+    return static_cast<int>((ms + 999) / 1000);
+}
+
 LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, const Policy& policy) {
-    LockState state;
     const Presence found = presence(db, entry);
     if (found == Presence::Gone) {
-        return state;
+        return {};
     }
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = NowUtc();
     if (!db.TableExists(store::LockoutTable)) {
         db.CreateTable(store::LockoutTableDef());
     }
-    state = ReadLockState(db, entry, now);
-    if (!state.locked) {
-        ++state.failures;
-        state.locked = found == Presence::Lockable && state.failures >= policy.lockoutAttempts;
-        if (state.locked && policy.lockoutMinutes > 0) {
+    // Inside the write transaction, whose lock every panel's write takes first: what the entry is now,
+    // not what the check read before it compared.
+    LockState before = ReadLockState(db, entry, now);
+    if (before.locked && found == Presence::TopLevel) {
+        ClearWithin(db, entry); // a lock it carries from before a renumbering does not hold for level 0
+        before = {};
+    }
+    if (before.locked) {
+        return before; // another panel's failure locked it meanwhile: this one counts no more
+    }
+    if (before.failures == 0) {
+        ClearWithin(db, entry); // what an expired lock left
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(store::LockoutTable));
+        rs->AddNew();
+        rs->SetField(store::FieldKind, kindWord(entry.kind));
+        rs->SetField(store::FieldName, entry.name);
+        rs->SetField(store::FieldFailures, 1);
+        rs->SetField(store::FieldLocked, false);
+        rs->Update();
+        rs->Close();
+    } else {
+        db.Execute(QStringLiteral("Update %1 set Failures = Failures + 1 where Kind = %2 and Name = %3")
+                       .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
+    }
+    auto rs = db.OpenRecordset(entrySql(entry));
+    rs->MoveFirst();
+    LockState state;
+    state.failures = rs->Field(store::FieldFailures).toInt();
+    const bool beyond = state.failures >= policy.lockoutAttempts;
+    if (beyond && found == Presence::Lockable) {
+        state.locked = true;
+        if (policy.lockoutMinutes > 0) {
             state.until = now.addSecs(qint64(policy.lockoutMinutes) * 60);
         }
+    } else if (beyond) {
+        // Level 0: the next try waits 1 s after the limit is reached, twice as long after each further
+        // failure, never longer than the longest wait.
+        const int doublings = std::min(state.failures - policy.lockoutAttempts, 6);
+        state.until = now.addMSecs(qint64(std::min(1 << doublings, LongestTopPasswordWaitSeconds)) * 1000);
     }
-    ClearWithin(db, entry);
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(store::LockoutTable));
-    rs->AddNew();
-    rs->SetField(store::FieldKind, kindWord(entry.kind));
-    rs->SetField(store::FieldName, entry.name);
-    rs->SetField(store::FieldFailures, state.failures);
-    rs->SetField(store::FieldLocked, state.locked);
-    rs->SetField(store::FieldLockedUntil, state.locked && state.until.isValid()
-                                              ? QVariant(state.until.toString(Qt::ISODate))
-                                              : QVariant());
-    rs->Update();
+    if (state.locked || state.until.isValid()) {
+        rs->Edit();
+        rs->SetField(store::FieldLocked, state.locked);
+        rs->SetField(store::FieldLockedUntil,
+                     state.until.isValid() ? QVariant(state.until.toString(Qt::ISODateWithMs)) : QVariant());
+        rs->Update();
+    }
     rs->Close();
     return state;
 }

@@ -3,9 +3,12 @@
 // Failed logins, counted in the credential database so that every panel on the file shares them.
 // While the policy's lockout-attempts is N > 0, each wrong password for an operator (login by operator)
 // or a level (login by level) counts; N in a row lock that entry for lockout-minutes (0: until a
-// manager unlocks it) and a success resets its count. The table Lockout is made by the first counted
-// failure; with the policy off nothing here is called and the file is never touched.
+// manager unlocks it) and a success resets its count. The top level 0 is the way back in and never
+// locks: past N wrong passwords in a row, each further try of its password waits instead, 1 s after the
+// first and twice as long after each further one, up to 60 s. The table Lockout is made by the first
+// counted failure; with the policy off nothing here is called and the file is never touched.
 
+#include "operations/Clock.h"
 #include "operations/Policy.h"
 
 #include <QDateTime>
@@ -25,8 +28,13 @@ struct LockoutEntry {
 struct LockState {
     int failures = 0; // wrong passwords in a row (0 after an expired lock)
     bool locked = false;
-    QDateTime until; // UTC; invalid while locked until a manager unlocks
+    QDateTime until; // UTC; invalid while locked until a manager unlocks. Level 0: when its next try may come
 };
+
+// The longest wait between two tries of level 0's password.
+inline constexpr int LongestTopPasswordWaitSeconds = 60;
+// How long level 0's password may not be tried yet, in whole seconds rounded up; 0 when it may.
+int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& now = NowUtc());
 
 // A manager's unlock: clears the entry's count and lock in one write transaction, recorded in the audit
 // trail; returns what it was (nothing written when there was nothing).

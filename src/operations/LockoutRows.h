@@ -9,8 +9,7 @@
 namespace zav::manage {
 
 // The entry's state now: an expired lock reads as no lock and no failures.
-LockState ReadLockState(store::Database& db, const LockoutEntry& entry,
-                        const QDateTime& now = QDateTime::currentDateTimeUtc());
+LockState ReadLockState(store::Database& db, const LockoutEntry& entry, const QDateTime& now = NowUtc());
 // Counts a wrong password for the entry, if it still exists, and locks it when the count reaches the
 // policy's attempts; the top level 0 counts but is never locked. Returns the state afterwards.
 LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, const Policy& policy);

@@ -12,59 +12,88 @@ namespace {
 Policy policyWithin(store::Database& db) {
     return WithEntries(Policy{}, ReadPolicyRows(db));
 }
+
+QString refusalDetail(const LoginAttempt& attempt, bool lockedBefore, int topWait) {
+    if (attempt.waitedSeconds > 0) {
+        return attempt.detail +
+               QStringLiteral(", not compared: the top password waits %1 s").arg(attempt.waitedSeconds);
+    }
+    QString detail =
+        attempt.detail + (lockedBefore ? QStringLiteral(", locked out") : QStringLiteral(", wrong password"));
+    if (topWait > 0) {
+        detail += QStringLiteral("; the top password waits %1 s").arg(topWait);
+    }
+    return detail;
+}
 } // namespace
 
-LockState RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
-    const bool counts = attempt.entry && policy.lockoutAttempts > 0;
+RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
+    const bool counts = (attempt.entry || attempt.topEntry) && policy.lockoutAttempts > 0;
     if (!counts && !policy.audit) {
         return {};
     }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
-    const Policy now = policyWithin(*db);
-    LockState state;
-    if (attempt.entry && now.lockoutAttempts > 0) {
-        const LockState before = ReadLockState(*db, *attempt.entry);
-        state = before.locked ? before : CountFailureWithin(*db, *attempt.entry, now);
-        AuditWithin(*db, now,
-                    {QStringLiteral("login-failed"),
-                     attempt.detail + (before.locked ? QStringLiteral(", locked out")
-                                                     : QStringLiteral(", wrong password")),
-                     attempt.who});
-        if (state.locked && !before.locked) {
-            AuditWithin(
-                *db, now,
-                {QStringLiteral("lockout"),
-                 QStringLiteral("%1 wrong passwords in a row; locked %2")
-                     .arg(state.failures)
-                     .arg(state.until.isValid() ? QStringLiteral("until ") + AuditTimeText(state.until)
-                                                : QStringLiteral("until unlocked")),
-                 attempt.who});
+    const Policy inForce = policyWithin(*db);
+    RefusedLogin refused;
+    bool lockedBefore = false;
+    if (inForce.lockoutAttempts > 0) {
+        if (attempt.entry) {
+            const LockState before = ReadLockState(*db, *attempt.entry);
+            lockedBefore = before.locked;
+            refused.entry = CountFailureWithin(*db, *attempt.entry, inForce);
         }
-    } else {
-        AuditWithin(*db, now,
-                    {QStringLiteral("login-failed"), attempt.detail + QStringLiteral(", wrong password"),
+        if (attempt.topEntry) {
+            refused.topWaitSeconds =
+                TopPasswordWaitSeconds(CountFailureWithin(*db, *attempt.topEntry, inForce), inForce);
+        }
+    }
+    AuditWithin(*db, inForce,
+                {QStringLiteral("login-failed"), refusalDetail(attempt, lockedBefore, refused.topWaitSeconds),
+                 attempt.who});
+    if (refused.entry.locked && !lockedBefore) {
+        AuditWithin(*db, inForce,
+                    {QStringLiteral("lockout"),
+                     QStringLiteral("%1 wrong passwords in a row; locked %2")
+                         .arg(refused.entry.failures)
+                         .arg(refused.entry.until.isValid()
+                                  ? QStringLiteral("until ") + AuditTimeText(refused.entry.until)
+                                  : QStringLiteral("until unlocked")),
                      attempt.who});
     }
     transaction.Commit();
     db->Close();
-    return state;
+    return refused;
 }
 
-void RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy,
-                 bool failuresBefore) {
-    const bool resets = attempt.entry && failuresBefore;
-    if (!resets && !policy.audit) {
-        return;
+LockState RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
+    if (!attempt.entry && !attempt.topEntry && !policy.audit) {
+        return {};
     }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
-    if (resets) {
+    const Policy inForce = policyWithin(*db);
+    LockState state;
+    if (attempt.entry) {
+        // The check read failures on the entry; others may have locked it since. A lock holds.
+        state = ReadLockState(*db, *attempt.entry);
+        if (state.locked && inForce.lockoutAttempts > 0) {
+            AuditWithin(*db, inForce,
+                        {QStringLiteral("login-failed"), refusalDetail(attempt, true, 0), attempt.who});
+            transaction.Commit();
+            db->Close();
+            return state;
+        }
         ClearWithin(*db, *attempt.entry);
+        state = {};
     }
-    AuditWithin(*db, {QStringLiteral("login"), attempt.detail, attempt.who});
+    if (attempt.topEntry) {
+        ClearWithin(*db, *attempt.topEntry);
+    }
+    AuditWithin(*db, inForce, {QStringLiteral("login"), attempt.detail, attempt.who});
     transaction.Commit();
     db->Close();
+    return state;
 }
 
 } // namespace zav::manage

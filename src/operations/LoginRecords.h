@@ -1,8 +1,9 @@
 #pragma once
 
-// What a login attempt leaves in the credential database: the failure count of the entry it was meant
-// for (while the policy locks out) and its audit row (while the policy audits), in one write
-// transaction. With neither on nothing is opened, so a file with the policy untouched is never written.
+// What a login attempt leaves in the credential database: the failure counts of the entry it was meant
+// for and of level 0 when its password was tried (while the policy locks out), and the audit row (while
+// the policy audits), in one write transaction. With neither on nothing is opened, so a file with the
+// policy untouched is never written.
 
 #include "operations/AuditTrail.h"
 #include "operations/Lockout.h"
@@ -12,16 +13,34 @@
 namespace zav::manage {
 
 struct LoginAttempt {
-    std::optional<LockoutEntry> entry; // what the attempt counts against; unset while nothing locks out
-    AuditSubject who;                  // the operator and level the audit row names
-    QString detail;                    // how: "by operator", "by level", "top password"; never the password
+    // A refused login: what it counts against. An accepted one: the entry whose count starts again
+    // (set only when the check read failures on it).
+    std::optional<LockoutEntry> entry;
+    // Level 0's entry, the same way: a refused login tried its password; an accepted one opened it.
+    std::optional<LockoutEntry> topEntry;
+    AuditSubject who;      // the operator and level the audit row names
+    QString detail;        // how: "by operator", "by level", "top password"; never the password
+    int waitedSeconds = 0; // a refusal that compared nothing: level 0's password had this long to wait
 };
 
-// A refused login: counts it and records it; a lock it causes is recorded too. Returns the entry's state.
-LockState RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
-// An accepted login: starts the entry's count again when `failuresBefore` and records it. A count that
-// cannot be reset errs on the strict side; a row that cannot be written throws (the login must fail).
-void RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy,
-                 bool failuresBefore);
+// An attempt counted against `entry` alone, naming nobody (tools and pictures that set up a lock).
+inline LoginAttempt AttemptAgainst(const LockoutEntry& entry) {
+    LoginAttempt attempt;
+    attempt.entry = entry;
+    return attempt;
+}
+
+struct RefusedLogin {
+    LockState entry;        // the entry's state afterwards (locked: by this failure or by another's)
+    int topWaitSeconds = 0; // how long level 0's password may not be tried now
+};
+
+// A refused login: counts it, answered from what the file holds inside the write (another panel may
+// have locked the entry since the check read it), and records it; a lock it causes is recorded too.
+RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
+// An accepted login, in one write transaction: refused after all when the entry is locked at that
+// moment (the returned state says so, and a refusal is recorded instead), otherwise the counts start
+// again and the row is written. A row that cannot be written throws (the login must fail).
+LockState RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
 
 } // namespace zav::manage

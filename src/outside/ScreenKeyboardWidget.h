@@ -19,6 +19,8 @@
 
 #include "outside/KeyboardLayout.h"
 
+#include "base/OpenDialogs.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <utility>
@@ -52,6 +54,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    OpenDialogScope m_open{this}; // a logout closes the keyboard too, typing nothing
     QWidget* buildLetterLayout();
     QWidget* buildNumericLayout();
     QWidget* buildControlRow();

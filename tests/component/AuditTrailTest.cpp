@@ -4,10 +4,12 @@
 
 #include "operations/AuditTrail.h"
 #include "component/Frm_Login.h"
+#include "operations/Clock.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace zav::test;
@@ -19,9 +21,12 @@ class AuditTrailTest : public QObject {
     std::shared_ptr<ZAV_Login> login;
     std::unique_ptr<ModalWatchdog> watchdog;
 
+    // An empty `entry` chooses nothing.
     bool logIn(bool byLevel, const QString& entry, const QString& password) {
         whenModal<zav::Frm_Login>([&](zav::Frm_Login* d) {
-            choose(d, "Cbo_Login", entry);
+            if (!entry.isEmpty()) {
+                choose(d, "Cbo_Login", entry);
+            }
             type(d, "Text1", password);
             click(d, "Cmd_Ok");
             if (d->isVisible()) { // refused: the dialog stays until it is cancelled
@@ -56,24 +61,32 @@ private Q_SLOTS:
     }
 
     void loginsFailuresLockoutAndLogoutsAreRecorded() {
+        QDateTime now = QDateTime::currentDateTimeUtc();
+        zav::manage::SetClockForTests([&now] { return now; });
         zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("lockout-attempts"), QStringLiteral("2"));
+        QVERIFY(!logIn(false, QString(), QStringLiteral("typed-secret-0")));
         QVERIFY(!logIn(true, QStringLiteral("Setter"), QStringLiteral("typed-secret-1")));
         QVERIFY(!logIn(true, QStringLiteral("Setter"), QStringLiteral("typed-secret-2")));
+        QVERIFY(!logIn(true, QString(), QStringLiteral("KWB_Merlato"))); // level 0's password waits
         QVERIFY(logIn(false, QStringLiteral("anna"), QStringLiteral("anna-pw")));
         QVERIFY(login->Logout());
+        now = now.addSecs(2);
         QVERIFY(logIn(false, QStringLiteral("anna"), QStringLiteral("KWB_Merlato")));
         login->Terminate();
+        zav::manage::SetClockForTests(nullptr);
 
         const QStringList got = rows().mid(2); // after the two policy changes
         QCOMPARE(got, (QStringList{
-                          "login-failed||Setter|by level, wrong password",
+                          "login-failed|||by operator, no name chosen, wrong password",
+                          "login-failed||Setter|by level, wrong password; the top password waits 1 s",
                           "login-failed||Setter|by level, wrong password",
                           "lockout||Setter|2 wrong passwords in a row; locked until " +
-                              got.value(2).section(QStringLiteral("until "), 1),
+                              got.value(3).section(QStringLiteral("until "), 1),
+                          "login-failed|||by level, no name chosen, not compared: the top password waits 1 s",
                           "login|anna|Setter|by operator",
                           "logout|anna|Setter|by request",
-                          "login|anna||0|by operator, top password",
-                          "logout|anna||0|terminated",
+                          "login|||0|by operator, top password",
+                          "logout|||0|terminated",
                       }));
         for (const auto& row : zav::manage::ReadAuditRows(env->dbPath())) {
             QVERIFY2(!row.detail.contains(QLatin1String("typed-secret")) &&
@@ -81,6 +94,27 @@ private Q_SLOTS:
                      "a typed password reached the trail");
         }
         QVERIFY(zav::manage::VerifyAuditTrail(env->dbPath()).intact);
+    }
+
+    // The audit switched on elsewhere during a session records its logout; a new DbPath ends the session
+    // on the database it belonged to, with its row and the host told.
+    void theTrailMissesNothingOfASession() {
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("audit"), QStringLiteral("off"));
+        QVERIFY(logIn(true, QStringLiteral("Setter"), QStringLiteral("set")));
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("audit"), QStringLiteral("on"));
+        QSignalSpy out(login.get(), &ZAV_Login::loggedOut);
+        QVERIFY(login->Logout());
+        QVERIFY(logIn(false, QStringLiteral("anna"), QStringLiteral("anna-pw")));
+        const QString first = env->dbPath();
+        login->setDbPath(env->path(QStringLiteral("second.db")));
+        QCOMPARE(out.count(), 2);
+        QVERIFY(login->IsLogoutLevel());
+        QStringList got;
+        for (const auto& row : zav::manage::ReadAuditRows(first)) {
+            got << row.event + QLatin1Char('|') + row.operatorName + QLatin1Char('|') + row.detail;
+        }
+        QCOMPARE(got.mid(got.size() - 3), (QStringList{"logout||by request", "login|anna|by operator",
+                                                       "logout|anna|database changed"}));
     }
 
     void aLoginThatCannotBeRecordedIsRefused() {

@@ -1,15 +1,20 @@
-// The automatic logout under a shortened idle time: the warning, its countdown and the logout; staying
-// logged in; input that delays it; nothing armed while the policy leaves it off.
+// The automatic logout under shortened minutes: the warning, its countdown and the logout at the minute
+// the policy names; the dialogs it closes; staying logged in; input that delays it; nothing armed while
+// the policy leaves it off.
 
 #include "component/AutoLogout.h"
 #include "component/Frm_Login.h"
 #include "dialogs/AutoLogoutWarning.h"
+#include "dialogs/Frm_Manage.h"
+#include "dialogs/Frm_Name.h"
 #include "operations/AuditTrail.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -28,10 +33,11 @@ class AutoLogoutTest : public QObject {
         zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("auto-logout-warning-seconds"),
                                     warningSeconds);
     }
-    bool logInAsSetter() {
-        whenModal<zav::Frm_Login>([](zav::Frm_Login* d) {
-            choose(d, "Cbo_Login", QStringLiteral("Setter"));
-            type(d, "Text1", QStringLiteral("set"));
+    bool logInAsSetter() { return logInAs(QStringLiteral("Setter"), QStringLiteral("set")); }
+    bool logInAs(const QString& level, const QString& password) {
+        whenModal<zav::Frm_Login>([=](zav::Frm_Login* d) {
+            choose(d, "Cbo_Login", level);
+            type(d, "Text1", password);
             click(d, "Cmd_Ok");
         });
         return login->LoginByLevel();
@@ -65,7 +71,7 @@ private Q_SLOTS:
     void warningCountsDownThenLogsOut() {
         setPolicy("1", "3");
         zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("audit"), QStringLiteral("on"));
-        zav::SetAutoLogoutTimingForTests(150, 200);
+        zav::SetAutoLogoutTimingForTests(750, 200); // 150 ms idle, then 3 countdown seconds
         QSignalSpy warned(login.get(), &ZAV_Login::autoLogoutWarning);
         QSignalSpy out(login.get(), &ZAV_Login::loggedOut);
         QStringList shown;
@@ -88,10 +94,75 @@ private Q_SLOTS:
                  QStringLiteral("logout auto-logout"));
     }
 
+    // The logout comes the policy's minutes after the last input, its warning inside them; a warning as
+    // long as the minutes is shortened to half of them.
+    void theLogoutComesAtTheMinuteItNames() {
+        setPolicy("1", "20");
+        zav::SetAutoLogoutTimingForTests(3000, 50); // a minute of 3 s: 20 warning seconds are 1 s
+        QSignalSpy warned(login.get(), &ZAV_Login::autoLogoutWarning);
+        QSignalSpy out(login.get(), &ZAV_Login::loggedOut);
+        QVERIFY(logInAsSetter());
+        QElapsedTimer sinceInput;
+        sinceInput.start();
+        QTRY_COMPARE_WITH_TIMEOUT(out.count(), 1, 10000);
+        const qint64 took = sinceInput.elapsed();
+        QVERIFY2(took >= 2900 && took < 3700, qPrintable(QString::number(took)));
+        setPolicy("1", "60");
+        QVERIFY(logInAsSetter());
+        QTRY_COMPARE_WITH_TIMEOUT(out.count(), 2, 10000);
+        QCOMPARE(warned.count(), 2);
+        QCOMPARE(warned.at(1).at(0).toInt(), 30);
+    }
+
+    // Every logout, the automatic one first, closes the component's dialogs and stores nothing: here the
+    // management window with its name dialog open. A write that comes after the logout anyway, in a
+    // window opened for the login that ended, is refused.
+    void aLogoutClosesTheSessionsWindowsAndStopsTheirWrites() {
+        setPolicy("1", "0");
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("audit"), QStringLiteral("on"));
+        zav::SetAutoLogoutTimingForTests(400, 10);
+        QVERIFY(logInAs(QStringLiteral("Operator"), QString())); // level 1 may manage levels
+        QPointer<zav::manage::Frm_Manage> window;
+        QPointer<zav::manage::Frm_Name> nameDialog;
+        QStringList seen;
+        const auto lateWrite = connect(login.get(), &ZAV_Login::loggedOut, this, [&] {
+            answerNextMessage(seen);
+            window->AddLevel(QStringLiteral("Sneaked in"));
+        });
+        whenModal<zav::manage::Frm_Manage>([&](zav::manage::Frm_Manage* w) {
+            window = w;
+            whenModal<zav::manage::Frm_Name>([&](zav::manage::Frm_Name* d) {
+                nameDialog = d;
+                type(d, "Text1", QStringLiteral("Half typed"));
+            });
+            w->LevAdd_Click(); // returns once the logout closed the name dialog
+        });
+        QVERIFY(!login->CurrentLevel()->ShowStructure());
+        disconnect(lateWrite);
+        QVERIFY(login->IsLogoutLevel());
+        QVERIFY(!window && !nameDialog); // both closed and gone
+        QCOMPARE(seen.size(), 1);
+        QVERIFY2(seen[0].contains(QLatin1String("has ended; nothing was stored")), qPrintable(seen.value(0)));
+        QCOMPARE(env->count(QStringLiteral("Select * from Levels where Name = 'Sneaked in' or Name = "
+                                           "'Half typed'")),
+                 0);
+        for (const auto& row : zav::manage::ReadAuditRows(env->dbPath())) {
+            QVERIFY2(row.event != QLatin1String("level-added"), qPrintable(row.detail));
+        }
+        // A login dialog open when the host logs out is closed as cancelled.
+        bool wasOpen = false;
+        whenModal<zav::Frm_Login>([&](zav::Frm_Login*) {
+            wasOpen = true;
+            login->Logout();
+        });
+        QVERIFY(!login->LoginByOperator());
+        QVERIFY(wasOpen);
+    }
+
     // Input keeps the operator in past the idle time; then "Stay logged in" does.
     void inputDelaysAndStayKeepsTheLogin() {
         setPolicy("5", "30");
-        zav::SetAutoLogoutTimingForTests(400, 1000);
+        zav::SetAutoLogoutTimingForTests(6080, 1000); // 400 ms idle, then the 30 s warning
         QSignalSpy warned(login.get(), &ZAV_Login::autoLogoutWarning);
         QSignalSpy out(login.get(), &ZAV_Login::loggedOut);
         QVERIFY(logInAsSetter());

@@ -6,6 +6,8 @@
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
 #include "component/ModuleComponent.h"
+#include "operations/AuditTrail.h"
+#include "operations/Clock.h"
 #include "operations/LevelOperations.h"
 #include "operations/Policy.h"
 #include "store/Schema.h"
@@ -246,7 +248,6 @@ protected:
         env.addLevel(2, QStringLiteral("Setter"), QStringLiteral("set"));
         env.addLevel(3, QStringLiteral("Guest"), QVariant());
         env.addOperator(QStringLiteral("O'Anna"), QStringLiteral("aPw"), 2);
-        zav::Mod_Globali().loginTopPassword.clear();
         QObject::connect(login.get(), &ZAV_Login::loginFailed, [this](const QString& name, int mode) {
             refused << name + QLatin1Char('/') + QString::number(mode);
         });
@@ -258,9 +259,11 @@ protected:
                             QDateTime* until = nullptr) {
         return zav::CheckCredentials(mode, levelId, name, typed, until);
     }
+    void TearDown() override { zav::manage::SetClockForTests(nullptr); }
     zav::store::test::Places places{GetParam()};
     ComponentEnvironment env{true, places.fresh()};
     QStringList refused;
+    QDateTime now = QDateTime::currentDateTimeUtc(); // the clock of tests that move it
 };
 
 TEST_P(ComponentPlaces, OnlyTheExactPasswordLogsInByNameOrByLevel) {
@@ -302,6 +305,7 @@ TEST_P(ComponentPlaces, OnlyTheExactPasswordLogsInByNameOrByLevel) {
 
 TEST_P(ComponentPlaces, RepeatedWrongPasswordsLockTheEntryAndOnlyTheTopPasswordStillOpens) {
     auto login = standardLevels();
+    zav::manage::SetClockForTests([this] { return now; });
     zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-attempts"), QStringLiteral("2"));
     zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-minutes"), QStringLiteral("0"));
     const QString anna = QStringLiteral("O'Anna");
@@ -313,10 +317,14 @@ TEST_P(ComponentPlaces, RepeatedWrongPasswordsLockTheEntryAndOnlyTheTopPasswordS
     EXPECT_EQ(login->CurrentLevel()->ID(), 3);
     // The level's own entry counts apart from its operator's.
     EXPECT_EQ(check(LoginModeLevel, 2, QString(), QStringLiteral("set")), CredentialOutcome::Accepted);
-    zav::Mod_Globali().loginTopPassword = QStringLiteral("KWB_Merlato");
+    // Level 0's password was tried with each of anna's: it waits, and once that has passed it opens
+    // level 0 for nobody in particular.
+    EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("KWB_Merlato")), CredentialOutcome::LockedOut);
+    now = now.addSecs(61);
     EXPECT_EQ(check(LoginModeOperator, 0, anna, QStringLiteral("KWB_Merlato")), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentLevel()->ID(), 0);
-    EXPECT_EQ(refused.size(), 3);
+    EXPECT_TRUE(login->CurrentOperator()->OperatorNameText().isEmpty());
+    EXPECT_EQ(refused.size(), 4);
 }
 
 // Another panel renumbers the levels between the login's read of its operator and of that operator's
@@ -345,6 +353,64 @@ TEST_P(ComponentPlaces, ALoginReadsItsOperatorAndItsLevelAtOneMoment) {
     // change waits out the busy time and is refused as locked; on the server the login reads one
     // snapshot and the change goes through beside it.
     EXPECT_EQ(elsewhere, GetParam() == Place::File ? zav::store::ErrLocked : 0);
+}
+
+// A logout always happens, also while another process holds the database alone: the logout level read
+// last is in force with its rights, the desktop follows them and the host hears it. Its audit row is
+// written once the database can be reached, and the real logout level is read again then.
+void expectLogoutWhileUnreachable(ZAV_Login& login, ComponentEnvironment& env,
+                                  const std::function<void()>& takeAway,
+                                  const std::function<void()>& bringBack) {
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("audit"), QStringLiteral("on"));
+    int loggedOut = 0;
+    QObject::connect(&login, &ZAV_Login::loggedOut, [&loggedOut] { ++loggedOut; });
+    ASSERT_EQ(zav::CheckCredentials(LoginModeLevel, 1, QString(), QString()), CredentialOutcome::Accepted);
+    env.addLevel(4, QStringLiteral("Visitor"), QVariant()); // the logout level the component has not read
+    env.shell->clear();
+    takeAway();
+    EXPECT_TRUE(login.Logout());
+    EXPECT_EQ(login.CurrentLevel()->DBLevelName(), QStringLiteral("Guest"));
+    EXPECT_FALSE(login.CurrentLevel()->cLevelEnable()->AllowManageLevel());
+    EXPECT_TRUE(login.IsLogoutLevel());
+    EXPECT_TRUE(login.CurrentOperator()->OperatorNameText().isEmpty());
+    EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("HideShell")});
+    EXPECT_EQ(loggedOut, 1);
+    bringBack();
+    EXPECT_TRUE(login.Logout());
+    EXPECT_EQ(login.CurrentLevel()->DBLevelName(), QStringLiteral("Visitor"));
+    const auto trail = zav::manage::ReadAuditRows(env.dbPath());
+    ASSERT_FALSE(trail.empty());
+    EXPECT_EQ(trail.back().event, QStringLiteral("logout"));
+    EXPECT_EQ(trail.back().level, QStringLiteral("|1"));
+    EXPECT_TRUE(trail.back().detail.startsWith(QStringLiteral("by request, at ")) &&
+                trail.back().detail.endsWith(QStringLiteral("recorded late")))
+        << trail.back().detail.toStdString();
+    EXPECT_EQ(loggedOut, 1);
+}
+
+TEST_P(ComponentPlaces, ALogoutAlwaysHappensEvenWhileTheDatabaseIsHeldElsewhere) {
+    auto login = standardLevels();
+    std::unique_ptr<zav::store::test::Helper> holder;
+    expectLogoutWhileUnreachable(
+        *login, env,
+        [&] {
+            holder = std::make_unique<zav::store::test::Helper>(
+                QStringList{QStringLiteral("hold"), env.dbPath(), QStringLiteral("exclusive")});
+            ASSERT_EQ(holder->firstLine(), QStringLiteral("open"));
+        },
+        [&] { holder.reset(); });
+}
+
+TEST(ComponentOnAServer, ALogoutAlwaysHappensEvenWithTheServerDown) {
+    zav::store::test::PrivateServer server;
+    ASSERT_FALSE(server.uri().isEmpty());
+    ComponentEnvironment env{true, server.uri()};
+    auto login = env.createComponent();
+    env.addLevel(2, QStringLiteral("Setter"), QStringLiteral("set"));
+    env.addLevel(3, QStringLiteral("Guest"), QVariant());
+    ASSERT_TRUE(login->Logout());
+    expectLogoutWhileUnreachable(
+        *login, env, [&] { ASSERT_TRUE(server.pause()); }, [&] { ASSERT_TRUE(server.resume()); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ComponentPlaces, ::testing::Values(Place::File, Place::Server),

@@ -2,7 +2,7 @@
 // paths.
 
 #include "component/Frm_Login.h"
-#include "operations/PasswordHashing.h"
+#include "operations/PasswordOperations.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 #include "support/TestSupport.h"
@@ -54,7 +54,6 @@ private Q_SLOTS:
     void init() {
         env = std::make_unique<ComponentEnvironment>(false);
         login = env->createComponent();
-        zav::Mod_Globali().loginTopPassword.clear();
         watchdog = std::make_unique<ModalWatchdog>(20000);
     }
     void cleanup() {
@@ -93,7 +92,6 @@ private Q_SLOTS:
         });
         QVERIFY(!login->LoginByLevel());
         QCOMPARE(levels, (QStringList{"Setter=2", "Operator=1"}));
-        QCOMPARE(zav::Mod_Globali().loginTopPassword, TopPassword);
         whenModal<Frm_Login>([&](Frm_Login* d) {
             operators = entries(d);
             d->reject();
@@ -132,26 +130,58 @@ private Q_SLOTS:
         QCOMPARE(env->shell->calls(), QStringList{QStringLiteral("ShowShell")});
     }
 
-    // Also once the passwords are stored hashed: the remembered top password is then a hash.
-    void topPasswordFallsThroughToLevelZero() {
+    // Level 0's password is read at every try, never kept: changed elsewhere, the new one opens at once
+    // and the old one no longer does; with nothing chosen or after another's name, by operator as by
+    // level, on a thread where no login by level ran. It names nobody. Also once passwords are hashed.
+    void topPasswordIsReadAtEveryTryAndNamesNobody() {
         standardLevels();
+        QSignalSpy in(login.get(), &ZAV_Login::loggedIn), failed(login.get(), &ZAV_Login::loginFailed);
+        const auto tryIt = [&](bool byLevel, const QString& name, const QStringList& typed) {
+            QStringList seen;
+            whenModal<Frm_Login>([&](Frm_Login* d) {
+                if (!name.isEmpty()) {
+                    choose(d, "Cbo_Login", name);
+                }
+                for (const QString& password : typed) {
+                    type(d, "Text1", password);
+                    if (password != typed.last()) {
+                        answerNextMessage(seen);
+                    }
+                    click(d, "Cmd_Ok");
+                }
+                if (d->isVisible()) {
+                    d->reject();
+                }
+            });
+            const bool accepted = byLevel ? login->LoginByLevel() : login->LoginByOperator();
+            return std::make_pair(accepted, seen);
+        };
+        QString old = TopPassword;
         for (const bool hashed : {false, true}) {
             if (hashed) {
                 zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-storage"),
                                             QStringLiteral("hashed"));
             }
-            whenModal<Frm_Login>([&](Frm_Login* d) {
-                QTest::keyClicks(control(d, "Text1"), TopPassword);
-                click(d, "Cmd_Ok");
-            });
-            zav::Class_Par par;
-            par.LoginMode = zav::LoginModeLevel;
-            Frm_Login::Run(par);
-            QVERIFY(par.Result);
-            QCOMPARE(par.Text, QStringLiteral("Operator")); // the last entry was selected on the way
+            QVERIFY(tryIt(false, QString(), {old}).first);
             QCOMPARE(login->CurrentLevel()->ID(), 0);
             QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
-            QCOMPARE(zav::manage::IsPasswordHash(zav::Mod_Globali().loginTopPassword), hashed);
+            login->Logout();
+            const QString changed = old + QStringLiteral("+");
+            zav::manage::StoreLevelPassword(env->dbPath(), 0, QStringLiteral("|0"), changed);
+            const auto [accepted, seen] = tryIt(true, QString(), {old, changed});
+            QVERIFY(accepted);
+            QCOMPARE(seen, QStringList{QStringLiteral("Warning: Wrong password")});
+            login->Logout();
+            QVERIFY(tryIt(false, QStringLiteral("O'Anna"), {changed}).first);
+            QCOMPARE(login->CurrentLevel()->ID(), 0);
+            QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
+            login->Logout();
+            old = changed;
+        }
+        QCOMPARE(QList<QVariantList>(failed), (QList<QVariantList>{{QString(), 0}, {QString(), 0}}));
+        QCOMPARE(in.size(), 6);
+        for (const QVariantList& signal : QList<QVariantList>(in)) {
+            QCOMPARE(signal, (QVariantList{QString(), 0}));
         }
     }
 

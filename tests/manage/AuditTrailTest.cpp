@@ -3,6 +3,7 @@
 // retention; a change whose row cannot be written does not happen.
 
 #include "operations/AuditRows.h"
+#include "operations/Clock.h"
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperatorOperations.h"
@@ -26,7 +27,7 @@ protected:
         file.create();
         file.addLevels({{0, QStringLiteral("|0"), true, true, true, true}, {1, QStringLiteral("Operator")}});
     }
-    void TearDown() override { SetAuditClockForTests(nullptr); }
+    void TearDown() override { SetClockForTests(nullptr); }
 
     QStringList events(const QString& path) const {
         QStringList list;
@@ -121,7 +122,7 @@ TEST_F(AuditTrail, VerificationFindsChangedAndRemovedRows) {
 
 TEST_F(AuditTrail, RetentionRemovesWholeOldRowsFromTheStartAndRecordsIt) {
     QDateTime now(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC);
-    SetAuditClockForTests([&] { return now; });
+    SetClockForTests([&] { return now; });
     SetPolicyEntry(file.path(), QStringLiteral("audit"), QStringLiteral("on"));
     AddLevel(file.path(), QStringLiteral("A"));
     now = now.addDays(2);

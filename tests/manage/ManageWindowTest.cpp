@@ -202,7 +202,7 @@ private slots:
         rightClick("Service", "adam");
         SetPolicyEntry(path, "lockout-attempts", "1");
         for (const LockoutEntry& entry : {service, adam}) {
-            QVERIFY(RecordFailedLogin(path, {entry, {}, {}}, ReadPolicy(path)).locked);
+            QVERIFY(RecordFailedLogin(path, AttemptAgainst(entry), ReadPolicy(path)).entry.locked);
         }
         rightClick("Operators", "carl");
         rightClick("Service", "adam");
@@ -221,7 +221,7 @@ private slots:
             QVERIFY(!left.locked && left.failures == 0);
         }
         // A file that cannot be read offers no Unlock, and still the menu.
-        QVERIFY(RecordFailedLogin(path, {service, {}, {}}, ReadPolicy(path)).locked);
+        QVERIFY(RecordFailedLogin(path, AttemptAgainst(service), ReadPolicy(path)).entry.locked);
         QVERIFY(QFile::rename(path, path + ".away"));
         click(levels(), "Service", Qt::RightButton);
         QVERIFY(QFile::rename(path + ".away", path));

@@ -141,7 +141,7 @@ private slots:
         // While the policy locks out, press-and-hold reaches Unlock for a locked operator.
         const QString path = session->file.path();
         manage::SetPolicyEntry(path, "lockout-attempts", "1");
-        manage::RecordFailedLogin(path, {manage::LockoutEntry{manage::LockoutKind::Operator, "bo"}, {}, {}},
+        manage::RecordFailedLogin(path, manage::AttemptAgainst({manage::LockoutKind::Operator, "bo"}),
                                   manage::ReadPolicy(path));
         test::PopupCatcher popups; // closes each menu as it opens
         QSignalSpy clicks(part("LV_Operator"), SIGNAL(itemClicked(QTreeWidgetItem*, int)));

@@ -149,4 +149,37 @@ void Helper::kill() {
     EXPECT_TRUE(m_process.waitForFinished(15000));
 }
 
+PrivateServer::PrivateServer() {
+    QString out;
+    if (run(QStringLiteral("start"), &out)) {
+        m_uri = out.trimmed().section(QLatin1Char('\n'), -1);
+    }
+}
+
+PrivateServer::~PrivateServer() {
+    run(QStringLiteral("stop"));
+}
+
+bool PrivateServer::pause() {
+    return run(QStringLiteral("pause"));
+}
+
+bool PrivateServer::resume() {
+    return run(QStringLiteral("resume"));
+}
+
+bool PrivateServer::run(const QString& action, QString* out) {
+    const QString script = qEnvironmentVariable("ZAV_PG_TEST_SERVER");
+    EXPECT_FALSE(script.isEmpty()) << "ZAV_PG_TEST_SERVER is not set: run the server tests through ctest";
+    QProcess process;
+    process.start(QStringLiteral("bash"), {script, action, m_folder.file(QStringLiteral("pg"))});
+    const bool ended = process.waitForFinished(120000);
+    if (out) {
+        *out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    }
+    EXPECT_TRUE(ended && process.exitCode() == 0)
+        << action.toStdString() << ": " << process.readAllStandardError().toStdString();
+    return ended && process.exitCode() == 0;
+}
+
 } // namespace zav::store::test

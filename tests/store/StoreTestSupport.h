@@ -59,6 +59,22 @@ void addOperator(Database& db, const QString& name, int levelId, const QString& 
 // The Name (or ID) values the SQL text selects, in order, as text.
 QStringList column(Database& db, const QString& sql, const QString& field);
 
+// A server of the test's own (scripts/pg-test-server, found through ZAV_PG_TEST_SERVER), which it may
+// take down and bring back; removed with the object. uri() is empty when it could not start.
+class PrivateServer {
+public:
+    PrivateServer();
+    ~PrivateServer();
+    QString uri() const { return m_uri; }
+    bool pause();
+    bool resume();
+
+private:
+    bool run(const QString& action, QString* out = nullptr);
+    TempFolder m_folder;
+    QString m_uri;
+};
+
 // The helper program (store_test_helper), started with the given arguments; it prints one line
 // when it has done its work and waits for its input to close.
 class Helper {

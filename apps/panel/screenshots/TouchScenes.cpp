@@ -115,9 +115,8 @@ void TouchScenes::manageWindow() {
     // The menus as a manager sees them while the policy locks out: anna locked, Service not.
     const QString dbPath = m_login->DbPath();
     manage::SetPolicyEntry(dbPath, QStringLiteral("lockout-attempts"), QStringLiteral("1"));
-    manage::RecordFailedLogin(
-        dbPath, {manage::LockoutEntry{manage::LockoutKind::Operator, SampleOperator}, {}, QString()},
-        manage::ReadPolicy(dbPath));
+    manage::RecordFailedLogin(dbPath, manage::AttemptAgainst({manage::LockoutKind::Operator, SampleOperator}),
+                              manage::ReadPolicy(dbPath));
     ManageWithOpenMenus window;
     window.cOwnerLevel = storedLevel(m_login->DbPath(), 1);
     window.show();

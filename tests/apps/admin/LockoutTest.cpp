@@ -6,6 +6,7 @@
 
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
+#include "operations/Clock.h"
 #include "operations/CredentialDatabase.h"
 #include "operations/PasswordHashing.h"
 #include "store/Schema.h"
@@ -17,7 +18,7 @@ namespace {
 class Lockout : public ::testing::Test {
 protected:
     void SetUp() override {
-        zav::Mod_Globali().loginTopPassword.clear();
+        zav::manage::SetClockForTests([this] { return now; });
         login = env.createComponent();
         env.addLevel(2, QStringLiteral("Shift"), QStringLiteral("shift-pw"));
         env.addOperator(QStringLiteral("anna"), QStringLiteral("anna-pw"), 2);
@@ -29,8 +30,13 @@ protected:
         return zav::CheckCredentials(zav::LoginModeOperator, 0, QStringLiteral("anna"), QLatin1String(typed),
                                      until);
     }
+    void TearDown() override { zav::manage::SetClockForTests(nullptr); }
     CredentialOutcome level(int id, const QString& typed) {
         return zav::CheckCredentials(zav::LoginModeLevel, id, QString(), typed);
+    }
+    // Level 0's password typed with no name chosen.
+    zav::CredentialVerdict top(const QString& typed) {
+        return zav::CheckCredentials({zav::LoginModeOperator, false, 0, QString(), typed});
     }
     // zav-admin in its own process on the same file.
     QString admin(const QStringList& args) {
@@ -39,6 +45,7 @@ protected:
         return run.out;
     }
 
+    QDateTime now = QDateTime::currentDateTimeUtc(); // the operations' clock, moved by the tests
     zav::test::ComponentEnvironment env;
     std::shared_ptr<ZAV_Login> login;
 };
@@ -68,12 +75,25 @@ TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     EXPECT_EQ(anna("anna-pw", &until), CredentialOutcome::LockedOut);
     EXPECT_TRUE(zav::LockedOutMessage(until).contains(until.toLocalTime().toString("yyyy-MM-dd HH:mm")));
 
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(level(0, QStringLiteral("wrong")), CredentialOutcome::WrongPassword);
+    // Level 0 never locks. Each of anna's wrong passwords was tried against its password too, until the
+    // limit made that wait; from then on every try of it waits, twice as long after each failure.
+    const QString failures = QStringLiteral("Select * from Lockout where Name = '|0'");
+    EXPECT_EQ(env.value(failures, "Failures").toInt(), 3);
+    zav::CredentialVerdict verdict = top(zav::store::DatabasePassword);
+    EXPECT_EQ(verdict.outcome, CredentialOutcome::TopPasswordWaits) << "the right one, yet not compared";
+    EXPECT_EQ(verdict.waitSeconds, 1);
+    for (const int wait : {2, 4, 8, 16, 32, 60, 60}) {
+        now = now.addSecs(60);
+        EXPECT_EQ(top(QStringLiteral("wrong")).outcome, CredentialOutcome::WrongPassword);
+        verdict = top(QStringLiteral("wrong"));
+        EXPECT_TRUE(verdict.outcome == CredentialOutcome::TopPasswordWaits && verdict.waitSeconds == wait)
+            << verdict.waitSeconds << " instead of " << wait;
     }
-    EXPECT_EQ(env.value(QStringLiteral("Select * from Lockout where Name = '|0'"), "Failures").toInt(), 5);
+    EXPECT_EQ(env.value(failures, "Failures").toInt(), 10);
+    EXPECT_EQ(level(0, zav::store::DatabasePassword), CredentialOutcome::TopPasswordWaits);
+    now = now.addSecs(60);
     EXPECT_EQ(level(0, zav::store::DatabasePassword), CredentialOutcome::Accepted);
-    EXPECT_EQ(env.count(QStringLiteral("Select * from Lockout where Name = '|0'")), 0);
+    EXPECT_EQ(env.count(failures), 0);
     // A lock a level brought along when it became level 0 does not hold there.
     env.execute("Insert into Lockout (Kind, Name, Failures, Locked) values ('level', '|0', 9, true)");
     EXPECT_EQ(level(0, QStringLiteral("wrong")), CredentialOutcome::WrongPassword);
@@ -96,6 +116,11 @@ TEST_F(Lockout, AnotherProcessSeesTheCountAndUnlocks) {
     EXPECT_EQ(level(2, QStringLiteral("x")), CredentialOutcome::LockedOut);
     EXPECT_TRUE(admin({"unlock", "--level", "shift"}).startsWith("level 2 (\"Shift\"): unlocked"));
     EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
+    // Level 0's wait is kept in the file too, and ended the same way.
+    EXPECT_EQ(top(zav::store::DatabasePassword).outcome, CredentialOutcome::TopPasswordWaits);
+    EXPECT_EQ(admin({"unlock", "--level", "0"}), "level 0 (\"|0\"): not locked; 2 failed logins forgotten\n");
+    EXPECT_EQ(top(zav::store::DatabasePassword).outcome, CredentialOutcome::Accepted);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 0);
 }
 
 using HashedStorage = Lockout;
@@ -109,8 +134,8 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     admin({"policy", "set", "password-storage", "hashed"});
     const QString annaHash = stored("Select * from Operators where Name = 'anna'");
     const QString shift = stored("Select * from Levels where ID = 2");
-    const QString top = stored("Select * from Levels where ID = 0");
-    for (const QString& hash : {annaHash, shift, top}) {
+    const QString topHash = stored("Select * from Levels where ID = 0");
+    for (const QString& hash : {annaHash, shift, topHash}) {
         EXPECT_TRUE(IsPasswordHash(hash)) << hash.toStdString();
     }
     EXPECT_EQ(stored("Select * from Operators where Name = 'bert'"), QString());
@@ -119,7 +144,6 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_EQ(login->CurrentOperator()->Password(), annaHash);
     EXPECT_EQ(login->CurrentLevel()->Password(), shift);
     EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
-    zav::Mod_Globali().loginTopPassword = top;
     EXPECT_EQ(anna("KWB_Merlato"), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentLevel()->ID(), 0);
 

@@ -1,0 +1,17 @@
+#include "operations/Clock.h"
+
+namespace zav::manage {
+
+namespace {
+thread_local std::function<QDateTime()> testClock;
+}
+
+QDateTime NowUtc() {
+    return testClock ? testClock() : QDateTime::currentDateTimeUtc();
+}
+
+void SetClockForTests(std::function<QDateTime()> clock) {
+    testClock = std::move(clock);
+}
+
+} // namespace zav::manage
