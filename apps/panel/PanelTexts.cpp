@@ -13,7 +13,7 @@ struct Words {
 };
 
 // In the order of PanelText.
-constexpr std::array<Words, 34> Table = {{
+constexpr std::array<Words, 35> Table = {{
     {"Operator panel - zav-panel", "Bedienpanel - zav-panel", "Pannello operatore - zav-panel"},
     {"<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and no "
      "operators.<br>Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
@@ -74,8 +74,11 @@ constexpr std::array<Words, 34> Table = {{
     {"Allow Manage Operators", "Bediener verwalten erlauben", "Consenti gestione operatori"},
     {"Automatic shut down", "Automatisch herunterfahren", "Spegnimento automatico"},
     {"Show Desktop", "Desktop anzeigen", "Mostra desktop"},
+    {"Logout level: the database cannot be read now (%1); the one read last is in force",
+     "Abmeldeebene: Die Datenbank ist gerade nicht lesbar (%1); es gilt die zuletzt gelesene",
+     "Livello di uscita: il database ora non è leggibile (%1); vale l'ultimo letto"},
 }};
-static_assert(Table.size() == static_cast<std::size_t>(PanelText::DesktopRight) + 1);
+static_assert(Table.size() == static_cast<std::size_t>(PanelText::LogoutLevelUnreadable) + 1);
 
 bool named(const QString& language, std::initializer_list<const char*> names) {
     for (const char* name : names) {

@@ -43,6 +43,7 @@ enum class PanelText {
     ManageOperatorsRight,
     ShutDownRight,
     DesktopRight,
+    LogoutLevelUnreadable, // %1 the error
 };
 
 // The text in `language` (any of its names, as CurrentLanguage gives it), else in English.

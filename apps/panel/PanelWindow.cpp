@@ -15,7 +15,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace zav::panel {
 
@@ -35,6 +37,13 @@ PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget
     buildControls(options.touch);
     StartedComponent started = startComponent(options);
     m_login = std::move(started.login);
+    if (m_login) {
+        // An automatic logout comes without a button: the window follows every change of the state,
+        // once the component has finished making it.
+        const auto refreshLater = [this] { QTimer::singleShot(0, this, [this] { refresh(); }); };
+        connect(m_login.get(), &ZAV_Login::loggedOut, this, refreshLater);
+        connect(m_login.get(), &ZAV_Login::loggedIn, this, refreshLater);
+    }
     fillLanguages();
     retranslate();
 }
@@ -210,9 +219,16 @@ void PanelWindow::showState() {
     }
     const auto op = m_login->CurrentOperator();
     const QString operatorName = op ? op->OperatorNameText() : QString();
-    const DatabaseFacts facts = readDatabaseFacts(m_login->DbPath());
+    // The component's state is shown as it is, even while the database cannot be read.
+    std::optional<DatabaseFacts> facts;
+    QString unreadable;
+    try {
+        facts = readDatabaseFacts(m_login->DbPath());
+    } catch (const AutomationError& e) {
+        unreadable = describe(e);
+    }
     // The logout level is the one with the largest ID now, not the one the last logout found.
-    const bool logoutLevel = level->ID() == facts.logoutLevelId;
+    const bool logoutLevel = facts ? level->ID() == facts->logoutLevelId : m_login->IsLogoutLevel();
     // A logout marks the level it puts in force as one that cannot have a password, a login as one that can.
     const bool loggedIn = level->CanHavePassword();
     const bool inForce = !loggedIn && logoutLevel; // what a logout would put in force is in force
@@ -220,17 +236,19 @@ void PanelWindow::showState() {
     m_operatorLabel->setText(
         text(PanelText::Operator).arg(operatorName.isEmpty() ? text(PanelText::NoOperator) : operatorName));
     m_levelLabel->setText(text(PanelText::Level).arg(level->LevelName()).arg(level->ID()));
-    if (inForce) {
+    if (!facts) {
+        m_logoutLevelLabel->setText(text(PanelText::LogoutLevelUnreadable).arg(unreadable));
+    } else if (inForce) {
         m_logoutLevelLabel->setText(text(PanelText::LogoutLevelNobody));
     } else if (!loggedIn) {
-        m_logoutLevelLabel->setText(text(PanelText::LogoutLevelChanged).arg(facts.logoutLevelId));
+        m_logoutLevelLabel->setText(text(PanelText::LogoutLevelChanged).arg(facts->logoutLevelId));
     } else {
         m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
     }
     m_firstRunHint->setText(text(PanelText::FirstRun)
                                 .arg(m_login->DbPath().toHtmlEscaped(), level->LevelName().toHtmlEscaped())
                                 .arg(level->ID()));
-    m_firstRunHint->setVisible(inForce && facts.untouched());
+    m_firstRunHint->setVisible(inForce && facts && facts->untouched());
     refreshRights(*m_login, *level);
 
     const auto rights = level->cLevelEnable();

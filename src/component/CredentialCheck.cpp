@@ -263,8 +263,8 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
     }
 
     const bool nothingTried = !ownTried && !topTried && topWait > 0 && (!request.nameChosen || ownIsTop);
-    if (locksOut && read.entry && !read.lock.locked) {
-        attempt.entry = read.entry;
+    if (locksOut && read.entry) {
+        attempt.entry = read.entry; // a locked one counts no more; its refusal is recorded as such
     }
     if (locksOut && read.top && (topTried || (ownIsTop && ownTried))) {
         attempt.topEntry = levelEntry(*read.top);
@@ -273,7 +273,7 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
         attempt.waitedSeconds = topWait;
     }
     manage::RefusedLogin refused;
-    if (attempt.entry || attempt.topEntry || policy.audit) {
+    if (policy.audit || attempt.topEntry || (attempt.entry && !read.lock.locked)) {
         refused = manage::RecordFailedLogin(dbPath, attempt, policy);
     }
     if (read.lock.locked || refused.entry.locked) {

@@ -9,6 +9,7 @@
 #include "operations/AuditTrail.h"
 #include "operations/Clock.h"
 #include "operations/LevelOperations.h"
+#include "operations/LoginRecords.h"
 #include "operations/Policy.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -17,6 +18,9 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
 #include <tuple>
@@ -355,6 +359,85 @@ TEST_P(ComponentPlaces, ALoginReadsItsOperatorAndItsLevelAtOneMoment) {
     EXPECT_EQ(elsewhere, GetParam() == Place::File ? zav::store::ErrLocked : 0);
 }
 
+// Another panel's wrong passwords lock the entry after the check read it and before it is recorded: the
+// right password typed meanwhile is refused, and the lock stays.
+TEST_P(ComponentPlaces, ALockSetWhileALoginIsInFlightHolds) {
+    auto login = standardLevels();
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-attempts"), QStringLiteral("2"));
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("lockout-minutes"), QStringLiteral("0"));
+    const zav::manage::LockoutEntry anna{zav::manage::LockoutKind::Operator, QStringLiteral("O'Anna")};
+    ASSERT_EQ(check(LoginModeOperator, 0, anna.name, QStringLiteral("bad")),
+              CredentialOutcome::WrongPassword);
+    zav::test::FaultyEngine engine;
+    bool elsewhere = false;
+    engine.beforeOpen = [&](zav::store::OpenMode mode) {
+        if (!elsewhere && mode == zav::store::OpenMode::SharedReadWrite) {
+            elsewhere = true; // the login's write is next: another panel fails first
+            std::thread([&] {
+                zav::manage::RecordFailedLogin(env.dbPath(), zav::manage::AttemptAgainst(anna),
+                                               zav::manage::ReadPolicy(env.dbPath()));
+            }).join();
+        }
+    };
+    EXPECT_EQ(check(LoginModeOperator, 0, anna.name, QStringLiteral("aPw")), CredentialOutcome::LockedOut);
+    EXPECT_TRUE(elsewhere);
+    EXPECT_EQ(login->CurrentLevel()->ID(), 3);
+    EXPECT_TRUE(zav::manage::ReadLockStateUnderPolicy(env.dbPath(), anna)->locked);
+}
+
+// Four panels guess one operator's password at once: in all, exactly lockout-attempts failures count
+// before the lock, every later guess is answered "locked", and so is the right password afterwards.
+TEST_P(ComponentPlaces, FourPanelsGuessingAtOnceGetNoMoreTriesThanTheLockoutAllows) {
+    auto login = standardLevels();
+    for (const auto& [key, value] :
+         {std::pair{"audit", "on"}, {"lockout-attempts", "3"}, {"lockout-minutes", "0"}}) {
+        zav::manage::SetPolicyEntry(env.dbPath(), QLatin1String(key), QLatin1String(value));
+    }
+    std::vector<std::unique_ptr<QProcess>> panels;
+    for (int i = 0; i < 4; ++i) {
+        auto& panel = panels.emplace_back(std::make_unique<QProcess>());
+        panel->start(QStringLiteral(ZAV_LOGIN_GUESSER),
+                     {env.dbPath(), QStringLiteral("O'Anna"), QStringLiteral("wrong"), QStringLiteral("6")});
+        ASSERT_TRUE(panel->waitForReadyRead(30000));
+        ASSERT_EQ(panel->readLine().trimmed(), QByteArray("ready"));
+    }
+    for (auto& panel : panels) {
+        panel->write("go\n");
+        panel->closeWriteChannel();
+    }
+    QMap<QString, int> answers;
+    for (auto& panel : panels) {
+        ASSERT_TRUE(panel->waitForFinished(60000));
+        for (const QByteArray& line : panel->readAllStandardOutput().split('\n')) {
+            if (!line.isEmpty()) {
+                ++answers[QString::fromUtf8(line)];
+            }
+        }
+    }
+    const QString wrong = QString::number(int(CredentialOutcome::WrongPassword));
+    const QString locked = QString::number(int(CredentialOutcome::LockedOut));
+    EXPECT_EQ(answers, (QMap<QString, int>{{wrong, 2}, {locked, 22}}));
+    const QString entry = QStringLiteral("Select * from Lockout where Kind = 'operator'");
+    EXPECT_EQ(env.value(entry, QStringLiteral("Failures")).toInt(), 3);
+    EXPECT_TRUE(env.value(entry, QStringLiteral("Locked")).toBool());
+    QMap<QString, int> rows;
+    for (const auto& row : zav::manage::ReadAuditRows(env.dbPath())) {
+        if (row.operatorName == QStringLiteral("O'Anna")) {
+            // "by operator, wrong password; the top password waits 1 s" counts as "wrong password".
+            const QString how =
+                row.event == QStringLiteral("login-failed")
+                    ? row.detail.section(QLatin1Char(';'), 0, 0).section(QStringLiteral(", "), -1)
+                    : QString();
+            ++rows[(row.event + QLatin1Char(' ') + how).trimmed()];
+        }
+    }
+    EXPECT_EQ(rows, (QMap<QString, int>{{QStringLiteral("login-failed wrong password"), 3},
+                                        {QStringLiteral("login-failed locked out"), 21},
+                                        {QStringLiteral("lockout"), 1}}));
+    EXPECT_EQ(check(LoginModeOperator, 0, QStringLiteral("O'Anna"), QStringLiteral("aPw")),
+              CredentialOutcome::LockedOut);
+}
+
 // A logout always happens, also while another process holds the database alone: the logout level read
 // last is in force with its rights, the desktop follows them and the host hears it. Its audit row is
 // written once the database can be reached, and the real logout level is read again then.
@@ -376,6 +459,12 @@ void expectLogoutWhileUnreachable(ZAV_Login& login, ComponentEnvironment& env,
     EXPECT_EQ(env.shell->calls(), QStringList{QStringLiteral("HideShell")});
     EXPECT_EQ(loggedOut, 1);
     bringBack();
+    // The server lets go of a lock of a process that ended, and takes connections again, a moment later.
+    for (int tries = 0; tries < 100 && zav::store::test::errorNumberOf(
+                                           [&] { env.count(QStringLiteral("Select * from Levels")); }) != 0;
+         ++tries) {
+        QThread::msleep(50);
+    }
     EXPECT_TRUE(login.Logout());
     EXPECT_EQ(login.CurrentLevel()->DBLevelName(), QStringLiteral("Visitor"));
     const auto trail = zav::manage::ReadAuditRows(env.dbPath());

@@ -53,6 +53,9 @@ FaultyEngine::~FaultyEngine() {
 
 std::unique_ptr<store::Database> FaultyEngine::OpenDatabase(const QString& path, store::OpenMode mode,
                                                             const QString& connect) {
+    if (beforeOpen) {
+        beforeOpen(mode);
+    }
     return std::make_unique<FaultyDatabase>(m_real.OpenDatabase(path, mode, connect), *this);
 }
 

@@ -17,8 +17,9 @@ public:
 
     // Every change of key values fails.
     bool failKeyChanges = false;
-    // Runs before every recordset opens, with its SQL text.
+    // Runs before every recordset opens, with its SQL text, and before every open, with its mode.
     std::function<void(const QString& sql)> beforeRecordset;
+    std::function<void(store::OpenMode mode)> beforeOpen;
     // Key changes and statements seen so far.
     int keyChanges = 0;
     QStringList executed;
