@@ -229,7 +229,7 @@ std::vector<Command> makeCommands() {
              "  password-min-length 0            the shortest new password, up to 128\n"
              "  password-require-digit off       a new password needs a digit\n"
              "  password-require-letter off      a new password needs a letter\n"
-             "  password-storage plain           plain or hashed (PBKDF2; hashed cannot be undone)\n\n"
+             "  password-storage plain           plain or hashed (Argon2id; hashed cannot be undone)\n\n"
              "on/off values accept on, off, true, false, 1, 0, yes, no. While any password rule is on, a\n"
              "new password (passwd, import, the password dialog) may not be the name of its level or\n"
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
@@ -251,7 +251,8 @@ std::vector<Command> makeCommands() {
              "at login without a password (the level in force when nobody is logged in aside); the\n"
              "database file or its lock file readable by its group or others; and the policy entries\n"
              "that are off and can be turned on (automatic logout, password rules, lockout, hashed password\n"
-             "storage), and passwords left as text in a hashed database. Nothing is changed.\n"
+             "storage), passwords left as text in a hashed database, and hashes in an older, weaker form\n"
+             "(named; each is replaced at its next login or password change). Nothing is changed.\n"
              "Exit status 0 when nothing is found, 1 otherwise.\n\n"
              "  --json   a JSON array of objects with finding (a fixed word), problem and fix\n"),
          0,

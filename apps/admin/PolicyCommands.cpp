@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <utility>
 
 namespace zav::admin {
 
@@ -20,6 +21,18 @@ QString shellWord(const QString& word) {
     }
     return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
            QLatin1Char('\'');
+}
+
+// "levels "A", "B"; operators "c"": who a finding names, by stored name.
+QString namedEntries(const manage::SafetyFinding& found) {
+    QStringList parts;
+    for (const auto& [kind, names] : {std::pair{QStringLiteral("levels "), &found.levelNames},
+                                      std::pair{QStringLiteral("operators "), &found.operatorNames}}) {
+        if (!names->isEmpty()) {
+            parts << kind + QLatin1Char('"') + names->join(QStringLiteral("\", \"")) + QLatin1Char('"');
+        }
+    }
+    return parts.join(QStringLiteral("; "));
 }
 
 struct Explained {
@@ -70,6 +83,12 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
         return {QStringLiteral("passwords-stored-as-text"),
                 QStringLiteral("%1 passwords stored as text in a hashed database").arg(found.count),
                 policySet + QStringLiteral("password-storage hashed")};
+    case Finding::PasswordHashesOld:
+        return {QStringLiteral("password-hashes-old"),
+                QStringLiteral("%1 password hashes in an older, weaker form: %2")
+                    .arg(found.count)
+                    .arg(namedEntries(found)),
+                QStringLiteral("each is replaced by today's form at its next login or password change")};
     case Finding::NoPasswordRule:
         break;
     }

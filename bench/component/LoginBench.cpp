@@ -1,7 +1,8 @@
 // The login with 10,000 operators in 200 levels, in a file and on the server: the credential check by
 // operator and by level (open, lookups, close) and the login dialog from its creation to the filled
 // list; one password hash check, and the credential check on the same operators in a database whose
-// whole policy is on (hashed storage, lockout, password rules, automatic logout).
+// whole policy is on (hashed storage, lockout, password rules, automatic logout), each with the hashes
+// older versions wrote (PBKDF2) and with today's (Argon2id).
 
 #include "BenchEnvironment.h"
 #include "CredentialDataset.h"
@@ -32,13 +33,23 @@ QString operatorName(int n) {
     return QStringLiteral("Operator %1").arg(n, 5, 10, QLatin1Char('0'));
 }
 
+// How a data set keeps its passwords: as text, or hashed in the form older versions wrote or today's.
+enum Storage { Text, Pbkdf2, Argon2id };
+
 // Level 1 with every right, the other levels with a password each except the lowest (the one in force
 // when nobody is logged in, which has none), the operators dealt out over them.
-// With `hashedPassword` the policy is all on (the audit trail too) and every operator stores that hash (what
-// a check costs does not depend on the salt, and hashing 10,000 passwords would take over a minute); the
-// import hashes the levels' passwords.
-zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
+// With `hashedPassword` the policy is all on (the audit trail too), every operator and level stores
+// that hash (what a check costs does not depend on the salt, and hashing 10,000 passwords would take
+// minutes) and level 0 `hashedTop`, in the same form.
+zav::manage::Snapshot contents(const QString& hashedPassword = {}, const QString& hashedTop = {}) {
     zav::manage::Snapshot contents;
+    if (!hashedTop.isEmpty()) {
+        zav::manage::LevelEntry top;
+        top.level->setID(0);
+        top.level->setDBLevelName(QStringLiteral("|0"));
+        top.level->setPassword(hashedTop);
+        contents.levels.push_back(top);
+    }
     for (int id = 1; id < Levels; ++id) {
         zav::manage::LevelEntry entry;
         entry.level->setID(id);
@@ -54,7 +65,8 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
             }
             entry.nEnable = Class_LevelEnable::CustomCount;
         } else if (id < Levels - 1) {
-            entry.level->setPassword(QStringLiteral("pw%1").arg(id));
+            entry.level->setPassword(hashedPassword.isEmpty() ? QStringLiteral("pw%1").arg(id)
+                                                              : hashedPassword);
         }
         contents.levels.push_back(entry);
     }
@@ -73,16 +85,20 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}) {
     return contents;
 }
 
-// Both data sets of one place, built on first use; the password hash is made once for all.
+// The data sets of one place, by storage, built on first use.
 struct PlaceData {
     explicit PlaceData(zav::bench::Place place) : places(place) {}
     zav::bench::ScratchPlaces places;
-    QString path;
-    QString hashedPath;
+    std::map<Storage, QString> paths;
 };
 
 struct Fixture {
-    QString hashedSecret = zav::manage::HashPassword(QStringLiteral("secret"));
+    // Each hash is made once for all.
+    std::map<Storage, QString> hashedSecret{
+        {Pbkdf2, zav::manage::HashPasswordPbkdf2(QStringLiteral("secret"))},
+        {Argon2id, zav::manage::HashPassword(QStringLiteral("secret"))}};
+    std::map<Storage, QString> hashedTop{{Pbkdf2, zav::manage::HashPasswordPbkdf2(QStringLiteral("top"))},
+                                         {Argon2id, zav::manage::HashPassword(QStringLiteral("top"))}};
     std::map<zav::bench::Place, std::unique_ptr<PlaceData>> data;
     std::shared_ptr<ZAV_Login> login;
 
@@ -92,23 +108,19 @@ struct Fixture {
         login->setAutoShutDown(false);
     }
 
-    PlaceData& at(zav::bench::Place place) {
+    QString path(zav::bench::Place place, Storage storage = Text) {
         auto& made = data[place];
         if (!made) {
             made = std::make_unique<PlaceData>(place);
-            made->path =
-                zav::bench::buildCredentialDatabase(made->places, QStringLiteral("login.db"), contents());
         }
-        return *made;
-    }
-
-    QString hashedAt(zav::bench::Place place) {
-        PlaceData& made = at(place);
-        if (made.hashedPath.isEmpty()) {
-            made.hashedPath = zav::bench::buildCredentialDatabase(made.places, QStringLiteral("hashed.db"),
-                                                                  contents(hashedSecret));
+        QString& path = made->paths[storage];
+        if (path.isEmpty()) {
+            const char* const names[] = {"login.db", "pbkdf2.db", "argon2id.db"};
+            path = zav::bench::buildCredentialDatabase(
+                made->places, QString::fromLatin1(names[storage]),
+                storage == Text ? contents() : contents(hashedSecret.at(storage), hashedTop.at(storage)));
         }
-        return made.hashedPath;
+        return path;
     }
 
     // Makes the database the component's (assigning DbPath adds level 0) with nobody logged in.
@@ -137,7 +149,7 @@ bool usePlain(benchmark::State& state, zav::bench::Place place) {
     if (zav::bench::skipWithoutServer(state, place)) {
         return false;
     }
-    fixture().use(fixture().at(place).path);
+    fixture().use(fixture().path(place));
     return true;
 }
 
@@ -175,8 +187,8 @@ void BM_CredentialCheckLevel(benchmark::State& state, zav::bench::Place place) {
 ZAV_BENCHMARK_AT_BOTH_PLACES(BM_CredentialCheckLevel, ->Unit(benchmark::kMicrosecond));
 
 // The hash alone, the same wherever the database lives.
-void BM_PasswordHashCheck(benchmark::State& state) {
-    const QString stored = fixture().hashedSecret;
+void BM_PasswordHashCheck(benchmark::State& state, Storage storage) {
+    const QString stored = fixture().hashedSecret.at(storage);
     for (auto _ : state) {
         if (!zav::manage::PasswordMatches(QStringLiteral("secret"), stored,
                                           zav::manage::PasswordStorage::Hashed)) {
@@ -185,20 +197,25 @@ void BM_PasswordHashCheck(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_PasswordHashCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PasswordHashCheck, pbkdf2, Pbkdf2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PasswordHashCheck, argon2id, Argon2id)->Unit(benchmark::kMillisecond);
 
-// Argument 1: the right password (one hash checked); 0: a wrong one, checked against the operator's
-// hash and level 0's, and counted for the lockout (a write); 2: the same without the lockout, what the
-// two hashes and the reads cost.
+// Argument check 1: the right password (one hash checked); 0: a wrong one, checked against the
+// operator's hash and level 0's, and counted for the lockout (a write); 2: the same without the
+// lockout, what the two hashes and the reads cost. Argument storage: the hashes' form (level 0's too).
 void BM_CredentialCheckOperatorHashed(benchmark::State& state, zav::bench::Place place) {
     if (zav::bench::skipWithoutServer(state, place)) {
         return;
     }
     Fixture& f = fixture();
-    const QString hashedPath = f.hashedAt(place);
-    zav::manage::SetPolicyEntry(hashedPath, QStringLiteral("lockout-attempts"),
-                                state.range(0) == 2 ? QStringLiteral("0") : QStringLiteral("1000"));
-    f.login->setDbPath(hashedPath); // adds level 0, its fixed key hashed
+    const auto storage = static_cast<Storage>(state.range(1));
+    const QString hashedPath = f.path(place, storage);
+    const auto lockout = [&](const char* attempts) {
+        zav::manage::SetPolicyEntry(hashedPath, QStringLiteral("lockout-attempts"),
+                                    QString::fromLatin1(attempts));
+    };
+    lockout(state.range(0) == 2 ? "0" : "1000");
+    f.login->setDbPath(hashedPath);
     const bool right = state.range(0) == 1;
     const auto expected = right ? zav::CredentialOutcome::Accepted : zav::CredentialOutcome::WrongPassword;
     int i = 0;
@@ -219,10 +236,12 @@ void BM_CredentialCheckOperatorHashed(benchmark::State& state, zav::bench::Place
             break;
         }
     }
-    f.use(f.at(place).path);
+    lockout("1000"); // the whole policy again, for the logins at once
+    f.use(f.path(place));
 }
-ZAV_BENCHMARK_AT_BOTH_PLACES(
-    BM_CredentialCheckOperatorHashed, ->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_CredentialCheckOperatorHashed, ->ArgsProduct({{1, 0, 2}, {Pbkdf2, Argon2id}})
+                                                                   ->ArgNames({"check", "storage"})
+                                                                   ->Unit(benchmark::kMillisecond));
 
 void BM_LoginDialogFilledList(benchmark::State& state, zav::bench::Place place) {
     if (!usePlain(state, place)) {
@@ -246,28 +265,28 @@ ZAV_BENCHMARK_AT_BOTH_PLACES(
     BM_LoginDialogFilledList, ->Args({1, 0})->Args({0, 0})->Args({1, 1})->Args({0, 1})->Unit(
                                   benchmark::kMillisecond));
 
-// 50 panels log in at the same moment: a helper program started 50 times, each with the database in
+// Panels log in at the same moment: a helper program started once per panel, each with the database in
 // use and connected, is let go at once and times its own credential check by operator. Each iteration
 // is one such round; the counters give the percentiles of every login of every round (nearest rank),
 // the time of an iteration is the round from the go to the last exit.
-constexpr int Panels = 50;
-
 struct Round {
     std::vector<double> loginsMs;
     double wallSeconds = 0;
     QString failure;
 };
 
-Round concurrentLogins(const QString& dbPath, int round) {
+Round concurrentLogins(const QString& dbPath, int round, int panelCount, Storage storage) {
     Round result;
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_login_process");
     std::vector<std::unique_ptr<QProcess>> panels;
     // One after the other until ready: assigning DbPath opens the database exclusively.
-    for (int k = 0; k < Panels; ++k) {
-        const int n = ((round * Panels + k) * 7919) % Operators;
+    for (int k = 0; k < panelCount; ++k) {
+        const int n = ((round * panelCount + k) * 7919) % Operators;
         auto& panel = panels.emplace_back(std::make_unique<QProcess>());
         panel->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        panel->start(program, {dbPath, operatorName(n), QStringLiteral("secret%1").arg(n)});
+        panel->start(program,
+                     {dbPath, operatorName(n),
+                      storage == Text ? QStringLiteral("secret%1").arg(n) : QStringLiteral("secret")});
         if (!panel->waitForReadyRead(30000) || panel->readLine().trimmed() != "ready") {
             result.failure = QStringLiteral("a panel did not get ready");
             break;
@@ -300,15 +319,17 @@ double percentile(std::vector<double> values, double fraction) {
     return values.at(std::max<size_t>(rank, 1) - 1);
 }
 
+// Arguments: how many panels, and how the data set keeps its passwords (hashed: the whole policy on).
 void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
     if (!usePlain(state, place)) {
         return;
     }
-    const QString dbPath = fixture().at(place).path;
+    const auto storage = static_cast<Storage>(state.range(1));
+    const QString dbPath = fixture().path(place, storage);
     std::vector<double> logins;
     int round = 0;
     for (auto _ : state) {
-        const Round done = concurrentLogins(dbPath, round++);
+        const Round done = concurrentLogins(dbPath, round++, static_cast<int>(state.range(0)), storage);
         if (!done.failure.isEmpty()) {
             state.SkipWithError(done.failure.toStdString().c_str());
             break;
@@ -323,8 +344,13 @@ void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
         state.counters["max_ms"] = percentile(logins, 1.0);
     }
 }
-ZAV_BENCHMARK_AT_BOTH_PLACES(
-    BM_ConcurrentLogins, ->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond));
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ConcurrentLogins, ->Args({50, Text})
+                                                      ->Args({4, Pbkdf2})
+                                                      ->Args({4, Argon2id})
+                                                      ->ArgNames({"panels", "storage"})
+                                                      ->Iterations(4)
+                                                      ->UseManualTime()
+                                                      ->Unit(benchmark::kMillisecond));
 
 } // namespace
 

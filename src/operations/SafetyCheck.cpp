@@ -51,6 +51,21 @@ void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::v
             found.push_back(
                 {Finding::PasswordsStoredAsText, 0, {}, {}, static_cast<int>(levels + operators)});
         }
+        SafetyFinding old{Finding::PasswordHashesOld, 0, {}, {}};
+        for (const auto& entry : snapshot.levels) {
+            if (NeedsRehash(entry.level->Password())) {
+                old.levelNames << entry.level->DBLevelName();
+            }
+        }
+        for (const auto& entry : snapshot.operators) {
+            if (NeedsRehash(entry.password)) {
+                old.operatorNames << entry.name;
+            }
+        }
+        old.count = static_cast<int>(old.levelNames.size() + old.operatorNames.size());
+        if (old.count > 0) {
+            found.push_back(old);
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 // about. Read shared and read-only; nothing is changed.
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace zav::manage {
@@ -20,14 +21,16 @@ enum class Finding {
     AuditOff,              // nothing records who logged in or what changed
     PasswordStoragePlain,  // passwords are stored as text
     PasswordsStoredAsText, // hashed storage, yet `count` passwords are still text (left by an older writer)
+    PasswordHashesOld,     // `count` hashes are weaker than today's (NeedsRehash), named in the lists
 };
 
 struct SafetyFinding {
     Finding finding;
-    int levelId = 0;   // the level findings
-    QString levelName; // the level's stored name
-    QString path;      // the file findings
-    int count = 0;     // PasswordsStoredAsText
+    int levelId = 0;                           // the level findings
+    QString levelName;                         // the level's stored name
+    QString path;                              // the file findings
+    int count = 0;                             // PasswordsStoredAsText, PasswordHashesOld
+    QStringList levelNames{}, operatorNames{}; // PasswordHashesOld, by stored name
 };
 
 std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath);

@@ -266,13 +266,13 @@ TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsIn
 INSTANTIATE_TEST_SUITE_P(Places, ManageOperations, ::testing::Values(Place::File, Place::Server),
                          zav::store::test::placeName);
 
-TEST(PasswordHashing, SaltedSelfDescribingHashesAndTextLeftByOlderWriters) {
+TEST(PasswordHashing, Argon2idHashesPbkdf2StillReadAndTextLeftByOlderWriters) {
     using enum PasswordStorage;
     const QString first = StoredFormOf(QStringLiteral("Secret7"), Hashed);
-    const QString second = StoredFormOf(QStringLiteral("Secret7"), Hashed);
-    EXPECT_NE(first, second) << "no salt";
-    // The count is read from the stored text.
-    for (const QString& stored : {first, second, HashPassword(QStringLiteral("Secret7"), 3)}) {
+    EXPECT_TRUE(first.startsWith(QStringLiteral("$argon2id$v=19$m=19456,t=2,p=1$"))) << first.toStdString();
+    EXPECT_NE(first, HashPassword(QStringLiteral("Secret7"))) << "no salt";
+    const QString pbkdf2 = HashPasswordPbkdf2(QStringLiteral("Secret7"), 3);
+    for (const QString& stored : {first, pbkdf2}) {
         EXPECT_TRUE(IsPasswordHash(stored)) << stored.toStdString();
         EXPECT_TRUE(PasswordMatches(QStringLiteral("Secret7"), stored, Hashed)) << stored.toStdString();
         EXPECT_FALSE(PasswordMatches(QStringLiteral("secret7"), stored, Hashed));
@@ -280,12 +280,35 @@ TEST(PasswordHashing, SaltedSelfDescribingHashesAndTextLeftByOlderWriters) {
     }
     EXPECT_EQ(StoredFormOf(QString(), Hashed), QString());
     EXPECT_TRUE(PasswordMatches(QStringLiteral("left"), QStringLiteral("left"), Hashed));
-    const QString parts = first.section(QLatin1Char('$'), 2);
+    // Replaced when weaker than today's, never by a weaker one; the limits are only read here.
+    const auto limits = [&](const char* text) {
+        return QString(first).replace(QStringLiteral("m=19456,t=2,p=1"), QLatin1String(text));
+    };
+    for (const auto& [stored, needsRehash] : {std::pair{first, false},
+                                              {pbkdf2, true},
+                                              {QStringLiteral("left"), false},
+                                              {limits("m=19455,t=2,p=1"), true},
+                                              {limits("m=19456,t=1,p=1"), true},
+                                              {limits("m=65536,t=3,p=1"), false},
+                                              {limits("m=1048576,t=2,p=1"), false}}) {
+        EXPECT_EQ(NeedsRehash(stored), needsRehash) << stored.toStdString();
+        EXPECT_EQ(IsPasswordHash(stored), stored != QStringLiteral("left")) << stored.toStdString();
+    }
+    const QString parts = pbkdf2.section(QLatin1Char('$'), 2);
+    const QString salt = first.section(QLatin1Char('$'), 4, 4);
     for (const QString& text :
          {QStringLiteral("pbkdf2-sha256$0$") + parts, QStringLiteral("pbkdf2-sha256$x$") + parts,
-          QStringLiteral("pbkdf2-sha1$3$") + parts, first + QStringLiteral("$"), first.chopped(4),
-          QStringLiteral("pbkdf2-sha256$3$!!$") + first.section(QLatin1Char('$'), 3)}) {
+          QStringLiteral("pbkdf2-sha1$3$") + parts, pbkdf2 + QStringLiteral("$"), pbkdf2.chopped(4),
+          QStringLiteral("pbkdf2-sha256$3$!!$") + pbkdf2.section(QLatin1Char('$'), 3),
+          // Limits that would stall a login, and what libsodium does not write.
+          limits("m=1048577,t=1,p=1"), limits("m=19456,t=108,p=1"), limits("m=7,t=2,p=1"),
+          limits("m=19456,t=0,p=1"), limits("m=019456,t=2,p=1"), limits("m=19456,t=2,p=2"),
+          QString(first).replace(QStringLiteral("v=19"), QStringLiteral("v=16")),
+          QString(first).replace(QStringLiteral("$argon2id$"), QStringLiteral("$argon2i$")),
+          first + QStringLiteral("="), first.chopped(1) + QStringLiteral("B"),
+          first.section(QLatin1Char('$'), 0, 4), QString(first).replace(salt, salt.left(8))}) {
         EXPECT_FALSE(IsPasswordHash(text)) << text.toStdString();
+        EXPECT_FALSE(NeedsRehash(text)) << text.toStdString();
         EXPECT_TRUE(PasswordMatches(text, text, Hashed)) << "text is compared as text";
     }
 }
