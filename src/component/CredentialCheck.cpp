@@ -237,27 +237,41 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
         } else if (locksOut && read.lock.failures > 0) {
             attempt.entry = read.entry;
         }
-        manage::LockState state;
+        // A hash of an older form is replaced now that the password is known.
+        const bool operatorsOwn = ownOpens && !byLevel;
+        const QString openedStored = operatorsOwn ? read.stored : opened.password;
+        if (storage == manage::PasswordStorage::Hashed && manage::NeedsRehash(openedStored)) {
+            attempt.upgrade = manage::HashUpgrade{
+                operatorsOwn ? manage::LockoutKind::Operator : manage::LockoutKind::Level,
+                operatorsOwn ? candidate->OperatorNameText() : opened.level->DBLevelName(), openedStored,
+                manage::HashPassword(typed)};
+        }
+        manage::AcceptedLogin recorded;
         if (policy.audit) {
-            state = manage::RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
+            recorded = manage::RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
         } else {
             // Without the audit the check's own read decided: a count that cannot be reset now errs on
-            // the strict side.
+            // the strict side, and a hash that cannot be replaced is replaced at a later login.
             try {
-                state = manage::RecordLogin(dbPath, attempt, policy);
+                recorded = manage::RecordLogin(dbPath, attempt, policy);
             } catch (const std::exception& error) {
-                qWarning("Could not reset the failed logins of %s: %s", qPrintable(refusedName),
-                         error.what());
+                qWarning("Could not record the login of %s: %s", qPrintable(refusedName), error.what());
             }
         }
-        if (!state.locked) {
-            acceptLevel(opened, now);
+        if (!recorded.entry.locked) {
+            ChosenLevel taken = opened;
+            if (recorded.upgraded && operatorsOwn) {
+                now->setPassword(attempt.upgrade->replacement);
+            } else if (recorded.upgraded) {
+                taken.password = attempt.upgrade->replacement;
+            }
+            acceptLevel(taken, now);
             verdict.outcome = CredentialOutcome::Accepted;
             return verdict;
         }
         // Another panel's failures locked the entry after the check read it: the lock holds.
         verdict.outcome = CredentialOutcome::LockedOut;
-        verdict.lockedUntil = state.until;
+        verdict.lockedUntil = recorded.entry.until;
         tellHostRefused(refusedName, request.loginMode);
         return verdict;
     }

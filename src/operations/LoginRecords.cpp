@@ -4,6 +4,8 @@
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
+#include "outside/OutsideObjects.h"
+#include "store/Schema.h"
 
 namespace zav::manage {
 
@@ -11,6 +13,25 @@ namespace {
 // The policy as the file holds it inside the write: another panel may have changed it since the check.
 Policy policyWithin(store::Database& db) {
     return WithEntries(Policy{}, ReadPolicyRows(db));
+}
+
+// Inside the login's write: the entry's row still holding the old hash gets the new one.
+bool replaceHashWithin(store::Database& db, const HashUpgrade& upgrade) {
+    const QString table = upgrade.kind == LockoutKind::Level ? store::LevelsTable : store::OperatorsTable;
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = '%2'")
+                                   .arg(table, outside::dbUtility().SqlQuote(upgrade.name)));
+    bool replaced = false;
+    if (!rs->Eof()) {
+        rs->MoveFirst();
+        if (rs->Field(store::FieldPWD).toString() == upgrade.old) {
+            rs->Edit();
+            rs->SetField(store::FieldPWD, upgrade.replacement);
+            rs->Update();
+            replaced = true;
+        }
+    }
+    rs->Close();
+    return replaced;
 }
 
 QString refusalDetail(const LoginAttempt& attempt, bool lockedBefore, int topWait) {
@@ -66,34 +87,40 @@ RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attemp
     return refused;
 }
 
-LockState RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
-    if (!attempt.entry && !attempt.topEntry && !policy.audit) {
-        return {};
+AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
+    AcceptedLogin accepted;
+    if (!attempt.entry && !attempt.topEntry && !attempt.upgrade && !policy.audit) {
+        return accepted;
     }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     const Policy inForce = policyWithin(*db);
-    LockState state;
     if (attempt.entry) {
         // The check read failures on the entry; others may have locked it since. A lock holds.
-        state = ReadLockState(*db, *attempt.entry);
-        if (state.locked && inForce.lockoutAttempts > 0) {
+        accepted.entry = ReadLockState(*db, *attempt.entry);
+        if (accepted.entry.locked && inForce.lockoutAttempts > 0) {
             AuditWithin(*db, inForce,
                         {QStringLiteral("login-failed"), refusalDetail(attempt, true, 0), attempt.who});
             transaction.Commit();
             db->Close();
-            return state;
+            return accepted;
         }
         ClearWithin(*db, *attempt.entry);
-        state = {};
+        accepted.entry = {};
     }
     if (attempt.topEntry) {
         ClearWithin(*db, *attempt.topEntry);
     }
-    AuditWithin(*db, inForce, {QStringLiteral("login"), attempt.detail, attempt.who});
+    if (attempt.upgrade) {
+        accepted.upgraded = replaceHashWithin(*db, *attempt.upgrade);
+    }
+    AuditWithin(*db, inForce,
+                {QStringLiteral("login"),
+                 attempt.detail + (accepted.upgraded ? QStringLiteral(", hash upgraded") : QString()),
+                 attempt.who});
     transaction.Commit();
     db->Close();
-    return state;
+    return accepted;
 }
 
 } // namespace zav::manage

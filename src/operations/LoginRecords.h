@@ -12,6 +12,15 @@
 
 namespace zav::manage {
 
+// An accepted login's password, stored as a hash of an older form, hashed again as today: written only
+// where the old hash is still stored (another panel may have changed the password meanwhile).
+struct HashUpgrade {
+    LockoutKind kind = LockoutKind::Operator; // an operator's or a level's, by stored name
+    QString name;
+    QString old;
+    QString replacement;
+};
+
 struct LoginAttempt {
     // A refused login: what it counts against. An accepted one: the entry whose count starts again
     // (set only when the check read failures on it).
@@ -21,6 +30,7 @@ struct LoginAttempt {
     AuditSubject who;      // the operator and level the audit row names
     QString detail;        // how: "by operator", "by level", "top password"; never the password
     int waitedSeconds = 0; // a refusal that compared nothing: level 0's password had this long to wait
+    std::optional<HashUpgrade> upgrade; // an accepted login's stronger hash
 };
 
 // An attempt counted against `entry` alone, naming nobody (tools and pictures that set up a lock).
@@ -38,9 +48,15 @@ struct RefusedLogin {
 // A refused login: counts it, answered from what the file holds inside the write (another panel may
 // have locked the entry since the check read it), and records it; a lock it causes is recorded too.
 RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
+struct AcceptedLogin {
+    LockState entry;       // locked: refused after all
+    bool upgraded = false; // the stronger hash replaced the old one
+};
+
 // An accepted login, in one write transaction: refused after all when the entry is locked at that
 // moment (the returned state says so, and a refusal is recorded instead), otherwise the counts start
-// again and the row is written. A row that cannot be written throws (the login must fail).
-LockState RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
+// again, an older hash is replaced and the row is written. A row that cannot be written throws (the
+// login must fail).
+AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
 
 } // namespace zav::manage

@@ -168,4 +168,22 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_TRUE(IsPasswordHash(stored("Select * from Levels where ID = 0")));
 }
 
+// A hash of an older form keeps working and is replaced by today's at the first login that knows the
+// password; a wrong one replaces nothing.
+TEST_F(HashedStorage, AnOlderHashIsReplacedAtTheNextLogin) {
+    admin({"policy", "set", "password-storage", "hashed"});
+    const QString old = zav::manage::HashPasswordPbkdf2(QStringLiteral("anna-pw"), 1000);
+    env.execute(QStringLiteral("Update Operators set PWD = '%1' where Name = 'anna'").arg(old));
+    const auto stored = [&] {
+        return env.value(QStringLiteral("Select * from Operators where Name = 'anna'"), "PWD").toString();
+    };
+    EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(stored(), old);
+    EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
+    EXPECT_TRUE(stored().startsWith(QStringLiteral("$argon2id$")) && !zav::manage::NeedsRehash(stored()))
+        << stored().toStdString();
+    EXPECT_EQ(login->CurrentOperator()->Password(), stored());
+    EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
+}
+
 } // namespace
