@@ -209,7 +209,9 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
         !ownOpens && topTried && (topMatches.valid() ? topMatches.get() : matches(read.top->password));
 
     manage::LoginAttempt attempt;
-    attempt.who.operatorName = byLevel ? QString() : candidate->OperatorNameText();
+    // The operator as stored, or the name as chosen when nobody has it.
+    const QString storedName = candidate->OperatorNameText();
+    attempt.who.operatorName = byLevel ? QString() : storedName.isEmpty() ? request.operatorName : storedName;
     if (read.own) {
         attempt.who.level = read.own->level->DBLevelName();
     }

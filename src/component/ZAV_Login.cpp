@@ -154,6 +154,8 @@ void ZAV_Login::logOut(LogoutReason reason, const QString& how) noexcept {
         runLogoutProcedure(true);
     } catch (const std::exception& error) {
         qWarning("ZAV_Login: the logout could not complete: %s", error.what());
+    } catch (...) {
+        qWarning("ZAV_Login: the logout could not complete");
     }
     if (wasIn) {
         zav::TellHost("loggedOut", [this, reason] { Q_EMIT loggedOut(reason); });
@@ -202,6 +204,7 @@ void ZAV_Login::refreshStaleLogoutLevel() noexcept {
         runLogoutProcedure(true); // still stale while the database cannot be read
     } catch (const std::exception& error) {
         qWarning("ZAV_Login: the logout level could not be read again: %s", error.what());
+    } catch (...) {
     }
 }
 
