@@ -131,10 +131,23 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
         }
         rs->Close();
     }
-    rs = db->OpenRecordset(levelSql(0));
+    // Level 0's whole row (the rights a login takes) is read only where its password may open it: a
+    // hashed one is compared after the read; a plain one opens only when it is what was typed.
+    rs = db->OpenRecordset(QStringLiteral("Select ID, Name, PWD from Levels where ID = 0"));
     if (!rs->Eof()) {
         rs->MoveFirst();
-        read.top = readChosen(*rs);
+        const QString topPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
+        if (read.policy.passwordStorage == manage::PasswordStorage::Hashed ||
+            (!topPassword.isEmpty() && topPassword == request.typed)) {
+            rs->Close();
+            rs = db->OpenRecordset(levelSql(0));
+            rs->MoveFirst();
+            read.top = readChosen(*rs);
+        } else {
+            read.top = ChosenLevel{};
+            read.top->level->setDBLevelName(access::TextOrEmpty(rs->Field(store::FieldName)));
+            read.top->password = topPassword;
+        }
     }
     rs->Close();
     if (read.policy.lockoutAttempts > 0) {
