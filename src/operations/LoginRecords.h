@@ -2,8 +2,8 @@
 
 // What a login attempt leaves in the credential database: the failure counts of the entry it was meant
 // for and of level 0 when its password was tried (while the policy locks out), and the audit row (while
-// the policy audits), in one write transaction. With neither on nothing is opened, so a file with the
-// policy untouched is never written.
+// the policy audits), in one write transaction, which also replaces an older password hash the login
+// proved. With none of these nothing is opened, so a file with the policy untouched is never written.
 
 #include "operations/AuditTrail.h"
 #include "operations/Lockout.h"
@@ -48,6 +48,7 @@ struct RefusedLogin {
 // A refused login: counts it, answered from what the file holds inside the write (another panel may
 // have locked the entry since the check read it), and records it; a lock it causes is recorded too.
 RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
+
 struct AcceptedLogin {
     LockState entry;       // locked: refused after all
     bool upgraded = false; // the stronger hash replaced the old one
