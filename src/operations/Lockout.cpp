@@ -4,7 +4,6 @@
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 #include <algorithm>
@@ -13,17 +12,20 @@ namespace zav::manage {
 
 namespace {
 
-QString quoted(const QString& text) {
-    return QStringLiteral("'") + outside::dbUtility().SqlQuote(text) + QStringLiteral("'");
-}
-
 QString kindWord(LockoutKind kind) {
     return kind == LockoutKind::Level ? QStringLiteral("level") : QStringLiteral("operator");
 }
 
-QString entrySql(const LockoutEntry& entry) {
-    return QStringLiteral("Select * from %1 where Kind = %2 and Name = %3")
-        .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name));
+// The entry's row: the condition, and the values it binds.
+QString entryWhere() {
+    return QStringLiteral(" where Kind = ? and Name = ?");
+}
+QVariantList entryValues(const LockoutEntry& entry) {
+    return {kindWord(entry.kind), entry.name};
+}
+std::unique_ptr<store::Recordset> openEntry(store::Database& db, const LockoutEntry& entry) {
+    return db.OpenRecordset(QStringLiteral("Select * from ") + store::LockoutTable + entryWhere(),
+                            entryValues(entry));
 }
 
 enum class Presence { Gone, Lockable, TopLevel };
@@ -32,9 +34,9 @@ enum class Presence { Gone, Lockable, TopLevel };
 // level 0 is the way back in: its failures count, but it is never locked.
 Presence presence(store::Database& db, const LockoutEntry& entry) {
     const bool level = entry.kind == LockoutKind::Level;
-    auto rs =
-        db.OpenRecordset(QStringLiteral("Select * from %1 where Name = %2")
-                             .arg(level ? store::LevelsTable : store::OperatorsTable, quoted(entry.name)));
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?")
+                                   .arg(level ? store::LevelsTable : store::OperatorsTable),
+                               {entry.name});
     Presence found = Presence::Gone;
     if (!rs->Eof()) {
         rs->MoveFirst();
@@ -51,7 +53,7 @@ LockState ReadLockState(store::Database& db, const LockoutEntry& entry, const QD
     if (!db.TableExists(store::LockoutTable)) {
         return state;
     }
-    auto rs = db.OpenRecordset(entrySql(entry));
+    auto rs = openEntry(db, entry);
     if (!rs->Eof()) {
         rs->MoveFirst();
         state.failures = rs->Field(store::FieldFailures).toInt();
@@ -105,10 +107,11 @@ LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, con
         rs->Update();
         rs->Close();
     } else {
-        db.Execute(QStringLiteral("Update %1 set Failures = Failures + 1 where Kind = %2 and Name = %3")
-                       .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
+        db.Execute(QStringLiteral("Update ") + store::LockoutTable +
+                       QStringLiteral(" set Failures = Failures + 1") + entryWhere(),
+                   entryValues(entry));
     }
-    auto rs = db.OpenRecordset(entrySql(entry));
+    auto rs = openEntry(db, entry);
     rs->MoveFirst();
     LockState state;
     state.failures = rs->Field(store::FieldFailures).toInt();
@@ -137,8 +140,7 @@ LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, con
 
 void ClearWithin(store::Database& db, const LockoutEntry& entry) {
     if (db.TableExists(store::LockoutTable)) {
-        db.Execute(QStringLiteral("Delete * from %1 where Kind = %2 and Name = %3")
-                       .arg(store::LockoutTable, quoted(kindWord(entry.kind)), quoted(entry.name)));
+        db.Execute(QStringLiteral("Delete * from ") + store::LockoutTable + entryWhere(), entryValues(entry));
     }
 }
 

@@ -4,7 +4,6 @@
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::manage {
@@ -18,8 +17,7 @@ Policy policyWithin(store::Database& db) {
 // Inside the login's write: the entry's row still holding the old hash gets the new one.
 bool replaceHashWithin(store::Database& db, const HashUpgrade& upgrade) {
     const QString table = upgrade.kind == LockoutKind::Level ? store::LevelsTable : store::OperatorsTable;
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = '%2'")
-                                   .arg(table, outside::dbUtility().SqlQuote(upgrade.name)));
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {upgrade.name});
     bool replaced = false;
     if (!rs->Eof()) {
         rs->MoveFirst();

@@ -95,9 +95,11 @@ class Database {
 public:
     virtual ~Database() = default;
 
-    // Runs one action statement.
-    virtual void Execute(const QString& sql) = 0;
-    virtual std::unique_ptr<Recordset> OpenRecordset(const QString& sql) = 0;
+    // Runs one action statement. `parameters` are bound in order to the statement's "?" places, so a
+    // value never becomes part of the statement's text.
+    virtual void Execute(const QString& sql, const QVariantList& parameters = {}) = 0;
+    virtual std::unique_ptr<Recordset> OpenRecordset(const QString& sql,
+                                                     const QVariantList& parameters = {}) = 0;
 
     virtual bool TableExists(const QString& name) = 0;
     virtual void CreateTable(const TableDef& table) = 0;

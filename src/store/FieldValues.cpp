@@ -112,4 +112,10 @@ void bindValue(sqlite::Statement& statement, int index, const QVariant& value,
     }
 }
 
+void bindParameters(sqlite::Statement& statement, const QVariantList& parameters) {
+    for (int index = 0; index < parameters.size(); ++index) {
+        bindValue(statement, index + 1, parameters[index], std::nullopt);
+    }
+}
+
 } // namespace zav::store

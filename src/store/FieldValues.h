@@ -24,5 +24,7 @@ QVariant readColumn(const sqlite::Statement& statement, int column, std::optiona
 // Binds a value for a column of the given type: any bool as -1/0, a Boolean column's value as -1/0
 // (Null as false), a number for an integer column rounded to a whole number.
 void bindValue(sqlite::Statement& statement, int index, const QVariant& value, std::optional<FieldType> type);
+// Binds a statement's "?" places to `parameters`, in order.
+void bindParameters(sqlite::Statement& statement, const QVariantList& parameters);
 
 } // namespace zav::store

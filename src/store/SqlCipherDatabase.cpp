@@ -1,6 +1,7 @@
 #include "store/SqlCipherDatabase.h"
 
 #include "store/ErrorMapping.h"
+#include "store/FieldValues.h"
 #include "store/KeyChanges.h"
 #include "store/SchemaSql.h"
 #include "store/SqlCipherRecordset.h"
@@ -16,16 +17,21 @@ SqlCipherDatabase::~SqlCipherDatabase() {
     m_connection->close();
 }
 
-void SqlCipherDatabase::Execute(const QString& sql) {
+void SqlCipherDatabase::Execute(const QString& sql, const QVariantList& parameters) {
     const QString translated = dialect::translate(sql);
     m_connection->finishPendingReads();
-    translatingErrors([&] { sqlite::Statement(m_connection->db(), translated).exec(); });
+    translatingErrors([&] {
+        sqlite::Statement statement(m_connection->db(), translated);
+        bindParameters(statement, parameters);
+        statement.exec();
+    });
 }
 
-std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql) {
+std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql,
+                                                            const QVariantList& parameters) {
     const QString translated = dialect::translate(sql);
     return translatingErrors([&]() -> std::unique_ptr<Recordset> {
-        return std::make_unique<SqlCipherRecordset>(m_connection, translated);
+        return std::make_unique<SqlCipherRecordset>(m_connection, translated, parameters);
     });
 }
 

@@ -12,8 +12,9 @@ public:
     explicit SqlCipherDatabase(std::shared_ptr<CipherConnection> connection);
     ~SqlCipherDatabase() override;
 
-    void Execute(const QString& sql) override;
-    std::unique_ptr<Recordset> OpenRecordset(const QString& sql) override;
+    void Execute(const QString& sql, const QVariantList& parameters = {}) override;
+    std::unique_ptr<Recordset> OpenRecordset(const QString& sql,
+                                             const QVariantList& parameters = {}) override;
     bool TableExists(const QString& name) override;
     void CreateTable(const TableDef& table) override;
     std::vector<RelationDef> Relations() override;

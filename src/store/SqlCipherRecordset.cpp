@@ -21,12 +21,13 @@ DbError updateWithoutEdit() {
 } // namespace
 
 SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connection,
-                                       const QString& translatedSql)
+                                       const QString& translatedSql, const QVariantList& parameters)
     : m_connection(std::move(connection)) {
     const auto single = dialect::singleTableSelect(translatedSql);
     const bool withRowid = single.has_value();
     m_query = std::make_unique<sqlite::Statement>(m_connection->db(),
                                                   withRowid ? single->sqlWithRowid : translatedSql);
+    bindParameters(*m_query, parameters);
     m_withRowid = withRowid;
     m_fieldCount = m_query->columnCount() - (withRowid ? 1 : 0);
     for (int column = 0; column < m_fieldCount; ++column) {

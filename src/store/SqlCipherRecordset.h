@@ -22,7 +22,8 @@ namespace zav::store {
 
 class SqlCipherRecordset final : public Recordset, private PendingRead {
 public:
-    SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql);
+    SqlCipherRecordset(std::shared_ptr<CipherConnection> connection, const QString& translatedSql,
+                       const QVariantList& parameters = {});
     ~SqlCipherRecordset() override;
 
     int RecordCount() const override;

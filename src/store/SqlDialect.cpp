@@ -150,8 +150,11 @@ QString translate(const QString& sql) {
 
 QString translateForServer(const QString& sql) {
     auto tokens = tokenize(translate(sql));
+    int place = 0;
     for (auto& token : tokens) {
-        if (token.kind == TokenKind::QuotedName) {
+        if (isSymbol(token, u'?')) {
+            token.text = QStringLiteral("$%1").arg(++place);
+        } else if (token.kind == TokenKind::QuotedName) {
             token.text = QLatin1Char('"') +
                          unquotedName(token).toLower().replace(u'"', QStringLiteral("\"\"")) +
                          QLatin1Char('"');

@@ -14,7 +14,8 @@ namespace zav::store::dialect {
 QString translate(const QString& sql);
 
 // The same translation for the server engine, which keeps every name in lower case (an unquoted
-// name is folded to it there): a quoted name ("x", [x], `x`) becomes "x" in lower case.
+// name is folded to it there): a quoted name ("x", [x], `x`) becomes "x" in lower case, and the
+// places of bound values ("?") are numbered as the server numbers them ($1, $2, ...).
 QString translateForServer(const QString& sql);
 
 // A translated "Select * from <Table> [where ...] [order by ...]": the rows of one table, which a

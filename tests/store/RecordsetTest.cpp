@@ -110,6 +110,22 @@ TEST_P(Recordsets, AddNewEditAndUpdateStoreRows) {
 }
 
 // An edit of a row that another user deleted since it was read writes nothing and says so.
+// Bound values stay values: an apostrophe, a "?" in a text or a quote cannot change the statement.
+TEST_P(Recordsets, BoundValuesNeverBecomeStatementText) {
+    const QString odd = QStringLiteral("O'Neil? -- '' or 1=1");
+    db->Execute(QStringLiteral("Update Operators set Name = ? where Name = ? and ID = ?"),
+                {odd, QStringLiteral("Ben"), 2});
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ? and PWD = ?"),
+                                {odd, QStringLiteral("b")});
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Field(FieldName).toString(), odd);
+    rs->Edit(); // an updatable recordset of bound values reads its rows with them too
+    rs->SetField(FieldPWD, QStringLiteral("?"));
+    rs->Update();
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators where PWD = '?'")), 1);
+    EXPECT_EQ(count(QStringLiteral("Select * from Operators where Name = 'Ben'")), 0);
+}
+
 TEST_P(Recordsets, AnEditOfARowGoneElsewhereFails) {
     db->Close();
     db = openShared(path);

@@ -29,23 +29,23 @@ Connection& PgDatabase::connection() {
     return m_link->connection();
 }
 
-void PgDatabase::Execute(const QString& sql) {
+void PgDatabase::Execute(const QString& sql, const QVariantList& parameters) {
     const QString translated = dialect::translateForServer(sql);
     Connection& db = connection();
     m_link->finishPendingReads();
     if (readOnly() && m_transactionDepth == 0) {
         store::Transaction change(*this); // read only: a write fails with 3027
-        db.exec(translated);
+        db.exec(translated, parameters);
         change.Commit();
         return;
     }
-    m_link->write(translated);
+    m_link->write(translated, parameters);
 }
 
-std::unique_ptr<Recordset> PgDatabase::OpenRecordset(const QString& sql) {
+std::unique_ptr<Recordset> PgDatabase::OpenRecordset(const QString& sql, const QVariantList& parameters) {
     const QString translated = dialect::translateForServer(sql);
     connection();
-    return std::make_unique<PgRecordset>(m_link, translated, readOnly());
+    return std::make_unique<PgRecordset>(m_link, translated, readOnly(), parameters);
 }
 
 bool PgDatabase::TableExists(const QString& name) {

@@ -15,8 +15,9 @@ public:
     PgDatabase(std::shared_ptr<Link> link, store::OpenMode mode);
     ~PgDatabase() override;
 
-    void Execute(const QString& sql) override;
-    std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql) override;
+    void Execute(const QString& sql, const QVariantList& parameters = {}) override;
+    std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql,
+                                                    const QVariantList& parameters = {}) override;
     bool TableExists(const QString& name) override;
     void CreateTable(const store::TableDef& table) override;
     std::vector<store::RelationDef> Relations() override;

@@ -38,8 +38,9 @@ QVariant storedValue(const QVariant& value, unsigned type) {
 }
 } // namespace
 
-PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSql, bool readOnly)
-    : m_link(std::move(link)), m_sql(translatedSql), m_readOnly(readOnly) {
+PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSql, bool readOnly,
+                         const QVariantList& parameters)
+    : m_link(std::move(link)), m_sql(translatedSql), m_parameters(parameters), m_readOnly(readOnly) {
     if (const auto single = dialect::singleTableSelect(translatedSql)) {
         m_table = single->table;
         QString withAddress = single->sqlWithRowid;
@@ -49,13 +50,13 @@ PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSq
     // A read-only open writes nothing, so its rows may be read at once, with the fields, in one round
     // trip. Otherwise only the fields: a recordset opened to add a row never reads the table.
     if (m_readOnly) {
-        Result result = m_link->connection().exec(m_sql);
+        Result result = m_link->connection().exec(m_sql, m_parameters);
         learnFields(result);
         take(std::move(result));
         return;
     }
-    learnFields(
-        m_link->connection().exec(QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql)));
+    learnFields(m_link->connection().exec(
+        QStringLiteral("SELECT * FROM (%1) AS zav_described LIMIT 0").arg(m_sql), m_parameters));
     m_link->addPendingRead(this);
 }
 
@@ -82,7 +83,7 @@ void PgRecordset::ensureLoaded() const {
         return;
     }
     m_link->removePendingRead(const_cast<PgRecordset*>(this));
-    take(m_link->connection().exec(m_sql));
+    take(m_link->connection().exec(m_sql, m_parameters));
 }
 
 void PgRecordset::take(Result&& result) const {

@@ -14,7 +14,8 @@ namespace zav::pg {
 
 class PgRecordset final : public store::Recordset, private PendingRead {
 public:
-    PgRecordset(std::shared_ptr<Link> link, const QString& translatedSql, bool readOnly);
+    PgRecordset(std::shared_ptr<Link> link, const QString& translatedSql, bool readOnly,
+                const QVariantList& parameters = {});
     ~PgRecordset() override;
 
     int RecordCount() const override;
@@ -50,7 +51,8 @@ private:
     void updateBuffer();
 
     std::shared_ptr<Link> m_link;
-    QString m_sql;   // with the row address as the last column when updatable
+    QString m_sql; // with the row address as the last column when updatable
+    QVariantList m_parameters;
     QString m_table; // empty when the recordset cannot be updated
     bool m_readOnly;
     QStringList m_columns;

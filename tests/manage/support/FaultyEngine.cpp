@@ -13,15 +13,16 @@ class FaultyDatabase : public store::Database {
 public:
     FaultyDatabase(std::unique_ptr<store::Database> real, FaultyEngine& engine)
         : m_real(std::move(real)), m_engine(engine) {}
-    void Execute(const QString& sql) override {
+    void Execute(const QString& sql, const QVariantList& parameters = {}) override {
         m_engine.onExecute(sql);
-        m_real->Execute(sql);
+        m_real->Execute(sql, parameters);
     }
-    std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql) override {
+    std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql,
+                                                    const QVariantList& parameters = {}) override {
         if (m_engine.beforeRecordset) {
             m_engine.beforeRecordset(sql);
         }
-        return m_real->OpenRecordset(sql);
+        return m_real->OpenRecordset(sql, parameters);
     }
     bool TableExists(const QString& name) override { return m_real->TableExists(name); }
     void CreateTable(const store::TableDef& table) override { m_real->CreateTable(table); }
