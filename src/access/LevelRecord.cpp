@@ -46,6 +46,24 @@ void ReadLevel(const store::Recordset& rs, Class_Level& level) {
     ReadRights(rs, *level.cLevelEnable());
 }
 
+void CopyLevel(const Class_Level& from, Class_Level& to) {
+    if (!to.cLevelEnable()) {
+        throw ObjectNotSetError();
+    }
+    to.setID(from.ID());
+    to.setDBLevelName(from.DBLevelName());
+    to.setLevelName(from.LevelName());
+    Class_LevelEnable& rights = *to.cLevelEnable();
+    const auto read = from.cLevelEnable() ? from.cLevelEnable() : Class_LevelEnable::create();
+    rights.setAllowManageLevel(read->AllowManageLevel());
+    rights.setAllowManageOperator(read->AllowManageOperator());
+    rights.setDisShutDown(read->DisShutDown());
+    rights.setAllowDesktop(read->AllowDesktop());
+    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
+        rights.setAllowCustom(n, read->AllowCustom(n));
+    }
+}
+
 store::DbError LevelChangedError() {
     return store::DbError(ErrLevelChanged, QStringLiteral("The level was changed elsewhere."));
 }

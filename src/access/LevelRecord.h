@@ -21,6 +21,9 @@ int WriteRights(store::Recordset& rs, const Class_LevelEnable& rights);
 // current row. Password and CanHavePassword are the caller's. A level without its rights object fails
 // with automation error 91 and is left as it was.
 void ReadLevel(const store::Recordset& rs, Class_Level& level);
+// The same taken from another level object: ID, names and rights (a source without its rights object
+// gives none). Fails with automation error 91 when `to` has no rights object.
+void CopyLevel(const Class_Level& from, Class_Level& to);
 
 // The text of a field that may be Null (Null reads as "").
 QString TextOrEmpty(const QVariant& value);

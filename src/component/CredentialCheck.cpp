@@ -53,24 +53,12 @@ std::shared_ptr<Class_Level> requireCurrentLevel() {
 // holds follow the login) and the candidate its current operator.
 void acceptLevel(const ChosenLevel& chosen, const std::shared_ptr<Class_Operator>& candidate) {
     const auto level = requireCurrentLevel();
-    const Class_Level& from = *chosen.level;
     level->setCanHavePassword(true);
-    level->setID(from.ID());
-    level->setDBLevelName(from.DBLevelName());
-    level->setLevelName(from.LevelName());
-    Class_LevelEnable& rights = *level->cLevelEnable();
-    const Class_LevelEnable& read = *from.cLevelEnable();
-    rights.setAllowManageLevel(read.AllowManageLevel());
-    rights.setAllowManageOperator(read.AllowManageOperator());
-    rights.setDisShutDown(read.DisShutDown());
-    rights.setAllowDesktop(read.AllowDesktop());
-    for (int n = 1; n <= Class_LevelEnable::CustomCount; ++n) {
-        rights.setAllowCustom(n, read.AllowCustom(n));
-    }
+    access::CopyLevel(*chosen.level, *level);
     level->setPassword(chosen.password);
     RequireModuleComponent()->setCurrentOperator(candidate);
     candidate->setcLevel(level);
-    shell::ShowDesktop(rights.AllowDesktop());
+    shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
 
 QString levelSql(int id) {

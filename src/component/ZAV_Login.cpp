@@ -31,21 +31,8 @@ std::shared_ptr<Class_LevelEnable> allRightsTrue() {
 // A new level holding `from`'s number, names and rights, as a logout puts it in force.
 std::shared_ptr<Class_Level> logoutLevelLike(const Class_Level& from) {
     auto level = Class_Level::create();
-    level->setID(from.ID());
-    level->setDBLevelName(from.DBLevelName());
-    level->setLevelName(from.LevelName());
+    zav::access::CopyLevel(from, *level);
     level->setCanHavePassword(false);
-    const auto rights = from.cLevelEnable();
-    Class_LevelEnable& to = *level->cLevelEnable();
-    if (rights) {
-        to.setAllowManageLevel(rights->AllowManageLevel());
-        to.setAllowManageOperator(rights->AllowManageOperator());
-        to.setDisShutDown(rights->DisShutDown());
-        to.setAllowDesktop(rights->AllowDesktop());
-        for (int i = 1; i <= Class_LevelEnable::CustomCount; ++i) {
-            to.setAllowCustom(i, rights->AllowCustom(i));
-        }
-    }
     return level;
 }
 
