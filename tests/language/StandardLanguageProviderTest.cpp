@@ -50,22 +50,26 @@ TEST(StandardLanguageProvider, OffersTheBuiltInLanguagesSelectedByAnyOfTheirName
     EXPECT_EQ(provider.CurrentLanguage(), QStringLiteral("Deutsch"));
 }
 
-class LanguageFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
-    QString path(const QString& name) const { return folder.filePath(name); }
-
+// Files of the language folder add languages or replace single texts of one; a text falls back from the
+// language to English to the caller's default.
+TEST(StandardLanguageProvider, FolderFilesAddLanguagesAndTextsFallBackToEnglishThenTheDefault) {
     QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    writeFile(folder.filePath("b.lang"), "language = German\n9 = Einloggen\n");
+    writeFile(folder.filePath("a.lang"), "language = Suomi, fi\n9 = Kirjaudu\n");
+    writeFile(folder.filePath("ignored.txt"), "language = Ignored\n");
+    writeFile(folder.filePath("extra-english.lang"), "language = English\n500 = Only in English\n");
+    writeFile(folder.filePath("klingon.lang"), "language = tlhIngan Hol, Klingon\n1 = luq\n");
     StandardLanguageProvider provider;
-};
-
-TEST_F(LanguageFolderTest, TextsFallBackFromTheLanguageToEnglishToTheDefault) {
-    writeFile(path("extra-english.lang"), "language = English\n500 = Only in English\n");
-    writeFile(path("klingon.lang"), "language = tlhIngan Hol, Klingon\n1 = luq\n");
     provider.setDbLanguagePath(folder.path());
+    EXPECT_EQ(provider.DbLanguagePath(), folder.path());
+    QStringList names;
+    EXPECT_EQ(provider.EnumLanguages(names), 5);
+    EXPECT_EQ(names, (QStringList{"English", "Deutsch", "Italiano", "Suomi", "tlhIngan Hol"}));
 
     provider.setCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(provider.GetText(1, QStringLiteral("d")), QStringLiteral("OK"));
+    EXPECT_EQ(provider.GetText(9, QStringLiteral("d")), QStringLiteral("Einloggen"));
+    EXPECT_EQ(provider.GetText(10, QStringLiteral("d")), QStringLiteral("Anmeldeverwaltung"));
     EXPECT_EQ(provider.GetText(500, QStringLiteral("d")), QStringLiteral("Only in English"));
     EXPECT_EQ(provider.GetText(501, QStringLiteral("d")), QStringLiteral("d"));
 
@@ -73,21 +77,6 @@ TEST_F(LanguageFolderTest, TextsFallBackFromTheLanguageToEnglishToTheDefault) {
     EXPECT_EQ(provider.CurrentLanguage(), QStringLiteral("tlhIngan Hol"));
     EXPECT_EQ(provider.GetText(1, QStringLiteral("d")), QStringLiteral("luq"));
     EXPECT_EQ(provider.GetText(9, QStringLiteral("d")), QStringLiteral("Login"));
-}
-
-TEST_F(LanguageFolderTest, FolderFilesAddLanguagesAndReplaceSingleBuiltInTexts) {
-    writeFile(path("b.lang"), "language = German\n9 = Einloggen\n");
-    writeFile(path("a.lang"), "language = Suomi, fi\n9 = Kirjaudu\n");
-    writeFile(path("ignored.txt"), "language = Ignored\n");
-    provider.setDbLanguagePath(folder.path());
-
-    QStringList names;
-    EXPECT_EQ(provider.EnumLanguages(names), 4);
-    EXPECT_EQ(names, (QStringList{"English", "Deutsch", "Italiano", "Suomi"}));
-    provider.setCurrentLanguage(QStringLiteral("Deutsch"));
-    EXPECT_EQ(provider.GetText(9, QStringLiteral("d")), QStringLiteral("Einloggen"));
-    EXPECT_EQ(provider.GetText(10, QStringLiteral("d")), QStringLiteral("Anmeldeverwaltung"));
-    EXPECT_EQ(provider.DbLanguagePath(), folder.path());
 }
 
 TEST(LanguageFile, ReadsTheDocumentedFormat) {

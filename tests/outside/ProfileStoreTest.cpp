@@ -1,10 +1,9 @@
+#include "../store/StoreTestSupport.h"
 #include "outside/IniProfileStore.h"
-
-#include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,27 +29,20 @@ const QByteArray WindowsFile = "; captions of the rights\r\n"
                                "[ Other ]\r\n"
                                "ML=other section\r\n";
 
+using zav::store::test::fileBytes;
+
 class ProfileStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
-
-    QString file(const QByteArray& bytes, const QString& name = QStringLiteral("x.mdb.INI")) {
-        const QString path = folder.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
+    QString file(const QByteArray& bytes) {
+        const QString path = folder.file(QStringLiteral("x.mdb.INI"));
+        zav::store::test::writeFile(path, bytes);
         return path;
-    }
-    QByteArray bytes(const QString& path) {
-        QFile in(path);
-        EXPECT_TRUE(in.open(QIODevice::ReadOnly));
-        return in.readAll();
     }
     QString read(const QString& path, const QString& section, const QString& key) {
         return store.ReadEntry(path, section, key, QStringLiteral("<default>"));
     }
 
-    QTemporaryDir folder;
+    zav::store::test::TempFolder folder;
     zav::outside::IniProfileStore store;
 };
 
@@ -65,7 +57,7 @@ TEST_F(ProfileStoreTest, ValuesReadAsWindowsReadsThem) {
     EXPECT_EQ(read(path, "Description", "3"), QString());
     EXPECT_EQ(read(path, "other", "ml"), QStringLiteral("other section"));
     EXPECT_EQ(read(path, "Description", ";SD"), QStringLiteral("<default>"));
-    EXPECT_EQ(read(folder.filePath("missing.INI"), "Description", "ML"), QStringLiteral("<default>"));
+    EXPECT_EQ(read(folder.file("missing.INI"), "Description", "ML"), QStringLiteral("<default>"));
 }
 
 TEST_F(ProfileStoreTest, WriteChangesOnlyItsOwnLine) {
@@ -75,16 +67,16 @@ TEST_F(ProfileStoreTest, WriteChangesOnlyItsOwnLine) {
     QByteArray expected = WindowsFile;
     expected.replace("ML=C:\\Data\\x.mdb\r\n", "ML=D:\\New;1,2\r\n");
     expected.replace("  mo  =  a,b;c  \r\n", "  mo  =  x\r\n");
-    EXPECT_EQ(bytes(path), expected);
+    EXPECT_EQ(fileBytes(path), expected);
     EXPECT_EQ(read(path, "Description", "ML"), QStringLiteral("D:\\New;1,2"));
 }
 
 TEST_F(ProfileStoreTest, WriteCreatesAMissingFileOwnerOnlyAndLeavesNoTemporaryFileBehind) {
-    const QString path = folder.filePath("new.INI");
+    const QString path = folder.file("new.INI");
     ::umask(022);
     store.WriteEntry(path, "Description", "ML", "Manage");
-    EXPECT_EQ(bytes(path), QByteArray("[Description]\nML=Manage\n"));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+    EXPECT_EQ(fileBytes(path), QByteArray("[Description]\nML=Manage\n"));
+    EXPECT_EQ(QDir(folder.file(QString())).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"new.INI", "new.INI.lock"}));
     const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     EXPECT_EQ(QFile::permissions(path), ownerOnly);
@@ -97,7 +89,7 @@ TEST_F(ProfileStoreTest, WriteCreatesAMissingFileOwnerOnlyAndLeavesNoTemporaryFi
 }
 
 TEST_F(ProfileStoreTest, WritersInTwoProcessesLoseNoChange) {
-    const QString path = folder.filePath("shared.INI");
+    const QString path = folder.file("shared.INI");
     constexpr int Writes = 40;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -127,12 +119,7 @@ TEST_F(ProfileStoreTest, WritersInTwoProcessesLoseNoChange) {
 
 // A file as Windows writes it in Unicode: UTF-16 little endian after a byte-order mark.
 QByteArray utf16WithBom(const QString& text) {
-    QByteArray bytes("\xFF\xFE");
-    for (QChar ch : text) {
-        bytes.append(static_cast<char>(ch.unicode() & 0xFF));
-        bytes.append(static_cast<char>(ch.unicode() >> 8));
-    }
-    return bytes;
+    return QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)(text);
 }
 
 // Latin-1 (no valid UTF-8), UTF-8 with its byte-order mark and UTF-16 are each written back as read.
@@ -149,7 +136,7 @@ TEST_F(ProfileStoreTest, EachEncodingIsKeptThroughAWrite) {
         const QString path = file(before);
         EXPECT_EQ(read(path, "Description", "ML"), ml);
         store.WriteEntry(path, "Description", "MO", QStringLiteral("Bestätigen"));
-        EXPECT_EQ(bytes(path), after) << ml.toStdString();
+        EXPECT_EQ(fileBytes(path), after) << ml.toStdString();
     }
 }
 

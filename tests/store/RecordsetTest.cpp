@@ -1,6 +1,7 @@
 // Recordsets and action statements as the component uses them.
 
 #include "StoreTestSupport.h"
+#include "outside/DefaultDbUtility.h"
 #include "store/Schema.h"
 
 #include <gtest/gtest.h>
@@ -11,11 +12,9 @@ using namespace zav::store;
 using namespace zav::store::test;
 
 // Levels 0, 1, 2 and operators Anna (1), Ben (2), Cleo (2).
-class Recordsets : public ::testing::TestWithParam<Place> {
+class Recordsets : public CredentialDbTest {
 protected:
     void SetUp() override {
-        path = places.fresh();
-        db = createCredentialDb(path);
         addLevel(*db, 0, QStringLiteral("|0"));
         addLevel(*db, 1, QStringLiteral("|1"));
         addLevel(*db, 2, QStringLiteral("Users"));
@@ -25,10 +24,6 @@ protected:
     }
 
     int count(const QString& sql) { return db->OpenRecordset(sql)->RecordCount(); }
-
-    Places places{GetParam()};
-    QString path;
-    std::unique_ptr<Database> db;
 };
 INSTANTIATE_TEST_SUITE_P(Engines, Recordsets, ::testing::Values(Place::File, Place::Server), placeName);
 
@@ -109,7 +104,6 @@ TEST_P(Recordsets, AddNewEditAndUpdateStoreRows) {
     EXPECT_EQ(errorNumberOf([&] { rs->Edit(); }), ErrNoCurrentRecord);
 }
 
-// An edit of a row that another user deleted since it was read writes nothing and says so.
 // Bound values stay values: an apostrophe, a "?" in a text or a quote cannot change the statement.
 TEST_P(Recordsets, BoundValuesNeverBecomeStatementText) {
     const QString odd = QStringLiteral("O'Neil? -- '' or 1=1");
@@ -170,6 +164,34 @@ TEST_P(Recordsets, TransactionsRollBackUnlessCommitted) {
     }
     EXPECT_EQ(count(QStringLiteral("Select * from Operators")), 2);
     EXPECT_NE(errorNumberOf([&] { db->CommitTrans(); }), 0);
+}
+
+// The default DbUtility, part of the component's outside objects, with the component's own SQL texts:
+// a quoted name selects, updates and deletes exactly the row of that name.
+TEST(DefaultDbUtility, QuotedNamesReachExactlyTheirRow) {
+    const QStringList names = {
+        QStringLiteral("O'Brien"), QStringLiteral("x' OR '1'='1"),  QStringLiteral("'"),
+        QStringLiteral("''"),      QStringLiteral("Delete * from"), QStringLiteral("true; x")};
+    const auto utility = zav::outside::makeDefaultDbUtility();
+    TempFolder folder;
+    auto db = createCredentialDb(folder.file(QStringLiteral("login.mdb")));
+    addLevel(*db, 1, QStringLiteral("One"));
+    addLevel(*db, 2, QStringLiteral("Two"));
+    for (const auto& name : names) {
+        addOperator(*db, name, 1);
+    }
+    QStringList remaining = names;
+    for (const auto& name : names) {
+        const QString where = QStringLiteral(" where Name = '") + utility->SqlQuote(name) + QLatin1Char('\'');
+        EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators") + where, FieldName),
+                  QStringList{name});
+        db->Execute(QStringLiteral("Update Operators Set ID = 2") + where);
+        EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators where ID = 2"), FieldName),
+                  QStringList{name});
+        db->Execute(QStringLiteral("Delete * from Operators") + where);
+        remaining.removeOne(name);
+        EXPECT_EQ(column(*db, QStringLiteral("Select * from Operators"), FieldName).size(), remaining.size());
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "store/SqlDialect.h"
-#include "store/DbError.h"
+#include "StoreTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -49,12 +49,9 @@ TEST(SqlDialect, OnlyOneStatementIsAccepted) {
     for (const char* twoStatements : {"Delete * from Levels; Delete * from Operators",
                                       "Select * from Levels;x", "Update levels set Custom1 = true;;",
                                       "Select * from Operators where Name = 'a'; Drop table Levels"}) {
-        try {
-            translate(QString::fromUtf8(twoStatements));
-            ADD_FAILURE() << "accepted: " << twoStatements;
-        } catch (const zav::store::DbError& error) {
-            EXPECT_EQ(error.Number(), zav::store::ErrCharactersAfterEnd) << twoStatements;
-        }
+        EXPECT_EQ(zav::store::test::errorNumberOf([&] { translate(QString::fromUtf8(twoStatements)); }),
+                  zav::store::ErrCharactersAfterEnd)
+            << twoStatements;
     }
 }
 

@@ -22,13 +22,6 @@
 
 namespace {
 
-zav::store::OpenMode modeOf(const std::string& text) {
-    if (text == "exclusive") {
-        return zav::store::OpenMode::Exclusive;
-    }
-    return text == "shared-ro" ? zav::store::OpenMode::SharedReadOnly : zav::store::OpenMode::SharedReadWrite;
-}
-
 void say(const std::string& line) {
     std::cout << line << std::endl;
 }
@@ -39,7 +32,11 @@ void waitForInputToClose() {
     }
 }
 
-int hold(const QString& path, zav::store::OpenMode mode) {
+void hold(const QString& path, const std::string& modeName) {
+    using zav::store::OpenMode;
+    const OpenMode mode = modeName == "exclusive"   ? OpenMode::Exclusive
+                          : modeName == "shared-ro" ? OpenMode::SharedReadOnly
+                                                    : OpenMode::SharedReadWrite;
     std::unique_ptr<zav::store::Database> db;
     try {
         db = zav::store::DefaultEngine().OpenDatabase(path, mode, zav::store::ConnectString);
@@ -48,10 +45,9 @@ int hold(const QString& path, zav::store::OpenMode mode) {
         say("error " + std::to_string(error.Number()));
     }
     waitForInputToClose();
-    return 0;
 }
 
-int reserve(const QString& path) {
+void reserve(const QString& path) {
     try {
         zav::sqlite::Database db(path, zav::sqlite::OpenFlags::ReadWrite);
         db.key(zav::store::DatabasePassword.toUtf8());
@@ -61,7 +57,6 @@ int reserve(const QString& path) {
     } catch (const zav::sqlite::Exception& error) {
         say(std::string("busy ") + error.what());
     }
-    return 0;
 }
 
 void spill(const QString& path) {
@@ -97,28 +92,24 @@ int main(int argc, char** argv) {
         --argc;
         ++argv;
     }
-    if (argc == 3 && std::string(argv[1]) == "spill") {
-        spill(QString::fromLocal8Bit(argv[2]));
-        return 0;
-    }
-    if (argc == 3 && std::string(argv[1]) == "create") {
-        zav::store::DefaultEngine()
-            .CreateDatabase(QString::fromLocal8Bit(argv[2]), zav::store::ConnectString)
-            ->Close();
+    const std::string command = argc > 2 ? argv[1] : "";
+    const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (argc == 3 && command == "spill") {
+        spill(path);
+    } else if (argc == 3 && command == "create") {
+        zav::store::DefaultEngine().CreateDatabase(path, zav::store::ConnectString)->Close();
         say("created");
-        return 0;
+    } else if (argc == 3 && command == "churn") {
+        churn(path);
+    } else if (argc == 4 && command == "hold") {
+        hold(path, argv[3]);
+    } else if (argc == 3 && command == "reserve") {
+        reserve(path);
+    } else {
+        std::fprintf(
+            stderr,
+            "usage: store_test_helper [as-nobody] hold <file> <mode> | reserve|spill|create|churn <file>\n");
+        return 2;
     }
-    if (argc == 3 && std::string(argv[1]) == "churn") {
-        churn(QString::fromLocal8Bit(argv[2]));
-    }
-    if (argc == 4 && std::string(argv[1]) == "hold") {
-        return hold(QString::fromLocal8Bit(argv[2]), modeOf(argv[3]));
-    }
-    if (argc == 3 && std::string(argv[1]) == "reserve") {
-        return reserve(QString::fromLocal8Bit(argv[2]));
-    }
-    std::fprintf(
-        stderr,
-        "usage: store_test_helper [as-nobody] hold <file> <mode> | reserve|spill|create|churn <file>\n");
-    return 2;
+    return 0;
 }

@@ -19,14 +19,12 @@ std::string placeName(const ::testing::TestParamInfo<Place>& info) {
     return info.param == Place::File ? "File" : "Server";
 }
 
-namespace {
-QString serverUri() {
+QString testServerUri() {
     const QString uri = qEnvironmentVariable("ZAV_TEST_PG_URI");
     EXPECT_FALSE(uri.isEmpty()) << "ZAV_TEST_PG_URI is not set: run the server tests through ctest, which "
                                    "starts a throwaway server (it needs 'apt-get install postgresql').";
     return uri;
 }
-} // namespace
 
 QString Places::fresh(const QString& name) {
     if (m_kind == Place::File) {
@@ -34,16 +32,16 @@ QString Places::fresh(const QString& name) {
     }
     static int counter = 0;
     const QString database = QStringLiteral("zt_%1_%2").arg(::getpid()).arg(++counter);
-    zav::pg::Connection(serverUri()).exec(QStringLiteral("CREATE DATABASE ") + database);
+    zav::pg::Connection(testServerUri()).exec(QStringLiteral("CREATE DATABASE ") + database);
     m_databases.push_back(database);
-    return serverUri().replace(QRegularExpression(QStringLiteral("/[^/?]*\\?")),
-                               QLatin1Char('/') + database + QLatin1Char('?'));
+    return testServerUri().replace(QRegularExpression(QStringLiteral("/[^/?]*\\?")),
+                                   QLatin1Char('/') + database + QLatin1Char('?'));
 }
 
 Places::~Places() {
     try {
         for (const auto& database : m_databases) {
-            zav::pg::Connection(serverUri())
+            zav::pg::Connection(testServerUri())
                 .exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(database));
         }
     } catch (const std::exception& error) {
@@ -63,13 +61,17 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
-int errorNumberOf(const std::function<void()>& action) {
+DbError failureOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const DbError& error) {
-        return error.Number();
+        return error;
     }
-    return 0;
+    return DbError(0, QString());
+}
+
+int errorNumberOf(const std::function<void()>& action) {
+    return failureOf(action).Number();
 }
 
 std::unique_ptr<Database> createCredentialDb(const QString& path) {
@@ -78,6 +80,11 @@ std::unique_ptr<Database> createCredentialDb(const QString& path) {
     db->CreateTable(OperatorsTableDef());
     db->CreateRelation(RelIDRefDef());
     return db;
+}
+
+QString closedCredentialDb(const QString& path) {
+    createCredentialDb(path)->Close();
+    return path;
 }
 
 std::unique_ptr<Database> openShared(const QString& path, bool readOnly) {

@@ -47,12 +47,25 @@ private:
 QByteArray fileBytes(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
-// The DbError number `action` throws; 0 when it throws nothing.
+// The DbError `action` throws (number 0 when it throws nothing), and its number.
+DbError failureOf(const std::function<void()>& action);
 int errorNumberOf(const std::function<void()>& action);
 
-// A new protected file with both tables and the relation, left open exclusively.
+// The suite's throwaway server (ZAV_TEST_PG_URI), as ctest gives it.
+QString testServerUri();
+
+// A new protected file with both tables and the relation, left open exclusively; or closed, by path.
 std::unique_ptr<Database> createCredentialDb(const QString& path);
+QString closedCredentialDb(const QString& path);
 std::unique_ptr<Database> openShared(const QString& path, bool readOnly = false);
+
+// A new credential database on the engine of the test's parameter, left open as db.
+class CredentialDbTest : public ::testing::TestWithParam<Place> {
+protected:
+    Places places{GetParam()};
+    QString path = places.fresh();
+    std::unique_ptr<Database> db = createCredentialDb(path);
+};
 
 void addLevel(Database& db, int id, const QString& name);
 void addOperator(Database& db, const QString& name, int levelId, const QString& password = QString());
