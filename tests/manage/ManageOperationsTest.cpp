@@ -63,7 +63,9 @@ TEST_P(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOn
     file.addLevels({{32766, "Almost last"}});
     EXPECT_EQ(AddLevel(file.path(), "Last"), LargestLevelId);
     EXPECT_EQ(ErrorNumber([&] { AddLevel(file.path(), "Beyond"); }), store::ErrFieldOverflow);
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 5, 6, 32766, 32767}));
+    EXPECT_EQ(file.levelIdsByName(),
+              (std::map<QString, int>{
+                  {"First", 2}, {"Five", 5}, {"Next", 6}, {"Almost last", 32766}, {"Last", 32767}}));
 }
 
 TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlongAlsoWhenRightsAreStored) {
@@ -100,20 +102,22 @@ TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAl
     EXPECT_TRUE(file.levelFlag(4, store::CustomFieldName(50)) && file.levelFlag(4, store::FieldDesktop));
     EXPECT_FALSE(file.levelFlag(4, store::CustomFieldName(9)) ||
                  file.levelFlag(4, store::CustomFieldName(51)));
+    const auto ids = file.levelIdsByName();
     EXPECT_FALSE(StoreLevelRights(file.path(), 9, "Gone", *rights));
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(file.levelIdsByName(), ids);
 }
 
 // A removal whose renumbering fails keeps the level and its operators.
 TEST_P(ManageOperations, RemovingALevelTakesItsOperatorsAndClosesTheGapOrChangesNothing) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
     file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
+    const auto ids = file.levelIdsByName();
     const auto operators = file.operatorLevels();
     {
         test::FaultyEngine faults;
         faults.failKeyChanges = true;
         EXPECT_NE(ErrorNumber([&] { RemoveLevel(file.path(), 2, "Low"); }), 0);
-        EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2, 3}));
+        EXPECT_EQ(file.levelIdsByName(), ids);
         EXPECT_EQ(file.operatorLevels(), operators);
         EXPECT_EQ(faults.executed, QStringList{"Delete * from Levels where ID = 2"});
     }

@@ -70,12 +70,12 @@ private:
     std::unique_ptr<test::ModalWatchdog> watchdog;
     int passwordRequests = 0; // password dialogs asked for
 
-    QTreeWidget* levels() const { return window->findChild<QTreeWidget*>(QStringLiteral("Lv_Level")); }
-    QTreeWidget* operators() const { return window->findChild<QTreeWidget*>(QStringLiteral("LV_Operator")); }
+    QTreeWidget* levels() const { return window->findChild<QTreeWidget*>("Lv_Level"); }
+    QTreeWidget* operators() const { return window->findChild<QTreeWidget*>("LV_Operator"); }
 
     void start(std::vector<LevelSpec> levelSpecs, int ownerId) {
         session = std::make_unique<ComponentSession>(levelSpecs, standardOperators());
-        session->language->texts.insert(101, QStringLiteral("Level one"));
+        session->language->texts.insert(101, "Level one");
         open(session->level(ownerId));
     }
 
@@ -114,7 +114,7 @@ private slots:
         QVERIFY(operators()->isEnabled());
         QCOMPARE(operators()->topLevelItemCount(), 0);
 
-        click(levels(), QStringLiteral("Service"));
+        click(levels(), "Service");
         QCOMPARE(texts(operators()), (QStringList{"adam", "bea"}));
         QVERIFY(popups->menus.isEmpty()); // a left click never offers a menu
 
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(menus[0].menuEnabled && menus[0].itemsEnabled.value("LevPassword"));
         QVERIFY(menus[7].menuEnabled && !menus[7].itemsEnabled.value("LevPassword"));
         QVERIFY(menus[7].itemsEnabled.value("LevModify") && menus[7].itemsEnabled.value("LevRemove"));
-        QCOMPARE(menus[8].name, QStringLiteral("OpMnu"));
+        QCOMPARE(menus[8].name, "OpMnu");
         for (const char* item : {"OpAdd", "OpPassword", "OpRemove", "OpChange"}) {
             QVERIFY2(menus[8].itemsEnabled.value(item) == (qstrcmp(item, "OpAdd") == 0), item);
             QVERIFY2(menus[3].itemsEnabled.value(item), item);
@@ -169,7 +169,7 @@ private slots:
 
         // Without the matching right a right click offers nothing.
         window->cOwnerLevel->cLevelEnable()->setAllowManageLevel(false);
-        click(levels(), QStringLiteral("Service"), Qt::RightButton);
+        click(levels(), "Service", Qt::RightButton);
         QCOMPARE(menus.size(), 9);
         click(operators(), QString(), Qt::RightButton);
         QCOMPARE(menus.size(), 10);
@@ -181,19 +181,19 @@ private slots:
     void aLevelChangedElsewhereIsNotWrittenAndTheListsAreRefilled() {
         start(standardLevels(), 1);
         const auto managesOperators = test::Rights(false, true, false, false);
-        const std::vector<std::function<void()>> actions{
-            [this] { window->LevRemove_Click(); }, [this] { window->LevModify_Click(); },
-            [this] { window->LevPassword_Click(); },
-            [this] {
-                test::whenModal<Frm_Name>([](Frm_Name* dialog) {
-                    test::type(dialog, "Text1", QStringLiteral("olga"));
-                    test::click(dialog, "Cmd_Ok");
-                });
-                window->OpAdd_Click();
-            }};
+        const std::vector<std::function<void()>> actions{[this] { window->LevRemove_Click(); },
+                                                         [this] { window->LevModify_Click(); },
+                                                         [this] { window->LevPassword_Click(); },
+                                                         [this] {
+                                                             test::whenModal<Frm_Name>([](Frm_Name* dialog) {
+                                                                 test::type(dialog, "Text1", "olga");
+                                                                 test::click(dialog, "Cmd_Ok");
+                                                             });
+                                                             window->OpAdd_Click();
+                                                         }};
         for (const auto& action : actions) {
             open(session->level(1));
-            click(levels(), QStringLiteral("Operators"));
+            click(levels(), "Operators");
             // Elsewhere a level that manages operators is added and ranked above "Operators".
             const QString above = QStringLiteral("Above %1").arg(popups->messages.size());
             const QString path = session->file.path();
@@ -203,14 +203,13 @@ private slots:
             const qsizetype shown = popups->messages.size();
             action();
             QCOMPARE(popups->messages.size(), shown + 1);
-            QCOMPARE(popups->messages.last().title, QStringLiteral("Login"));
-            QCOMPARE(popups->messages.last().text, QStringLiteral("The level was changed elsewhere."));
-            QVERIFY(!popups->dialogs.contains(QStringLiteral("Frm_LevModify")));
+            QCOMPARE(popups->messages.last().title, "Login");
+            QCOMPARE(popups->messages.last().text, "The level was changed elsewhere.");
+            QVERIFY(!popups->dialogs.contains("Frm_LevModify"));
             QCOMPARE(passwordRequests, 0);
             QCOMPARE(session->file.levelIdsByName(), ids);
             QCOMPARE(session->file.operatorLevels(), operatorLevels);
-            QCOMPARE(itemWithText(levels(), QStringLiteral("Operators"))->data(0, ItemTagRole).toInt(),
-                     ids.at(QStringLiteral("Operators")));
+            QCOMPARE(itemWithText(levels(), "Operators")->data(0, ItemTagRole).toInt(), ids.at("Operators"));
         }
     }
 
@@ -227,15 +226,15 @@ private slots:
         QCOMPARE(texts(levels()), (QStringList{"Deputy", "Guest", "Spare"}));
         QVERIFY(!session->component->IsLogoutLevel());
         // Each removal renumbers: "Deputy", holding more rights, takes 2 and "Chief" 3.
-        click(levels(), QStringLiteral("Spare"));
+        click(levels(), "Spare");
         window->LevRemove_Click();
         QCOMPARE(window->cOwnerLevel->ID(), 3);
         QCOMPARE(texts(levels()), QStringList{"Guest"});
         QVERIFY(!session->component->IsLogoutLevel());
-        click(levels(), QStringLiteral("Guest"));
+        click(levels(), "Guest");
         window->LevRemove_Click();
         // "Chief" now has the largest number: it is the logout level.
-        QCOMPARE(session->file.levels().at(QStringLiteral("Chief")).id, 3);
+        QCOMPARE(session->file.levels().at("Chief").id, 3);
         QCOMPARE(session->component->CurrentLevel()->ID(), 3);
         QCOMPARE(levels()->topLevelItemCount(), 0);
         QVERIFY(session->component->IsLogoutLevel());
@@ -255,7 +254,7 @@ private slots:
         test::whenModal<Frm_Manage>([](Frm_Manage* opened) { test::click(opened, "Cmd_Ok"); });
         QVERIFY(!session->level(1)->ShowStructure());
         QCOMPARE(popups->messages.size(), 1);
-        QCOMPARE(popups->messages[0].text, QStringLiteral("Object variable or With block variable not set"));
+        QCOMPARE(popups->messages[0].text, "Object variable or With block variable not set");
     }
 
     // Neither right: no window. The level-management right alone opens it; rights set to Nothing by a script
@@ -266,14 +265,14 @@ private slots:
         int listed = -1;
         const auto closeWhenShown = [&listed] {
             test::whenModal<Frm_Manage>([&listed](Frm_Manage* opened) {
-                listed = opened->findChild<QTreeWidget*>(QStringLiteral("Lv_Level"))->topLevelItemCount();
+                listed = opened->findChild<QTreeWidget*>("Lv_Level")->topLevelItemCount();
                 test::click(opened, "Cmd_Ok");
             });
         };
         closeWhenShown();
         QVERIFY(!session->level(2)->ShowStructure());
         QCOMPARE(listed, 2);
-        QCOMPARE(popups->dialogs, QStringList{QStringLiteral("Frm_Manage")});
+        QCOMPARE(popups->dialogs, QStringList{"Frm_Manage"});
         const std::shared_ptr<Class_Level> guest = session->level(3);
         QVERIFY(!guest->ShowStructure());
         QCOMPARE(popups->dialogs.size(), 1);

@@ -11,26 +11,22 @@ using zav::test::AdminTest;
 
 namespace {
 
-class AdminAudit : public AdminTest {
-protected:
-    void SetUp() override {
-        ok({"init"});
-        ok({"policy", "set", "audit", "on"});
-        ok({"add-level", "Shift"});
-        ok({"add-operator", "anna", "--level", "2"});
-    }
-    void execute(const QString& sql) const {
-        auto file = zav::store::DefaultEngine().OpenDatabase(db, zav::store::OpenMode::SharedReadWrite,
-                                                             zav::store::ConnectString);
-        file->Execute(sql);
-        file->Close();
-    }
-    QJsonArray rows(const QStringList& bounds = {}) const {
-        return QJsonDocument::fromJson(ok(QStringList{"audit", "--json"} + bounds).toUtf8()).array();
-    }
-};
+using AdminAudit = AdminTest;
 
 TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemovedRow) {
+    const auto execute = [this](const char* sql) {
+        auto file = zav::store::DefaultEngine().OpenDatabase(db, zav::store::OpenMode::SharedReadWrite,
+                                                             zav::store::ConnectString);
+        file->Execute(QLatin1String(sql));
+        file->Close();
+    };
+    const auto rows = [this](const QStringList& bounds = {}) {
+        return QJsonDocument::fromJson(ok(QStringList{"audit", "--json"} + bounds).toUtf8()).array();
+    };
+    ok({"init"});
+    ok({"policy", "set", "audit", "on"});
+    ok({"add-level", "Shift"});
+    ok({"add-operator", "anna", "--level", "2"});
     ok({"policy", "set", "lockout-attempts", "3"});
     ok({"unlock", "anna"}); // not locked: nothing to record
     ok({"passwd", "operator", "anna", "--stdin"}, "Secret-42\n");

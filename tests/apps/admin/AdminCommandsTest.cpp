@@ -28,12 +28,12 @@ class AdminCommands : public AdminTest {};
 TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     ok({"init"});
     ok({"add-operator", "anna", "--level", "1"});
-    const auto none = RunAdmin(folder.path(), {});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_TRUE(none.err.startsWith("zav-admin: no command given"));
-    const auto noDb = RunAdmin(folder.path(), {"levels"});
-    EXPECT_EQ(noDb.status, 2);
-    EXPECT_TRUE(noDb.err.startsWith("zav-admin: levels needs --db PATH")) << noDb.err.toStdString();
+    for (const auto& [args, text] :
+         {std::pair{QStringList{}, "no command given"}, {{"levels"}, "levels needs --db PATH"}}) {
+        const auto run = RunAdmin(folder.path(), args);
+        EXPECT_TRUE(run.status == 2 && run.err.startsWith(QStringLiteral("zav-admin: ") + text))
+            << run.err.toStdString();
+    }
     EXPECT_EQ(RunAdmin(folder.path(), {"--db", db, "--db", db, "levels"}).status, 2);
 
     expectUsageError({"frobnicate"}, "unknown command 'frobnicate'");

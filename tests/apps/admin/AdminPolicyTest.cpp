@@ -166,10 +166,8 @@ TEST_F(AdminPolicy, HashesTravelWithExportImportAndMerge) {
     policy["password-min-length"] = "100";
     hashedDocument["policy"] = policy;
     QJsonArray operators = hashedDocument["operators"].toArray();
-    QJsonObject bert = operators[0].toObject();
-    bert["name"] = "bert";
-    bert["password"] = zav::manage::HashPasswordPbkdf2("Old55", 3);
-    operators.append(bert);
+    operators.append(QJsonObject{
+        {"name", "bert"}, {"password", zav::manage::HashPasswordPbkdf2("Old55", 3)}, {"level", 1}});
     hashedDocument["operators"] = operators;
     const QString file = path("doc.json");
     WriteFile(file, QJsonDocument(hashedDocument).toJson());

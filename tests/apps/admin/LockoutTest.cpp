@@ -20,15 +20,14 @@ protected:
     void SetUp() override {
         zav::manage::SetClockForTests([this] { return now; });
         login = env.createComponent();
-        env.addLevel(2, QStringLiteral("Shift"), QStringLiteral("shift-pw"));
-        env.addOperator(QStringLiteral("anna"), QStringLiteral("anna-pw"), 2);
+        env.addLevel(2, "Shift", "shift-pw");
+        env.addOperator("anna", "anna-pw", 2);
     }
     void policy(const char* key, const char* value) {
         zav::manage::SetPolicyEntry(env.dbPath(), QLatin1String(key), QLatin1String(value));
     }
     CredentialOutcome anna(const char* typed, QDateTime* until = nullptr) {
-        return zav::CheckCredentials(zav::LoginModeOperator, 0, QStringLiteral("anna"), QLatin1String(typed),
-                                     until);
+        return zav::CheckCredentials(zav::LoginModeOperator, 0, "anna", QLatin1String(typed), until);
     }
     void TearDown() override { zav::manage::SetClockForTests(nullptr); }
     CredentialOutcome level(int id, const QString& typed) {
@@ -75,15 +74,15 @@ TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
 
     // Level 0 never locks. Each of anna's wrong passwords was tried against its password too, until the
     // limit made that wait; from then on every try of it waits, twice as long after each failure.
-    const QString failures = QStringLiteral("Select * from Lockout where Name = '|0'");
+    const QString failures = "Select * from Lockout where Name = '|0'";
     EXPECT_EQ(env.value(failures, "Failures").toInt(), 3);
     zav::CredentialVerdict verdict = top(zav::store::DatabasePassword);
     EXPECT_EQ(verdict.outcome, CredentialOutcome::TopPasswordWaits) << "the right one, yet not compared";
     EXPECT_EQ(verdict.waitSeconds, 1);
     for (const int wait : {2, 4, 8, 16, 32, 60, 60}) {
         now = now.addSecs(60);
-        EXPECT_EQ(top(QStringLiteral("wrong")).outcome, CredentialOutcome::WrongPassword);
-        verdict = top(QStringLiteral("wrong"));
+        EXPECT_EQ(top("wrong").outcome, CredentialOutcome::WrongPassword);
+        verdict = top("wrong");
         EXPECT_TRUE(verdict.outcome == CredentialOutcome::TopPasswordWaits && verdict.waitSeconds == wait)
             << verdict.waitSeconds << " instead of " << wait;
     }
@@ -94,7 +93,7 @@ TEST_F(Lockout, WrongInARowLockEvenTheRightPasswordButNeverTheTopLevel) {
     EXPECT_EQ(env.count(failures), 0);
     // A lock a level brought along when it became level 0 does not hold there.
     env.execute("Insert into Lockout (Kind, Name, Failures, Locked) values ('level', '|0', 9, true)");
-    EXPECT_EQ(level(0, QStringLiteral("wrong")), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(level(0, "wrong"), CredentialOutcome::WrongPassword);
     EXPECT_EQ(level(0, zav::store::DatabasePassword), CredentialOutcome::Accepted);
 }
 
@@ -108,10 +107,10 @@ TEST_F(Lockout, AnotherProcessSeesTheCountAndUnlocks) {
     EXPECT_EQ(admin({"unlock", "anna"}), "operator \"anna\": unlocked (it was locked until unlocked)\n");
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
 
-    EXPECT_EQ(level(2, QStringLiteral("x")), CredentialOutcome::WrongPassword);
-    EXPECT_EQ(level(2, QStringLiteral("x")), CredentialOutcome::LockedOut);
+    EXPECT_EQ(level(2, "x"), CredentialOutcome::WrongPassword);
+    EXPECT_EQ(level(2, "x"), CredentialOutcome::LockedOut);
     EXPECT_TRUE(admin({"unlock", "--level", "shift"}).startsWith("level 2 (\"Shift\"): unlocked"));
-    EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
+    EXPECT_EQ(level(2, "shift-pw"), CredentialOutcome::Accepted);
     // Level 0's wait is kept in the file too, and ended the same way.
     EXPECT_EQ(top(zav::store::DatabasePassword).outcome, CredentialOutcome::TopPasswordWaits);
     EXPECT_EQ(admin({"unlock", "--level", "0"}), "level 0 (\"|0\"): not locked; 2 failed logins forgotten\n");
@@ -125,7 +124,7 @@ using HashedStorage = Lockout;
 // hold the hashes.
 TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     using zav::manage::IsPasswordHash;
-    env.addOperator(QStringLiteral("bert"), QString(), 2);
+    env.addOperator("bert", QString(), 2);
     admin({"policy", "set", "password-storage", "hashed"});
     const QString annaHash = stored("Operators where Name = 'anna'");
     const QString shift = stored("Levels where ID = 2");
@@ -138,7 +137,7 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentOperator()->Password(), annaHash);
     EXPECT_EQ(login->CurrentLevel()->Password(), shift);
-    EXPECT_EQ(level(2, QStringLiteral("shift-pw")), CredentialOutcome::Accepted);
+    EXPECT_EQ(level(2, "shift-pw"), CredentialOutcome::Accepted);
     EXPECT_EQ(anna("KWB_Merlato"), CredentialOutcome::Accepted);
     EXPECT_EQ(login->CurrentLevel()->ID(), 0);
 
@@ -149,7 +148,7 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_TRUE(zav::test::FileBytes(env.dbPath()) == before);
 
     // Text an older writer left is reported and goes at the next switch.
-    env.execute(QStringLiteral("Update Operators set PWD = 'left' where Name = 'bert'"));
+    env.execute("Update Operators set PWD = 'left' where Name = 'bert'");
     const auto check = zav::test::RunAdmin(env.path(QString()), {"--db", env.dbPath(), "check"});
     EXPECT_TRUE(check.out.contains("the top level 0 still has the database's fixed key"));
     EXPECT_TRUE(
@@ -158,7 +157,7 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     EXPECT_TRUE(IsPasswordHash(stored("Operators where Name = 'bert'")));
     EXPECT_EQ(stored("Operators where Name = 'anna'"), annaHash) << "a hash was hashed again";
     // A top level added anew gets the fixed key hashed.
-    env.execute(QStringLiteral("Delete from Levels where ID = 0"));
+    env.execute("Delete from Levels where ID = 0");
     login->setDbPath(env.dbPath());
     EXPECT_TRUE(IsPasswordHash(stored("Levels where ID = 0")));
 }
@@ -167,14 +166,13 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
 // password; a wrong one replaces nothing.
 TEST_F(HashedStorage, AnOlderHashIsReplacedAtTheNextLogin) {
     admin({"policy", "set", "password-storage", "hashed"});
-    const QString old = zav::manage::HashPasswordPbkdf2(QStringLiteral("anna-pw"), 1000);
+    const QString old = zav::manage::HashPasswordPbkdf2("anna-pw", 1000);
     env.execute(QStringLiteral("Update Operators set PWD = '%1' where Name = 'anna'").arg(old));
     const auto annaStored = [this] { return stored("Operators where Name = 'anna'"); };
     EXPECT_EQ(anna("wrong"), CredentialOutcome::WrongPassword);
     EXPECT_EQ(annaStored(), old);
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);
-    EXPECT_TRUE(annaStored().startsWith(QStringLiteral("$argon2id$")) &&
-                !zav::manage::NeedsRehash(annaStored()))
+    EXPECT_TRUE(annaStored().startsWith("$argon2id$") && !zav::manage::NeedsRehash(annaStored()))
         << annaStored().toStdString();
     EXPECT_EQ(login->CurrentOperator()->Password(), annaStored());
     EXPECT_EQ(anna("anna-pw"), CredentialOutcome::Accepted);

@@ -64,18 +64,12 @@ private Q_SLOTS:
         env.insert("DISPLAY", QString());
         env.insert("WAYLAND_DISPLAY", QString());
         QString err;
-        QCOMPARE(run({QStringLiteral("--db"), db()}, env, &err), 2);
-        QVERIFY2(err.contains(QStringLiteral("xvfb-run")) && err.contains(QStringLiteral("ssh -X")),
-                 qPrintable(err));
-        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--enable-count"), QStringLiteral("x")},
-                     environment(), &err),
-                 2);
-        QVERIFY(err.contains(QStringLiteral("--enable-count")));
-        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--language"), QStringLiteral("Klingon")},
-                     environment(), &err),
-                 1);
-        QVERIFY2(err.contains(QStringLiteral("Languages on offer: English, Deutsch, Italiano")),
-                 qPrintable(err));
+        QCOMPARE(run({"--db", db()}, env, &err), 2);
+        QVERIFY2(err.contains("xvfb-run") && err.contains("ssh -X"), qPrintable(err));
+        QCOMPARE(run({"--db", db(), "--enable-count", "x"}, environment(), &err), 2);
+        QVERIFY(err.contains("--enable-count"));
+        QCOMPARE(run({"--db", db(), "--language", "Klingon"}, environment(), &err), 1);
+        QVERIFY2(err.contains("Languages on offer: English, Deutsch, Italiano"), qPrintable(err));
         QVERIFY(!QFile::exists(db()));
     }
 
@@ -89,8 +83,7 @@ private Q_SLOTS:
         QCOMPARE(run(args, environment(), nullptr, SIGTERM), 0);
         QCOMPARE(recorded(), (QStringList{"HideShell", "ShowShell"}));
 
-        QCOMPARE(run(args + QStringList{QStringLiteral("--auto-shutdown")}, environment(), nullptr, SIGHUP),
-                 0);
+        QCOMPARE(run(args + QStringList{"--auto-shutdown"}, environment(), nullptr, SIGHUP), 0);
         QCOMPARE(recorded(),
                  (QStringList{"HideShell", "ShowShell", "EnableShutdownPrivilege", "ExitWindows 1"}));
     }
@@ -99,10 +92,10 @@ private Q_SLOTS:
     void runsOnAServerDatabase() {
         zav::store::test::Places places{zav::store::test::Place::Server};
         const QString uri = places.fresh();
-        QCOMPARE(run({QStringLiteral("--db"), uri}, environment(), nullptr, SIGTERM), 0);
+        QCOMPARE(run({"--db", uri}, environment(), nullptr, SIGTERM), 0);
         QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"})); // level 1 may use the desktop
         auto db = zav::store::test::openShared(uri, true);
-        QCOMPARE(zav::store::test::column(*db, QStringLiteral("Select ID from Levels order by ID"), "ID"),
+        QCOMPARE(zav::store::test::column(*db, "Select ID from Levels order by ID", "ID"),
                  (QStringList{"0", "1"}));
         db->Close();
     }

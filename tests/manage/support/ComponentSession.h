@@ -17,9 +17,7 @@ namespace zav::test {
 // Every one-time grant counts as done: a grant would rewrite every level behind a test's back.
 class GrantsDoneRegistry : public outside::RegistryAccess {
 public:
-    QString ReadValue(const QString&, const QString&, const QString&) override {
-        return QStringLiteral("done");
-    }
+    QString ReadValue(const QString&, const QString&, const QString&) override { return "done"; }
     void WriteValue(const QString&, const QString&, const QString&) override {}
 };
 

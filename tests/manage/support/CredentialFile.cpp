@@ -2,7 +2,6 @@
 
 #include "store/Schema.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace zav::test {
@@ -87,15 +86,6 @@ std::map<QString, int> CredentialFile::levelIdsByName() const {
     for (const auto& [name, level] : levels()) {
         ids[name] = level.id;
     }
-    return ids;
-}
-
-std::vector<int> CredentialFile::levelIds() const {
-    std::vector<int> ids;
-    for (const auto& [name, id] : levelIdsByName()) {
-        ids.push_back(id);
-    }
-    std::sort(ids.begin(), ids.end());
     return ids;
 }
 

@@ -49,8 +49,6 @@ public:
     std::map<QString, StoredLevel> levels() const;
     std::map<QString, int> levelIdsByName() const;
     std::map<QString, int> operatorLevels() const;
-    // IDs in ascending order.
-    std::vector<int> levelIds() const;
     // The value of a Boolean field of level `id`.
     bool levelFlag(int id, const QString& field) const;
 
