@@ -31,7 +31,6 @@ protected:
     void SetUp() override {
         file.create();
         outside::setDbUtility(quoting);
-        language->texts.insert(101, "Operator level");
         language::setLanguageProvider(language);
     }
     void TearDown() override {
@@ -53,8 +52,7 @@ TEST_P(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOn
 
     auto level = Class_Level::create();
     ASSERT_TRUE(LoadLevel(file.path(), 6, *level));
-    EXPECT_EQ(level->DBLevelName(), "Next");
-    EXPECT_EQ(level->Password(), QString());
+    EXPECT_TRUE(level->DBLevelName() == "Next" && level->Password().isEmpty());
     const auto& rights = *level->cLevelEnable();
     EXPECT_FALSE(rights.AllowManageLevel() || rights.DisShutDown() || rights.AllowCustom(1));
     EXPECT_EQ(file.levels().at("Next").nEnable, 0);
@@ -97,8 +95,7 @@ TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAl
     const auto rights = test::Rights(false, false, false, true, {3, 7, 50});
     EXPECT_TRUE(StoreLevelRights(file.path(), 5, "Few customs", *rights));
     EXPECT_EQ(file.levels().at("Few customs").nEnable, 3);
-    EXPECT_EQ(file.levelIdsByName().at("Few customs"), 4);
-    EXPECT_EQ(file.operatorLevels().at("carl"), 4);
+    EXPECT_TRUE(file.levelIdsByName().at("Few customs") == 4 && file.operatorLevels().at("carl") == 4);
     EXPECT_TRUE(file.levelFlag(4, store::CustomFieldName(50)) && file.levelFlag(4, store::FieldDesktop));
     EXPECT_FALSE(file.levelFlag(4, store::CustomFieldName(9)) ||
                  file.levelFlag(4, store::CustomFieldName(51)));
@@ -117,8 +114,7 @@ TEST_P(ManageOperations, RemovingALevelTakesItsOperatorsAndClosesTheGapOrChanges
         test::FaultyEngine faults;
         faults.failKeyChanges = true;
         EXPECT_NE(ErrorNumber([&] { RemoveLevel(file.path(), 2, "Low"); }), 0);
-        EXPECT_EQ(file.levelIdsByName(), ids);
-        EXPECT_EQ(file.operatorLevels(), operators);
+        EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
         EXPECT_EQ(faults.executed, QStringList{"Delete * from Levels where ID = 2"});
     }
     RemoveLevel(file.path(), 2, "Low");
@@ -148,14 +144,11 @@ TEST_P(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
         for (const auto& [what, write] : writes) {
             EXPECT_EQ(ErrorNumber(write), access::ErrLevelChanged) << what << " " << staleId;
         }
-        EXPECT_EQ(file.levelIdsByName(), ids);
-        EXPECT_EQ(file.operatorLevels(), operators);
+        EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
     }
     auto a = Class_Level::create();
     ASSERT_TRUE(LoadLevel(file.path(), 2, *a));
-    EXPECT_EQ(a->DBLevelName(), "A");
-    EXPECT_EQ(a->Password(), QString());
-    EXPECT_FALSE(a->cLevelEnable()->AllowDesktop());
+    EXPECT_TRUE(a->DBLevelName() == "A" && a->Password().isEmpty() && !a->cLevelEnable()->AllowDesktop());
     // By its present number the same writes go through; a level that is gone is no longer there.
     EXPECT_TRUE(StoreLevelPassword(file.path(), 1, "B", "new"));
     EXPECT_FALSE(StoreLevelPassword(file.path(), 9, "Gone", "x"));
@@ -173,9 +166,7 @@ TEST_P(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
 
     MoveOperator(file.path(), "O'Brien", 2);
     const auto row = FindOperatorRow(file.path(), "O'Brien");
-    ASSERT_TRUE(row.has_value());
-    EXPECT_EQ(row->levelId, 2);
-    EXPECT_EQ(row->password, QString());
+    EXPECT_TRUE(row && row->levelId == 2 && row->password.isEmpty());
 
     std::vector<QString> listed;
     ForEachOperatorOf(file.path(), 2, [&](const QString& name) { listed.push_back(name); });
@@ -210,8 +201,7 @@ TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsIn
         EXPECT_EQ(ErrorNumber(operation), store::ErrFileInUse) << what;
     }
     held->Close();
-    EXPECT_EQ(file.levelIdsByName(), ids);
-    EXPECT_EQ(file.operatorLevels(), operators);
+    EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
     for (const auto& [what, operation] : operations) {
         EXPECT_EQ(ErrorNumber(operation), 0) << what;
     }

@@ -111,8 +111,7 @@ private slots:
         QCOMPARE(texts(levels()), (QStringList{"Level one", "Service", "Operators", "Guest"}));
         // The first level is selected once the list is filled, and shows its (empty) operator list.
         QCOMPARE(levels()->selectedItems().value(0), levels()->topLevelItem(0));
-        QVERIFY(operators()->isEnabled());
-        QCOMPARE(operators()->topLevelItemCount(), 0);
+        QVERIFY(operators()->isEnabled() && operators()->topLevelItemCount() == 0);
 
         click(levels(), "Service");
         QCOMPARE(texts(operators()), (QStringList{"adam", "bea"}));
@@ -202,13 +201,11 @@ private slots:
             const auto operatorLevels = session->file.operatorLevels();
             const qsizetype shown = popups->messages.size();
             action();
-            QCOMPARE(popups->messages.size(), shown + 1);
-            QCOMPARE(popups->messages.last().title, "Login");
+            QVERIFY(popups->messages.size() == shown + 1 && popups->messages.last().title == "Login");
             QCOMPARE(popups->messages.last().text, "The level was changed elsewhere.");
-            QVERIFY(!popups->dialogs.contains("Frm_LevModify"));
-            QCOMPARE(passwordRequests, 0);
-            QCOMPARE(session->file.levelIdsByName(), ids);
-            QCOMPARE(session->file.operatorLevels(), operatorLevels);
+            QVERIFY(!popups->dialogs.contains("Frm_LevModify") && passwordRequests == 0);
+            QVERIFY(session->file.levelIdsByName() == ids &&
+                    session->file.operatorLevels() == operatorLevels);
             QCOMPARE(itemWithText(levels(), "Operators")->data(0, ItemTagRole).toInt(), ids.at("Operators"));
         }
     }
@@ -234,11 +231,9 @@ private slots:
         click(levels(), "Guest");
         window->LevRemove_Click();
         // "Chief" now has the largest number: it is the logout level.
-        QCOMPARE(session->file.levels().at("Chief").id, 3);
-        QCOMPARE(session->component->CurrentLevel()->ID(), 3);
-        QCOMPARE(levels()->topLevelItemCount(), 0);
+        QVERIFY(session->file.levels().at("Chief").id == 3 && session->component->CurrentLevel()->ID() == 3);
+        QVERIFY(levels()->topLevelItemCount() == 0 && popups->messages.isEmpty());
         QVERIFY(session->component->IsLogoutLevel());
-        QVERIFY(popups->messages.isEmpty());
     }
 
     void aComponentReleasedOnAnotherThreadIsNeitherReachedNorAsked() {
@@ -253,8 +248,8 @@ private slots:
         access::setManageWindowOpener(&ShowManageWindow);
         test::whenModal<Frm_Manage>([](Frm_Manage* opened) { test::click(opened, "Cmd_Ok"); });
         QVERIFY(!session->level(1)->ShowStructure());
-        QCOMPARE(popups->messages.size(), 1);
-        QCOMPARE(popups->messages[0].text, "Object variable or With block variable not set");
+        QVERIFY(popups->messages.size() == 1 &&
+                popups->messages[0].text == "Object variable or With block variable not set");
     }
 
     // Neither right: no window. The level-management right alone opens it; rights set to Nothing by a script
@@ -274,12 +269,10 @@ private slots:
         QCOMPARE(listed, 2);
         QCOMPARE(popups->dialogs, QStringList{"Frm_Manage"});
         const std::shared_ptr<Class_Level> guest = session->level(3);
-        QVERIFY(!guest->ShowStructure());
-        QCOMPARE(popups->dialogs.size(), 1);
+        QVERIFY(!guest->ShowStructure() && popups->dialogs.size() == 1);
         guest->cLevelEnable()->setAllowManageLevel(true);
         closeWhenShown();
-        QVERIFY(!guest->ShowStructure());
-        QCOMPARE(popups->dialogs.size(), 2);
+        QVERIFY(!guest->ShowStructure() && popups->dialogs.size() == 2);
         guest->setcLevelEnable(nullptr);
         QCOMPARE(test::ErrorNumber([&] { guest->ShowStructure(); }), 91);
         QCOMPARE(popups->dialogs.size(), 2);

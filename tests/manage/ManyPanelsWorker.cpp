@@ -88,6 +88,7 @@ private:
 
     // Counts an action that went through, and by its number a refusal others may cause; else a fault.
     void attempt(const char* what, const std::function<void()>& action) {
+        QString fault;
         try {
             action();
             ++m_counts[what];
@@ -95,18 +96,15 @@ private:
         } catch (const AutomationError& error) {
             const int n = error.Number();
             if (n == manage::ErrFileInUse || n == manage::ErrLocked || n == manage::ErrLevelChanged) {
-                ++m_counts[what + (':' + std::to_string(error.Number()))];
+                ++m_counts[what + (':' + std::to_string(n))];
                 return;
             }
-            bad(QStringLiteral("%1: error %2 %3").arg(what).arg(error.Number()).arg(error.Description()));
+            fault = QStringLiteral("error %1 %2").arg(n).arg(error.Description());
         } catch (const std::exception& error) {
-            bad(QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(error.what())));
+            fault = QString::fromLocal8Bit(error.what());
         }
-    }
-
-    void bad(const QString& text) {
         ++m_bad;
-        std::printf("bad %s\n", qPrintable(text));
+        std::printf("bad %s: %s\n", what, qPrintable(fault));
         std::fflush(stdout);
     }
 

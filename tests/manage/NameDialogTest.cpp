@@ -71,9 +71,7 @@ private slots:
         text1()->setText(typed);
         button("Cmd_Undo")->setFocus();
         QTest::mouseClick(button("Cmd_Ok"), Qt::LeftButton);
-        QVERIFY(dialog->isVisible());
-        QVERIFY(!par->Result);
-        QVERIFY(popups->messages.isEmpty());
+        QVERIFY(dialog->isVisible() && !par->Result && popups->messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), text1());
     }
 

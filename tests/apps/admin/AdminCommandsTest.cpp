@@ -49,20 +49,16 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
 
 TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime) {
     ok({"init"});
-    const auto top = level("|0");
-    EXPECT_EQ(top["id"].toInt(-1), 0);
-    EXPECT_TRUE(top["hasPassword"].toBool());
-    EXPECT_TRUE(top["manageLevel"].toBool() && top["manageOperator"].toBool() &&
-                top["disShutDown"].toBool() && top["desktop"].toBool());
-    EXPECT_EQ(top["custom"].toArray(), range(1, 100));
-    EXPECT_EQ(top["nEnable"].toInt(), 100);
-    // Level 1 gets every right unless told otherwise.
-    const auto one = level("|1");
-    EXPECT_EQ(one["id"].toInt(-1), 1);
-    EXPECT_FALSE(one["hasPassword"].toBool(true));
-    EXPECT_TRUE(one["manageLevel"].toBool() && one["desktop"].toBool());
-    EXPECT_EQ(one["custom"].toArray(), range(1, 100));
-    EXPECT_EQ(levels().size(), 2);
+    const QJsonArray built = levels();
+    ASSERT_EQ(built.size(), 2);
+    for (const QJsonValue level : built) { // level 1 gets every right unless told otherwise
+        EXPECT_TRUE(level["manageLevel"].toBool() && level["manageOperator"].toBool() &&
+                    level["disShutDown"].toBool() && level["desktop"].toBool());
+        EXPECT_EQ(level["custom"].toArray(), range(1, 100));
+        EXPECT_EQ(level["nEnable"].toInt(), 100);
+    }
+    EXPECT_TRUE(built[0]["name"] == "|0" && built[0]["id"] == 0 && built[0]["hasPassword"].toBool());
+    EXPECT_TRUE(built[1]["name"] == "|1" && built[1]["id"] == 1 && !built[1]["hasPassword"].toBool(true));
     EXPECT_TRUE(operators().isEmpty());
 
     const QByteArray before = zav::test::FileBytes(db);
@@ -81,11 +77,8 @@ TEST_F(AdminCommands, LevelsAndOperatorsAreAddedRenumberedMovedAndRemovedWhateve
     // Service gains a management right and so moves above Shift; the operators go with their levels.
     EXPECT_EQ(ok({"set-rights", "Service", "manageoperator", "1-3"}), "2\n");
     const auto service = level("Service");
-    EXPECT_EQ(service["id"].toInt(), 2);
-    EXPECT_TRUE(service["manageOperator"].toBool());
-    EXPECT_FALSE(service["manageLevel"].toBool(true));
-    EXPECT_EQ(service["custom"].toArray(), range(1, 3));
-    EXPECT_EQ(service["nEnable"].toInt(), 3);
+    EXPECT_TRUE(service["id"] == 2 && service["manageOperator"] == true && service["manageLevel"] == false);
+    EXPECT_TRUE(service["custom"].toArray() == range(1, 3) && service["nEnable"] == 3);
     EXPECT_EQ(level("Shift")["id"].toInt(), 3);
     auto list = operators();
     ASSERT_EQ(list.size(), 3);
@@ -106,8 +99,6 @@ TEST_F(AdminCommands, LevelsAndOperatorsAreAddedRenumberedMovedAndRemovedWhateve
     EXPECT_EQ(level("Shift")["id"].toInt(), 2);
     list = operators();
     ASSERT_EQ(list.size(), 1);
-    EXPECT_EQ(list.at(0)["name"].toString(), "O'Brien");
-    EXPECT_EQ(list.at(0)["level"].toInt(), 2);
     EXPECT_TRUE(ok({"operators"}).contains(QRegularExpression("\nO'Brien +2 +Shift +no\n")));
 
     const QString table = ok({"levels"});
@@ -162,21 +153,18 @@ TEST_F(AdminCommands, ConcurrentAdditionsEachTakeTheirOwnNumber) {
 
 TEST_F(AdminCommands, NoFileAtThePathIsReportedAndTheListingToolNeverChangesAFile) {
     expectFailure({"levels"}, 3024, "Could not find file");
-    expectFailure({"add-operator", "anna", "--level", "1"}, 3024, "Could not find file");
     const auto dbinfo = [&] { return RunAdmin(folder.path(), {db}, {}, qEnvironmentVariable("ZAV_DBINFO")); };
     const QStringList files = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
     const auto missing = dbinfo();
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.err.contains("(3024)")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.status == 1 && missing.err.contains("(3024)")) << missing.err.toStdString();
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), files);
     ok({"init"});
     const QByteArray bytes = zav::test::FileBytes(db);
     const QDateTime modified = QFileInfo(db).lastModified();
     const auto listed = dbinfo();
-    EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
-    EXPECT_TRUE(listed.out.contains("level 1 (Operator) is in force")) << listed.out.toStdString();
-    EXPECT_TRUE(zav::test::FileBytes(db) == bytes);
-    EXPECT_EQ(QFileInfo(db).lastModified(), modified);
+    EXPECT_TRUE(listed.status == 0 && listed.out.contains("level 1 (Operator) is in force"))
+        << listed.err.toStdString();
+    EXPECT_TRUE(zav::test::FileBytes(db) == bytes && QFileInfo(db).lastModified() == modified);
 }
 
 } // namespace

@@ -50,7 +50,6 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     WriteFile(path("login.db.INI"), "[Description]\r\nML=Levels\r\n3=Recipes\r\n"); // the rights' captions
     const QString first = path("first.json");
     const QString copy = path("copy.db");
-    const QString second = path("second.json");
     ok({"export", first});
     // An import without --merge never replaces a file, not even an empty one.
     expectFailure({"import", first}, 3204, "exists already");
@@ -71,8 +70,7 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     ASSERT_TRUE(unnamed.setFileTime(QDateTime::currentDateTime().addDays(-1), QFile::FileModificationTime));
     ::umask(022);
     EXPECT_EQ(adminOn(copy, {"import", first}).status, 0);
-    EXPECT_EQ(adminOn(copy, {"export", second}).status, 0);
-    EXPECT_EQ(FileBytes(first), FileBytes(second));
+    EXPECT_EQ(adminOn(copy, {"export", "-"}).out.toUtf8(), FileBytes(first));
 
     // What was exported is all there, passwords included.
     const QJsonObject document = QJsonDocument::fromJson(FileBytes(first)).object();
@@ -80,19 +78,16 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     EXPECT_EQ(document["captions"].toObject(), (QJsonObject{{"ML", "Levels"}, {"3", "Recipes"}}));
     const QJsonArray levels = document["levels"].toArray();
     ASSERT_EQ(levels.size(), 4);
-    EXPECT_EQ(levels.at(0)["password"].toString(), "KWB_Merlato");
     // Service's management right put it right below the top level.
-    EXPECT_EQ(levels.at(1)["name"].toString(), "Service");
-    EXPECT_EQ(levels.at(1)["nEnable"].toInt(), 11);
-    EXPECT_EQ(levels.at(2)["name"].toString(), "|1");
-    EXPECT_EQ(levels.at(2)["password"].toString(), "lvl'2");
-    EXPECT_EQ(levels.at(3)["name"].toString(), "Schicht Müller");
+    EXPECT_TRUE(levels[1]["name"] == "Service" && levels[1]["nEnable"] == 11);
+    EXPECT_TRUE(levels[2]["name"] == "|1" && levels[2]["password"] == "lvl'2");
+    EXPECT_TRUE(levels[0]["password"] == "KWB_Merlato" && levels[3]["name"] == "Schicht Müller");
     const QJsonArray operators = document["operators"].toArray();
     ASSERT_EQ(operators.size(), 3);
     EXPECT_EQ(operators[2].toObject(),
               (QJsonObject{{"name", "Zoë"}, {"password", "pässwörd \"quoted\""}, {"level", 3}}));
     expectFolderHolds({"login.db", "login.db.lock", "login.db.INI", "registry.ini", "other.db", "first.json",
-                       "second.json", "copy.db", "copy.db.lock", "copy.db.INI", "copy.db.INI.lock", running});
+                       "copy.db", "copy.db.lock", "copy.db.INI", "copy.db.INI.lock", running});
     EXPECT_EQ(QFile::permissions(copy) &
                   ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
               0);
@@ -172,9 +167,8 @@ TEST_F(AdminExportImport, MergeUpdatesByNameAddsTheRestAndRenumbers) {
     const QJsonObject document = exported();
     const QJsonArray levels = document["levels"].toArray();
     ASSERT_EQ(levels.size(), 4);
-    EXPECT_EQ(levels.at(2)["name"].toString(), "SHIFT");
-    EXPECT_EQ(levels.at(2)["password"].toString(), "pw");
-    EXPECT_TRUE(levels.at(2)["manageOperator"].toBool());
+    EXPECT_TRUE(levels[2]["name"] == "SHIFT" && levels[2]["password"] == "pw" &&
+                levels[2]["manageOperator"] == true);
     EXPECT_EQ(levels.at(3)["name"].toString(), "Night");
     const QJsonArray operators = document["operators"].toArray();
     ASSERT_EQ(operators.size(), 3);

@@ -19,9 +19,8 @@ struct AdminRun {
     QString err;
 };
 
-// Runs zav-admin (or `program`) with `args`, `input` on its standard input (then closed: never a
-// terminal). The one-time grants write their markers to a file in `folder`, so every test starts
-// without them.
+// Runs zav-admin (or `program`) with `args` and `input` on its standard input (never a terminal); the
+// one-time grants write their markers to a file in `folder`, so every test starts without them.
 AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArray& input = {},
                   const QString& program = qEnvironmentVariable("ZAV_ADMIN"));
 
