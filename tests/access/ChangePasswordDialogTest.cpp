@@ -35,21 +35,19 @@ class ChangePasswordDialogTest : public QObject {
     std::shared_ptr<Class_Level> level(int id, const QString& password) {
         auto l = Class_Level::create();
         l->setID(id);
-        l->setLevelName(QStringLiteral("Setter"));
-        l->setDBLevelName(QStringLiteral("Setter"));
+        l->setLevelName("Setter");
+        l->setDBLevelName("Setter");
         l->setPassword(password);
         return l;
     }
-    QString storedLevelPassword(int id) {
-        return env->value(QStringLiteral("Select * from Levels where ID = %1").arg(id), QStringLiteral("PWD"))
-            .toString();
-    }
+    // The stored password of the row `where` names: "Levels where ID = 2".
+    QString stored(const QString& where) { return env->value("Select * from " + where, "PWD").toString(); }
 
 private Q_SLOTS:
     void init() {
         env = std::make_unique<ComponentEnvironment>(false);
         login = env->createComponent();
-        env->addLevel(2, QStringLiteral("Setter"), QStringLiteral("abc"));
+        env->addLevel(2, "Setter", "abc");
         watchdog = std::make_unique<ModalWatchdog>(20000);
     }
     void cleanup() {
@@ -58,37 +56,16 @@ private Q_SLOTS:
         env.reset();
     }
 
-    void lockedOldPasswordIsShownAndPassesAtOnce() {
-        auto l = level(2, QStringLiteral("abc"));
-        QString shown;
-        bool editable = true;
-        QString caption;
-        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-            shown = control<QLineEdit>(d, "Text_OldPWD")->text();
-            editable = control<QLineEdit>(d, "Text_OldPWD")->isEnabled() &&
-                       !control<QLineEdit>(d, "Text_OldPWD")->isReadOnly();
-            caption = d->windowTitle();
-            fill(d, QString(), QStringLiteral("new1"), QStringLiteral("new1"));
-            click(d, "Cmd_Ok");
-        });
-        QVERIFY(l->ChangePassword(true));
-        QCOMPARE(shown, QStringLiteral("abc"));
-        QVERIFY(!editable);
-        QCOMPARE(caption, QStringLiteral("Change Password - Setter"));
-        QCOMPARE(l->Password(), QStringLiteral("new1"));
-        QCOMPARE(storedLevelPassword(2), QStringLiteral("new1"));
-    }
-
-    void wrongCurrentPasswordAndWrongConfirmationAreRefused() {
-        auto l = level(2, QStringLiteral("abc"));
+    void theCurrentPasswordMustMatchUnlessLockedAndTheConfirmationAlways() {
+        auto l = level(2, "abc");
         QStringList seen;
-        QString confirmAfter = QStringLiteral("unset");
+        QString confirmAfter = "unset";
         bool focusOnNew = false;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-            fill(d, QStringLiteral("ABC"), QStringLiteral("x"), QStringLiteral("x"));
+            fill(d, "ABC", "x", "x");
             answerNextMessage(seen);
             click(d, "Cmd_Ok"); // letter case matters
-            fill(d, QStringLiteral("abc"), QStringLiteral("new1"), QStringLiteral("new2"));
+            fill(d, "abc", "new1", "new2");
             answerNextMessage(seen);
             d->activateWindow();
             click(d, "Cmd_Ok");
@@ -97,128 +74,102 @@ private Q_SLOTS:
             click(d, "Cmd_Undo");
         });
         QVERIFY(!l->ChangePassword());
-        QCOMPARE(seen, (QStringList{QStringLiteral("Warning: Wrong password"),
-                                    QStringLiteral("Warning: Wrong Confirm")}));
-        QVERIFY(confirmAfter.isEmpty());
-        QVERIFY(focusOnNew);
-        QCOMPARE(l->Password(), QStringLiteral("abc"));
-        QCOMPARE(storedLevelPassword(2), QStringLiteral("abc"));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Warning: Wrong password"), "Warning: Wrong Confirm"}));
+        QVERIFY(confirmAfter.isEmpty() && focusOnNew);
+        QVERIFY(l->Password() == "abc" && stored("Levels where ID = 2") == "abc");
+
+        // Locked, the current password is shown, cannot be edited, and passes at once.
+        QString shown, caption;
+        bool editable = true;
+        whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
+            const auto* old = control<QLineEdit>(d, "Text_OldPWD");
+            shown = old->text();
+            editable = old->isEnabled() && !old->isReadOnly();
+            caption = d->windowTitle();
+            fill(d, QString(), "new1", "new1");
+            click(d, "Cmd_Ok");
+        });
+        QVERIFY(l->ChangePassword(true));
+        QVERIFY(shown == "abc" && !editable);
+        QCOMPARE(caption, QStringLiteral("Change Password - Setter"));
+        QVERIFY(l->Password() == "new1" && stored("Levels where ID = 2") == "new1");
     }
 
     void aLevelRenumberedElsewhereIsNotWritten() {
-        env->addLevel(3, QStringLiteral("Other"), QStringLiteral("zzz"));
-        const std::vector<std::pair<int, int>> swaps{{2, 9}, {3, 2}, {9, 3}}; // Setter 3, Other 2
-        for (const bool lowerNumberLeftEmpty : {false, true}) {
-            auto l = level(2, QStringLiteral("abc")); // read before the renumbering
-            for (const auto& [from, to] : swaps) {
-                env->execute(QStringLiteral("Update Levels set ID = %1 where ID = %2").arg(to).arg(from));
-            }
-            if (lowerNumberLeftEmpty) {
-                env->execute(QStringLiteral("Update Levels set ID = 5 where ID = 2")); // Other 5
-            }
-            QStringList seen;
-            whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-                fill(d, QString(), QStringLiteral("new"), QStringLiteral("new"));
-                answerNextMessage(seen);
-                click(d, "Cmd_Ok");
-            });
-            QVERIFY(!l->ChangePassword(true));
-            QCOMPARE(seen, QStringList{QStringLiteral("Login: The level was changed elsewhere.")});
-            QCOMPARE(l->Password(), QStringLiteral("abc"));
-            QCOMPARE(env->count(QStringLiteral("Select * from Levels where PWD = 'new'")), 0);
-            for (const auto* restore :
-                 {"7 where Name = 'Other'", "2 where Name = 'Setter'", "3 where ID = 7"}) {
-                env->execute(QStringLiteral("Update Levels set ID = ") + QLatin1String(restore));
-            }
+        env->addLevel(3, "Other", "zzz");
+        auto l = level(2, "abc"); // read before Setter and Other swap numbers
+        for (const char* swap : {"9 where ID = 2", "2 where ID = 3", "3 where ID = 9"}) {
+            env->execute("Update Levels set ID = " + QLatin1String(swap));
         }
-    }
-
-    void anOperatorIsFoundByItsNameOnlyThroughQuoting() {
-        env->addOperator(QStringLiteral("O'Brien"), QStringLiteral("o1"), 2);
-        env->addOperator(QStringLiteral("Other"), QStringLiteral("keep"), 2);
-        auto op = Class_Operator::create();
-        op->setOperatorName(QStringLiteral("O'Brien"));
-        op->setPassword(QStringLiteral("o1"));
-        QString caption;
+        QStringList seen;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-            caption = d->windowTitle();
-            fill(d, QStringLiteral("o1"), QStringLiteral("o2"), QStringLiteral("o2"));
+            fill(d, QString(), "new", "new");
+            answerNextMessage(seen);
             click(d, "Cmd_Ok");
         });
-        QVERIFY(op->ChangePassword());
-        QCOMPARE(caption, QStringLiteral("Change Password - O'Brien"));
-        QCOMPARE(env->value(QStringLiteral("Select * from Operators where Name = 'O''Brien'"),
-                            QStringLiteral("PWD"))
-                     .toString(),
-                 QStringLiteral("o2"));
-        QCOMPARE(
-            env->value(QStringLiteral("Select * from Operators where Name = 'Other'"), QStringLiteral("PWD"))
-                .toString(),
-            QStringLiteral("keep"));
+        QVERIFY(!l->ChangePassword(true));
+        QCOMPARE(seen, QStringList{QStringLiteral("Login: The level was changed elsewhere.")});
+        QVERIFY(l->Password() == "abc" && env->count("Select * from Levels where PWD = 'new'") == 0);
     }
 
-    // Under hashed storage the current password is checked through its hash, and the object takes the
-    // new hash, never the typed text.
+    // Under hashed storage the current password is checked through its hash; the object takes the new hash.
     void hashedStorageChecksAndStoresHashes() {
-        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-storage"),
-                                    QStringLiteral("hashed"));
-        const QString hash = storedLevelPassword(2);
+        zav::manage::SetPolicyEntry(env->dbPath(), "password-storage", "hashed");
+        const QString hash = stored("Levels where ID = 2");
         auto l = level(2, hash);
         QStringList seen;
         bool refused = false;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-            fill(d, hash, QStringLiteral("new1"), QStringLiteral("new1"));
+            fill(d, hash, "new1", "new1");
             answerNextMessage(seen);
             click(d, "Cmd_Ok"); // the hash is no password
             refused = d->isVisible();
-            fill(d, QStringLiteral("abc"), QStringLiteral("new1"), QStringLiteral("new1"));
+            fill(d, "abc", "new1", "new1");
             click(d, "Cmd_Ok");
         });
-        QVERIFY(l->ChangePassword());
-        QVERIFY(refused);
+        QVERIFY(l->ChangePassword() && refused);
         QCOMPARE(seen, QStringList{QStringLiteral("Warning: Wrong password")});
-        QCOMPARE(l->Password(), storedLevelPassword(2));
+        QCOMPARE(l->Password(), stored("Levels where ID = 2"));
         QVERIFY(zav::manage::IsPasswordHash(l->Password()) &&
-                zav::manage::PasswordMatches(QStringLiteral("new1"), l->Password(),
-                                             zav::manage::PasswordStorage::Hashed));
+                zav::manage::PasswordMatches("new1", l->Password(), zav::manage::PasswordStorage::Hashed));
     }
 
-    // Each rule of the policy, worded in the current language; the dialog stays open for another try.
+    // Each rule of the policy, worded in the current language; the dialog stays open for another try. Only
+    // the operator named, through quoting, gets the new password.
     void thePolicyRefusesWeakPasswordsAndSaysWhy() {
         for (const char* key : {"password-require-digit", "password-require-letter"}) {
-            zav::manage::SetPolicyEntry(env->dbPath(), QLatin1String(key), QStringLiteral("on"));
+            zav::manage::SetPolicyEntry(env->dbPath(), QLatin1String(key), "on");
         }
-        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-min-length"),
-                                    QStringLiteral("6"));
-        env->addOperator(QStringLiteral("anna"), QStringLiteral("a1"), 2);
+        zav::manage::SetPolicyEntry(env->dbPath(), "password-min-length", "6");
+        env->addOperator("O'Day", "a1", 2);
+        env->addOperator("Other", "keep", 2);
         auto op = Class_Operator::create();
-        op->setOperatorName(QStringLiteral("anna"));
-        op->setPassword(QStringLiteral("a1"));
-        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("Deutsch"));
+        op->setOperatorName("O'Day");
+        op->setPassword("a1");
+        login->cDrvLanguage()->setCurrentLanguage("Deutsch");
         QStringList seen;
+        QString caption;
         whenModal<Frm_ChangePwd>([&](Frm_ChangePwd* d) {
-            for (const char* password : {"ANNA", "kwb_merlato", "1234567", "secret7"}) {
-                fill(d, QStringLiteral("a1"), QLatin1String(password), QLatin1String(password));
+            caption = d->windowTitle();
+            for (const char* password : {"O'DAY", "kwb_merlato", "1234567", "secret7"}) {
+                fill(d, "a1", QLatin1String(password), QLatin1String(password));
                 answerNextMessage(seen);
                 d->activateWindow();
                 click(d, "Cmd_Ok");
             }
         });
         QVERIFY(op->ChangePassword());
-        login->cDrvLanguage()->setCurrentLanguage(QStringLiteral("English"));
-        const QString refused =
-            QStringLiteral("Warnung: Das neue Passwort erfüllt die Passwortregeln nicht:\n");
+        login->cDrvLanguage()->setCurrentLanguage("English");
+        QVERIFY2(caption.endsWith(QStringLiteral(" - O'Day")), qPrintable(caption));
+        const QString refused = "Warnung: Das neue Passwort erfüllt die Passwortregeln nicht:\n";
         QCOMPARE(seen,
                  (QStringList{refused + QStringLiteral("Es braucht mindestens 6 Zeichen.\nEs braucht eine "
                                                        "Ziffer.\nEs darf nicht der Name sein."),
                               refused + QStringLiteral("Es braucht eine Ziffer.\nEs darf nicht der feste "
                                                        "Schlüssel der Datenbank sein."),
-                              refused + QStringLiteral("Es braucht einen Buchstaben.")}));
-        QCOMPARE(op->Password(), QStringLiteral("secret7"));
-        QCOMPARE(
-            env->value(QStringLiteral("Select * from Operators where Name = 'anna'"), QStringLiteral("PWD"))
-                .toString(),
-            QStringLiteral("secret7"));
+                              refused + "Es braucht einen Buchstaben."}));
+        QVERIFY(op->Password() == "secret7" && stored("Operators where Name = 'O''Day'") == "secret7");
+        QCOMPARE(stored("Operators where Name = 'Other'"), QStringLiteral("keep"));
     }
 };
 

@@ -1,5 +1,4 @@
-// The level and operator operations on a real credential database, without any window: a file, and a
-// database of the suite's throwaway server.
+// The level and operator operations without any window, on a file and on a server database.
 
 #include "access/LevelRecord.h"
 #include "language/CurrentLanguageProvider.h"
@@ -11,7 +10,7 @@
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
-#include "support/CredentialFile.h"
+#include "support/ComponentSession.h"
 #include "support/FakeOutside.h"
 #include "support/FaultyEngine.h"
 
@@ -22,6 +21,7 @@ using namespace zav::manage;
 using zav::store::test::Place;
 using zav::store::test::Places;
 using zav::test::CredentialFile;
+using zav::test::ErrorNumber;
 using zav::test::LevelSpec;
 
 namespace {
@@ -31,20 +31,11 @@ protected:
     void SetUp() override {
         file.create();
         outside::setDbUtility(quoting);
-        language->texts.insert(101, QStringLiteral("Operator level"));
         language::setLanguageProvider(language);
     }
     void TearDown() override {
         outside::setDbUtility(nullptr);
         language::setLanguageProvider(nullptr);
-    }
-
-    std::map<QString, int> idsByName() const {
-        std::map<QString, int> ids;
-        for (const auto& [name, level] : file.levels()) {
-            ids[name] = level.id;
-        }
-        return ids;
     }
 
     Places places{GetParam()};
@@ -53,38 +44,29 @@ protected:
     std::shared_ptr<test::FakeLanguageProvider> language = std::make_shared<test::FakeLanguageProvider>();
 };
 
-int errorNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AutomationError& error) {
-        return error.Number();
-    }
-    return 0;
-}
-
 TEST_P(ManageOperations, AddLevelTakesTheNumberAboveTheLargestWithoutRightsAndOnlyAFreeName) {
-    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("First")), 2);
+    EXPECT_EQ(AddLevel(file.path(), "First"), 2);
     file.addLevels({{5, "Five", true, true, true, true, {1}}});
-    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Next")), 6);
-    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("FIVE")); }), store::ErrDuplicateKey);
+    EXPECT_EQ(AddLevel(file.path(), "Next"), 6);
+    EXPECT_EQ(ErrorNumber([&] { AddLevel(file.path(), "FIVE"); }), store::ErrDuplicateKey);
 
     auto level = Class_Level::create();
     ASSERT_TRUE(LoadLevel(file.path(), 6, *level));
-    EXPECT_EQ(level->DBLevelName(), QStringLiteral("Next"));
-    EXPECT_EQ(level->Password(), QString());
-    EXPECT_FALSE(level->cLevelEnable()->AllowManageLevel());
-    EXPECT_FALSE(level->cLevelEnable()->DisShutDown());
-    EXPECT_FALSE(level->cLevelEnable()->AllowCustom(1));
-    EXPECT_EQ(file.levels().at(QStringLiteral("Next")).nEnable, 0);
+    EXPECT_TRUE(level->DBLevelName() == "Next" && level->Password().isEmpty());
+    const auto& rights = *level->cLevelEnable();
+    EXPECT_FALSE(rights.AllowManageLevel() || rights.DisShutDown() || rights.AllowCustom(1));
+    EXPECT_EQ(file.levels().at("Next").nEnable, 0);
 
     // Up to the largest number and no further.
     file.addLevels({{32766, "Almost last"}});
-    EXPECT_EQ(AddLevel(file.path(), QStringLiteral("Last")), LargestLevelId);
-    EXPECT_EQ(errorNumber([&] { AddLevel(file.path(), QStringLiteral("Beyond")); }), store::ErrFieldOverflow);
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{2, 5, 6, 32766, 32767}));
+    EXPECT_EQ(AddLevel(file.path(), "Last"), LargestLevelId);
+    EXPECT_EQ(ErrorNumber([&] { AddLevel(file.path(), "Beyond"); }), store::ErrFieldOverflow);
+    EXPECT_EQ(file.levelIdsByName(),
+              (std::map<QString, int>{
+                  {"First", 2}, {"Five", 5}, {"Next", 6}, {"Almost last", 32766}, {"Last", 32767}}));
 }
 
-TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlong) {
+TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAlongAlsoWhenRightsAreStored) {
     std::vector<int> all(100);
     std::iota(all.begin(), all.end(), 1);
     file.addLevels({{0, "Everything but levels", false, true, true, true, all},
@@ -98,168 +80,133 @@ TEST_P(ManageOperations, AnEarlierRightOutweighsEveryLaterOneAndTheOperatorsGoAl
                                         {"Shutdown only", 2}, {"Desktop and customs", 3},
                                         {"Many customs", 4},  {"Few customs", 5}};
     RenumberLevels(file.path());
-    EXPECT_EQ(idsByName(), ranked);
+    EXPECT_EQ(file.levelIdsByName(), ranked);
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 0}, {"bert", 1}, {"carl", 5}}));
 
     // Levels already in their places are not written again.
-    test::FaultyEngine counting;
-    RenumberLevels(file.path());
-    EXPECT_EQ(counting.keyChanges, 0);
-    EXPECT_EQ(idsByName(), ranked);
+    {
+        test::FaultyEngine counting;
+        RenumberLevels(file.path());
+        EXPECT_EQ(counting.keyChanges, 0);
+        EXPECT_EQ(file.levelIdsByName(), ranked);
+    }
+    // Stored rights replace the old ones, count the true customs and renumber: with the desktop right
+    // "Few customs" passes "Many customs".
+    const auto rights = test::Rights(false, false, false, true, {3, 7, 50});
+    EXPECT_TRUE(StoreLevelRights(file.path(), 5, "Few customs", *rights));
+    EXPECT_EQ(file.levels().at("Few customs").nEnable, 3);
+    EXPECT_TRUE(file.levelIdsByName().at("Few customs") == 4 && file.operatorLevels().at("carl") == 4);
+    EXPECT_TRUE(file.levelFlag(4, store::CustomFieldName(50)) && file.levelFlag(4, store::FieldDesktop));
+    EXPECT_FALSE(file.levelFlag(4, store::CustomFieldName(9)) ||
+                 file.levelFlag(4, store::CustomFieldName(51)));
+    const auto ids = file.levelIdsByName();
+    EXPECT_FALSE(StoreLevelRights(file.path(), 9, "Gone", *rights));
+    EXPECT_EQ(file.levelIdsByName(), ids);
 }
 
-TEST_P(ManageOperations, RemovingALevelTakesItsOperatorsAndCloseTheGap) {
+// A removal whose renumbering fails keeps the level and its operators.
+TEST_P(ManageOperations, RemovingALevelTakesItsOperatorsAndClosesTheGapOrChangesNothing) {
     file.addLevels({{0, "Top", true, true}, {1, "Middle", false, true}, {2, "Low"}, {3, "Lowest"}});
     file.addOperators({{"lou", 2}, {"lea", 2}, {"max", 3}, {"mia", 1}});
-    RemoveLevel(file.path(), 2, QStringLiteral("Low"));
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Middle", 1}, {"Lowest", 2}}));
-    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"max", 2}, {"mia", 1}}));
-}
-
-TEST_P(ManageOperations, ARemovalWhoseRenumberingFailsKeepsTheLevel) {
-    file.addLevels({{0, "Top", true, true}, {1, "Middle"}, {2, "Low"}});
-    file.addOperators({{"lou", 1}});
-    test::FaultyEngine faults;
-    faults.failKeyChanges = true;
-    EXPECT_NE(errorNumber([&] { RemoveLevel(file.path(), 1, QStringLiteral("Middle")); }), 0);
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(file.operatorLevels().at(QStringLiteral("lou")), 1);
-    EXPECT_EQ(faults.executed, QStringList{QStringLiteral("Delete * from Levels where ID = 1")});
-}
-
-TEST_P(ManageOperations, StoringRightsCountsTheTrueCustomsAndRenumbers) {
-    file.addLevels({{0, "Top", true, true}, {3, "Edited"}, {7, "Other", false, true}});
-    auto rights = Class_LevelEnable::create();
-    rights->setAllowManageOperator(true);
-    rights->setAllowDesktop(true);
-    for (int n : {3, 7, 50}) {
-        rights->setAllowCustom(n, true);
+    const auto ids = file.levelIdsByName();
+    const auto operators = file.operatorLevels();
+    {
+        test::FaultyEngine faults;
+        faults.failKeyChanges = true;
+        EXPECT_NE(ErrorNumber([&] { RemoveLevel(file.path(), 2, "Low"); }), 0);
+        EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
+        EXPECT_EQ(faults.executed, QStringList{"Delete * from Levels where ID = 2"});
     }
-    EXPECT_TRUE(StoreLevelRights(file.path(), 3, QStringLiteral("Edited"), *rights));
-    const auto stored = file.levels();
-    EXPECT_EQ(stored.at(QStringLiteral("Edited")).nEnable, 3);
-    // Equal fixed rights up to Desktop, which "Edited" holds: it moves above "Other".
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Edited", 1}, {"Other", 2}}));
-    EXPECT_TRUE(file.levelFlag(1, store::CustomFieldName(50)));
-    EXPECT_FALSE(file.levelFlag(1, store::CustomFieldName(51)));
-    EXPECT_TRUE(file.levelFlag(1, store::FieldDesktop));
-
-    EXPECT_FALSE(StoreLevelRights(file.path(), 9, QStringLiteral("Gone"), *rights)); // only renumbered
-    EXPECT_EQ(file.levelIds(), (std::vector<int>{0, 1, 2}));
+    RemoveLevel(file.path(), 2, "Low");
+    EXPECT_EQ(file.levelIdsByName(), (std::map<QString, int>{{"Top", 0}, {"Middle", 1}, {"Lowest", 2}}));
+    EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"max", 2}, {"mia", 1}}));
 }
 
 TEST_P(ManageOperations, AWriteByANumberThatNowBelongsElsewhereChangesNothing) {
     LevelSpec b(2, "B");
-    b.password = QStringLiteral("b-secret");
+    b.password = "b-secret";
     file.addLevels({{0, "Top", true, true}, {1, "A"}, b, {3, "C"}});
     file.addOperators({{"anna", 1}, {"bert", 2}});
     // Read: B is 2. Elsewhere B gets the desktop right and is renumbered above A (B 1, A 2).
-    auto desktop = Class_LevelEnable::create();
-    desktop->setAllowDesktop(true);
-    ASSERT_TRUE(StoreLevelRights(file.path(), 2, QStringLiteral("B"), *desktop));
+    const auto desktop = test::Rights(false, false, false, true);
+    ASSERT_TRUE(StoreLevelRights(file.path(), 2, "B", *desktop));
     // The name has moved to another number (B at 2, or at the now empty 7): nothing is written.
     for (const int staleId : {2, 7}) {
-        const auto ids = idsByName();
+        const auto ids = file.levelIdsByName();
         const auto operators = file.operatorLevels();
         const std::vector<std::pair<const char*, std::function<void()>>> writes{
-            {"password",
-             [&] { StoreLevelPassword(file.path(), staleId, QStringLiteral("B"), QStringLiteral("x")); }},
-            {"rights", [&] { StoreLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
-            {"read", [&] { ReadLevelRights(file.path(), staleId, QStringLiteral("B"), *desktop); }},
-            {"remove", [&] { RemoveLevel(file.path(), staleId, QStringLiteral("B")); }},
-            {"add", [&] { AddOperator(file.path(), staleId, QStringLiteral("olga"), QStringLiteral("B")); }},
-            {"move",
-             [&] { MoveOperator(file.path(), QStringLiteral("anna"), staleId, QStringLiteral("B")); }}};
+            {"password", [&] { StoreLevelPassword(file.path(), staleId, "B", "x"); }},
+            {"rights", [&] { StoreLevelRights(file.path(), staleId, "B", *desktop); }},
+            {"read", [&] { ReadLevelRights(file.path(), staleId, "B", *desktop); }},
+            {"remove", [&] { RemoveLevel(file.path(), staleId, "B"); }},
+            {"add", [&] { AddOperator(file.path(), staleId, "olga", "B"); }},
+            {"move", [&] { MoveOperator(file.path(), "anna", staleId, "B"); }}};
         for (const auto& [what, write] : writes) {
-            EXPECT_EQ(errorNumber(write), access::ErrLevelChanged) << what << " " << staleId;
+            EXPECT_EQ(ErrorNumber(write), access::ErrLevelChanged) << what << " " << staleId;
         }
-        EXPECT_EQ(idsByName(), ids);
-        EXPECT_EQ(file.operatorLevels(), operators);
+        EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
     }
     auto a = Class_Level::create();
     ASSERT_TRUE(LoadLevel(file.path(), 2, *a));
-    EXPECT_EQ(a->DBLevelName(), QStringLiteral("A"));
-    EXPECT_EQ(a->Password(), QString());
-    EXPECT_FALSE(a->cLevelEnable()->AllowDesktop());
+    EXPECT_TRUE(a->DBLevelName() == "A" && a->Password().isEmpty() && !a->cLevelEnable()->AllowDesktop());
     // By its present number the same writes go through; a level that is gone is no longer there.
-    EXPECT_TRUE(StoreLevelPassword(file.path(), 1, QStringLiteral("B"), QStringLiteral("new")));
-    EXPECT_FALSE(StoreLevelPassword(file.path(), 9, QStringLiteral("Gone"), QStringLiteral("x")));
-    MoveOperator(file.path(), QStringLiteral("anna"), 1, QStringLiteral("B"));
-    EXPECT_EQ(file.operatorLevels().at(QStringLiteral("anna")), 1);
+    EXPECT_TRUE(StoreLevelPassword(file.path(), 1, "B", "new"));
+    EXPECT_FALSE(StoreLevelPassword(file.path(), 9, "Gone", "x"));
+    MoveOperator(file.path(), "anna", 1, "B");
+    EXPECT_EQ(file.operatorLevels().at("anna"), 1);
 }
 
 TEST_P(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirQuotedName) {
     file.addLevels({{0, "Top"}, {1, "One"}, {2, "Two"}});
-    AddOperator(file.path(), 1, QStringLiteral("O'Brien"));
-    AddOperator(file.path(), 2, QStringLiteral("Müller"));
-    EXPECT_EQ(errorNumber([&] { AddOperator(file.path(), 2, QStringLiteral("o'brien")); }),
-              store::ErrDuplicateKey);
-    EXPECT_EQ(errorNumber([&] { AddOperator(file.path(), 9, QStringLiteral("Nobody")); }),
-              store::ErrRelatedRecordRequired);
+    AddOperator(file.path(), 1, "O'Brien");
+    AddOperator(file.path(), 2, "Müller");
+    EXPECT_EQ(ErrorNumber([&] { AddOperator(file.path(), 2, "o'brien"); }), store::ErrDuplicateKey);
+    EXPECT_EQ(ErrorNumber([&] { AddOperator(file.path(), 9, "Nobody"); }), store::ErrRelatedRecordRequired);
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"Müller", 2}, {"O'Brien", 1}}));
 
-    MoveOperator(file.path(), QStringLiteral("O'Brien"), 2);
-    const auto row = FindOperatorRow(file.path(), QStringLiteral("O'Brien"));
-    ASSERT_TRUE(row.has_value());
-    EXPECT_EQ(row->levelId, 2);
-    EXPECT_EQ(row->password, QString());
+    MoveOperator(file.path(), "O'Brien", 2);
+    const auto row = FindOperatorRow(file.path(), "O'Brien");
+    EXPECT_TRUE(row && row->levelId == 2 && row->password.isEmpty());
 
     std::vector<QString> listed;
     ForEachOperatorOf(file.path(), 2, [&](const QString& name) { listed.push_back(name); });
     EXPECT_EQ(listed, (std::vector<QString>{"Müller", "O'Brien"}));
 
-    RemoveOperator(file.path(), QStringLiteral("O'Brien"));
-    EXPECT_FALSE(FindOperatorRow(file.path(), QStringLiteral("O'Brien")).has_value());
+    RemoveOperator(file.path(), "O'Brien");
+    EXPECT_FALSE(FindOperatorRow(file.path(), "O'Brien").has_value());
     EXPECT_EQ(file.operatorLevels().size(), 1u);
     // Every name that reached SQL text went through the quoting first.
-    EXPECT_EQ(quoting->quoted.count(QStringLiteral("O'Brien")), 4);
+    EXPECT_EQ(quoting->quoted.count("O'Brien"), 4);
 }
 
-// Another process, or another open in this one, holding the database alone keeps every operation out
-// with "in use" (3045) and nothing is written; once it lets go they go through.
+// Another user holding the database alone keeps every operation out with "in use" (3045) and nothing is
+// written; once it lets go they go through. (A holder in another process: EngineOpenTest.)
 TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsInUse) {
     file.addLevels({{0, "Top", true, true}, {1, "One", false, true}, {2, "Two"}});
     file.addOperators({{"anna", 1}});
     auto level = Class_Level::create();
     const std::vector<std::pair<const char*, std::function<void()>>> operations{
-        {"add level", [&] { AddLevel(file.path(), QStringLiteral("Three")); }},
+        {"add level", [&] { AddLevel(file.path(), "Three"); }},
         {"renumber", [&] { RenumberLevels(file.path()); }},
-        {"password", [&] { StoreLevelPassword(file.path(), 1, QStringLiteral("One"), QStringLiteral("x")); }},
-        {"add operator", [&] { AddOperator(file.path(), 2, QStringLiteral("bob")); }},
-        {"move operator", [&] { MoveOperator(file.path(), QStringLiteral("anna"), 2); }},
-        {"remove level", [&] { RemoveLevel(file.path(), 1, QStringLiteral("One")); }},
+        {"password", [&] { StoreLevelPassword(file.path(), 1, "One", "x"); }},
+        {"add operator", [&] { AddOperator(file.path(), 2, "bob"); }},
+        {"move operator", [&] { MoveOperator(file.path(), "anna", 2); }},
+        {"remove level", [&] { RemoveLevel(file.path(), 1, "One"); }},
         {"read", [&] { LoadLevel(file.path(), 0, *level); }}};
-    const auto ids = idsByName();
+    const auto ids = file.levelIdsByName();
     const auto operators = file.operatorLevels();
-    for (const bool otherProcess : {true, false}) {
-        std::unique_ptr<store::test::Helper> holder;
-        std::unique_ptr<store::Database> held;
-        if (otherProcess) {
-            holder = std::make_unique<store::test::Helper>(
-                QStringList{QStringLiteral("hold"), file.path(), QStringLiteral("exclusive")});
-            ASSERT_EQ(holder->firstLine(), QStringLiteral("open"));
-        } else {
-            held = store::DefaultEngine().OpenDatabase(file.path(), store::OpenMode::Exclusive,
-                                                       store::ConnectString);
-        }
-        for (const auto& [what, operation] : operations) {
-            EXPECT_EQ(errorNumber(operation), store::ErrFileInUse)
-                << what << (otherProcess ? " process" : "");
-        }
-        // Let go in order: a killed holder's server session would end only a moment after the process.
-        if (held) {
-            held->Close();
-        } else {
-            holder->release();
-        }
-        EXPECT_EQ(idsByName(), ids);
-        EXPECT_EQ(file.operatorLevels(), operators);
-    }
+    auto held =
+        store::DefaultEngine().OpenDatabase(file.path(), store::OpenMode::Exclusive, store::ConnectString);
     for (const auto& [what, operation] : operations) {
-        EXPECT_EQ(errorNumber(operation), 0) << what;
+        EXPECT_EQ(ErrorNumber(operation), store::ErrFileInUse) << what;
+    }
+    held->Close();
+    EXPECT_TRUE(file.levelIdsByName() == ids && file.operatorLevels() == operators);
+    for (const auto& [what, operation] : operations) {
+        EXPECT_EQ(ErrorNumber(operation), 0) << what;
     }
     // anna had moved to "Two" before "One" went.
-    EXPECT_EQ(idsByName(), (std::map<QString, int>{{"Top", 0}, {"Two", 1}, {"Three", 2}}));
+    EXPECT_EQ(file.levelIdsByName(), (std::map<QString, int>{{"Top", 0}, {"Two", 1}, {"Three", 2}}));
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 1}, {"bob", 1}}));
 }
 
@@ -268,25 +215,25 @@ INSTANTIATE_TEST_SUITE_P(Places, ManageOperations, ::testing::Values(Place::File
 
 TEST(PasswordHashing, Argon2idHashesPbkdf2StillReadAndTextLeftByOlderWriters) {
     using enum PasswordStorage;
-    const QString first = StoredFormOf(QStringLiteral("Secret7"), Hashed);
+    const QString first = StoredFormOf("Secret7", Hashed);
     EXPECT_TRUE(first.startsWith(QStringLiteral("$argon2id$v=19$m=19456,t=2,p=1$"))) << first.toStdString();
     EXPECT_NE(first, HashPassword(QStringLiteral("Secret7"))) << "no salt";
-    const QString pbkdf2 = HashPasswordPbkdf2(QStringLiteral("Secret7"), 3);
+    const QString pbkdf2 = HashPasswordPbkdf2("Secret7", 3);
     for (const QString& stored : {first, pbkdf2}) {
         EXPECT_TRUE(IsPasswordHash(stored)) << stored.toStdString();
         EXPECT_TRUE(PasswordMatches(QStringLiteral("Secret7"), stored, Hashed)) << stored.toStdString();
-        EXPECT_FALSE(PasswordMatches(QStringLiteral("secret7"), stored, Hashed));
+        EXPECT_FALSE(PasswordMatches("secret7", stored, Hashed));
         EXPECT_FALSE(PasswordMatches(stored, stored, Hashed)) << "the hash itself opened the entry";
     }
     EXPECT_EQ(StoredFormOf(QString(), Hashed), QString());
-    EXPECT_TRUE(PasswordMatches(QStringLiteral("left"), QStringLiteral("left"), Hashed));
+    EXPECT_TRUE(PasswordMatches("left", "left", Hashed));
     // Replaced when weaker than today's, never by a weaker one; the limits are only read here.
     const auto limits = [&](const char* text) {
-        return QString(first).replace(QStringLiteral("m=19456,t=2,p=1"), QLatin1String(text));
+        return QString(first).replace("m=19456,t=2,p=1", QLatin1String(text));
     };
     for (const auto& [stored, needsRehash] : {std::pair{first, false},
                                               {pbkdf2, true},
-                                              {QStringLiteral("left"), false},
+                                              {"left", false},
                                               {limits("m=19455,t=2,p=1"), true},
                                               {limits("m=19456,t=1,p=1"), true},
                                               {limits("m=65536,t=3,p=1"), false},
@@ -297,16 +244,14 @@ TEST(PasswordHashing, Argon2idHashesPbkdf2StillReadAndTextLeftByOlderWriters) {
     const QString parts = pbkdf2.section(QLatin1Char('$'), 2);
     const QString salt = first.section(QLatin1Char('$'), 4, 4);
     for (const QString& text :
-         {QStringLiteral("pbkdf2-sha256$0$") + parts, QStringLiteral("pbkdf2-sha256$x$") + parts,
-          QStringLiteral("pbkdf2-sha1$3$") + parts, pbkdf2 + QStringLiteral("$"), pbkdf2.chopped(4),
-          QStringLiteral("pbkdf2-sha256$3$!!$") + pbkdf2.section(QLatin1Char('$'), 3),
+         {"pbkdf2-sha256$0$" + parts, "pbkdf2-sha256$x$" + parts, "pbkdf2-sha1$3$" + parts, pbkdf2 + "$",
+          pbkdf2.chopped(4), "pbkdf2-sha256$3$!!$" + pbkdf2.section(QLatin1Char('$'), 3),
           // Limits that would stall a login, and what libsodium does not write.
           limits("m=1048577,t=1,p=1"), limits("m=19456,t=108,p=1"), limits("m=7,t=2,p=1"),
           limits("m=19456,t=0,p=1"), limits("m=019456,t=2,p=1"), limits("m=19456,t=2,p=2"),
-          QString(first).replace(QStringLiteral("v=19"), QStringLiteral("v=16")),
-          QString(first).replace(QStringLiteral("$argon2id$"), QStringLiteral("$argon2i$")),
-          first + QStringLiteral("="), first.chopped(1) + QStringLiteral("B"),
-          first.section(QLatin1Char('$'), 0, 4), QString(first).replace(salt, salt.left(8))}) {
+          QString(first).replace("v=19", "v=16"), QString(first).replace("$argon2id$", "$argon2i$"),
+          first + "=", first.chopped(1) + "B", first.section(QLatin1Char('$'), 0, 4),
+          QString(first).replace(salt, salt.left(8))}) {
         EXPECT_FALSE(IsPasswordHash(text)) << text.toStdString();
         EXPECT_FALSE(NeedsRehash(text)) << text.toStdString();
         EXPECT_TRUE(PasswordMatches(text, text, Hashed)) << "text is compared as text";

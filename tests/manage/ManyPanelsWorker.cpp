@@ -1,12 +1,9 @@
-// One of many panels sharing one credential database: for the given seconds it logs its operator in
-// and changes its own levels and operators through the headless operations, like a panel's manager
-// would, while the other panels do the same. It prints what it changed, so that the test can check the
-// database against the sum of every panel's changes:
-//   level <name> <NEnable> <password>   a level of its own as it left it
-//   operator <name> <level name>        an operator of its own as it left it
-//   panel <password>                    the password of its login operator, panel<index>
+// One of many panels sharing one credential database: for the given seconds it logs its operator in and
+// changes levels and operators of its own through the headless operations while the others do the same,
+// then prints what it left, for the test to check the database against the sum of all panels:
+//   level <name> <NEnable> <password>, operator <name> <level name>, panel <password of panel<index>>,
 //   done <kind>=<successes> ... <kind>:<number>=<refusals> ...
-// An error that is neither "in use" nor "changed elsewhere" is printed as "bad ..." and fails the run.
+// An error other than "in use", "locked" or "changed elsewhere" is printed as "bad ..." and fails the run.
 //   many_panels_worker <database URI> <index> <seconds>
 
 #include "access/Class_Par.h"
@@ -17,7 +14,7 @@
 #include "operations/OperatorOperations.h"
 #include "operations/PasswordOperations.h"
 #include "outside/OutsideObjects.h"
-#include "outside/RegistryAccess.h"
+#include "support/ComponentSession.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -34,20 +31,6 @@ namespace {
 
 using namespace zav;
 
-// Refusals a panel must expect while others work on the database; anything else is a fault.
-bool isExpectedRefusal(int number) {
-    return number == manage::ErrFileInUse || number == manage::ErrLocked || number == manage::ErrLevelChanged;
-}
-
-// Every one-time grant counts as done: a grant rewrites every level and would blur the sums.
-class GrantsDone : public outside::RegistryAccess {
-public:
-    QString ReadValue(const QString&, const QString&, const QString&) override {
-        return QStringLiteral("done");
-    }
-    void WriteValue(const QString&, const QString&, const QString&) override {}
-};
-
 struct OwnLevel {
     int nEnable = 0;
     QString password;
@@ -57,17 +40,15 @@ class Panel {
 public:
     Panel(QString uri, int index)
         : m_uri(std::move(uri)), m_me(QStringLiteral("p%1-").arg(index)),
-          m_login(QStringLiteral("panel%1").arg(index)), m_random(index) {
+          m_login(QStringLiteral("panel%1").arg(index)), m_random(index),
+          m_panelPassword(QStringLiteral("start%1").arg(index)) {
         m_levels[home()] = {};
-        m_panelPassword = QStringLiteral("start%1").arg(index);
         setMessageBoxHandler([this](const QString& text, int, const QString& title) {
             m_shown.append({text, title});
             return vbOK;
         });
     }
     ~Panel() { setMessageBoxHandler(nullptr); }
-    Panel(const Panel&) = delete;
-    Panel& operator=(const Panel&) = delete;
 
     void run(qint64 milliseconds) {
         // Every panel has started before the work begins.
@@ -103,28 +84,27 @@ public:
     bool faultless() const { return m_bad == 0; }
 
 private:
-    QString home() const { return m_me + QStringLiteral("home"); }
+    QString home() const { return m_me + "home"; }
 
-    // Runs one action: counts it when it went through, counts the refusal by number otherwise.
+    // Counts an action that went through, and by its number a refusal others may cause; else a fault.
     void attempt(const char* what, const std::function<void()>& action) {
+        QString fault;
         try {
             action();
             ++m_counts[what];
             return;
         } catch (const AutomationError& error) {
-            if (isExpectedRefusal(error.Number())) {
-                ++m_counts[what + (':' + std::to_string(error.Number()))];
+            const int n = error.Number();
+            if (n == manage::ErrFileInUse || n == manage::ErrLocked || n == manage::ErrLevelChanged) {
+                ++m_counts[what + (':' + std::to_string(n))];
                 return;
             }
-            bad(QStringLiteral("%1: error %2 %3").arg(what).arg(error.Number()).arg(error.Description()));
+            fault = QStringLiteral("error %1 %2").arg(n).arg(error.Description());
         } catch (const std::exception& error) {
-            bad(QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(error.what())));
+            fault = QString::fromLocal8Bit(error.what());
         }
-    }
-
-    void bad(const QString& text) {
         ++m_bad;
-        std::printf("bad %s\n", qPrintable(text));
+        std::printf("bad %s: %s\n", what, qPrintable(fault));
         std::fflush(stdout);
     }
 
@@ -186,8 +166,7 @@ private:
                 for (int n = 1; n <= customs; ++n) {
                     rights->setAllowCustom(n * 7, true);
                 }
-                require(manage::StoreLevelRights(m_uri, idOf(level), level, *rights),
-                        QStringLiteral("no level"));
+                require(manage::StoreLevelRights(m_uri, idOf(level), level, *rights), "no level");
                 m_levels[level].nEnable = customs;
             });
         case 3:
@@ -211,13 +190,13 @@ private:
         case 6:
             return attempt("panel-password", [&] {
                 require(manage::StoreOperatorPassword(m_uri, m_login, u'p' + serial).has_value(),
-                        QStringLiteral("the login operator was lost"));
+                        "the login operator was lost");
                 m_panelPassword = u'p' + serial;
             });
         case 7:
             return attempt("level-password", [&] {
                 require(manage::StoreLevelPassword(m_uri, idOf(level), level, u'l' + serial).has_value(),
-                        QStringLiteral("no level"));
+                        "no level");
                 m_levels[level].password = u'l' + serial;
             });
         case 8:
@@ -231,9 +210,9 @@ private:
     void login() {
         require(CheckCredentials(LoginModeOperator, 0, m_login, m_panelPassword) ==
                     CredentialOutcome::Accepted,
-                QStringLiteral("the latest password was refused"));
+                "the latest password was refused");
         const QString reached = m_component->CurrentLevel()->DBLevelName();
-        require(reached == home(), QStringLiteral("logged in to level ") + reached);
+        require(reached == home(), "logged in to level " + reached);
     }
 
     QString m_uri;
@@ -258,7 +237,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: many_panels_worker <database URI> <index> <seconds>\n");
         return 2;
     }
-    outside::setRegistryAccess(std::make_shared<GrantsDone>());
+    outside::setRegistryAccess(std::make_shared<test::GrantsDoneRegistry>());
     Panel panel(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]));
     panel.run(std::atoll(argv[3]) * 1000);
     panel.report();

@@ -16,16 +16,13 @@ using namespace zav::manage;
 
 namespace {
 // Records the boxes it was shown for.
-class CountingKeyboard : public outside::ScreenKeyboard {
-public:
-    explicit CountingKeyboard(QList<QWidget*>& shownFor) : m_shownFor(shownFor) {}
+struct CountingKeyboard : outside::ScreenKeyboard {
+    explicit CountingKeyboard(QList<QWidget*>& list) : shownFor(list) {}
     QVariant ShowFor(QWidget* box) override {
-        m_shownFor.append(box);
+        shownFor.append(box);
         return {};
     }
-
-private:
-    QList<QWidget*>& m_shownFor;
+    QList<QWidget*>& shownFor;
 };
 } // namespace
 
@@ -67,30 +64,18 @@ private slots:
     void emptyAndNumericNamesAreRefusedSilently_data() {
         QTest::addColumn<QString>("typed");
         QTest::newRow("empty") << QString();
-        QTest::newRow("zero") << QStringLiteral("0");
-        QTest::newRow("integer") << QStringLiteral("12");
-        QTest::newRow("decimal") << QStringLiteral("1.5");
+        QTest::newRow("number") << QStringLiteral("1.5");
     }
     void emptyAndNumericNamesAreRefusedSilently() {
         QFETCH(QString, typed);
         text1()->setText(typed);
         button("Cmd_Undo")->setFocus();
         QTest::mouseClick(button("Cmd_Ok"), Qt::LeftButton);
-        QVERIFY(dialog->isVisible());
-        QVERIFY(!par->Result);
-        QVERIFY(popups->messages.isEmpty());
+        QVERIFY(dialog->isVisible() && !par->Result && popups->messages.isEmpty());
         QCOMPARE(QApplication::focusWidget(), text1());
     }
 
-    void aNameIsConfirmedExactlyAsTyped() {
-        text1()->setText(QStringLiteral(" A1 "));
-        QTest::mouseClick(button("Cmd_Ok"), Qt::LeftButton);
-        QVERIFY(!dialog->isVisible());
-        QVERIFY(par->Result);
-        QCOMPARE(par->Text, QStringLiteral(" A1 "));
-    }
-
-    void enterMovesOnAndTheKeyboardComesOnlyInTouchScreenMode() {
+    void enterMovesOnTheKeyboardComesOnlyInTouchScreenModeAndANameIsTakenAsTyped() {
         text1()->setText(QStringLiteral("Shift"));
         text1()->setFocus();
         QTest::keyClick(text1(), Qt::Key_Return);
@@ -109,6 +94,11 @@ private slots:
         QTRY_COMPARE(shownFor, QList<QWidget*>{text1()});
         Mod_Globali().touchScreen = false;
         outside::setScreenKeyboardFactory(nullptr);
+
+        text1()->setText(QStringLiteral(" A1 "));
+        QTest::mouseClick(button("Cmd_Ok"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible() && par->Result);
+        QCOMPARE(par->Text, QStringLiteral(" A1 "));
     }
 };
 

@@ -13,21 +13,7 @@
 
 using namespace zav;
 using namespace zav::manage;
-
-namespace {
-std::shared_ptr<Class_LevelEnable> rights(bool manageLevel, bool manageOperator, bool disShutDown,
-                                          bool desktop, std::initializer_list<int> customs = {}) {
-    auto set = Class_LevelEnable::create();
-    set->setAllowManageLevel(manageLevel);
-    set->setAllowManageOperator(manageOperator);
-    set->setDisShutDown(disShutDown);
-    set->setAllowDesktop(desktop);
-    for (int n : customs) {
-        set->setAllowCustom(n, true);
-    }
-    return set;
-}
-} // namespace
+using zav::test::Rights;
 
 class RightsDialogTest : public QObject {
     Q_OBJECT
@@ -40,7 +26,7 @@ private:
     void show(std::shared_ptr<Class_LevelEnable> owner, std::shared_ptr<Class_LevelEnable> edited) {
         par = std::make_shared<Class_Par>();
         par->Result = true; // loading must clear it
-        par->Title = QStringLiteral("Service");
+        par->Title = "Service";
         dialog = std::make_unique<Frm_LevModify>();
         dialog->cPar = par;
         dialog->cOwnerEnable = std::move(owner);
@@ -55,9 +41,7 @@ private:
     }
 
     QCheckBox* box(const QString& name) const { return dialog->findChild<QCheckBox*>(name); }
-    void ok() {
-        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Cmd_Ok")), Qt::LeftButton);
-    }
+    void ok() { QTest::mouseClick(dialog->findChild<QPushButton*>("Cmd_Ok"), Qt::LeftButton); }
 
 private slots:
     void init() {
@@ -74,48 +58,37 @@ private slots:
         session.reset();
     }
 
-    void rightsTheOwnerLacksComeBackUnchanged() {
+    // Built-in captions show in the operator's language; a host's own caption, and what the host reads,
+    // stay as they are.
+    void rightsTheOwnerLacksComeBackUnchangedAndBuiltInCaptionsFollowTheLanguage() {
+        session->language->texts = {{210, "Ebenen verwalten erlauben"}, {211, "Bediener verwalten erlauben"}};
+        session->component->setManageOperatorDescription("Wartung");
         session->component->setEnableCount(3);
-        auto edited = rights(true, false, true, true, {2});
-        show(rights(false, false, false, true, {1}), edited);
-        QCheckBox* manageLevels = box(QStringLiteral("Check_Manage(0)"));
+        auto edited = Rights(true, false, true, true, {2});
+        show(Rights(false, false, false, true, {1}), edited);
+        QCheckBox* manageLevels = box("Check_Manage(0)");
         QVERIFY(manageLevels->isVisible() && manageLevels->isChecked() && !manageLevels->isEnabled());
-        QVERIFY(!box(QStringLiteral("Check_Manage(1)"))->isVisible());
-        QCheckBox* shutDown = box(QStringLiteral("Check_ShutDown"));
+        QCOMPARE(manageLevels->text(), QStringLiteral("Ebenen verwalten erlauben"));
+        QVERIFY(!box("Check_Manage(1)")->isVisible() && box("Check_Manage(1)")->text() == "Wartung");
+        QCOMPARE(session->component->ManageLevelDescription(), QStringLiteral("Allow Manage Levels"));
+        QCheckBox* shutDown = box("Check_ShutDown");
         QVERIFY(shutDown->isVisible() && !shutDown->isChecked() && !shutDown->isEnabled());
-        QCheckBox* custom1 = box(QStringLiteral("Check_Custom(1)"));
-        QCheckBox* custom2 = box(QStringLiteral("Check_Custom(2)"));
+        QCheckBox* custom1 = box("Check_Custom(1)");
+        QCheckBox* custom2 = box("Check_Custom(2)");
         QVERIFY(custom1->isEnabled() && !custom1->isChecked());
         QVERIFY(!custom2->isEnabled() && custom2->isChecked());
 
         custom1->setChecked(true);
-        box(QStringLiteral("Check_Desktop"))->setChecked(false);
+        box("Check_Desktop")->setChecked(false);
         ok();
-        QVERIFY(par->Result);
-        QVERIFY(edited->AllowManageLevel());
-        QVERIFY(!edited->AllowManageOperator());
-        QVERIFY(edited->DisShutDown());
-        QVERIFY(!edited->AllowDesktop());
-        QVERIFY(edited->AllowCustom(1));
-        QVERIFY(edited->AllowCustom(2));
-        QVERIFY(!edited->AllowCustom(3));
+        QVERIFY(par->Result && edited->AllowManageLevel() && !edited->AllowManageOperator());
+        QVERIFY(edited->DisShutDown() && !edited->AllowDesktop());
+        QVERIFY(edited->AllowCustom(1) && edited->AllowCustom(2) && !edited->AllowCustom(3));
 
         // The next dialog shows what another program wrote to the profile meanwhile.
         QVERIFY(writeProfile("[Description]\n2=Changed\n"));
-        show(rights(false, false, false, true, {1}), edited);
+        show(Rights(false, false, false, true, {1}), edited);
         QCOMPARE(box(QStringLiteral("Check_Custom(2)"))->text(), QStringLiteral("Changed"));
-    }
-
-    // Built-in captions show in the operator's language; a host's own caption, and what the host reads,
-    // stay as they are.
-    void builtInCaptionsFollowTheLanguage() {
-        session->language->texts = {{210, QStringLiteral("Ebenen verwalten erlauben")},
-                                    {211, QStringLiteral("Bediener verwalten erlauben")}};
-        session->component->setManageOperatorDescription(QStringLiteral("Wartung"));
-        show(rights(true, true, true, true), rights(false, false, false, false));
-        QCOMPARE(box(QStringLiteral("Check_Manage(0)"))->text(), QStringLiteral("Ebenen verwalten erlauben"));
-        QCOMPARE(box(QStringLiteral("Check_Manage(1)"))->text(), QStringLiteral("Wartung"));
-        QCOMPARE(session->component->ManageLevelDescription(), QStringLiteral("Allow Manage Levels"));
     }
 
     void theShutdownBoxIsInvertedAndNeedsAutoShutDown_data() {
@@ -131,15 +104,11 @@ private slots:
         QFETCH(bool, disShutDown);
         QFETCH(bool, expectedAfterCheckingTheBox);
         session->component->setAutoShutDown(autoShutDown);
-        auto edited = rights(false, false, disShutDown, false);
-        show(rights(true, true, true, true), edited);
-        QCheckBox* shutDown = box(QStringLiteral("Check_ShutDown"));
-        QCOMPARE(shutDown->isVisible(), autoShutDown);
-        QCOMPARE(shutDown->isEnabled(), autoShutDown);
+        auto edited = Rights(false, false, disShutDown, false);
+        show(Rights(true, true, true, true), edited);
+        QCheckBox* shutDown = box("Check_ShutDown");
+        QVERIFY(shutDown->isVisible() == autoShutDown && shutDown->isEnabled() == autoShutDown);
         QCOMPARE(shutDown->isChecked(), !disShutDown);
-        if (!autoShutDown) {
-            QCOMPARE(shutDown->text(), QStringLiteral("Automatic Shut Down"));
-        }
         if (shutDown->isEnabled()) {
             shutDown->setChecked(true);
         }
@@ -161,7 +130,7 @@ private slots:
         QFETCH(bool, touch);
         Mod_Globali().touchScreen = touch;
         session->component->setEnableCount(100);
-        auto edited = rights(false, false, false, false);
+        auto edited = Rights(false, false, false, false);
         QVERIFY(writeProfile("[Description]\n2=Berechtigung zur Verwaltung der Maschinenparameter und der "
                              "Rezepturdaten im Produktionsbetrieb\n"));
         show(session->level(0)->cLevelEnable(), edited);
@@ -189,14 +158,13 @@ private slots:
                      dialog->rect().contains({button->mapTo(dialog.get(), QPoint()), button->size()})));
         }
         // A tap on the last right, scrolled into view, and OK hand it back.
-        QCheckBox* last = box(QStringLiteral("Check_Custom(100)"));
+        QCheckBox* last = box("Check_Custom(100)");
         area->ensureWidgetVisible(last);
         static QPointingDevice* const finger = QTest::createTouchDevice();
         QTest::touchEvent(dialog.get(), finger).press(0, {last->height() / 2, last->height() / 2}, last);
         QTest::touchEvent(dialog.get(), finger).release(0, {last->height() / 2, last->height() / 2}, last);
         ok();
-        QVERIFY(edited->AllowCustom(100));
-        QVERIFY(!edited->AllowCustom(99));
+        QVERIFY(edited->AllowCustom(100) && !edited->AllowCustom(99));
     }
 };
 

@@ -11,24 +11,24 @@ using zav::test::AdminRun;
 
 namespace {
 
-const QString Secret = QStringLiteral("Pw-Of-The-Plant-77");
+const QString Secret = "Pw-Of-The-Plant-77";
 
 class AdminOnServer : public zav::test::AdminTest {
 protected:
     void SetUp() override {
         const QString uri = servers.fresh();
-        const QString name = QRegularExpression(QStringLiteral("/([^/?]+)\\?")).match(uri).captured(1);
+        const QString name = QRegularExpression("/([^/?]+)\\?").match(uri).captured(1);
         zav::pg::Connection(uri).exec(QStringLiteral("ALTER DATABASE %1 OWNER TO zavtest_pw").arg(name));
         // libpq takes the query's password over the one before the host: the URI carries two.
-        db = QString(uri).replace(QStringLiteral("zavtest@"), QStringLiteral("zavtest_pw:%1@").arg(Secret)) +
-             QStringLiteral("&password=zavtest-pw");
-        shown = QString(uri).replace(QStringLiteral("zavtest@"), QStringLiteral("zavtest_pw@"));
+        db = QString(uri).replace("zavtest@", QStringLiteral("zavtest_pw:%1@").arg(Secret)) +
+             "&password=zavtest-pw";
+        shown = QString(uri).replace("zavtest@", "zavtest_pw@");
     }
 
     AdminRun run(const QStringList& args, const QByteArray& input = {}) const {
         const AdminRun result = adminOn(db, args, input);
         const QString output = result.out + result.err;
-        EXPECT_FALSE(output.contains(Secret) || output.contains(QStringLiteral("zavtest-pw")))
+        EXPECT_FALSE(output.contains(Secret) || output.contains("zavtest-pw"))
             << args.join(QLatin1Char(' ')).toStdString() << ": " << output.toStdString();
         return result;
     }
@@ -47,39 +47,32 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
     works({"init"});
     works({"init"}); // completes what is there: nothing
     EXPECT_EQ(works({"add-level", "Service"}), "2\n");
-    works({"set-rights", "Service", "ManageOperator", "1-3"});
     works({"add-operator", "anna", "--level", "Service"});
     works({"passwd", "operator", "anna", "--stdin"}, "pw-anna\n");
     works({"policy", "set", "lockout-attempts", "3"});
     EXPECT_EQ(works({"unlock", "anna"}), "operator \"anna\": not locked\n");
-    EXPECT_TRUE(works({"operators"}).contains(QRegularExpression(QStringLiteral("anna +2 +Service +yes"))));
-    EXPECT_TRUE(
-        works({"levels"})
-            .contains(QRegularExpression(QStringLiteral("2 +Service +Service +no +ManageOperator +1-3"))));
-    EXPECT_TRUE(works({"policy"}).contains(QStringLiteral("lockout-attempts 3\n")));
+    EXPECT_TRUE(works({"operators"}).contains(QRegularExpression("anna +2 +Service +yes")));
     const AdminRun listed = zav::test::RunAdmin(folder.path(), {db}, {}, qEnvironmentVariable("ZAV_DBINFO"));
     EXPECT_TRUE(listed.out.startsWith(QStringLiteral("Database: %1\n").arg(shown)))
         << listed.out.toStdString();
-    EXPECT_TRUE(listed.out.contains(QStringLiteral("anna")));
+    EXPECT_TRUE(listed.out.contains("anna"));
 
     // What check suggests names the database without the password.
     const AdminRun check = run({"check"});
-    EXPECT_EQ(check.status, 1);
-    EXPECT_TRUE(check.out.contains(QStringLiteral("fix: zav-admin --db '%1' passwd level 0").arg(shown)))
+    EXPECT_TRUE(check.status == 1 &&
+                check.out.contains(QStringLiteral("fix: zav-admin --db '%1' passwd level 0").arg(shown)))
         << check.out.toStdString();
 
     // Failures name the database the same way.
     const AdminRun duplicate = run({"add-level", "SERVICE"});
-    EXPECT_EQ(duplicate.status, 1);
-    EXPECT_TRUE(duplicate.err.endsWith(QStringLiteral("(3022)\n"))) << duplicate.err.toStdString();
+    EXPECT_TRUE(duplicate.status == 1 && duplicate.err.endsWith("(3022)\n")) << duplicate.err.toStdString();
     const AdminRun refused = run({"import", "-"}, R"({"levels": [], "operators": []})");
     EXPECT_EQ(refused.err, QStringLiteral("zav-admin: '%1' holds levels or operators already; import into "
                                           "it only with --merge (3204)\n")
                                .arg(shown));
-    db.replace(QRegularExpression(QStringLiteral("/[^/?]+\\?")), QStringLiteral("/nowhere?"));
+    db.replace(QRegularExpression("/[^/?]+\\?"), "/nowhere?");
     const AdminRun missing = run({"init"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("\"nowhere\" does not exist")))
+    EXPECT_TRUE(missing.status == 1 && missing.err.contains("\"nowhere\" does not exist"))
         << missing.err.toStdString();
 }
 

@@ -47,9 +47,7 @@ AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArr
     process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(60000)) {
-        ADD_FAILURE() << "zav-admin did not finish";
-        process.kill();
-        process.waitForFinished();
+        ADD_FAILURE() << "zav-admin did not finish"; // the destructor kills it
         return run;
     }
     run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -67,6 +65,15 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+void SetMember(QJsonObject& document, const char* table, int index, const char* key,
+               const QJsonValue& value) {
+    QJsonArray rows = document[QLatin1String(table)].toArray();
+    QJsonObject row = rows[index].toObject();
+    row[QLatin1String(key)] = value;
+    rows[index] = row;
+    document[QLatin1String(table)] = rows;
 }
 
 AdminRun AdminTest::adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input) const {
@@ -111,6 +118,10 @@ QJsonArray AdminTest::levels() const {
 
 QJsonArray AdminTest::operators() const {
     return jsonArray(ok({QStringLiteral("operators"), QStringLiteral("--json")}));
+}
+
+QJsonObject AdminTest::exported() const {
+    return QJsonDocument::fromJson(ok({QStringLiteral("export"), QStringLiteral("-")}).toUtf8()).object();
 }
 
 QJsonObject AdminTest::level(const QString& storedName) const {

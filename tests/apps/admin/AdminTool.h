@@ -19,14 +19,15 @@ struct AdminRun {
     QString err;
 };
 
-// Runs zav-admin (or `program`) with `args`, `input` on its standard input (then closed: never a
-// terminal). The one-time grants write their markers to a file in `folder`, so every test starts
-// without them.
+// Runs zav-admin (or `program`) with `args` and `input` on its standard input (never a terminal); the
+// one-time grants write their markers to a file in `folder`, so every test starts without them.
 AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArray& input = {},
                   const QString& program = qEnvironmentVariable("ZAV_ADMIN"));
 
 QByteArray FileBytes(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
+// Sets member `key` of the row at `index` of a document's `table` ("levels" or "operators").
+void SetMember(QJsonObject& document, const char* table, int index, const char* key, const QJsonValue& value);
 
 // A folder with a database path in it; `ok` and the checks run the tool with --db on that database.
 class AdminTest : public ::testing::Test {
@@ -48,6 +49,7 @@ protected:
 
     QJsonArray levels() const;
     QJsonArray operators() const;
+    QJsonObject exported() const; // the document export writes
     // The level listed with this stored name (an empty object when there is none).
     QJsonObject level(const QString& storedName) const;
 

@@ -4,7 +4,6 @@
 #include "../../store/StoreTestSupport.h"
 #include "support/ComponentFixture.h"
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,15 +16,15 @@ class PanelProgramTest : public QObject {
 
     QTemporaryDir dir;
 
-    QString db() const { return dir.filePath(QStringLiteral("login.db")); }
-    QString record() const { return dir.filePath(QStringLiteral("shell.txt")); }
+    QString db() const { return dir.filePath("login.db"); }
+    QString record() const { return dir.filePath("shell.txt"); }
 
     QProcessEnvironment environment() const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        e.insert(QStringLiteral("ZAV_SHELL_SERVICES"), QStringLiteral("record"));
-        e.insert(QStringLiteral("ZAV_SHELL_RECORD"), record());
-        e.insert(QStringLiteral("ZAV_REGISTRY_FILE"), dir.filePath(QStringLiteral("registry.conf")));
+        e.insert("QT_QPA_PLATFORM", "offscreen");
+        e.insert("ZAV_SHELL_SERVICES", "record");
+        e.insert("ZAV_SHELL_RECORD", record());
+        e.insert("ZAV_REGISTRY_FILE", dir.filePath("registry.conf"));
         return e;
     }
 
@@ -45,17 +44,12 @@ class PanelProgramTest : public QObject {
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(qEnvironmentVariable("ZAV_PANEL"), args);
-        if (signalNumber != 0 && p.waitForStarted() && p.processId() > 0) {
-            const QDeadlineTimer deadline(60000);
-            while (recorded().isEmpty() && !deadline.hasExpired()) {
-                QTest::qWait(50);
-            }
+        if (signalNumber != 0 && p.waitForStarted() && p.processId() > 0 &&
+            QTest::qWaitFor([this] { return !recorded().isEmpty(); }, 60000)) {
             ::kill(static_cast<pid_t>(p.processId()), signalNumber);
         }
         if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return -1;
+            return -1; // the destructor kills it
         }
         if (err) {
             *err = QString::fromLocal8Bit(p.readAllStandardError());
@@ -64,45 +58,32 @@ class PanelProgramTest : public QObject {
     }
 
 private Q_SLOTS:
-    void withoutADisplayItSaysWhatToDo() {
+    void withoutADisplayOrWithWrongOptionsItStopsBeforeAnythingIsCreated() {
         QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
-        env.insert(QStringLiteral("DISPLAY"), QString());
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+        env.insert("QT_QPA_PLATFORM", QString());
+        env.insert("DISPLAY", QString());
+        env.insert("WAYLAND_DISPLAY", QString());
         QString err;
-        QCOMPARE(run({QStringLiteral("--db"), db()}, env, &err), 2);
-        QVERIFY2(err.contains(QStringLiteral("xvfb-run")) && err.contains(QStringLiteral("ssh -X")),
-                 qPrintable(err));
-        QVERIFY(!QFile::exists(db()));
-    }
-
-    void wrongOptionsStopBeforeAnythingIsCreated() {
-        QString err;
-        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--enable-count"), QStringLiteral("x")},
-                     environment(), &err),
-                 2);
-        QVERIFY(err.contains(QStringLiteral("--enable-count")));
-        QCOMPARE(run({QStringLiteral("--db"), db(), QStringLiteral("--language"), QStringLiteral("Klingon")},
-                     environment(), &err),
-                 1);
-        QVERIFY2(err.contains(QStringLiteral("Languages on offer: English, Deutsch, Italiano")),
-                 qPrintable(err));
+        QCOMPARE(run({"--db", db()}, env, &err), 2);
+        QVERIFY2(err.contains("xvfb-run") && err.contains("ssh -X"), qPrintable(err));
+        QCOMPARE(run({"--db", db(), "--enable-count", "x"}, environment(), &err), 2);
+        QVERIFY(err.contains("--enable-count"));
+        QCOMPARE(run({"--db", db(), "--language", "Klingon"}, environment(), &err), 1);
+        QVERIFY2(err.contains("Languages on offer: English, Deutsch, Italiano"), qPrintable(err));
         QVERIFY(!QFile::exists(db()));
     }
 
     void onlyAutoShutdownShutsDown() {
-        // Guest (ID 2) is the logout level: no desktop, and the automatic shutdown applies to it without
-        // a question.
+        // Guest (ID 2), the logout level, has no desktop: the automatic shutdown asks no question.
         ComponentEnvironment setup;
         setup.createComponent().reset();
-        setup.addLevel(2, QStringLiteral("Guest"), QVariant());
-        const QStringList args = {QStringLiteral("--db"), setup.dbPath()};
+        setup.addLevel(2, "Guest", QVariant());
+        const QStringList args = {"--db", setup.dbPath()};
 
         QCOMPARE(run(args, environment(), nullptr, SIGTERM), 0);
         QCOMPARE(recorded(), (QStringList{"HideShell", "ShowShell"}));
 
-        QCOMPARE(run(args + QStringList{QStringLiteral("--auto-shutdown")}, environment(), nullptr, SIGHUP),
-                 0);
+        QCOMPARE(run(args + QStringList{"--auto-shutdown"}, environment(), nullptr, SIGHUP), 0);
         QCOMPARE(recorded(),
                  (QStringList{"HideShell", "ShowShell", "EnableShutdownPrivilege", "ExitWindows 1"}));
     }
@@ -111,11 +92,10 @@ private Q_SLOTS:
     void runsOnAServerDatabase() {
         zav::store::test::Places places{zav::store::test::Place::Server};
         const QString uri = places.fresh();
-        QCOMPARE(run({QStringLiteral("--db"), uri}, environment(), nullptr, SIGTERM), 0);
+        QCOMPARE(run({"--db", uri}, environment(), nullptr, SIGTERM), 0);
         QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"})); // level 1 may use the desktop
         auto db = zav::store::test::openShared(uri, true);
-        QCOMPARE(zav::store::test::column(*db, QStringLiteral("Select ID from Levels order by ID"),
-                                          QStringLiteral("ID")),
+        QCOMPARE(zav::store::test::column(*db, "Select ID from Levels order by ID", "ID"),
                  (QStringList{"0", "1"}));
         db->Close();
     }

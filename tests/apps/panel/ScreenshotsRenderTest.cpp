@@ -47,17 +47,16 @@ private Q_SLOTS:
         tool.start(qEnvironmentVariable("ZAV_SCREENSHOTS"), {out.filePath(QStringLiteral("docs"))});
         QVERIFY(tool.waitForFinished(120000));
         const QString err = QString::fromLocal8Bit(tool.readAllStandardError());
-        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(tool.exitCode() == 0, qPrintable(err));
-        // No dialog of the component complained while the pictures were taken.
-        QVERIFY2(!err.contains(QStringLiteral("message")), qPrintable(err));
+        // It ended by itself, and no dialog of the component complained while the pictures were taken.
+        QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0 &&
+                     !err.contains("message"),
+                 qPrintable(err));
 
         const QDir docs(out.filePath(QStringLiteral("docs")));
         QStringList expectedFiles;
         for (const Expected& picture : Pictures) {
             const QString file = docs.filePath(QString::fromLatin1(picture.name) + QStringLiteral(".png"));
             expectedFiles << file;
-            QVERIFY2(QFileInfo(file).size() > 0, qPrintable(file));
             const QImage image(file);
             QVERIFY2(!image.isNull(), qPrintable(file));
             QVERIFY2(

@@ -9,20 +9,32 @@
 
 namespace zav::test {
 
-namespace {
-class GrantsDoneRegistry : public outside::RegistryAccess {
-public:
-    QString ReadValue(const QString&, const QString&, const QString&) override {
-        return QStringLiteral("1.0.8");
-    }
-    void WriteValue(const QString&, const QString&, const QString&) override {}
-};
-} // namespace
-
 LevelSpec AllRights(int id, const QString& name) {
     std::vector<int> customs(100);
     std::iota(customs.begin(), customs.end(), 1);
     return LevelSpec(id, name, true, true, true, true, customs);
+}
+
+std::shared_ptr<Class_LevelEnable> Rights(bool manageLevel, bool manageOperator, bool disShutDown,
+                                          bool desktop, std::initializer_list<int> customs) {
+    auto set = Class_LevelEnable::create();
+    set->setAllowManageLevel(manageLevel);
+    set->setAllowManageOperator(manageOperator);
+    set->setDisShutDown(disShutDown);
+    set->setAllowDesktop(desktop);
+    for (int n : customs) {
+        set->setAllowCustom(n, true);
+    }
+    return set;
+}
+
+int ErrorNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const AutomationError& error) {
+        return error.Number();
+    }
+    return 0;
 }
 
 ComponentSession::ComponentSession(const std::vector<LevelSpec>& levels,

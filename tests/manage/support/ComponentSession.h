@@ -1,17 +1,25 @@
 #pragma once
 
-// A component working on a credential file that a test laid out: the levels (0 and 1 included) and
-// operators given, stand-ins for the language provider and the registry (the one-time grants are
-// marked as done), and the component's DbPath pointing at the file.
+// A component on a credential file holding the levels (0 and 1 included) and operators given, with a
+// stand-in language provider and a registry whose one-time grants are done.
 
 #include "CredentialFile.h"
+#include "outside/RegistryAccess.h"
 #include "support/FakeOutside.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
+#include <functional>
 #include <memory>
 
 namespace zav::test {
+
+// Every one-time grant counts as done: a grant would rewrite every level behind a test's back.
+class GrantsDoneRegistry : public outside::RegistryAccess {
+public:
+    QString ReadValue(const QString&, const QString&, const QString&) override { return "done"; }
+    void WriteValue(const QString&, const QString&, const QString&) override {}
+};
 
 class ComponentSession {
 public:
@@ -31,5 +39,10 @@ public:
 
 // Every right, fixed and custom.
 LevelSpec AllRights(int id, const QString& name);
+// A set of rights: the fixed ones, then the custom ones that are true.
+std::shared_ptr<Class_LevelEnable> Rights(bool manageLevel, bool manageOperator, bool disShutDown,
+                                          bool desktop, std::initializer_list<int> customs = {});
+// The number of the AutomationError `action` throws; 0 when it throws none.
+int ErrorNumber(const std::function<void()>& action);
 
 } // namespace zav::test

@@ -2,7 +2,6 @@
 
 #include "store/Schema.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 namespace zav::test {
@@ -82,12 +81,11 @@ std::map<QString, StoredLevel> CredentialFile::levels() const {
     return result;
 }
 
-std::vector<int> CredentialFile::levelIds() const {
-    std::vector<int> ids;
+std::map<QString, int> CredentialFile::levelIdsByName() const {
+    std::map<QString, int> ids;
     for (const auto& [name, level] : levels()) {
-        ids.push_back(level.id);
+        ids[name] = level.id;
     }
-    std::sort(ids.begin(), ids.end());
     return ids;
 }
 

@@ -45,11 +45,10 @@ public:
     // Adds operators, all in one transaction: each name goes to the level given for it.
     void addOperators(const std::vector<std::pair<QString, int>>& operators);
 
-    // Stored levels by name, and the level of every operator by name.
+    // Stored levels by name, their IDs by name, and the level of every operator by name.
     std::map<QString, StoredLevel> levels() const;
+    std::map<QString, int> levelIdsByName() const;
     std::map<QString, int> operatorLevels() const;
-    // IDs in ascending order.
-    std::vector<int> levelIds() const;
     // The value of a Boolean field of level `id`.
     bool levelFlag(int id, const QString& field) const;
 

@@ -5,16 +5,12 @@
 namespace zav::test {
 
 namespace {
-store::DbError refusedWrite() {
-    return store::DbError(store::ErrEngine, QStringLiteral("The write was refused (injected fault)."));
-}
-
 class FaultyDatabase : public store::Database {
 public:
     FaultyDatabase(std::unique_ptr<store::Database> real, FaultyEngine& engine)
         : m_real(std::move(real)), m_engine(engine) {}
     void Execute(const QString& sql, const QVariantList& parameters = {}) override {
-        m_engine.onExecute(sql);
+        m_engine.executed.append(sql);
         m_real->Execute(sql, parameters);
     }
     std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql,
@@ -67,12 +63,8 @@ std::unique_ptr<store::Database> FaultyEngine::CreateDatabase(const QString& pat
 void FaultyEngine::onKeyChange() {
     ++keyChanges;
     if (failKeyChanges) {
-        throw refusedWrite();
+        throw store::DbError(store::ErrEngine, QStringLiteral("The write was refused (injected fault)."));
     }
-}
-
-void FaultyEngine::onExecute(const QString& sql) {
-    executed.append(sql);
 }
 
 } // namespace zav::test

@@ -28,8 +28,7 @@ public:
                                                   const QString& connect) override;
     std::unique_ptr<store::Database> CreateDatabase(const QString& path, const QString& locale) override;
 
-    // Count a call; a key change throws when it is to fail.
-    void onExecute(const QString& sql);
+    // Counts a key change, and throws when it is to fail.
     void onKeyChange();
 
 private:

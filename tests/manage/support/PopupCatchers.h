@@ -1,8 +1,7 @@
 #pragma once
 
-// Catch the real message boxes and pop-up menus a window shows: each one is recorded as it appears
-// and closed at once (other dialogs are only recorded), so a test runs through the code that shows them and
-// checks what was shown.
+// Records the message boxes, pop-up menus and other dialogs a window shows; boxes and menus are closed
+// at once, so a test runs through the code that shows them.
 
 #include <QList>
 #include <QMap>
