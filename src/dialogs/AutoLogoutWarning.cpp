@@ -43,6 +43,7 @@ AutoLogoutWarning::AutoLogoutWarning(int seconds, int stepMs, QWidget* parent)
     m_text->installEventFilter(this);
     stay->installEventFilter(this);
     m_countdown->setInterval(stepMs);
+    m_countdown->setTimerType(Qt::PreciseTimer); // the seconds shown are the seconds left
     connect(m_countdown, &QTimer::timeout, this, [this] { RunReportingErrors([this] { step(); }); });
     showSecondsLeft();
     ApplyPanelLook(this);

@@ -23,21 +23,11 @@ class AuditTrailTest : public QObject {
 
     // An empty `entry` chooses nothing.
     bool logIn(bool byLevel, const QString& entry, const QString& password) {
-        whenModal<zav::Frm_Login>([&](zav::Frm_Login* d) {
-            if (!entry.isEmpty()) {
-                choose(d, "Cbo_Login", entry);
-            }
-            type(d, "Text1", password);
-            click(d, "Cmd_Ok");
-            if (d->isVisible()) { // refused: the dialog stays until it is cancelled
-                click(d, "Cmd_Undo");
-            }
-        });
-        return byLevel ? login->LoginByLevel() : login->LoginByOperator();
+        return LogInThroughDialog(*login, byLevel, entry, {password});
     }
-    QStringList rows() const {
+    QStringList rows(const QString& path = {}) const {
         QStringList list;
-        for (const auto& row : zav::manage::ReadAuditRows(env->dbPath())) {
+        for (const auto& row : zav::manage::ReadAuditRows(path.isEmpty() ? env->dbPath() : path)) {
             list << QStringList{row.event, row.operatorName, row.level, row.detail}.join(QLatin1Char('|'));
         }
         return list;
@@ -109,12 +99,10 @@ private Q_SLOTS:
         login->setDbPath(env->path(QStringLiteral("second.db")));
         QCOMPARE(out.count(), 2);
         QVERIFY(login->IsLogoutLevel());
-        QStringList got;
-        for (const auto& row : zav::manage::ReadAuditRows(first)) {
-            got << row.event + QLatin1Char('|') + row.operatorName + QLatin1Char('|') + row.detail;
-        }
-        QCOMPARE(got.mid(got.size() - 3), (QStringList{"logout||by request", "login|anna|by operator",
-                                                       "logout|anna|database changed"}));
+        const QStringList got = rows(first);
+        QCOMPARE(got.mid(got.size() - 3),
+                 (QStringList{"logout||Setter|by request", "login|anna|Setter|by operator",
+                              "logout|anna|Setter|database changed"}));
     }
 
     void aLoginThatCannotBeRecordedIsRefused() {

@@ -35,10 +35,7 @@ namespace {
 
 const QString Key = QStringLiteral("Software\\ZEMRO_SW\\Login");
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using zav::store::test::fileBytes;
 
 class Component : public ::testing::Test {
 protected:
@@ -492,7 +489,8 @@ TEST(ComponentOnAServer, ALogoutAlwaysHappensEvenWithTheServerDown) {
     env.addLevel(3, QStringLiteral("Guest"), QVariant());
     ASSERT_TRUE(login->Logout());
     expectLogoutWhileUnreachable(
-        *login, env, [&] { ASSERT_TRUE(server.pause()); }, [&] { ASSERT_TRUE(server.resume()); });
+        *login, env, [&] { ASSERT_TRUE(server.run(QStringLiteral("pause"))); },
+        [&] { ASSERT_TRUE(server.run(QStringLiteral("resume"))); });
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ComponentPlaces, ::testing::Values(Place::File, Place::Server),

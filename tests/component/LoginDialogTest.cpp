@@ -136,43 +136,23 @@ private Q_SLOTS:
     void topPasswordIsReadAtEveryTryAndNamesNobody() {
         standardLevels();
         QSignalSpy in(login.get(), &ZAV_Login::loggedIn), failed(login.get(), &ZAV_Login::loginFailed);
-        const auto tryIt = [&](bool byLevel, const QString& name, const QStringList& typed) {
-            QStringList seen;
-            whenModal<Frm_Login>([&](Frm_Login* d) {
-                if (!name.isEmpty()) {
-                    choose(d, "Cbo_Login", name);
-                }
-                for (const QString& password : typed) {
-                    type(d, "Text1", password);
-                    if (password != typed.last()) {
-                        answerNextMessage(seen);
-                    }
-                    click(d, "Cmd_Ok");
-                }
-                if (d->isVisible()) {
-                    d->reject();
-                }
-            });
-            const bool accepted = byLevel ? login->LoginByLevel() : login->LoginByOperator();
-            return std::make_pair(accepted, seen);
-        };
         QString old = TopPassword;
         for (const bool hashed : {false, true}) {
             if (hashed) {
                 zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-storage"),
                                             QStringLiteral("hashed"));
             }
-            QVERIFY(tryIt(false, QString(), {old}).first);
+            QVERIFY(LogInThroughDialog(*login, false, QString(), {old}));
             QCOMPARE(login->CurrentLevel()->ID(), 0);
             QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
             login->Logout();
             const QString changed = old + QStringLiteral("+");
             zav::manage::StoreLevelPassword(env->dbPath(), 0, QStringLiteral("|0"), changed);
-            const auto [accepted, seen] = tryIt(true, QString(), {old, changed});
-            QVERIFY(accepted);
+            QStringList seen;
+            QVERIFY(LogInThroughDialog(*login, true, QString(), {old, changed}, &seen));
             QCOMPARE(seen, QStringList{QStringLiteral("Warning: Wrong password")});
             login->Logout();
-            QVERIFY(tryIt(false, QStringLiteral("O'Anna"), {changed}).first);
+            QVERIFY(LogInThroughDialog(*login, false, QStringLiteral("O'Anna"), {changed}));
             QCOMPARE(login->CurrentLevel()->ID(), 0);
             QVERIFY(login->CurrentOperator()->OperatorNameText().isEmpty());
             login->Logout();
@@ -192,27 +172,16 @@ private Q_SLOTS:
             failed(login.get(), &ZAV_Login::loginFailed);
         connect(login.get(), &ZAV_Login::loggedIn, [] { throw std::runtime_error("a host's fault"); });
         QStringList seen;
-        QList<qsizetype> inAtRefusal;
-        const auto refusedThenRight = [&](const QString& name, const QString& password) {
-            whenModal<Frm_Login>([&, name, password](Frm_Login* d) {
-                choose(d, "Cbo_Login", name);
-                type(d, "Text1", QStringLiteral("wrong"));
-                answerNextMessage(seen);
-                click(d, "Cmd_Ok");
-                inAtRefusal << in.size();
-                type(d, "Text1", password);
-                click(d, "Cmd_Ok");
-            });
-        };
-        refusedThenRight(QStringLiteral("Setter"), QStringLiteral("set"));
-        QVERIFY(login->LoginByLevel());
+        const QString wrong = QStringLiteral("wrong");
+        QVERIFY(LogInThroughDialog(*login, true, QStringLiteral("Setter"), {wrong, QStringLiteral("set")},
+                                   &seen));
         login->Logout();
         login->Logout(); // already at the logout level: nothing to tell
-        refusedThenRight(QStringLiteral("O'Anna"), QStringLiteral("aPw"));
-        QVERIFY(login->LoginByOperator());
+        QVERIFY(LogInThroughDialog(*login, false, QStringLiteral("O'Anna"), {wrong, QStringLiteral("aPw")},
+                                   &seen));
         login->Terminate();
         using R = ZAV_Login::LogoutReason;
-        QCOMPARE(inAtRefusal, (QList<qsizetype>{0, 1}));
+        QCOMPARE(seen.size(), 2);
         QCOMPARE(QList<QVariantList>(failed), (QList<QVariantList>{{"Setter", 0}, {"O'Anna", 1}}));
         QCOMPARE(QList<QVariantList>(in), (QList<QVariantList>{{QString(), 2}, {"O'Anna", 2}}));
         QCOMPARE(QList<QVariantList>(out), (QList<QVariantList>{{QVariant::fromValue(R::ByRequest)},

@@ -5,23 +5,12 @@
 #include "base/MessageBox.h"
 #include "component/CredentialCheck.h"
 #include "outside/OutsideObjects.h"
-#include "outside/RegistryAccess.h"
+#include "support/ComponentSession.h"
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QCoreApplication>
 #include <iostream>
 #include <string>
-
-namespace {
-// The one-time grants count as done: they would rewrite the levels while the others guess.
-class GrantsDone : public zav::outside::RegistryAccess {
-public:
-    QString ReadValue(const QString&, const QString&, const QString&) override {
-        return QStringLiteral("done");
-    }
-    void WriteValue(const QString&, const QString&, const QString&) override {}
-};
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -34,7 +23,8 @@ int main(int argc, char** argv) {
         std::cout << "message " << text.toStdString() << std::endl;
         return zav::vbOK;
     });
-    zav::outside::setRegistryAccess(std::make_shared<GrantsDone>());
+    // The one-time grants count as done: they would rewrite the levels while the others guess.
+    zav::outside::setRegistryAccess(std::make_shared<zav::test::GrantsDoneRegistry>());
     const auto login = ZAV_Login::create();
     login->setAutoShutDown(false);
     login->setDbPath(arguments[1]);

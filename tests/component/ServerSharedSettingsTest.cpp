@@ -20,9 +20,9 @@ using store::test::Places;
 
 class ServerSharedSettings : public ::testing::Test {
 protected:
-    ComponentEnvironment environment;
     Places places{Place::Server};
     const QString uri = places.fresh();
+    ComponentEnvironment environment{true, uri};
 
     std::shared_ptr<ZAV_Login> panel() {
         auto login = ZAV_Login::create();
@@ -32,18 +32,8 @@ protected:
         environment.messages.clear();
         return login;
     }
-    void execute(const QString& sql) {
-        auto db = store::DefaultEngine().OpenDatabase(uri, store::OpenMode::SharedReadWrite, QString());
-        db->Execute(sql);
-        db->Close();
-    }
-    QVariant stored(const QString& sql, const QString& field) {
-        auto db = store::DefaultEngine().OpenDatabase(uri, store::OpenMode::SharedReadOnly, QString());
-        auto rs = db->OpenRecordset(sql);
-        const QVariant value = rs->Eof() ? QVariant() : rs->Field(field);
-        db->Close();
-        return value;
-    }
+    void execute(const QString& sql) { environment.execute(sql); }
+    QVariant stored(const QString& sql, const QString& field) { return environment.value(sql, field); }
 };
 
 TEST_F(ServerSharedSettings, CaptionsWrittenByOnePanelAreReadByAnother) {

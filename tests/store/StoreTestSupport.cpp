@@ -167,14 +167,6 @@ PrivateServer::~PrivateServer() {
     run(QStringLiteral("stop"));
 }
 
-bool PrivateServer::pause() {
-    return run(QStringLiteral("pause"));
-}
-
-bool PrivateServer::resume() {
-    return run(QStringLiteral("resume"));
-}
-
 bool PrivateServer::run(const QString& action, QString* out) {
     const QString script = qEnvironmentVariable("ZAV_PG_TEST_SERVER");
     EXPECT_FALSE(script.isEmpty()) << "ZAV_PG_TEST_SERVER is not set: run the server tests through ctest";

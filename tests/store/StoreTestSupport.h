@@ -79,11 +79,10 @@ public:
     PrivateServer();
     ~PrivateServer();
     QString uri() const { return m_uri; }
-    bool pause();
-    bool resume();
+    // Runs the script's "pause" (the server goes down) or "resume"; false when it failed.
+    bool run(const QString& action, QString* out = nullptr);
 
 private:
-    bool run(const QString& action, QString* out = nullptr);
     TempFolder m_folder;
     QString m_uri;
 };

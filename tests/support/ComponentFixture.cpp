@@ -1,6 +1,8 @@
 #include "support/ComponentFixture.h"
 
+#include "component/Frm_Login.h"
 #include "store/Schema.h"
+#include "support/TestSupport.h"
 
 namespace zav::test {
 
@@ -99,6 +101,26 @@ std::shared_ptr<ZAV_Login> ComponentEnvironment::createComponent() {
     login->setAutoShutDown(false);
     login->setDbPath(dbPath());
     return login;
+}
+
+bool LogInThroughDialog(ZAV_Login& login, bool byLevel, const QString& entry, const QStringList& passwords,
+                        QStringList* seen) {
+    whenModal<Frm_Login>([&](Frm_Login* dialog) {
+        if (!entry.isEmpty()) {
+            choose(dialog, "Cbo_Login", entry);
+        }
+        for (qsizetype i = 0; i < passwords.size() && dialog->isVisible(); ++i) {
+            type(dialog, "Text1", passwords[i]);
+            if (seen && i + 1 < passwords.size()) {
+                answerNextMessage(*seen);
+            }
+            click(dialog, "Cmd_Ok");
+        }
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+    return byLevel ? login.LoginByLevel() : login.LoginByOperator();
 }
 
 } // namespace zav::test

@@ -69,4 +69,9 @@ private:
     QString m_dbPath;
 };
 
+// Logs in through the login dialog: chooses `entry` ("" chooses nothing) and types each password in
+// turn, closing the message of each refused one but the last into `seen`; cancels when none opened.
+bool LogInThroughDialog(ZAV_Login& login, bool byLevel, const QString& entry, const QStringList& passwords,
+                        QStringList* seen = nullptr);
+
 } // namespace zav::test

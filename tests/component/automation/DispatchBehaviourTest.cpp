@@ -15,14 +15,17 @@ using namespace zav::automation;
 
 namespace {
 
-// The number of the automation error the call raises, 0 when it succeeds.
-template <typename F> int errorOf(F&& call) {
+// The number and description of the automation error the call raises; 0 when it succeeds.
+template <typename F> std::pair<int, QString> failureOf(F&& call) {
     try {
         call();
     } catch (const AutomationError& e) {
-        return e.Number();
+        return {e.Number(), e.Description()};
     }
-    return 0;
+    return {0, QString()};
+}
+template <typename F> int errorOf(F&& call) {
+    return failureOf(std::forward<F>(call)).first;
 }
 
 class DispatchTest : public ::testing::Test {
@@ -147,32 +150,14 @@ TEST_F(DispatchTest, ArgumentsConvertOrFailAsAutomationDoes) {
 }
 
 TEST_F(DispatchTest, TheComponentsOwnErrorsComeThroughWithNumberAndDescription) {
-    try {
-        Invoke(rights(), u"AllowCustom", Get, {0});
-        FAIL() << "index 0 was accepted";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.Number(), 9);
-        EXPECT_EQ(e.Description(), QStringLiteral("Subscript out of range"));
-    }
+    EXPECT_EQ(failureOf([&] { Invoke(rights(), u"AllowCustom", Get, {0}); }),
+              std::make_pair(9, QStringLiteral("Subscript out of range")));
     EXPECT_EQ(errorOf([&] { Invoke(rights(), u"AllowCustom", Let, {101, true}); }), 9);
 
     QFile::remove(env.dbPath());
-    int direct = 0;
-    QString directText;
-    try {
-        login->HaveOperators();
-    } catch (const AutomationError& e) {
-        direct = e.Number();
-        directText = e.Description();
-    }
-    ASSERT_EQ(direct, 3024);
-    try {
-        Invoke(login.get(), u"HaveOperators", Method);
-        FAIL() << "a missing database was not reported";
-    } catch (const AutomationError& e) {
-        EXPECT_EQ(e.Number(), direct);
-        EXPECT_EQ(e.Description(), directText);
-    }
+    const auto direct = failureOf([&] { login->HaveOperators(); });
+    ASSERT_EQ(direct.first, 3024);
+    EXPECT_EQ(failureOf([&] { Invoke(login.get(), u"HaveOperators", Method); }), direct);
 
     auto fresh = ZAV_Login::create();
     EXPECT_EQ(errorOf([&] { Invoke(fresh.get(), u"IsLogoutLevel", Get); }), 91);
