@@ -1,9 +1,10 @@
-// audit [--json] [--since TIME] [--until TIME] and audit --verify.
+// audit [--json] [--since TIME] [--until TIME], audit --verify [anchors] and audit --head.
 
 #include "AdminError.h"
 #include "Commands.h"
 
 #include "operations/CredentialDatabase.h"
+#include "outside/SystemLog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,11 +43,45 @@ QJsonObject rowObject(const manage::AuditRow& row) {
                        {QStringLiteral("hash"), row.hash}};
 }
 
-void verify(const Invocation& invocation, QTextStream& out) {
-    if (invocation.since || invocation.until) {
-        throw UsageError(QStringLiteral("--verify checks the whole trail: it takes no --since or --until"));
+manage::AuditHead anchorFrom(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,9}):([0-9a-fA-F]{64})$"));
+    const auto match = form.match(text.trimmed());
+    if (!match.hasMatch()) {
+        throw UsageError(
+            QStringLiteral("--anchor needs SEQ:HASH (a row number and its 64-digit hash), not '%1'")
+                .arg(text));
     }
-    const manage::AuditVerdict verdict = manage::VerifyAuditTrail(*invocation.dbPath);
+    return manage::AuditHead{QString(), match.captured(1).toInt(), match.captured(2).toLower()};
+}
+
+// The heads the system log kept for this database (its identity picks them out of every database's).
+std::vector<manage::AuditHead> journalHeads(const QString& dbPath) {
+    std::vector<manage::AuditHead> heads;
+    const auto own = manage::ReadAuditHead(dbPath);
+    for (const QString& line : outside::ReadJournalLines(QStringLiteral("zav-audit"))) {
+        const auto head = manage::ParseAuditHead(line);
+        if (head && own && head->identity == own->identity) {
+            heads.push_back(*head);
+        }
+    }
+    return heads;
+}
+
+void verify(const Invocation& invocation, QTextStream& out) {
+    if (invocation.since || invocation.until || invocation.head) {
+        throw UsageError(
+            QStringLiteral("--verify checks the whole trail: it takes no --since, --until or --head"));
+    }
+    manage::AuditAnchors anchors;
+    for (const QString& text : invocation.anchors) {
+        anchors.heads.push_back(anchorFrom(text));
+    }
+    if (invocation.anchorsFromJournal) {
+        const auto logged = journalHeads(*invocation.dbPath);
+        anchors.heads.insert(anchors.heads.end(), logged.begin(), logged.end());
+        anchors.fromSystemLog = true;
+    }
+    const manage::AuditVerdict verdict = manage::VerifyAuditTrail(*invocation.dbPath, anchors);
     if (invocation.json) {
         QJsonObject object{{QStringLiteral("intact"), verdict.intact},
                            {QStringLiteral("rows"), verdict.rows}};
@@ -66,11 +101,38 @@ void verify(const Invocation& invocation, QTextStream& out) {
     }
 }
 
+void printHead(const Invocation& invocation, QTextStream& out) {
+    if (invocation.since || invocation.until) {
+        throw UsageError(QStringLiteral("--head takes no --since or --until"));
+    }
+    const auto head = manage::ReadAuditHead(*invocation.dbPath);
+    if (invocation.json) {
+        QJsonObject object;
+        if (head) {
+            object = QJsonObject{{QStringLiteral("identity"), head->identity},
+                                 {QStringLiteral("seq"), head->seq},
+                                 {QStringLiteral("hash"), head->hash}};
+        }
+        out << QJsonDocument(object).toJson(QJsonDocument::Indented);
+    } else if (head) {
+        out << manage::AuditHeadText(*head) << '\n';
+    } else {
+        out << "no row yet\n";
+    }
+}
+
 } // namespace
 
 void RunAudit(const Invocation& invocation, QTextStream& out) {
+    if (!invocation.verify && (!invocation.anchors.isEmpty() || invocation.anchorsFromJournal)) {
+        throw UsageError(QStringLiteral("--anchor and --anchors-from-journal go with --verify"));
+    }
     if (invocation.verify) {
         verify(invocation, out);
+        return;
+    }
+    if (invocation.head) {
+        printHead(invocation, out);
         return;
     }
     const QDateTime since =

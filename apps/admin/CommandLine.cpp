@@ -79,6 +79,12 @@ Invocation ParseCommandLine(const QStringList& words) {
             setOnce(invocation.level, name, value());
         } else if (name == QLatin1String("--verify")) {
             flag(invocation.verify);
+        } else if (name == QLatin1String("--head")) {
+            flag(invocation.head);
+        } else if (name == QLatin1String("--anchor")) {
+            invocation.anchors << value();
+        } else if (name == QLatin1String("--anchors-from-journal")) {
+            flag(invocation.anchorsFromJournal);
         } else if (name == QLatin1String("--since")) {
             setOnce(invocation.since, name, value());
         } else if (name == QLatin1String("--until")) {

@@ -19,6 +19,9 @@ struct Invocation {
     std::optional<QString> since; // --since, as typed
     std::optional<QString> until; // --until, as typed
     bool verify = false;
+    bool head = false;               // audit --head
+    QStringList anchors;             // every --anchor SEQ:HASH, in order
+    bool anchorsFromJournal = false; // audit --anchors-from-journal
     bool json = false;
     bool fromStdin = false;
     bool merge = false;

@@ -15,6 +15,9 @@ const QString Force = QStringLiteral("--force");
 const QString Since = QStringLiteral("--since");
 const QString Until = QStringLiteral("--until");
 const QString Verify = QStringLiteral("--verify");
+const QString Head = QStringLiteral("--head");
+const QString Anchor = QStringLiteral("--anchor");
+const QString AnchorsFromJournal = QStringLiteral("--anchors-from-journal");
 
 QString rightWords() {
     return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
@@ -261,8 +264,9 @@ std::vector<Command> makeCommands() {
          RunCheck},
         {QStringLiteral("audit"),
          {QStringLiteral("audit [--json] [--since TIME] [--until TIME]"),
-          QStringLiteral("audit --verify [--json]")},
-         QStringLiteral("list the audit trail, or verify its chain"),
+          QStringLiteral("audit --verify [--anchor SEQ:HASH]... [--anchors-from-journal] [--json]"),
+          QStringLiteral("audit --head")},
+         QStringLiteral("list the audit trail, verify its chain, or print its head"),
          QStringLiteral(
              "Lists the audit trail, oldest first, one line per row: its number, time (UTC), panel (host\n"
              "name), OS user, event, operator, level and detail. While the policy's audit is on, every\n"
@@ -271,20 +275,29 @@ std::vector<Command> makeCommands() {
              "rights and operators, import, merge and policy change adds one row, in the same transaction\n"
              "as the change: a change whose row cannot be written does not happen. A logout always\n"
              "happens; one that cannot be recorded is reported on the panel's log.\n\n"
-             "Each row holds the hash of the row before it and a SHA-256 hash over its own content, and the\n"
-             "trail's first and last rows are sealed, so --verify tells whether a row was changed or\n"
-             "removed, and from which row on; exit status 0 when the trail is intact, 1 otherwise. The\n"
-             "chain shows tampering by anyone who does not recompute every hash after it.\n"
-             "audit-retention-days N > 0 removes the rows older than N days, whole and oldest first, and\n"
-             "records that it did.\n\n"
+             "Each row holds the hash of the row before it and a SHA-256 hash over its own content, and a\n"
+             "seal holds where the trail starts and ends, so --verify tells whether a row was changed or\n"
+             "removed, and from which row on; exit status 0 when the trail is intact, 1 otherwise. Rows\n"
+             "missing at the start must be those the newest retention row removed, and while the audit is\n"
+             "on the seal must be there. Whoever holds the database's key can still rebuild a chain that\n"
+             "verifies on its own: so every change also sends the new head (\"head db=ID seq=N hash=H\")\n"
+             "to the system log as zav-audit. Copy those lines off the panel (a log collector), and verify\n"
+             "against them: the trail must hold each such row exactly.\n"
+             "audit-retention-days N > 0 removes the rows older than N days, counted back from the newest\n"
+             "row, whole and oldest first, and records that it did. A clock more than a day past the\n"
+             "newest row removes nothing and adds a clock row; no row is dated before the one before it.\n\n"
              "  --since TIME   rows from TIME on (ISO 8601, UTC unless it names its zone; a date alone\n"
              "                 means its midnight)\n"
              "  --until TIME   rows up to TIME\n"
              "  --verify       check the chain instead of listing\n"
-             "  --json         a JSON array of rows, or the verdict as an object\n"),
+             "  --anchor SEQ:HASH  with --verify: the trail must hold row SEQ with this hash (repeatable)\n"
+             "  --anchors-from-journal  with --verify: every head of this database in the journal, and\n"
+             "                 the trail's own head must be among them\n"
+             "  --head         print the head: the database's identity, last row and its hash\n"
+             "  --json         a JSON array of rows, or the verdict or head as an object\n"),
          0,
          0,
-         {Json, Since, Until, Verify},
+         {Json, Since, Until, Verify, Head, Anchor, AnchorsFromJournal},
          RunAudit},
     };
 }
@@ -329,7 +342,8 @@ QString ToolHelp() {
         "  --stdin         passwd: read the password from standard input\n"
         "  --merge         import: merge into the existing database\n"
         "  --since, --until TIME  audit: the rows from, up to TIME\n"
-        "  --verify        audit: check the chain\n"
+        "  --verify        audit: check the chain (--anchor SEQ:HASH, --anchors-from-journal)\n"
+        "  --head          audit: print the trail's head\n"
         "  -h, --help      this help; with a command, that command's help\n"
         "  --              ends the options (for a name that starts with \"-\")\n\n"
         "Exit status: 0 on success; 1 on a failure, with \"zav-admin: DESCRIPTION (NUMBER)\" on standard\n"

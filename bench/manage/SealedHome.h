@@ -12,6 +12,7 @@ inline void sealHome(const QTemporaryDir& home) {
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/system-bus");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session-bus");
+    qputenv("ZAV_SYSTEM_LOG_SOCKET", (home.path() + QStringLiteral("/no-system-log")).toLocal8Bit());
 }
 
 } // namespace zav::bench

@@ -46,8 +46,10 @@ void RecordAuditEvents(const QString& dbPath, const Policy& policy, const std::v
 // The rows with since <= Time <= until (invalid bounds: open), in order.
 std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& since = {},
                                     const QDateTime& until = {});
-// Reads the whole trail and its seal and checks the chain.
-AuditVerdict VerifyAuditTrail(const QString& dbPath);
+// Reads the whole trail and its seal and checks the chain, and that it holds the heads kept outside.
+AuditVerdict VerifyAuditTrail(const QString& dbPath, const AuditAnchors& anchors = {});
+// The trail's head as every append sends it to the system log; nothing before the first row.
+std::optional<AuditHead> ReadAuditHead(const QString& dbPath);
 
 // Makes the trail's tables, empty, where they are missing (inside the caller's write).
 void EnsureAuditTables(store::Database& db);

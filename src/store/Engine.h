@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -125,6 +126,23 @@ public:
     virtual void Rollback() = 0;
 
     virtual void Close() = 0;
+
+    // Runs `action` once the outermost transaction has committed (at once outside a transaction); a
+    // rollback of the transaction or savepoint it was registered in drops it. For what leaves the
+    // database (a log line) and must never tell of a change that did not happen. Never throws on.
+    void AfterCommit(std::function<void()> action);
+
+protected:
+    // The engines call this when a transaction or savepoint ends, with the depth left after it.
+    void TransactionEnded(bool committed, int depthAfter);
+    virtual int TransactionDepth() const { return 0; }
+
+private:
+    struct PendingAction {
+        int depth = 0;
+        std::function<void()> action;
+    };
+    std::vector<PendingAction> m_afterCommit;
 };
 
 class Engine {

@@ -94,6 +94,7 @@ void SqlCipherDatabase::CommitTrans() {
                                                        : QStringLiteral("COMMIT"));
     });
     --m_transactionDepth;
+    TransactionEnded(true, m_transactionDepth);
 }
 
 void SqlCipherDatabase::Rollback() {
@@ -105,11 +106,13 @@ void SqlCipherDatabase::Rollback() {
                                     : QStringLiteral("ROLLBACK"));
     });
     --m_transactionDepth;
+    TransactionEnded(false, m_transactionDepth);
 }
 
 void SqlCipherDatabase::Close() {
     m_connection->close();
     m_transactionDepth = 0;
+    TransactionEnded(false, 0);
 }
 
 void SqlCipherDatabase::requireTransaction() const {

@@ -27,6 +27,9 @@ public:
     void Rollback() override;
     void Close() override;
 
+protected:
+    int TransactionDepth() const override { return m_transactionDepth; }
+
 private:
     void requireTransaction() const;
 

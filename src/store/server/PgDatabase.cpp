@@ -118,11 +118,13 @@ void PgDatabase::CommitTrans() {
         const Result result = db.exec(QStringLiteral("COMMIT"));
         if (result.commandStatus() != u"COMMIT") {
             --m_transactionDepth;
+            TransactionEnded(false, m_transactionDepth);
             throw DbError(ErrEngine,
                           QStringLiteral("The transaction was rolled back: one of its statements failed."));
         }
     }
     --m_transactionDepth;
+    TransactionEnded(true, m_transactionDepth);
 }
 
 void PgDatabase::Rollback() {
@@ -136,6 +138,7 @@ void PgDatabase::Rollback() {
     } else {
         db.exec(QStringLiteral("ROLLBACK"));
     }
+    TransactionEnded(false, m_transactionDepth);
 }
 
 void PgDatabase::Close() {
@@ -154,6 +157,7 @@ void PgDatabase::Close() {
             m_transactionDepth = 0; // the lost connection took the transaction with it
         }
     }
+    TransactionEnded(false, 0);
     m_link->release(m_mode);
     m_link.reset();
 }

@@ -30,6 +30,9 @@ public:
     void Rollback() override;
     void Close() override;
 
+protected:
+    int TransactionDepth() const override { return m_transactionDepth; }
+
 private:
     Connection& connection();
     bool readOnly() const { return m_mode == store::OpenMode::SharedReadOnly; }

@@ -5,13 +5,21 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 using zav::test::AdminTest;
 
 namespace {
 
-using AdminAudit = AdminTest;
+class AdminAudit : public AdminTest {
+protected:
+    QJsonArray rows(const QStringList& bounds = {}) const {
+        return QJsonDocument::fromJson(ok(QStringList{"audit", "--json"} + bounds).toUtf8()).array();
+    }
+};
 
 TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemovedRow) {
     const auto execute = [this](const char* sql) {
@@ -19,9 +27,6 @@ TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemoved
                                                              zav::store::ConnectString);
         file->Execute(QLatin1String(sql));
         file->Close();
-    };
-    const auto rows = [this](const QStringList& bounds = {}) {
-        return QJsonDocument::fromJson(ok(QStringList{"audit", "--json"} + bounds).toUtf8()).array();
     };
     ok({"init"});
     ok({"policy", "set", "audit", "on"});
@@ -61,6 +66,53 @@ TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemoved
     EXPECT_TRUE(run.status == 1 && verdict["intact"] == false && verdict["fromRow"] == 2)
         << run.out.toStdString();
     EXPECT_EQ(verdict["finding"].toString(), "rows 2 to 2 were removed");
+}
+
+// The head, and verifying against heads kept outside: given on the command line or read from the
+// journal (a stand-in journalctl here). A run whose clock is 400 days ahead removes nothing.
+TEST_F(AdminAudit, HeadsKeptOutsideCatchARewriteAndAClockAheadRemovesNothing) {
+    ok({"init"});
+    ok({"policy", "set", "audit", "on"});
+    ok({"policy", "set", "audit-retention-days", "1"});
+    const QString head = ok({"audit", "--head"}).trimmed();
+    const QRegularExpression form("^head db=([0-9a-f-]{36}) seq=2 hash=([0-9a-f]{64})$");
+    ASSERT_TRUE(form.match(head).hasMatch()) << head.toStdString();
+    const QString anchor = "2:" + form.match(head).captured(2);
+
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS"); // libfaketime is preloaded before the sanitizer
+    qputenv("ASAN_OPTIONS", sanitizer + ":verify_asan_link_order=0");
+    for (const QString name : {"Later", "Later2"}) {
+        EXPECT_EQ(zav::test::RunAdmin(
+                      folder.path(),
+                      {"-f", "+400d", qEnvironmentVariable("ZAV_ADMIN"), "--db", db, "add-level", name}, {},
+                      "faketime")
+                      .status,
+                  0);
+    }
+    qputenv("ASAN_OPTIONS", sanitizer);
+    EXPECT_EQ(rows().size(), 5); // the clock row, and every row kept
+    EXPECT_EQ(ok({"audit", "--verify", "--anchor", anchor}), "intact: 5 rows\n");
+    auto run = adminOn(db, {"audit", "--verify", "--anchor", "2:" + QString(64, '0')});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.contains("row 2 is not the row whose head was kept outside"))
+        << run.out.toStdString();
+
+    const QString bin = path("bin");
+    QDir().mkpath(bin);
+    const auto journalHolds = [&](const QString& lines) {
+        zav::test::WriteFile(bin + "/journalctl", ("#!/bin/sh\nprintf '%s\\n' " + lines + "\n").toUtf8());
+        QFile::setPermissions(bin + "/journalctl", QFile::ReadOwner | QFile::ExeOwner);
+    };
+    const QByteArray searchPath = qgetenv("PATH");
+    qputenv("PATH", bin.toUtf8() + ':' + searchPath);
+    journalHolds("'" + head + "' '" + ok({"audit", "--head"}).trimmed() +
+                 "' 'head db=other seq=9 hash=" + QString(64, 'a') + "'");
+    EXPECT_EQ(ok({"audit", "--verify", "--anchors-from-journal"}), "intact: 5 rows\n");
+    journalHolds("'" + head + "'");
+    run = adminOn(db, {"audit", "--verify", "--anchors-from-journal"});
+    qputenv("PATH", searchPath);
+    EXPECT_TRUE(run.status == 1 && run.out.contains("the trail's head, row 5, is not in the system log"))
+        << run.out.toStdString();
 }
 
 } // namespace
