@@ -79,8 +79,8 @@ AuditSeal readSeal(store::Database& db) {
 }
 
 void writeSealEntry(store::Database& db, const QString& name, int seq, const QString& hash) {
-    auto rs = db.OpenRecordset(
-        QStringLiteral("Select * from %1 where Name = '%2'").arg(store::AuditSealTable, name));
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(store::AuditSealTable),
+                               {name});
     if (rs->Eof()) {
         rs->AddNew();
         rs->SetField(store::FieldName, name);
@@ -165,7 +165,7 @@ std::optional<AuditEvent> applyRetention(store::Database& db, AuditSeal& seal, i
         return std::nullopt;
     }
     auto kept = db.OpenRecordset(
-        QStringLiteral("Select * from %1 where Time >= '%2' order by Seq").arg(store::AuditTable, cutoff));
+        QStringLiteral("Select * from %1 where Time >= ? order by Seq").arg(store::AuditTable), {cutoff});
     int firstKept = seal.lastSeq + 1;
     QString keptPrevious = seal.lastHash;
     if (!kept->Eof()) {
@@ -174,7 +174,7 @@ std::optional<AuditEvent> applyRetention(store::Database& db, AuditSeal& seal, i
     }
     kept->Close();
     const int removedFrom = seal.firstSeq;
-    db.Execute(QStringLiteral("Delete * from %1 where Seq < %2").arg(store::AuditTable).arg(firstKept));
+    db.Execute(QStringLiteral("Delete * from %1 where Seq < ?").arg(store::AuditTable), {firstKept});
     writeSealEntry(db, FirstSeal, firstKept, keptPrevious);
     seal.firstSeq = firstKept;
     seal.firstPrevious = keptPrevious;
@@ -240,16 +240,19 @@ std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& sinc
     auto db = OpenForReading(dbPath);
     if (db->TableExists(store::AuditTable)) {
         QStringList bounds;
+        QVariantList times;
         if (since.isValid()) {
-            bounds << QStringLiteral("Time >= '%1'").arg(AuditTimeText(since));
+            bounds << QStringLiteral("Time >= ?");
+            times << AuditTimeText(since);
         }
         if (until.isValid()) {
-            bounds << QStringLiteral("Time <= '%1'").arg(AuditTimeText(until));
+            bounds << QStringLiteral("Time <= ?");
+            times << AuditTimeText(until);
         }
         const QString where =
             bounds.isEmpty() ? QString() : QStringLiteral(" where ") + bounds.join(QStringLiteral(" and "));
         auto rs = db->OpenRecordset(
-            QStringLiteral("Select * from %1%2 order by Seq").arg(store::AuditTable, where));
+            QStringLiteral("Select * from %1%2 order by Seq").arg(store::AuditTable, where), times);
         for (; !rs->Eof(); rs->MoveNext()) {
             rows.push_back(rowFrom(*rs));
         }
