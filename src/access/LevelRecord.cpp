@@ -2,7 +2,6 @@
 
 #include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::access {
@@ -74,7 +73,7 @@ bool IsLevelChanged(const std::exception& error) {
 }
 
 std::unique_ptr<store::Recordset> OpenMeantLevel(store::Database& db, int id, const QString& storedName) {
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = ") + QString::number(id));
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from Levels where ID = ?"), {id});
     if (!rs->Eof()) {
         rs->MoveFirst();
         if (TextOrEmpty(rs->Field(store::FieldName)) != storedName) {
@@ -83,8 +82,7 @@ std::unique_ptr<store::Recordset> OpenMeantLevel(store::Database& db, int id, co
         return rs;
     }
     rs->Close();
-    auto named = db.OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
-                                  outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
+    auto named = db.OpenRecordset(QStringLiteral("Select ID from Levels where Name = ?"), {storedName});
     const bool moved = !named->Eof();
     named->Close();
     if (moved) {

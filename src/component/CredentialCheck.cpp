@@ -11,7 +11,6 @@
 #include "operations/LoginRecords.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
-#include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -61,9 +60,9 @@ void acceptLevel(const ChosenLevel& chosen, const std::shared_ptr<Class_Operator
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
 
-QString levelSql(int id) {
-    return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
-}
+// The texts of the check never change: their values are bound, so a server prepares each once per
+// connection.
+const QString LevelById = QStringLiteral("Select * from Levels where ID = ?");
 
 manage::LockoutEntry levelEntry(const ChosenLevel& level) {
     return {manage::LockoutKind::Level, level.level->DBLevelName()};
@@ -90,7 +89,7 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
     read.policy = manage::PolicyOf(*db);
     std::unique_ptr<store::Recordset> rs;
     if (request.nameChosen && request.loginMode == LoginModeLevel) {
-        rs = db->OpenRecordset(levelSql(request.levelId));
+        rs = db->OpenRecordset(LevelById, {request.levelId});
         if (!rs->Eof()) {
             rs->MoveFirst();
             read.own = readChosen(*rs);
@@ -99,9 +98,8 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
         }
         rs->Close();
     } else if (request.nameChosen) {
-        const QString quoted = outside::dbUtility().SqlQuote(request.operatorName);
-        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = '") + quoted +
-                               QStringLiteral("'"));
+        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"),
+                               {request.operatorName});
         if (!rs->Eof()) {
             rs->MoveFirst();
             read.stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
@@ -111,7 +109,7 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
             read.entry = manage::LockoutEntry{manage::LockoutKind::Operator, storedName};
             const int levelId = rs->Field(store::FieldID).toInt();
             rs->Close();
-            rs = db->OpenRecordset(levelSql(levelId));
+            rs = db->OpenRecordset(LevelById, {levelId});
             if (!rs->Eof()) {
                 rs->MoveFirst();
                 read.own = readChosen(*rs);
@@ -128,7 +126,7 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
         if (read.policy.passwordStorage == manage::PasswordStorage::Hashed ||
             (!topPassword.isEmpty() && topPassword == request.typed)) {
             rs->Close();
-            rs = db->OpenRecordset(levelSql(0));
+            rs = db->OpenRecordset(LevelById, {0});
             rs->MoveFirst();
             read.top = readChosen(*rs);
         } else {

@@ -365,16 +365,19 @@ std::vector<AuditRow> ReadAuditRows(const QString& dbPath, const QDateTime& sinc
     auto db = OpenForReading(dbPath);
     if (db->TableExists(store::AuditTable)) {
         QStringList bounds;
+        QVariantList times;
         if (since.isValid()) {
-            bounds << QStringLiteral("Time >= '%1'").arg(AuditTimeText(since));
+            bounds << QStringLiteral("Time >= ?");
+            times << AuditTimeText(since);
         }
         if (until.isValid()) {
-            bounds << QStringLiteral("Time <= '%1'").arg(AuditTimeText(until));
+            bounds << QStringLiteral("Time <= ?");
+            times << AuditTimeText(until);
         }
         const QString where =
             bounds.isEmpty() ? QString() : QStringLiteral(" where ") + bounds.join(QStringLiteral(" and "));
         auto rs = db->OpenRecordset(
-            QStringLiteral("Select * from %1%2 order by Seq").arg(store::AuditTable, where));
+            QStringLiteral("Select * from %1%2 order by Seq").arg(store::AuditTable, where), times);
         for (; !rs->Eof(); rs->MoveNext()) {
             rows.push_back(rowFrom(*rs));
         }

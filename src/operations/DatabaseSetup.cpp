@@ -30,8 +30,8 @@ bool grantRecordedIn(store::Database& db, const QString& grant) {
     if (!db.TableExists(store::GrantsTable)) {
         return false;
     }
-    auto rs = db.OpenRecordset(
-        QStringLiteral("Select Name from %1 where Name = '%2'").arg(store::GrantsTable, grant));
+    auto rs = db.OpenRecordset(QStringLiteral("Select Name from %1 where Name = ?").arg(store::GrantsTable),
+                               {grant});
     const bool found = !rs->Eof();
     rs->Close();
     return found;

@@ -150,9 +150,8 @@ void writeOperatorFields(store::Recordset& rs, const OperatorEntry& entry, int l
     rs.SetField(store::FieldID, levelId);
 }
 
-QString whereNameIs(const QString& table, const QString& name) {
-    return QStringLiteral("Select * from %1 where Name = '%2'")
-        .arg(table, outside::dbUtility().SqlQuote(name));
+std::unique_ptr<store::Recordset> openNamed(store::Database& db, const QString& table, const QString& name) {
+    return db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {name});
 }
 
 // Writes the document's rows and policy into the empty tables, within the caller's transaction.
@@ -361,7 +360,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     int nextId = nextLevelId(*db);
     std::map<int, int> databaseIds; // document's level ID -> the database's
     for (const auto& entry : document.levels) {
-        auto rs = db->OpenRecordset(whereNameIs(store::LevelsTable, entry.level->DBLevelName()));
+        auto rs = openNamed(*db, store::LevelsTable, entry.level->DBLevelName());
         if (rs->Eof()) {
             if (nextId > LargestLevelId) {
                 throw store::DbError(store::ErrFieldOverflow,
@@ -382,7 +381,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
         rs->Close();
     }
     for (const auto& entry : document.operators) {
-        auto rs = db->OpenRecordset(whereNameIs(store::OperatorsTable, entry.name));
+        auto rs = openNamed(*db, store::OperatorsTable, entry.name);
         if (rs->Eof()) {
             rs->AddNew();
         } else {

@@ -4,20 +4,17 @@
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/Renumbering.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::manage {
 
 namespace {
-QString levelById(int id) {
-    return QStringLiteral("Select * from Levels where ID = ") + QString::number(id);
-}
+const QString LevelById = QStringLiteral("Select * from Levels where ID = ?");
 
 // Hands the row of level `id` to `read`; false when there is none.
 bool readLevelRow(const QString& dbPath, int id, const std::function<void(const store::Recordset&)>& read) {
     auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(levelById(id));
+    auto rs = db->OpenRecordset(LevelById, {id});
     if (rs->Eof()) {
         return false;
     }
@@ -52,9 +49,7 @@ QString rightsText(const Class_LevelEnable& rights) {
 
 void ForEachLevelBelow(const QString& dbPath, int ownerId,
                        const std::function<void(int id, const QString& storedName)>& visit) {
-    ForEachRow(dbPath,
-               QStringLiteral("Select * from Levels where ID > ") + QString::number(ownerId) +
-                   QStringLiteral(" order by ID"),
+    ForEachRow(dbPath, QStringLiteral("Select * from Levels where ID > ? order by ID"), {ownerId},
                [&visit](const store::Recordset& row) {
                    visit(row.Field(store::FieldID).toInt(), access::TextOrEmpty(row.Field(store::FieldName)));
                });
@@ -110,11 +105,10 @@ int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     if (!access::OpenMeantLevel(*db, id, storedName)) {
         throw access::LevelChangedError();
     }
-    auto operators =
-        db->OpenRecordset(QStringLiteral("Select Name from Operators where ID = ") + QString::number(id));
+    auto operators = db->OpenRecordset(QStringLiteral("Select Name from Operators where ID = ?"), {id});
     const int removedOperators = operators->RecordCount();
     operators->Close();
-    db->Execute(QStringLiteral("Delete * from Levels where ID = ") + QString::number(id));
+    db->Execute(QStringLiteral("Delete * from Levels where ID = ?"), {id});
     RenumberWithin(*db);
     AuditWithin(*db, {QStringLiteral("level-removed"),
                       QStringLiteral("level %1 '%2' with %3 operators; levels renumbered")
@@ -160,8 +154,7 @@ bool StoreLevelRights(const QString& dbPath, int id, const QString& storedName,
 
 std::optional<int> LevelIdByName(const QString& dbPath, const QString& storedName) {
     auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(QStringLiteral("Select ID from Levels where Name = '") +
-                                outside::dbUtility().SqlQuote(storedName) + QStringLiteral("'"));
+    auto rs = db->OpenRecordset(QStringLiteral("Select ID from Levels where Name = ?"), {storedName});
     std::optional<int> found;
     if (!rs->Eof()) {
         rs->MoveFirst();

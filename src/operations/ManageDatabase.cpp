@@ -13,10 +13,10 @@ std::unique_ptr<store::Database> OpenForWriting(const QString& dbPath) {
                                                store::ConnectString);
 }
 
-void ForEachRow(const QString& dbPath, const QString& sql,
+void ForEachRow(const QString& dbPath, const QString& sql, const QVariantList& parameters,
                 const std::function<void(const store::Recordset& row)>& visit) {
     auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(sql);
+    auto rs = db->OpenRecordset(sql, parameters);
     if (rs->RecordCount() > 0) { // reads every row
         rs->MoveFirst();
         while (!rs->Eof()) {

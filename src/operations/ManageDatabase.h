@@ -16,10 +16,10 @@ std::unique_ptr<store::Database> OpenForReading(const QString& dbPath);
 // Shared, read/write: every change.
 std::unique_ptr<store::Database> OpenForWriting(const QString& dbPath);
 
-// Runs the query `sql` on a shared read-only open and calls `visit` with each row in order. Every row
-// is read before the first visit, so no read holds the file while the visits run; what was visited
-// before a failure stays visited.
-void ForEachRow(const QString& dbPath, const QString& sql,
+// Runs the query `sql` with `parameters` bound to its "?" places on a shared read-only open and calls
+// `visit` with each row in order. Every row is read before the first visit, so no read holds the file
+// while the visits run; what was visited before a failure stays visited.
+void ForEachRow(const QString& dbPath, const QString& sql, const QVariantList& parameters,
                 const std::function<void(const store::Recordset& row)>& visit);
 
 } // namespace zav::manage

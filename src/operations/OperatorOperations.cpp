@@ -3,17 +3,11 @@
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::manage {
 
 namespace {
-// "'" + the quoted name + "'": the only way an operator name enters SQL text.
-QString quotedName(const QString& name) {
-    return QStringLiteral("'") + outside::dbUtility().SqlQuote(name) + QStringLiteral("'");
-}
-
 // Within the caller's transaction: level `levelId` is still the level the caller means.
 void requireMeantLevel(store::Database& db, int levelId, const std::optional<QString>& storedName) {
     if (storedName && !access::OpenMeantLevel(db, levelId, *storedName)) {
@@ -29,15 +23,13 @@ QString levelText(int levelId, const std::optional<QString>& storedName) {
 void ForEachOperatorOf(const QString& dbPath, int levelId,
                        const std::function<void(const QString& name)>& visit) {
     ForEachRow(
-        dbPath,
-        QStringLiteral("Select * from Operators where ID = ") + QString::number(levelId) +
-            QStringLiteral(" order by Name"),
+        dbPath, QStringLiteral("Select * from Operators where ID = ? order by Name"), {levelId},
         [&visit](const store::Recordset& row) { visit(access::TextOrEmpty(row.Field(store::FieldName))); });
 }
 
 std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name) {
     auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ") + quotedName(name));
+    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"), {name});
     if (rs->Eof()) {
         return std::nullopt;
     }
@@ -71,12 +63,12 @@ void AddOperator(const QString& dbPath, int levelId, const QString& name,
 void RemoveOperator(const QString& dbPath, const QString& name) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
-    const QString where = QStringLiteral(" from Operators where Name = ") + quotedName(name);
-    auto found = db->OpenRecordset(QStringLiteral("Select Name") + where);
+    const QString where = QStringLiteral(" from Operators where Name = ?");
+    auto found = db->OpenRecordset(QStringLiteral("Select Name") + where, {name});
     const bool exists = !found->Eof();
     found->Close();
     if (exists) {
-        db->Execute(QStringLiteral("Delete *") + where);
+        db->Execute(QStringLiteral("Delete *") + where, {name});
         AuditWithin(*db, {QStringLiteral("operator-removed"), QStringLiteral("operator '%1'").arg(name), {}});
     }
     transaction.Commit();
@@ -88,8 +80,7 @@ void MoveOperator(const QString& dbPath, const QString& name, int levelId,
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     requireMeantLevel(*db, levelId, levelStoredName);
-    db->Execute(QStringLiteral("Update Operators Set ID = ") + QString::number(levelId) +
-                QStringLiteral(" where Name = ") + quotedName(name));
+    db->Execute(QStringLiteral("Update Operators Set ID = ? where Name = ?"), {levelId, name});
     AuditWithin(*db, {QStringLiteral("operator-moved"),
                       QStringLiteral("operator '%1' to %2").arg(name, levelText(levelId, levelStoredName)),
                       {}});

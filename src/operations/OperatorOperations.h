@@ -4,8 +4,8 @@
 // the command-line tool both call these).
 //
 // Every function opens the file at `dbPath` shared (read-only for the readers, read/write for the
-// writers), works and closes it again. Operator names reach SQL text only through
-// zav::outside::dbUtility().SqlQuote. Names compare without regard to letter case. Failures throw
+// writers), works and closes it again. Operator names never become SQL text: they are bound to the
+// statement's places. Names compare without regard to letter case. Failures throw
 // zav::store::DbError (an AutomationError carrying the engine's number and description) or
 // AutomationError; a writer that throws has changed nothing.
 

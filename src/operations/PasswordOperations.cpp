@@ -6,7 +6,6 @@
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 #include <functional>
@@ -55,11 +54,12 @@ std::optional<QString> StoreLevelPassword(const QString& dbPath, int id, const Q
 
 std::optional<QString> StoreOperatorPassword(const QString& dbPath, const QString& name,
                                              const QString& password) {
-    const QString sql = QStringLiteral("Select * from Operators where Name = '") +
-                        outside::dbUtility().SqlQuote(name) + QStringLiteral("'");
     return storePassword(
-        dbPath, [&](store::Database& db) { return db.OpenRecordset(sql); }, password,
-        QStringLiteral("operator '%1'").arg(name));
+        dbPath,
+        [&](store::Database& db) {
+            return db.OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"), {name});
+        },
+        password, QStringLiteral("operator '%1'").arg(name));
 }
 
 int HashTextPasswords(store::Database& db) {

@@ -16,8 +16,8 @@ namespace zav::manage {
 // writing nothing, when the number now belongs to another level or the level has another number.
 std::optional<QString> StoreLevelPassword(const QString& dbPath, int id, const QString& storedName,
                                           const QString& password);
-// Writes PWD of operator `name` (found without regard to letter case; the name reaches the SQL text
-// only through SqlQuote) and returns what was written; nothing when there is no such row.
+// Writes PWD of operator `name` (found without regard to letter case; the name is a bound value, never
+// SQL text) and returns what was written; nothing when there is no such row.
 std::optional<QString> StoreOperatorPassword(const QString& dbPath, const QString& name,
                                              const QString& password);
 

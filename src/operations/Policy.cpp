@@ -5,7 +5,6 @@
 #include "operations/OperationErrors.h"
 #include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
-#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
@@ -187,8 +186,8 @@ void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
         db.CreateTable(store::PolicyTableDef());
     }
     for (const auto& [key, value] : entries) {
-        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = '%2'")
-                                       .arg(store::PolicyTable, outside::dbUtility().SqlQuote(key)));
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(store::PolicyTable),
+                                   {key});
         if (rs->Eof()) {
             rs->AddNew();
             rs->SetField(store::FieldName, key);

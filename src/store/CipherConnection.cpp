@@ -153,8 +153,8 @@ std::optional<IdleConnection> takeIdle(const CipherConnection::ReuseKey& key) {
 // salt, another password) or a writer's journal left by a crash make the probe fail.
 bool stillReads(sqlite::Database& db) noexcept {
     try {
-        sqlite::Statement probe(db, QStringLiteral("PRAGMA schema_version")); // reads the first page only
-        probe.executeStep();
+        const sqlite::KeptStatement probe(db, QStringLiteral("PRAGMA schema_version")); // the first page only
+        probe->executeStep();
         return true;
     } catch (...) {
         return false;
@@ -162,7 +162,7 @@ bool stillReads(sqlite::Database& db) noexcept {
 }
 
 bool isIdle(sqlite::Database& db) {
-    return !db.inTransaction() && sqlite3_next_stmt(db.handle(), nullptr) == nullptr;
+    return !db.inTransaction() && db.statementsInUse() == 0;
 }
 
 DbError cannotCreate(const QString& path, int error) {

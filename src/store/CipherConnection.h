@@ -51,6 +51,7 @@ public:
 
     // The connection; fails once it is closed.
     sqlite::Database& db();
+    bool isOpen() const noexcept { return m_db != nullptr; }
     // Closes the file, then lets other users in. A shared connection that is idle (no transaction, no
     // statement) is kept by the thread instead of being closed, so that the next shared open of the same
     // file skips keying and reading the schema again; it holds no lock of any kind while it waits, and

@@ -21,9 +21,9 @@ void SqlCipherDatabase::Execute(const QString& sql, const QVariantList& paramete
     const QString translated = dialect::translate(sql);
     m_connection->finishPendingReads();
     translatingErrors([&] {
-        sqlite::Statement statement(m_connection->db(), translated);
-        bindParameters(statement, parameters);
-        statement.exec();
+        const sqlite::KeptStatement statement(m_connection->db(), translated);
+        bindParameters(*statement, parameters);
+        statement->exec();
     });
 }
 
@@ -36,7 +36,14 @@ std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql,
 }
 
 bool SqlCipherDatabase::TableExists(const QString& name) {
-    return translatingErrors([&] { return ddl::storedTable(m_connection->db(), name).has_value(); });
+    return translatingErrors([&] {
+        const sqlite::KeptStatement statement(
+            m_connection->db(),
+            QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                           "COLLATE NOCASE AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
+        statement->bind(1, name);
+        return statement->executeStep();
+    });
 }
 
 void SqlCipherDatabase::CreateTable(const TableDef& table) {

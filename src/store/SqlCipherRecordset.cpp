@@ -25,15 +25,23 @@ SqlCipherRecordset::SqlCipherRecordset(std::shared_ptr<CipherConnection> connect
     : m_connection(std::move(connection)) {
     const auto single = dialect::singleTableSelect(translatedSql);
     const bool withRowid = single.has_value();
-    m_query = std::make_unique<sqlite::Statement>(m_connection->db(),
-                                                  withRowid ? single->sqlWithRowid : translatedSql);
+    m_queryText = withRowid ? single->sqlWithRowid : translatedSql;
+    m_query = m_connection->db().takeStatement(m_queryText);
     bindParameters(*m_query, parameters);
     m_withRowid = withRowid;
     m_fieldCount = m_query->columnCount() - (withRowid ? 1 : 0);
-    for (int column = 0; column < m_fieldCount; ++column) {
-        m_columns << m_query->columnName(column);
-        m_types.push_back(fieldTypeOfDeclared(m_query->columnDeclType(column)));
-        m_columnByName.insert(m_columns.back().toLower(), column);
+    m_fields = std::static_pointer_cast<const Columns>(m_query->derived());
+    if (!m_fields || m_fields->identity != m_query->columnsIdentity()) {
+        auto fields = std::make_shared<Columns>();
+        fields->identity = m_query->columnsIdentity();
+        for (int column = 0; column < m_fieldCount; ++column) {
+            fields->names << m_query->columnName(column);
+            fields->types.push_back(fieldTypeOfDeclared(m_query->columnDeclType(column)));
+            fields->byName.insert(fields->names.back(), column);
+            fields->byName.insert(fields->names.back().toLower(), column);
+        }
+        m_query->setDerived(fields);
+        m_fields = std::move(fields);
     }
     if (withRowid) {
         m_table = single->table;
@@ -71,6 +79,9 @@ void SqlCipherRecordset::endQuery() const noexcept {
         m_connection->removePendingRead(const_cast<SqlCipherRecordset*>(this));
     }
     m_reading = false;
+    if (m_query && m_connection && m_connection->isOpen()) {
+        m_connection->db().keepStatement(m_queryText, std::move(m_query));
+    }
     m_query.reset();
 }
 
@@ -137,8 +148,8 @@ void SqlCipherRecordset::SetField(const QString& name, const QVariant& value) {
 
 void SqlCipherRecordset::AddNew() {
     requireUpdatable();
-    m_buffer.assign(size_t(m_columns.size()), QVariant());
-    m_changed.assign(size_t(m_columns.size()), false);
+    m_buffer.assign(size_t(m_fields->names.size()), QVariant());
+    m_changed.assign(size_t(m_fields->names.size()), false);
     m_mode = EditMode::Adding;
 }
 
@@ -146,7 +157,7 @@ void SqlCipherRecordset::Edit() {
     requireUpdatable();
     requireCurrentRow();
     m_buffer = m_rows[m_position];
-    m_changed.assign(size_t(m_columns.size()), false);
+    m_changed.assign(size_t(m_fields->names.size()), false);
     m_mode = EditMode::Editing;
 }
 
@@ -208,8 +219,11 @@ void SqlCipherRecordset::requireUpdatable() {
 }
 
 int SqlCipherRecordset::columnOf(const QString& name) const {
-    const auto found = m_columnByName.constFind(name.toLower());
-    if (found == m_columnByName.constEnd()) {
+    auto found = m_fields->byName.constFind(name); // the fields' own spelling needs no folding
+    if (found == m_fields->byName.constEnd()) {
+        found = m_fields->byName.constFind(name.toLower());
+    }
+    if (found == m_fields->byName.constEnd()) {
         throw DbError(ErrItemNotFound,
                       QStringLiteral("Item not found in this collection: field '%1'.").arg(name));
     }
@@ -218,9 +232,9 @@ int SqlCipherRecordset::columnOf(const QString& name) const {
 
 SqlCipherRecordset::Row SqlCipherRecordset::rowOf(const sqlite::Statement& statement) const {
     Row row;
-    row.reserve(m_types.size());
-    for (size_t column = 0; column < m_types.size(); ++column) {
-        row.push_back(readColumn(statement, int(column), m_types[column]));
+    row.reserve(m_fields->types.size());
+    for (size_t column = 0; column < m_fields->types.size(); ++column) {
+        row.push_back(readColumn(statement, int(column), m_fields->types[column]));
     }
     return row;
 }
@@ -233,14 +247,14 @@ SqlCipherRecordset::Row SqlCipherRecordset::storedRow(qint64 rowid) {
         sqlite::Statement& statement;
         ~ResetAfter() { statement.reset(); }
     } resetAfter{select};
-    return select.executeStep() ? rowOf(select) : Row(m_types.size());
+    return select.executeStep() ? rowOf(select) : Row(m_fields->types.size());
 }
 
 QStringList SqlCipherRecordset::changedNames() const {
     QStringList names;
     for (size_t column = 0; column < m_changed.size(); ++column) {
         if (m_changed[column]) {
-            names << ddl::quoted(m_columns[qsizetype(column)]);
+            names << ddl::quoted(m_fields->names[qsizetype(column)]);
         }
     }
     return names;
@@ -250,7 +264,7 @@ int SqlCipherRecordset::bindChanged(sqlite::Statement& statement) {
     int index = 0;
     for (size_t column = 0; column < m_changed.size(); ++column) {
         if (m_changed[column]) {
-            bindValue(statement, ++index, m_buffer[column], m_types[column]);
+            bindValue(statement, ++index, m_buffer[column], m_fields->types[column]);
         }
     }
     return index;

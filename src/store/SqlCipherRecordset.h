@@ -68,11 +68,19 @@ private:
     sqlite::Statement& preparedReread();
     void finalizeStatements() noexcept;
 
+    // The fields of a query, read once from its statement and kept with it while the connection keeps
+    // the statement for reuse.
+    struct Columns {
+        QStringList names;
+        std::vector<std::optional<FieldType>> types;
+        QHash<QString, int> byName;     // as the statement names them, and in lower case
+        const void* identity = nullptr; // the statement's columns they were read from
+    };
+
     std::shared_ptr<CipherConnection> m_connection;
     QString m_table; // empty when the recordset cannot be updated
-    QStringList m_columns;
-    std::vector<std::optional<FieldType>> m_types;
-    QHash<QString, int> m_columnByName;                 // lower-case names
+    std::shared_ptr<const Columns> m_fields;
+    QString m_queryText;
     mutable std::unique_ptr<sqlite::Statement> m_query; // until every row is read
     mutable bool m_reading = false;                     // part of the way through the rows
     int m_fieldCount = 0;

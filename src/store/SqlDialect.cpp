@@ -148,12 +148,26 @@ QString translate(const QString& sql) {
     return joined(tokens);
 }
 
+QString serverLiteral(const QString& text) {
+    QString inner = QString(text).replace(u'\'', QStringLiteral("''"));
+    if (!inner.contains(u'\\')) {
+        return QLatin1Char('\'') + inner + QLatin1Char('\'');
+    }
+    return QStringLiteral("E'") + inner.replace(u'\\', QStringLiteral("\\\\")) + QLatin1Char('\'');
+}
+
 QString translateForServer(const QString& sql) {
     auto tokens = tokenize(translate(sql));
     int place = 0;
     for (auto& token : tokens) {
         if (isSymbol(token, u'?')) {
             token.text = QStringLiteral("$%1").arg(++place);
+        } else if (token.kind == TokenKind::Literal && token.text.contains(u'\\') && token.text.size() > 1 &&
+                   token.text.back() == u'\'') {
+            // As the file reads it: the text between the apostrophes, a doubled one standing for one.
+            token.text =
+                QLatin1Char(' ') + serverLiteral(token.text.mid(1, token.text.size() - 2)
+                                                     .replace(QStringLiteral("''"), QStringLiteral("'")));
         } else if (token.kind == TokenKind::QuotedName) {
             token.text = QLatin1Char('"') +
                          unquotedName(token).toLower().replace(u'"', QStringLiteral("\"\"")) +

@@ -1,5 +1,7 @@
 #include "store/SqliteDatabase.h"
 
+#include "store/SqliteStatement.h"
+
 #include <sqlite3.h>
 
 namespace zav::sqlite {
@@ -23,7 +25,37 @@ Database::Database(const QString& path, OpenFlags flags) {
 }
 
 Database::~Database() {
+    m_kept.clear();
     sqlite3_close_v2(m_db);
+}
+
+std::unique_ptr<Statement> Database::takeStatement(const QString& sql) {
+    if (const auto kept = m_kept.find(sql); kept != m_kept.end()) {
+        auto statement = std::move(kept->second);
+        m_kept.erase(kept);
+        return statement;
+    }
+    return std::make_unique<Statement>(*this, sql);
+}
+
+void Database::keepStatement(const QString& sql, std::unique_ptr<Statement> statement) noexcept {
+    constexpr std::size_t KeptLimit = 48;
+    statement->reset();
+    if (m_kept.size() < KeptLimit && !m_kept.contains(sql)) {
+        try {
+            m_kept.emplace(sql, std::move(statement));
+        } catch (...) {
+            // not kept: finalized below
+        }
+    }
+}
+
+int Database::statementsInUse() const noexcept {
+    int count = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s; s = sqlite3_next_stmt(m_db, s)) {
+        ++count;
+    }
+    return count - int(m_kept.size());
 }
 
 void Database::key(const QByteArray& key) {

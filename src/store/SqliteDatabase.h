@@ -6,10 +6,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <map>
+#include <memory>
 
 struct sqlite3;
 
 namespace zav::sqlite {
+
+class Statement;
 
 // Open flags of sqlite3_open_v2 that callers need, without exposing the C header.
 enum class OpenFlags { ReadOnly, ReadWrite };
@@ -41,8 +45,17 @@ public:
     // Throws the connection's last error when `resultCode` is a failure.
     void check(int resultCode) const;
 
+    // Statements kept for reuse by their text, as long as the connection lives: preparing costs more
+    // than running a short query on a wide table. Taking one gives the kept statement or prepares a new
+    // one; giving it back resets it, drops its bound values and keeps it (at most a few dozen texts).
+    std::unique_ptr<Statement> takeStatement(const QString& sql);
+    void keepStatement(const QString& sql, std::unique_ptr<Statement> statement) noexcept;
+    // How many statements exist besides the kept ones.
+    int statementsInUse() const noexcept;
+
 private:
     sqlite3* m_db = nullptr;
+    std::map<QString, std::unique_ptr<Statement>> m_kept;
 };
 
 // Suspends the enforcement of foreign keys, cascades included, for its lifetime (inside a transaction

@@ -60,9 +60,13 @@ int Statement::exec() {
     return m_db.changes();
 }
 
-void Statement::reset() {
+void Statement::reset() noexcept {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
+}
+
+const void* Statement::columnsIdentity() const noexcept {
+    return sqlite3_column_count(m_stmt) > 0 ? sqlite3_column_name(m_stmt, 0) : nullptr;
 }
 
 int Statement::columnCount() const noexcept {

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 struct sqlite3_stmt;
 
@@ -32,7 +33,14 @@ public:
     bool executeStep();
     // Runs the statement to its end and returns the number of rows it changed.
     int exec();
-    void reset();
+    // Back to the start, without bound values.
+    void reset() noexcept;
+    // Stands for the statement's columns as prepared: it changes when SQLite prepares the statement
+    // again because the schema changed (the new names are made before the old ones go).
+    const void* columnsIdentity() const noexcept;
+    // What a user derived from the statement once (a recordset's columns), kept with it for reuse.
+    const std::shared_ptr<const void>& derived() const noexcept { return m_derived; }
+    void setDerived(std::shared_ptr<const void> derived) noexcept { m_derived = std::move(derived); }
 
     int columnCount() const noexcept;
     QString columnName(int column) const;
@@ -46,6 +54,24 @@ public:
 private:
     Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    std::shared_ptr<const void> m_derived;
+};
+
+// A statement the connection keeps, taken for one use and given back when this goes.
+class KeptStatement {
+public:
+    KeptStatement(Database& db, const QString& sql)
+        : m_db(db), m_sql(sql), m_statement(db.takeStatement(sql)) {}
+    ~KeptStatement() { m_db.keepStatement(m_sql, std::move(m_statement)); }
+    KeptStatement(const KeptStatement&) = delete;
+    KeptStatement& operator=(const KeptStatement&) = delete;
+    Statement& operator*() const noexcept { return *m_statement; }
+    Statement* operator->() const noexcept { return m_statement.get(); }
+
+private:
+    Database& m_db;
+    QString m_sql;
+    std::unique_ptr<Statement> m_statement;
 };
 
 } // namespace zav::sqlite

@@ -167,14 +167,23 @@ TEST_P(Recordsets, TransactionsRollBackUnlessCommitted) {
 }
 
 // The default DbUtility, part of the component's outside objects, with the component's own SQL texts:
-// a quoted name selects, updates and deletes exactly the row of that name.
-TEST(DefaultDbUtility, QuotedNamesReachExactlyTheirRow) {
-    const QStringList names = {
-        QStringLiteral("O'Brien"), QStringLiteral("x' OR '1'='1"),  QStringLiteral("'"),
-        QStringLiteral("''"),      QStringLiteral("Delete * from"), QStringLiteral("true; x")};
+// a quoted name selects, updates and deletes exactly the row of that name, on a server also in a
+// session that reads backslashes in literals as escapes.
+using DefaultDbUtility = CredentialDbTest;
+INSTANTIATE_TEST_SUITE_P(Engines, DefaultDbUtility, ::testing::Values(Place::File, Place::Server), placeName);
+TEST_P(DefaultDbUtility, QuotedNamesReachExactlyTheirRow) {
+    const QStringList names = {QStringLiteral("O'Brien"),
+                               QStringLiteral("x' OR '1'='1"),
+                               QStringLiteral("'"),
+                               QStringLiteral("''"),
+                               QStringLiteral("\\' OR TRUE --"),
+                               QStringLiteral("\\"),
+                               QStringLiteral("Delete * from"),
+                               QStringLiteral("true; x")};
     const auto utility = zav::outside::makeDefaultDbUtility();
-    TempFolder folder;
-    auto db = createCredentialDb(folder.file(QStringLiteral("login.mdb")));
+    if (GetParam() == Place::Server) {
+        db->Execute(QStringLiteral("SET standard_conforming_strings = off"));
+    }
     addLevel(*db, 1, QStringLiteral("One"));
     addLevel(*db, 2, QStringLiteral("Two"));
     for (const auto& name : names) {

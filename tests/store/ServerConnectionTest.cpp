@@ -43,6 +43,16 @@ TEST(ServerConnection, ValuesTravelAsParametersUnchanged) {
     EXPECT_EQ(failureOf([&] { db.exec(QStringLiteral("SELECT 1;") + withNul); }).Number(), ErrTextWithNul);
 }
 
+// A database set to read backslashes in literals as escapes changes nothing for our connections.
+TEST(ServerConnection, LiteralsAreReadByTheStandardWhateverTheDatabaseSays) {
+    zav::store::test::Places places(zav::store::test::Place::Server);
+    const QString uri = places.fresh();
+    Connection(uri).exec(QStringLiteral("DO $$BEGIN EXECUTE format('ALTER DATABASE %I SET "
+                                        "standard_conforming_strings = off', current_database()); END$$"));
+    EXPECT_EQ(Connection(uri).exec(QStringLiteral("SELECT 'a\\b'")).value(0, 0),
+              QVariant(QStringLiteral("a\\b")));
+}
+
 TEST(ServerConnection, GuardKeepsOnlyCommittedWork) {
     Connection db(testServerUri());
     db.exec(QStringLiteral("CREATE TEMP TABLE t (id int PRIMARY KEY)"));

@@ -61,16 +61,4 @@ private:
     }
 };
 
-// Quotes as the real one must (an apostrophe doubled) and remembers what it was given.
-class RecordingDbUtility : public outside::DbUtility {
-public:
-    QStringList quoted;
-
-    QString SqlQuote(const QString& text) override {
-        quoted.append(text);
-        return QString(text).replace(QLatin1Char('\''), QStringLiteral("''"));
-    }
-    bool TableExists(store::Database&, const QString&) override { return false; }
-};
-
 } // namespace zav::test

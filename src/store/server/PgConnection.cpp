@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <chrono>
 #include <libpq-fe.h>
+#include <optional>
 #include <poll.h>
 #include <vector>
 
@@ -17,18 +18,31 @@ constexpr Oid BoolOid = 16;
 constexpr Oid Int8Oid = 20;
 constexpr Oid UnknownOid = 0; // the server infers the type from where the value goes
 
-// The URI's settings with what every connection needs on top: UTF-8 and the server-side timeouts (the
-// latter after any options the URI gives, so they win).
+// The URI's settings with what every connection needs on top: UTF-8, string literals read by the
+// standard's rules (a backslash is a character like any other, as on the file, whatever the database or
+// role was set to) and the server-side timeouts. The options come after any the URI gives, so they win.
 ConnectionParameters parametersFor(const QString& uri, const ConnectionSettings& settings) {
     ConnectionParameters parameters = parseServerUri(uri);
     parameters["client_encoding"] = "UTF8";
     parameters["fallback_application_name"] = "ZAV_PrjLogin";
-    parameters["options"] = QByteArray(parameters["options"] + " -c statement_timeout=" +
-                                       QByteArray::number(settings.statementTimeoutMs) +
-                                       " -c lock_timeout=" + QByteArray::number(settings.lockTimeoutMs))
-                                .trimmed();
+    parameters["options"] =
+        QByteArray(parameters["options"] + " -c standard_conforming_strings=on -c statement_timeout=" +
+                   QByteArray::number(settings.statementTimeoutMs) +
+                   " -c lock_timeout=" + QByteArray::number(settings.lockTimeoutMs))
+            .trimmed();
     return parameters;
 }
+
+// Statements that read or write rows are worth preparing; the rest (transactions, locks, schema) are not.
+bool preparable(const QByteArray& sql) {
+    const QByteArray word = sql.trimmed().left(6).toUpper();
+    return word == "SELECT" || word == "INSERT" || word == "UPDATE" || word == "DELETE";
+}
+
+// How many statement texts a connection prepares at most; texts past that run unprepared.
+constexpr qsizetype MaxPrepared = 256;
+// The server refuses a prepared statement whose rows have other columns since it was prepared.
+const QString CachedPlanChanged = QStringLiteral("0A000");
 
 // Why the connection failed. With verbose errors libpq writes each answer of the server as
 // "SEVERITY:  SQLSTATE: message"; the last one counts when several hosts were tried. Without an answer
@@ -136,18 +150,128 @@ Result Connection::exec(const QString& sql, const QVariantList& parameters) {
         types.push_back(parameter.type);
         texts.push_back(parameter.null ? nullptr : parameter.text.constData());
     }
-    Result result(PQexecParams(handle(), sql.toUtf8().constData(), int(encoded.size()), types.data(),
-                               texts.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = PQresultStatus(result.handle());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+    const QByteArray text = sql.toUtf8();
+    const auto run = [&](const QByteArray* name) {
+        if (!m_waiting.empty()) {
+            return runAfterWaiting(name, text, types, texts);
+        }
+        return Result(name ? PQexecPrepared(handle(), name->constData(), int(texts.size()), texts.data(),
+                                            nullptr, nullptr, 0)
+                           : PQexecParams(handle(), text.constData(), int(texts.size()), types.data(),
+                                          texts.data(), nullptr, nullptr, 0));
+    };
+    const QByteArray key = preparable(text) ? text + QByteArray(reinterpret_cast<const char*>(types.data()),
+                                                                qsizetype(types.size() * sizeof(Oid)))
+                                            : QByteArray();
+    const QByteArray* name = key.isEmpty() ? nullptr : preparedName(key, text, types);
+    Result result = run(name);
+    if (!succeeded(result) && name && sqlStateOf(result) == CachedPlanChanged) {
+        // The table changed under the prepared statement: it is prepared anew when next run, and
+        // outside a transaction this run goes through unprepared at once.
+        m_prepared.remove(key);
+        if (!inTransaction()) {
+            result = run(nullptr);
+        }
+    }
+    if (!succeeded(result)) {
         throwFailure(result);
     }
     return result;
 }
 
+void Connection::sendWithNext(const QString& sql) {
+    m_waiting.push_back(sql.toUtf8());
+}
+
+// One round trip: the waiting statements, the statement, one sync. A failure makes the server skip the
+// rest of the pipeline; the first failure is the one reported. Nothing waits any more afterwards.
+Result Connection::runAfterWaiting(const QByteArray* name, const QByteArray& text,
+                                   const std::vector<unsigned>& types,
+                                   const std::vector<const char*>& values) {
+    const std::vector<QByteArray> waiting = std::exchange(m_waiting, {});
+    if (PQenterPipelineMode(handle()) != 1) {
+        return Result(nullptr);
+    }
+    bool sent = true;
+    for (const QByteArray& statement : waiting) {
+        sent = sent && PQsendQueryParams(handle(), statement.constData(), 0, nullptr, nullptr, nullptr,
+                                         nullptr, 0) == 1;
+    }
+    sent = sent && (name ? PQsendQueryPrepared(handle(), name->constData(), int(values.size()), values.data(),
+                                               nullptr, nullptr, 0)
+                         : PQsendQueryParams(handle(), text.constData(), int(values.size()), types.data(),
+                                             values.data(), nullptr, nullptr, 0)) == 1;
+    sent = sent && PQpipelineSync(handle()) == 1;
+    std::optional<Result> failure;
+    Result last(nullptr);
+    for (std::size_t k = 0; sent && k <= waiting.size(); ++k) {
+        Result answer(PQgetResult(handle()));
+        if (!answer.handle()) {
+            break; // the connection was lost
+        }
+        while (PGresult* end = PQgetResult(handle())) { // each query's results end with a null
+            PQclear(end);
+        }
+        if (!failure && !succeeded(answer)) {
+            failure.emplace(std::move(answer));
+        } else {
+            last = std::move(answer);
+        }
+    }
+    // The sync's own answer; then the connection leaves the pipeline (nothing of it is left to read).
+    while (PGresult* rest = PQgetResult(handle())) {
+        const bool synced = PQresultStatus(rest) == PGRES_PIPELINE_SYNC;
+        PQclear(rest);
+        if (synced) {
+            break;
+        }
+    }
+    PQexitPipelineMode(handle());
+    return failure ? std::move(*failure) : std::move(last);
+}
+
+bool Connection::succeeded(const Result& result) noexcept {
+    const ExecStatusType status = PQresultStatus(result.handle());
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+QString Connection::sqlStateOf(const Result& result) {
+    return QString::fromLatin1(PQresultErrorField(result.handle(), PG_DIAG_SQLSTATE));
+}
+
+// A text seen for the first time runs unprepared (most texts of a short-lived program run once); the
+// second time it is prepared under a name of its own, and from then on runs by that name.
+const QByteArray* Connection::preparedName(const QByteArray& key, const QByteArray& text,
+                                           const std::vector<unsigned>& types) {
+    const auto found = m_prepared.find(key);
+    if (found == m_prepared.end()) {
+        if (m_prepared.size() < MaxPrepared) {
+            m_prepared.insert(key, QByteArray());
+        }
+        return nullptr;
+    }
+    if (found->isEmpty()) {
+        const QByteArray name = "zav_" + QByteArray::number(++m_preparedCount);
+        const Result made(
+            PQprepare(handle(), name.constData(), text.constData(), int(types.size()), types.data()));
+        if (!succeeded(made)) {
+            throwFailure(made);
+        }
+        *found = name;
+    }
+    return &*found;
+}
+
 bool Connection::inTransaction() const noexcept {
+    if (!m_waiting.empty()) {
+        return !m_waiting.back().startsWith("COMMIT");
+    }
     const PGTransactionStatusType status = PQtransactionStatus(handle());
     return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+bool Connection::transactionFailed() const noexcept {
+    return PQtransactionStatus(handle()) == PQTRANS_INERROR;
 }
 
 bool Connection::isBroken() const noexcept {
@@ -157,15 +281,14 @@ bool Connection::isBroken() const noexcept {
 // Only the server's primary message goes into the error: its detail may quote a whole failing row,
 // passwords included.
 void Connection::throwFailure(const Result& result) const {
-    const char* sqlState = PQresultErrorField(result.handle(), PG_DIAG_SQLSTATE);
+    const QString sqlState = sqlStateOf(result);
     const char* primary = PQresultErrorField(result.handle(), PG_DIAG_MESSAGE_PRIMARY);
     const char* constraint = PQresultErrorField(result.handle(), PG_DIAG_CONSTRAINT_NAME);
-    if (!sqlState && PQstatus(handle()) == CONNECTION_BAD) {
+    if (sqlState.isEmpty() && PQstatus(handle()) == CONNECTION_BAD) {
         throw unreachable(m_description, QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0));
     }
-    throw serverError(QString::fromLatin1(sqlState ? sqlState : ""),
-                      QString::fromUtf8(primary ? primary : PQerrorMessage(handle())).trimmed(), QString(),
-                      QString::fromUtf8(constraint ? constraint : ""));
+    throw serverError(sqlState, QString::fromUtf8(primary ? primary : PQerrorMessage(handle())).trimmed(),
+                      QString(), QString::fromUtf8(constraint ? constraint : ""));
 }
 
 } // namespace zav::pg

@@ -5,9 +5,12 @@
 
 #include "store/server/PgResult.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 #include <memory>
+#include <vector>
 
 struct pg_conn;
 
@@ -35,10 +38,18 @@ public:
     // Runs one statement. The values fill $1, $2, ... as parameters, never pasted into the text: an
     // invalid QVariant is NULL, a bool a boolean, an integer a bigint, anything else text (whose type the
     // server infers). Text or SQL holding U+0000 is refused (error 5): libpq would cut it there.
+    // A statement that reads or writes rows is prepared once per connection, the second time its text
+    // runs with the same types of values, and then runs prepared: the server parses and plans it once.
     Result exec(const QString& sql, const QVariantList& parameters = {});
+    // A statement without values (BEGIN, or the COMMIT of a transaction that only read) that is sent
+    // with the next one, in the same round trip; when it fails, the next one fails with its error.
+    void sendWithNext(const QString& sql);
 
-    // A transaction is open (also one that failed and waits for its rollback).
+    // A transaction is open (also one that failed and waits for its rollback, or one whose BEGIN waits
+    // to be sent).
     bool inTransaction() const noexcept;
+    // A statement of the open transaction failed: it can only be rolled back.
+    bool transactionFailed() const noexcept;
     // The connection was lost (the server restarted or went away).
     bool isBroken() const noexcept;
 
@@ -47,9 +58,20 @@ private:
         void operator()(pg_conn* conn) const noexcept;
     };
     [[noreturn]] void throwFailure(const Result& result) const;
+    static bool succeeded(const Result& result) noexcept;
+    static QString sqlStateOf(const Result& result);
+    // Sends what waits for the next statement and that statement in one pipeline; the latter's result.
+    Result runAfterWaiting(const QByteArray* name, const QByteArray& text, const std::vector<unsigned>& types,
+                           const std::vector<const char*>& values);
+    // The prepared statement's name for the key (text and types), or nullptr to run it unprepared.
+    const QByteArray* preparedName(const QByteArray& key, const QByteArray& text,
+                                   const std::vector<unsigned>& types);
 
     QString m_description;
     std::unique_ptr<pg_conn, Finish> m_conn;
+    QHash<QByteArray, QByteArray> m_prepared; // an empty name: run once, not prepared yet
+    std::vector<QByteArray> m_waiting;        // sent with the next statement
+    int m_preparedCount = 0;
 };
 
 } // namespace zav::pg

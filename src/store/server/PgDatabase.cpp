@@ -49,7 +49,8 @@ std::unique_ptr<Recordset> PgDatabase::OpenRecordset(const QString& sql, const Q
 }
 
 bool PgDatabase::TableExists(const QString& name) {
-    return schema::tableExists(connection(), name);
+    connection();
+    return m_link->tableExists(name);
 }
 
 void PgDatabase::CreateTable(const TableDef& table) {
@@ -83,7 +84,9 @@ void PgDatabase::ChangeKeys(const QString& table, const QString& field,
 }
 
 // The outermost transaction of a writer takes the write lock at once, as the file engine's BEGIN
-// IMMEDIATE does: two writers never both read and then wait for each other.
+// IMMEDIATE does: two writers never both read and then wait for each other. BEGIN goes with the first
+// statement of the transaction (the write lock, or the first read), in the same round trip; a read-only
+// transaction takes its snapshot at that statement all the same.
 void PgDatabase::BeginTrans() {
     Connection& db = connection();
     m_link->finishPendingReads();
@@ -91,10 +94,10 @@ void PgDatabase::BeginTrans() {
         db.exec(QStringLiteral("SAVEPOINT ") + Savepoint);
         m_outermostNested = m_transactionDepth == 0 ? true : m_outermostNested;
     } else if (readOnly()) {
-        db.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+        db.sendWithNext(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
         m_outermostNested = false;
     } else {
-        db.exec(QStringLiteral("BEGIN"));
+        db.sendWithNext(QStringLiteral("BEGIN"));
         m_outermostNested = false;
         if (m_mode == OpenMode::SharedReadWrite) {
             try {
@@ -114,11 +117,15 @@ void PgDatabase::CommitTrans() {
     m_link->finishPendingReads();
     if (m_transactionDepth > 1 || m_outermostNested) {
         db.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
+    } else if (readOnly() && !db.transactionFailed()) {
+        // Nothing it read can be lost: its end goes with the next statement, at the latest the close's.
+        db.sendWithNext(QStringLiteral("COMMIT"));
     } else {
         const Result result = db.exec(QStringLiteral("COMMIT"));
         if (result.commandStatus() != u"COMMIT") {
             --m_transactionDepth;
             TransactionEnded(false, m_transactionDepth);
+            m_link->forgetTables();
             throw DbError(ErrEngine,
                           QStringLiteral("The transaction was rolled back: one of its statements failed."));
         }
@@ -131,6 +138,7 @@ void PgDatabase::Rollback() {
     requireTransaction();
     Connection& db = connection();
     m_link->finishPendingReads();
+    m_link->forgetTables(); // it may take back a table it made
     --m_transactionDepth;
     if (m_transactionDepth > 0 || m_outermostNested) {
         db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + Savepoint);

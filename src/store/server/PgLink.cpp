@@ -27,10 +27,23 @@ std::shared_ptr<Link> Link::of(const QString& uri) {
 
 Connection& Link::connection() {
     if (!m_connection) {
+        m_tables.clear();
         m_connection = std::make_unique<Connection>(m_uri);
         schema::loadCollation(*m_connection);
     }
     return *m_connection;
+}
+
+bool Link::tableExists(const QString& name) {
+    const QString key = name.toLower();
+    if (m_tables.contains(key)) {
+        return true;
+    }
+    const bool exists = schema::tableExists(connection(), name);
+    if (exists) {
+        m_tables.insert(key);
+    }
+    return exists;
 }
 
 Result Link::write(const QString& sql, const QVariantList& parameters) {

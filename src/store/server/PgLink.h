@@ -7,6 +7,7 @@
 #include "store/Engine.h"
 #include "store/server/PgConnection.h"
 
+#include <QSet>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,11 @@ public:
 
     Connection& connection();
     QString description() const;
+    // Whether the table exists. A table seen once is taken to stay (the component drops none), so a
+    // check asks the server only once per connection, until a rollback, which may take back a table
+    // its transaction made.
+    bool tableExists(const QString& name);
+    void forgetTables() noexcept { m_tables.clear(); }
     // Runs a write. Inside a transaction one that fails takes back only itself, as on the file: the
     // server would otherwise end the whole transaction.
     Result write(const QString& sql, const QVariantList& parameters = {});
@@ -51,6 +57,7 @@ private:
     int m_sharedOpens = 0;
     bool m_exclusiveOpen = false;
     std::vector<PendingRead*> m_pendingReads;
+    QSet<QString> m_tables; // seen to exist, in lower case
 };
 
 // The advisory lock that writers of a database take for their transaction.

@@ -197,7 +197,22 @@ void PgRecordset::Update() {
     if (m_mode == EditMode::None) {
         throw updateWithoutEdit();
     }
-    m_link->finishPendingReads(); // this one too, unless it only adds rows
+    if (m_mode == EditMode::Adding && !m_loaded) {
+        // Nothing is read yet: the others read theirs, the table is not read for this one, and its rows,
+        // when asked for, will include the new one.
+        m_link->removePendingRead(this);
+        try {
+            m_link->finishPendingReads();
+            insertBuffer();
+        } catch (...) {
+            m_link->addPendingRead(this);
+            throw;
+        }
+        m_link->addPendingRead(this);
+        m_mode = EditMode::None;
+        return;
+    }
+    m_link->finishPendingReads(); // this one too
     if (m_mode == EditMode::Adding) {
         insertBuffer();
     } else {

@@ -1,5 +1,7 @@
 #include "store/server/PgSchema.h"
 
+#include "store/SqlDialect.h"
+
 #include <QStringList>
 #include <limits>
 
@@ -16,7 +18,7 @@ const QString Collation = QStringLiteral("zav_general");
 const QString Separator = QString(QChar(0x1f));
 
 QString literal(const QString& text) {
-    return QLatin1Char('\'') + QString(text).replace(u'\'', QStringLiteral("''")) + QLatin1Char('\'');
+    return dialect::serverLiteral(text);
 }
 
 QString quotedList(const std::vector<QString>& names) {

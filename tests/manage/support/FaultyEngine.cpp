@@ -10,7 +10,11 @@ public:
     FaultyDatabase(std::unique_ptr<store::Database> real, FaultyEngine& engine)
         : m_real(std::move(real)), m_engine(engine) {}
     void Execute(const QString& sql, const QVariantList& parameters = {}) override {
-        m_engine.executed.append(sql);
+        QStringList values; // the bound values after the text
+        for (const QVariant& value : parameters) {
+            values << value.toString();
+        }
+        m_engine.executed.append(values.isEmpty() ? sql : sql + " <- " + values.join(", "));
         m_real->Execute(sql, parameters);
     }
     std::unique_ptr<store::Recordset> OpenRecordset(const QString& sql,
