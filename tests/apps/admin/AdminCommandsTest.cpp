@@ -64,6 +64,11 @@ TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime)
     const QByteArray before = zav::test::FileBytes(db);
     ok({"init"});
     EXPECT_TRUE(zav::test::FileBytes(db) == before);
+    // A database made now is never granted the rights that upgrade older ones, whichever level is in force.
+    ok({"add-level", "Worker"});
+    const QJsonArray added = levels();
+    ok({"init"});
+    EXPECT_EQ(levels(), added);
 }
 
 TEST_F(AdminCommands, LevelsAndOperatorsAreAddedRenumberedMovedAndRemovedWhateverTheLetterCase) {

@@ -86,8 +86,8 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
     ASSERT_EQ(operators.size(), 3);
     EXPECT_EQ(operators[2].toObject(),
               (QJsonObject{{"name", "Zoë"}, {"password", "pässwörd \"quoted\""}, {"level", 3}}));
-    expectFolderHolds({"login.db", "login.db.lock", "login.db.INI", "registry.ini", "other.db", "first.json",
-                       "copy.db", "copy.db.lock", "copy.db.INI", "copy.db.INI.lock", running});
+    expectFolderHolds({"login.db", "login.db.lock", "login.db.INI", "other.db", "first.json", "copy.db",
+                       "copy.db.lock", "copy.db.INI", "copy.db.INI.lock", running});
     EXPECT_EQ(QFile::permissions(copy) &
                   ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
               0);
@@ -238,7 +238,7 @@ TEST_F(AdminExportImport, BadDocumentsAreRefusedWholeBeforeAnythingIsWritten) {
     expectChangeRefused(member("operators", 1, "name", "ANNA"), 3022, "operators[1].name: another operator");
     expectChangeRefused(member("operators", 1, "level", 9), 3201,
                         "operators[1].level: the document has no level 9");
-    expectFolderHolds({"login.db", "login.db.lock", "registry.ini", "bad.json"});
+    expectFolderHolds({"login.db", "login.db.lock", "bad.json"});
 }
 
 } // namespace
