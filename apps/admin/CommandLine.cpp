@@ -92,6 +92,10 @@ Invocation ParseCommandLine(const QStringList& words) {
             invocation.commandOptions << name;
         }
     }
+    // Without --db the address comes from the environment, which other users cannot read.
+    if (!invocation.dbPath && !qEnvironmentVariableIsEmpty("ZAV_DB")) {
+        invocation.dbPath = qEnvironmentVariable("ZAV_DB");
+    }
     if (!positional.isEmpty()) {
         invocation.command = positional.takeFirst();
         invocation.arguments = positional;

@@ -313,8 +313,14 @@ QString ToolHelp() {
         "changes go through the same operations as the management window, so the same rules hold: names\n"
         "are unique without regard to letter case, removing a level removes its operators, storing rights\n"
         "renumbers the levels, level numbers are 16-bit.\n\nCommands:\n");
+    constexpr qsizetype Column = 34; // the summaries' column, after the indent
     for (const auto& command : AllCommands()) {
-        text += QStringLiteral("  %1%2\n").arg(command.synopses.front().leftJustified(34), command.summary);
+        // A synopsis too long for its column puts the summary in the column of the next line.
+        const QString& first = command.synopses.front();
+        text += QStringLiteral("  %1%2\n")
+                    .arg(first.size() < Column ? first.leftJustified(Column)
+                                               : first + QStringLiteral("\n") + QString(Column + 2, u' '),
+                         command.summary);
         for (const QString& synopsis : command.synopses.mid(1)) {
             text += QStringLiteral("  %1\n").arg(synopsis);
         }

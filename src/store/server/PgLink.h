@@ -7,6 +7,7 @@
 #include "store/Engine.h"
 #include "store/server/PgConnection.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     // server would otherwise end the whole transaction.
     Result write(const QString& sql, const QVariantList& parameters = {});
 
+    // The primary key of `table` (PgSchema.h), learnt once per table: the tables' keys never change.
+    const std::vector<QString>& primaryKey(const QString& table);
+
     void addPendingRead(PendingRead* reader);
     void removePendingRead(PendingRead* reader) noexcept;
     void finishPendingReads();
@@ -51,6 +55,7 @@ private:
     int m_sharedOpens = 0;
     bool m_exclusiveOpen = false;
     std::vector<PendingRead*> m_pendingReads;
+    std::map<QString, std::vector<QString>> m_primaryKeys;
 };
 
 // The advisory lock that writers of a database take for their transaction.

@@ -45,6 +45,23 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     expectUsageError({"passwd", "group", "x"}, "passwd needs 'level LEVEL' or 'operator NAME'");
     // Without --stdin the password comes from a terminal only.
     expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
+    // A synopsis too long for its column has its summary in the column on the next line.
+    EXPECT_TRUE(
+        RunAdmin(folder.path(), {"--help"})
+            .out.contains("  audit [--json] [--since TIME] [--until TIME]\n" + QString(36, ' ') + "list"));
+
+    // Words that are not UTF-8 are refused before anything is written: two such names would become one.
+    const QByteArray before = zav::test::FileBytes(db);
+    for (const char* bad : {"op\\377", "caf\\351", "\\300\\257"}) {
+        const auto run =
+            RunAdmin(folder.path(),
+                     {"-c", QString("exec \"$0\" --db \"$1\" add-level \"$(printf '%1')\"").arg(bad),
+                      qEnvironmentVariable("ZAV_ADMIN"), db},
+                     {}, "/bin/sh");
+        EXPECT_TRUE(run.status == 1 && run.err.contains("is not valid UTF-8") && run.err.endsWith("(5)\n"))
+            << run.err.toStdString();
+    }
+    EXPECT_TRUE(zav::test::FileBytes(db) == before);
 }
 
 TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime) {
