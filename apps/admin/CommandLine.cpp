@@ -71,6 +71,8 @@ Invocation ParseCommandLine(const QStringList& words) {
             flag(invocation.json);
         } else if (name == QLatin1String("--stdin")) {
             flag(invocation.fromStdin);
+        } else if (name == QLatin1String("--password-stdin")) {
+            flag(invocation.passwordFromStdin);
         } else if (name == QLatin1String("--merge")) {
             flag(invocation.merge);
         } else if (name == QLatin1String("--force")) {

@@ -21,6 +21,7 @@ struct Invocation {
     bool verify = false;
     bool json = false;
     bool fromStdin = false;
+    bool passwordFromStdin = false; // --password-stdin
     bool merge = false;
     bool force = false;
     bool help = false;

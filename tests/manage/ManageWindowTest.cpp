@@ -8,6 +8,7 @@
 #include "dialogs/ShowManageWindow.h"
 #include "operations/LevelOperations.h"
 #include "operations/LoginRecords.h"
+#include "operations/OperatorOperations.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"
 #include "support/TestSupport.h"
@@ -208,6 +209,31 @@ private slots:
                     session->file.operatorLevels() == operatorLevels);
             QCOMPARE(itemWithText(levels(), "Operators")->data(0, ItemTagRole).toInt(), ids.at("Operators"));
         }
+    }
+
+    // While the policy sets password rules, the password comes before the operator: cancelled, nothing
+    // is added.
+    void aNewOperatorIsAddedWithThePasswordAskedForAfterItsName() {
+        start(standardLevels(), 1);
+        SetPolicyEntry(session->file.path(), "password-min-length", "6");
+        std::optional<QString> answer;
+        access::setChangePasswordOpener([&](Class_Par& par, const std::shared_ptr<Class_Level>&,
+                                            const std::shared_ptr<Class_Operator>& op) {
+            QVERIFY(par.StoreNothing && op->OperatorNameText() == "olga");
+            par.Result = answer.has_value();
+            par.Text = answer.value_or(QString());
+        });
+        click(levels(), "Operators");
+        for (const auto& given : {std::optional<QString>(), std::optional<QString>("Olga-77")}) {
+            answer = given;
+            test::whenModal<Frm_Name>([](Frm_Name* dialog) {
+                test::type(dialog, "Text1", "olga");
+                test::click(dialog, "Cmd_Ok");
+            });
+            window->OpAdd_Click();
+        }
+        QCOMPARE(FindOperatorRow(session->file.path(), "olga").value_or(OperatorRow{}).password, "Olga-77");
+        QVERIFY(popups->messages.isEmpty());
     }
 
     void afterItsOwnRenumberingTheOwnerAndTheCurrentLevelFollow() {
