@@ -49,6 +49,8 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
     works({"init"});
     works({"init"}); // completes what is there: nothing
     EXPECT_EQ(works({"add-level", "Service"}), "2\n");
+    works({"init"}); // a database made now is never granted the rights that upgrade older ones
+    EXPECT_TRUE(works({"levels"}).contains(QRegularExpression("\n2 +Service +Service +no +- +- +0\n")));
     works({"add-operator", "anna", "--level", "Service"});
     works({"passwd", "operator", "anna", "--stdin"}, "pw-anna\n");
     works({"policy", "set", "lockout-attempts", "3"});
