@@ -92,8 +92,7 @@ TEST_F(Component, LevelOneTakesExactlyTheRightsOfCRespEnable) {
     };
     expectCustoms({5, 7}); // a database made now gets no one-time grant
     EXPECT_TRUE(env.registry->values.isEmpty());
-    // A database of an older version recorded no grant: both run once, record the component's version
-    // and reach every level.
+    // An older version's database recorded no grant: both run once, record the version, reach every level.
     env.execute(QStringLiteral("Delete * from OneTimeGrants"));
     EXPECT_TRUE(login->Fun_InitDatabase());
     expectCustoms({5, 7, 32, 33, 34});

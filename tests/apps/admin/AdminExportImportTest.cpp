@@ -122,8 +122,7 @@ TEST_P(AdminRoundTrip, ACopyThroughTheOtherKindAndBackExportsTheSameBytes) {
         const auto imported = adminOn(copy, {"import", "-"}, document);
         EXPECT_EQ(imported.err.toStdString(), "");
         EXPECT_TRUE(imported.out.contains("top level 0 still has the database's fixed key") &&
-                    imported.out.contains(" passwd operator anna\n"))
-            << imported.out.toStdString();
+                    imported.out.contains(" passwd operator anna\n"));
         document = adminOn(copy, {"export", "-"}).out.toUtf8();
         EXPECT_EQ(document, original);
     }
@@ -153,9 +152,7 @@ TEST_F(AdminExportImport, AServerDatabaseTakesAnImportOnlyWhileEmptyAndWhole) {
     server.exec("DROP TRIGGER refuse ON operators");
     EXPECT_EQ(adminOn(target, {"import", "-"}, document).status, 0);
     EXPECT_TRUE(
-        adminOn(target, {"audit"})
-            .out.endsWith(
-                " imported operator=\"\" level=\"\" 4 levels, 3 operators into the empty server database\n"));
+        adminOn(target, {"audit"}).out.endsWith(" 4 levels, 3 operators into the empty server database\n"));
     expectFailure(target, {"import", "-"}, 3204, "holds levels or operators already", document);
     EXPECT_EQ(adminOn(target, {"export", "-"}).out.toUtf8(), document);
 }

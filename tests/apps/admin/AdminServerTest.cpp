@@ -20,8 +20,7 @@ protected:
         const QString uri = servers.fresh();
         const QString name = QRegularExpression("/([^/?]+)\\?").match(uri).captured(1);
         zav::pg::Connection(uri).exec(QStringLiteral("ALTER DATABASE %1 OWNER TO zavtest_pw").arg(name));
-        // libpq takes the query's password over the one before the host: the URI carries two, the
-        // second under a key libpq decodes ("%70" is "p").
+        // libpq takes the query's password ("%70" decodes to "p") over the one before the host.
         db = QString(uri).replace("zavtest@", QStringLiteral("zavtest_pw:%1@").arg(Secret)) +
              "&%70assword=zavtest-pw";
         shown = QString(uri).replace("zavtest@", "zavtest_pw@");
@@ -71,10 +70,10 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
     const AdminRun duplicate = run({"add-level", "SERVICE"});
     EXPECT_TRUE(duplicate.status == 1 && duplicate.err.endsWith("(3022)\n")) << duplicate.err.toStdString();
     const AdminRun refused = run({"import", "-"}, R"({"levels": [], "operators": []})");
-    EXPECT_TRUE(refused.err.endsWith(QStringLiteral("\nzav-admin: '%1' holds levels or operators already; "
-                                                    "import into it only with --merge (3204)\n")
-                                         .arg(shown)))
-        << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.endsWith(
+        QStringLiteral(
+            "\nzav-admin: '%1' holds levels or operators already; import into it only with --merge (3204)\n")
+            .arg(shown)));
 
     // The password leaves the program's arguments at once, with a warning (import waits for its input).
     QProcess waiting;
@@ -87,7 +86,6 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
                 !arguments.contains("zavtest-pw") && waiting.readAll().contains("~/.pgpass"));
     waiting.closeWriteChannel();
     EXPECT_TRUE(waiting.waitForFinished(30000));
-    // Without --db the address comes from ZAV_DB.
     EXPECT_TRUE(zav::test::RunAdmin(folder.path(),
                                     {"ZAV_DB=" + db, qEnvironmentVariable("ZAV_ADMIN"), "levels"}, {},
                                     "/usr/bin/env")
