@@ -71,6 +71,8 @@ Invocation ParseCommandLine(const QStringList& words) {
             flag(invocation.json);
         } else if (name == QLatin1String("--stdin")) {
             flag(invocation.fromStdin);
+        } else if (name == QLatin1String("--password-stdin")) {
+            flag(invocation.passwordFromStdin);
         } else if (name == QLatin1String("--merge")) {
             flag(invocation.merge);
         } else if (name == QLatin1String("--force")) {
@@ -97,6 +99,10 @@ Invocation ParseCommandLine(const QStringList& words) {
         if (!invocation.commandOptions.contains(name)) {
             invocation.commandOptions << name;
         }
+    }
+    // Without --db the address comes from the environment, which other users cannot read.
+    if (!invocation.dbPath && !qEnvironmentVariableIsEmpty("ZAV_DB")) {
+        invocation.dbPath = qEnvironmentVariable("ZAV_DB");
     }
     if (!positional.isEmpty()) {
         invocation.command = positional.takeFirst();

@@ -24,6 +24,7 @@ struct Invocation {
     bool anchorsFromJournal = false; // audit --anchors-from-journal
     bool json = false;
     bool fromStdin = false;
+    bool passwordFromStdin = false; // --password-stdin
     bool merge = false;
     bool force = false;
     bool help = false;

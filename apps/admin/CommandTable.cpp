@@ -10,6 +10,7 @@ const QString Json = QStringLiteral("--json");
 const QString Level = QStringLiteral("--level");
 const QString Rights = QStringLiteral("--rights");
 const QString Stdin = QStringLiteral("--stdin");
+const QString PasswordStdin = QStringLiteral("--password-stdin");
 const QString Merge = QStringLiteral("--merge");
 const QString Force = QStringLiteral("--force");
 const QString Since = QStringLiteral("--since");
@@ -98,15 +99,17 @@ std::vector<Command> makeCommands() {
          {Force},
          RunRemoveLevel},
         {QStringLiteral("add-operator"),
-         {QStringLiteral("add-operator NAME --level LEVEL")},
-         QStringLiteral("add an operator without password to a level"),
+         {QStringLiteral("add-operator NAME --level LEVEL [--password-stdin]")},
+         QStringLiteral("add an operator to a level"),
          QStringLiteral(
-             "Adds operator NAME without password to LEVEL (its ID, or its stored name). NAME must not be\n"
-             "empty or a number, and no other operator, in whatever level, may have it in any letter "
-             "case.\n"),
+             "Adds operator NAME to LEVEL (its ID, or its stored name), without password unless one is\n"
+             "given. NAME must not be empty or a number, and no other operator, in whatever level, may\n"
+             "have it in any letter case. While a password rule of the policy is on, a new operator needs\n"
+             "a password that passes the rules: without --password-stdin nothing is added.\n\n"
+             "  --password-stdin   read the operator's password as one line from standard input\n"),
          1,
          1,
-         {Level},
+         {Level, PasswordStdin},
          RunAddOperator},
         {QStringLiteral("remove-operator"),
          {QStringLiteral("remove-operator NAME")},
@@ -186,7 +189,9 @@ std::vector<Command> makeCommands() {
              "Without --merge PATH must not exist: the database is built in a temporary file next to it,\n"
              "holding exactly the document's levels (with their IDs and NEnable) and operators, and renamed\n"
              "to PATH at the end. A server database must hold no level and no operator (an empty\n"
-             "database, or the bare schema) and takes the document in one transaction.\n\n"
+             "database, or the bare schema) and takes the document in one transaction. An export always\n"
+             "goes back in: passwords the document's policy refuses are kept, and listed as check lists\n"
+             "them, with the command that fixes each.\n\n"
              "With --merge PATH is an existing database, changed in one transaction: a level of the "
              "document\n"
              "whose name it has gets the document's password, rights and NEnable, any other level is added\n"
@@ -194,7 +199,7 @@ std::vector<Command> makeCommands() {
              "any other operator is added; then the levels are renumbered by their rights. Levels and\n"
              "operators the document does not name stay. The database keeps its password storage: into a\n"
              "hashed one the document's passwords go hashed, and a hashed document into one that stores\n"
-             "text is refused.\n\n"
+             "text is refused. Every password of the document must pass the resulting password rules.\n\n"
              "Either way it is all or nothing: after a failure PATH is as it was.\n\n"
              "  --merge   merge into the existing database at PATH\n"),
          1,
@@ -251,7 +256,8 @@ std::vector<Command> makeCommands() {
          QStringLiteral(
              "Lists what makes the database unsafe, each with the command that fixes it: the top level 0\n"
              "still opens with the database's fixed key or without a password; levels that can be chosen\n"
-             "at login without a password (the level in force when nobody is logged in aside); the\n"
+             "at login without a password (the level in force when nobody is logged in aside); operators\n"
+             "without a password, and passwords of levels and operators the password rules refuse; the\n"
              "database file or its lock file readable by its group or others; and the policy entries\n"
              "that are off and can be turned on (automatic logout, password rules, lockout, hashed password\n"
              "storage), passwords left as text in a hashed database, and hashes in an older, weaker form\n"
@@ -326,8 +332,14 @@ QString ToolHelp() {
         "changes go through the same operations as the management window, so the same rules hold: names\n"
         "are unique without regard to letter case, removing a level removes its operators, storing rights\n"
         "renumbers the levels, level numbers are 16-bit.\n\nCommands:\n");
+    constexpr qsizetype Column = 34; // the summaries' column, after the indent
     for (const auto& command : AllCommands()) {
-        text += QStringLiteral("  %1%2\n").arg(command.synopses.front().leftJustified(34), command.summary);
+        // A synopsis too long for its column puts the summary in the column of the next line.
+        const QString& first = command.synopses.front();
+        text += QStringLiteral("  %1%2\n")
+                    .arg(first.size() < Column ? first.leftJustified(Column)
+                                               : first + QStringLiteral("\n") + QString(Column + 2, u' '),
+                         command.summary);
         for (const QString& synopsis : command.synopses.mid(1)) {
             text += QStringLiteral("  %1\n").arg(synopsis);
         }
@@ -335,13 +347,19 @@ QString ToolHelp() {
     text += QStringLiteral(
         "\nOptions:\n"
         "  --db PATH       the database file, or a server database's postgresql:// URI (every\n"
-        "                  command needs it)\n"
+        "                  command needs it; without it, the environment variable ZAV_DB). A URI's\n"
+        "                  password belongs in ~/.pgpass: one given here is removed from the\n"
+        "                  program's arguments, which other local users can read, with a warning\n"
         "  --json          levels, operators, policy, check, audit: JSON instead of text\n"
-        "  --level ID      add-operator, move-operator, unlock: the level\n"
+        "  --level LEVEL   add-operator, move-operator, unlock: the level (its ID, its stored name or\n"
+        "                  the name levels shows)\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
         "  --stdin         passwd: read the password from standard input\n"
+        "  --password-stdin\n"
+        "                  add-operator: read the new operator's password from standard input\n"
         "  --merge         import: merge into the existing database\n"
-        "  --since, --until TIME  audit: the rows from, up to TIME\n"
+        "  --since TIME    audit: the rows from TIME on\n"
+        "  --until TIME    audit: the rows up to TIME\n"
         "  --verify        audit: check the chain (--anchor SEQ:HASH, --anchors-from-journal)\n"
         "  --head          audit: print the trail's head\n"
         "  -h, --help      this help; with a command, that command's help\n"

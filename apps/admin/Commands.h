@@ -5,8 +5,10 @@
 // Failures throw AutomationError or UsageError; every check comes before the first change.
 
 #include "CommandLine.h"
+#include "operations/CredentialDatabase.h"
 
 #include <QTextStream>
+#include <vector>
 
 namespace zav::admin {
 
@@ -26,6 +28,9 @@ void RunUnlock(const Invocation& invocation, QTextStream& out);
 void RunPolicy(const Invocation& invocation, QTextStream& out);
 // Throws FindingsReported after listing what it found.
 void RunCheck(const Invocation& invocation, QTextStream& out);
+// Each finding as check prints it: the problem, then "  fix: " and the command that fixes it on `dbPath`.
+void PrintFindings(const std::vector<manage::SafetyFinding>& findings, const QString& dbPath,
+                   QTextStream& out);
 // Lists the trail, or (--verify) checks it and throws FindingsReported when it is not intact.
 void RunAudit(const Invocation& invocation, QTextStream& out);
 

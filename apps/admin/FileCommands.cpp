@@ -60,7 +60,7 @@ void RunExport(const Invocation& invocation, QTextStream& out) {
     writeFile(invocation.arguments[0], document);
 }
 
-void RunImport(const Invocation& invocation, QTextStream& /*out*/) {
+void RunImport(const Invocation& invocation, QTextStream& out) {
     const QString& path = invocation.arguments[0];
     const QByteArray bytes = readFile(path);
     Snapshot document;
@@ -72,7 +72,11 @@ void RunImport(const Invocation& invocation, QTextStream& /*out*/) {
     if (invocation.merge) {
         manage::MergeIntoDatabase(*invocation.dbPath, document);
     } else {
+        // A database's own export always goes back in; what its policy refuses is named, as check does.
         manage::ImportIntoNewDatabase(*invocation.dbPath, document);
+        PrintFindings(manage::FindPasswordsAgainstRules(
+                          document, manage::WithEntries(manage::Policy{}, document.policy)),
+                      *invocation.dbPath, out);
     }
 }
 

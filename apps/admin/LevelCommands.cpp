@@ -53,11 +53,9 @@ void RunRemoveLevel(const Invocation& invocation, QTextStream& out) {
                                              "remove it anyway"));
     }
     const int operators = manage::RemoveLevel(*invocation.dbPath, id, level->DBLevelName());
-    out << QStringLiteral("removed level %1 (%2) and %3 operator%4 of it\n")
+    out << QStringLiteral("removed level %1 (%2) and %3 of it\n")
                .arg(id)
-               .arg(level->DBLevelName())
-               .arg(operators)
-               .arg(operators == 1 ? QString() : QStringLiteral("s"));
+               .arg(level->DBLevelName(), manage::CountOf(operators, QStringLiteral("operator")));
 }
 
 void RunSetRights(const Invocation& invocation, QTextStream& out) {

@@ -46,12 +46,17 @@ std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, const QString& 
     if (isNumber) {
         return RequireLevel(dbPath, ParseLevelId(idOrName));
     }
-    const auto id = manage::LevelIdByName(dbPath, idOrName);
-    if (!id) {
-        throw manage::DbError(manage::ErrNoCurrentRecord,
-                              QStringLiteral("no level is named \"%1\"").arg(idOrName));
+    if (const auto id = manage::LevelIdByName(dbPath, idOrName)) {
+        return RequireLevel(dbPath, *id);
     }
-    return RequireLevel(dbPath, *id);
+    // The name the listings show, such as "Operator" for the built-in "|1".
+    for (const auto& entry : manage::ReadSnapshot(dbPath).levels) {
+        if (entry.level->LevelName().compare(idOrName, Qt::CaseInsensitive) == 0) {
+            return RequireLevel(dbPath, entry.level->ID());
+        }
+    }
+    throw manage::DbError(manage::ErrNoCurrentRecord,
+                          QStringLiteral("no level is named \"%1\"").arg(idOrName));
 }
 
 manage::OperatorRow RequireOperator(const QString& dbPath, const QString& name) {

@@ -24,7 +24,8 @@ int ParseLevelId(const QString& text);
 // The level with this ID (loaded with its password and rights); fails with 3021 when there is none.
 std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, int id);
 // The level a command names: by its ID when the text is a whole number, else by its stored name
-// (letter case aside; names are unique and, unlike numbers, stay when levels are renumbered).
+// (letter case aside; names are unique and, unlike numbers, stay when levels are renumbered), else by
+// the name the listings show for it ("Operator" for "|1").
 std::shared_ptr<Class_Level> RequireLevel(const QString& dbPath, const QString& idOrName);
 // The operator of that name (letter case aside); fails with 3021 when there is none.
 manage::OperatorRow RequireOperator(const QString& dbPath, const QString& name);

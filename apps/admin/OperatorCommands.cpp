@@ -3,6 +3,7 @@
 #include "AdminError.h"
 #include "Commands.h"
 #include "Lookups.h"
+#include "PasswordInput.h"
 
 namespace zav::admin {
 
@@ -36,9 +37,20 @@ void RunAddOperator(const Invocation& invocation, QTextStream& /*out*/) {
     const QString& name = invocation.arguments[0];
     const LevelOption level = levelOption(invocation);
     CheckNewName(name, QStringLiteral("an operator"));
-    ExplainKeyErrors([&] { manage::AddOperator(*invocation.dbPath, level.id, name, namedOrNot(level)); },
-                     QStringLiteral("an operator named \"%1\" exists already (letter case aside)").arg(name),
-                     NoSuchLevel(level.id));
+    QString password;
+    if (invocation.passwordFromStdin) {
+        password = ReadNewPassword(true);
+    } else if (manage::ReadPolicy(*invocation.dbPath).AnyPasswordRule()) {
+        throw AutomationError(
+            ErrInvalidArgument,
+            QStringLiteral("the policy sets password rules, so operator \"%1\" needs a password: "
+                           "give it on standard input with --password-stdin; nothing was added")
+                .arg(name));
+    }
+    ExplainKeyErrors(
+        [&] { manage::AddOperator(*invocation.dbPath, level.id, name, namedOrNot(level), password); },
+        QStringLiteral("an operator named \"%1\" exists already (letter case aside)").arg(name),
+        NoSuchLevel(level.id));
 }
 
 void RunRemoveOperator(const Invocation& invocation, QTextStream& /*out*/) {

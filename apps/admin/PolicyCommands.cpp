@@ -23,6 +23,11 @@ QString shellWord(const QString& word) {
            QLatin1Char('\'');
 }
 
+// A name as the last word of a command: one that starts with "-" after "--".
+QString nameWord(const QString& name) {
+    return (name.startsWith(QLatin1Char('-')) ? QStringLiteral("-- ") : QString()) + shellWord(name);
+}
+
 // "levels "A", "B"; operators "c"": who a finding names, by stored name.
 QString namedEntries(const manage::SafetyFinding& found) {
     QStringList parts;
@@ -81,14 +86,34 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
                 policySet + QStringLiteral("password-storage hashed")};
     case Finding::PasswordsStoredAsText:
         return {QStringLiteral("passwords-stored-as-text"),
-                QStringLiteral("%1 passwords stored as text in a hashed database").arg(found.count),
+                QStringLiteral("%1 stored as text in a hashed database")
+                    .arg(manage::CountOf(found.count, QStringLiteral("password"))),
                 policySet + QStringLiteral("password-storage hashed")};
     case Finding::PasswordHashesOld:
         return {QStringLiteral("password-hashes-old"),
-                QStringLiteral("%1 password hashes in an older, weaker form: %2")
-                    .arg(found.count)
-                    .arg(namedEntries(found)),
+                QStringLiteral("%1 in an older, weaker form: %2")
+                    .arg(manage::CountOf(found.count, QStringLiteral("password hash"),
+                                         QStringLiteral("password hashes")),
+                         namedEntries(found)),
                 QStringLiteral("each is replaced by today's form at its next login or password change")};
+    case Finding::OperatorWithoutPassword:
+        return {QStringLiteral("operator-without-password"),
+                QStringLiteral(
+                    "operator \"%1\" has no password: choosing it with an empty password opens its level")
+                    .arg(found.operatorName),
+                admin + QStringLiteral("passwd operator ") + nameWord(found.operatorName)};
+    case Finding::PasswordAgainstRules:
+        if (!found.operatorName.isEmpty()) {
+            return {QStringLiteral("password-against-rules"),
+                    QStringLiteral("the password of operator \"%1\" is refused by the policy: %2")
+                        .arg(found.operatorName, found.faults),
+                    admin + QStringLiteral("passwd operator ") + nameWord(found.operatorName)};
+        }
+        return {QStringLiteral("password-against-rules"),
+                QStringLiteral("the password of level %1 (\"%2\") is refused by the policy: %3")
+                    .arg(found.levelId)
+                    .arg(found.levelName, found.faults),
+                admin + QStringLiteral("passwd level %1").arg(found.levelId)};
     case Finding::NoPasswordRule:
         break;
     }
@@ -118,6 +143,14 @@ void printPolicy(const QString& dbPath, bool json, QTextStream& out) {
 
 } // namespace
 
+void PrintFindings(const std::vector<manage::SafetyFinding>& findings, const QString& dbPath,
+                   QTextStream& out) {
+    for (const auto& found : findings) {
+        const Explained text = explain(found, dbPath);
+        out << text.problem << "\n  fix: " << text.fix << '\n';
+    }
+}
+
 void RunPolicy(const Invocation& invocation, QTextStream& out) {
     const QStringList& arguments = invocation.arguments;
     if (arguments.isEmpty()) {
@@ -146,10 +179,7 @@ void RunCheck(const Invocation& invocation, QTextStream& out) {
         }
         out << QJsonDocument(array).toJson(QJsonDocument::Indented);
     } else {
-        for (const auto& found : findings) {
-            const Explained text = explain(found, dbPath);
-            out << text.problem << "\n  fix: " << text.fix << '\n';
-        }
+        PrintFindings(findings, dbPath, out);
         if (findings.empty()) {
             out << "nothing found\n";
         }

@@ -25,7 +25,8 @@ void checkUsage(const Invocation& invocation, const Command& command) {
                              .arg(command.name, invocation.arguments[command.maxArguments]));
     }
     if (!invocation.dbPath) {
-        throw UsageError(QStringLiteral("%1 needs --db PATH").arg(command.name));
+        throw UsageError(
+            QStringLiteral("%1 needs --db PATH (or the environment variable ZAV_DB)").arg(command.name));
     }
 }
 
@@ -59,6 +60,21 @@ int runCommand(const Invocation& invocation, QTextStream& out) {
 }
 
 } // namespace
+
+int Run(const CommandLineWords& commandLine) {
+    QTextStream err(stderr);
+    if (commandLine.passwordRemoved) {
+        err << "zav-admin: warning: the password of the server address was removed from this program's "
+               "arguments, which every local user can read while it runs; keep it in ~/.pgpass (or the "
+               "file PGPASSFILE names) instead\n";
+    }
+    if (!commandLine.fault.isEmpty()) {
+        err << "zav-admin: " << commandLine.fault << " (" << ErrInvalidArgument << ")\n";
+        return ExitFailure;
+    }
+    err.flush();
+    return Run(commandLine.words);
+}
 
 int Run(const QStringList& words) {
     QTextStream out(stdout);

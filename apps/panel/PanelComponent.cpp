@@ -76,8 +76,10 @@ StartedComponent startComponent(const PanelOptions& options) {
     chooseLanguage(*login.cDrvLanguage(), options);
 
     const QFileInfo db(options.dbPath);
-    // The folder that holds the credentials is its owner's alone when the panel makes it.
-    if (const QString folder = db.absolutePath(); !QFileInfo::exists(folder)) {
+    // The folder that holds the credentials is its owner's alone when the panel makes it; a server's
+    // URI names no folder.
+    if (const QString folder = db.absolutePath();
+        !options.dbPath.contains(QStringLiteral("://")) && !QFileInfo::exists(folder)) {
         QDir().mkpath(QFileInfo(folder).absolutePath());
         QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }

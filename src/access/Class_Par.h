@@ -11,6 +11,9 @@ struct Class_Par {
     QString Title; // caption suffix of the level permission dialog
     QString Text;  // the chosen or entered name, or the new password as stored
     bool LockOldPWD = false;
+    // The password dialog stores nothing and hands the new password back in Text, as typed, once the
+    // rules pass it (for an operator about to be added).
+    bool StoreNothing = false;
     int LoginMode = 0; // 0 = a level, 1 = an operator
 };
 

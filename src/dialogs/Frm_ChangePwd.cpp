@@ -195,9 +195,10 @@ void Frm_ChangePwd::Cmd_Ok_Click() {
     // A policy that could not be read has been reported like a failed save. The object takes what the
     // file now holds (the hash, under hashed storage), never the typed text; after a failure it keeps
     // the password the file has.
-    const std::optional<QString> stored =
-        verdict ? (m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword) : saveOperator(newPassword))
-                : std::nullopt;
+    const std::optional<QString> stored = !verdict             ? std::nullopt
+                                          : m_par.StoreNothing ? std::optional<QString>(newPassword)
+                                          : m_par.LoginMode == LoginModeLevel ? saveLevel(newPassword)
+                                                                              : saveOperator(newPassword);
     if (stored) {
         setCurrentPassword(*stored);
         m_par.Result = true;

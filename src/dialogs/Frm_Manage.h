@@ -61,7 +61,7 @@ public:
     std::shared_ptr<Class_Operator> FindOperator(QString name);
     void AddLevel(const QString& name);
     void RenumberLevels();
-    void AddOperator(const QString& name);
+    void AddOperator(const QString& name, const QString& password = QString());
     void ApplyLevelChange();
 
 public slots:
@@ -99,6 +99,10 @@ private:
                          void (Frm_Manage::*handler)());
     // Shows the name entry dialog: the confirmed name, or nothing when it was cancelled.
     std::optional<QString> askForName();
+    // While the policy sets password rules, the password dialog asks for the password of operator
+    // `name` before it is added (nothing when cancelled or the policy could not be read, which is
+    // shown); without rules, no password.
+    std::optional<QString> askForNewOperatorPassword(const QString& name);
     QTreeWidgetItem* selectedLevelItem() const;
     QTreeWidgetItem* selectedOperatorItem() const;
     // The selected level's tag; fails with automation error 91 when no level is selected.

@@ -1,10 +1,10 @@
 // The operator menu of the management window: add, remove, password, and moving an operator to the
-
-#include "base/SessionGuard.h"
 // level picked in the level list.
 
+#include "access/DialogHooks.h"
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
+#include "base/SessionGuard.h"
 #include "dialogs/Frm_Manage.h"
 #include "operations/CredentialDatabase.h"
 
@@ -14,10 +14,11 @@ namespace zav::manage {
 
 void Frm_Manage::OpAdd_Click() {
     const std::optional<QString> name = askForName();
-    if (!name) {
+    const std::optional<QString> password = name ? askForNewOperatorPassword(*name) : std::nullopt;
+    if (!password) {
         return;
     }
-    AddOperator(*name);
+    AddOperator(*name, *password);
     // The new operator stays last until the next refill sorts the list.
     const int count = LV_Operator->topLevelItemCount();
     if (count > 0) {
@@ -25,12 +26,34 @@ void Frm_Manage::OpAdd_Click() {
     }
 }
 
-void Frm_Manage::AddOperator(const QString& name) {
+std::optional<QString> Frm_Manage::askForNewOperatorPassword(const QString& name) {
+    bool rules = false;
+    try {
+        rules = ReadPolicy(RequireComponent()->DbPath()).AnyPasswordRule();
+    } catch (const std::exception& error) {
+        ShowError(error, LoginTitle);
+        return std::nullopt;
+    }
+    if (!rules) {
+        return QString();
+    }
+    auto op = Class_Operator::create();
+    op->setOperatorName(name);
+    Class_Par par;
+    par.LoginMode = LoginModeOperator;
+    par.LockOldPWD = true; // a new operator has no password to know
+    par.StoreNothing = true;
+    access::openChangePasswordDialog(par, nullptr, op);
+    return par.Result ? std::optional<QString>(par.Text) : std::nullopt;
+}
+
+void Frm_Manage::AddOperator(const QString& name, const QString& password) {
     if (!selectedLevelItem()) {
         return;
     }
     try {
-        manage::AddOperator(DbPathForWriting(), selectedLevelTag(), name, selectedLevelStoredName());
+        manage::AddOperator(DbPathForWriting(), selectedLevelTag(), name, selectedLevelStoredName(),
+                            password);
         appendOperatorItem(name);
     } catch (const std::exception& error) {
         reportFailure(error, ComponentTitle);

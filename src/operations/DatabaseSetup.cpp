@@ -19,6 +19,8 @@ namespace zav::manage {
 namespace {
 
 const QString RegistryKey = QStringLiteral("Software\\ZEMRO_SW\\Login");
+const QString PriceGrant = QStringLiteral("PriceAddition");
+const QString EditButtonGrant = QStringLiteral("ShowEditButtonAddition");
 
 QString versionText() {
     return QStringLiteral(ZAV_STRINGIFY(ZAV_VERSION_MAJOR) "." ZAV_STRINGIFY(
@@ -37,6 +39,20 @@ bool grantRecordedIn(store::Database& db, const QString& grant) {
     return found;
 }
 
+// Within the caller's open database: the file records the grant as done, by this version.
+void recordGrant(store::Database& db, const QString& grant) {
+    using namespace store;
+    if (!db.TableExists(GrantsTable)) {
+        db.CreateTable(GrantsTableDef());
+    }
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1").arg(GrantsTable));
+    rs->AddNew();
+    rs->SetField(FieldName, grant);
+    rs->SetField(FieldVersion, versionText());
+    rs->Update();
+    rs->Close();
+}
+
 // Runs a grant's statement and records it in the file, as one change. False when the file records
 // it as done already.
 bool grantOnce(const QString& dbPath, const QString& grant, const QString& statement) {
@@ -53,15 +69,7 @@ bool grantOnce(const QString& dbPath, const QString& grant, const QString& state
     }
     db->BeginTrans();
     db->Execute(statement);
-    if (!db->TableExists(GrantsTable)) {
-        db->CreateTable(GrantsTableDef());
-    }
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from %1").arg(GrantsTable));
-    rs->AddNew();
-    rs->SetField(FieldName, grant);
-    rs->SetField(FieldVersion, versionText());
-    rs->Update();
-    rs->Close();
+    recordGrant(*db, grant);
     db->CommitTrans();
     db->Close();
     return true;
@@ -156,7 +164,8 @@ bool serverDatabaseComplete(const QString& dbPath) {
 
 void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
     auto& utility = outside::dbUtility();
-    if (!utility.TableExists(db, store::LevelsTable)) {
+    const bool newDatabase = !utility.TableExists(db, store::LevelsTable);
+    if (newDatabase) {
         db.CreateTable(store::LevelsTableDef());
     }
     if (!utility.TableExists(db, store::OperatorsTable)) {
@@ -167,6 +176,15 @@ void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
     }
     if (IsServerDatabase(dbPath)) {
         addEmptyTablesIfMissing(db);
+    }
+    // The one-time grants upgrade the databases of older versions. A database made now holds exactly
+    // the rights it is given: both are recorded as done, so no start ever runs them on it.
+    if (newDatabase) {
+        for (const QString& grant : {PriceGrant, EditButtonGrant}) {
+            if (!grantRecordedIn(db, grant)) {
+                recordGrant(db, grant);
+            }
+        }
     }
 }
 
@@ -208,7 +226,7 @@ void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexc
                 registry.WriteValue(RegistryKey, grant, versionText());
             }
         };
-        const QString price = QStringLiteral("PriceAddition");
+        const QString& price = PriceGrant;
         if (!inForce.AllowCustom(32) && !inForce.AllowCustom(33)) {
             if (notYetMarked(price) &&
                 grantOnce(dbPath, price,
@@ -219,7 +237,7 @@ void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexc
                 mark(price);
             }
         }
-        const QString editButton = QStringLiteral("ShowEditButtonAddition");
+        const QString& editButton = EditButtonGrant;
         if (!inForce.AllowCustom(34)) {
             if (notYetMarked(editButton) &&
                 grantOnce(dbPath, editButton, QStringLiteral("Update levels set Custom34 = true;"))) {

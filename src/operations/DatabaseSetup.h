@@ -16,7 +16,8 @@ namespace zav::manage {
 
 // Adds the Levels and Operators tables and their relation where they are missing, within the caller's
 // open database (and transaction, where it has one); on a server (`dbPath` a URI) also every other
-// table a panel writes, so that a panel's role needs only rights on rows.
+// table a panel writes, so that a panel's role needs only rights on rows. A database that had no Levels
+// table is new: it records both one-time grants as done, so they never run on it.
 void CompleteSchemaWithin(store::Database& db, const QString& dbPath);
 
 // Opens the file at `dbPath` exclusively, or creates it (owner-only) when nothing is there (an empty
@@ -31,7 +32,8 @@ void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* le
 // level in force) holds either already, and custom right 34 likewise. Each grant runs once per user
 // (recorded in the user's registry) and once per file (recorded in the file, in one transaction with
 // the grant itself); `inForce` gains the rights that were granted now. A grant that fails is tried
-// again next time; nothing is reported.
+// again next time; nothing is reported. A database this version made records both as done already:
+// the grants upgrade only the databases of older versions.
 void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexcept;
 
 // The whole initialisation without a component: CreateOrCompleteDatabase, then ApplyOneTimeGrants

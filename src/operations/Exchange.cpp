@@ -6,6 +6,7 @@
 #include "operations/DatabaseSetup.h"
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
+#include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordRules.h"
@@ -154,8 +155,9 @@ std::unique_ptr<store::Recordset> openNamed(store::Database& db, const QString& 
     return db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {name});
 }
 
-// Writes the document's rows and policy into the empty tables, within the caller's transaction.
-void fillTables(store::Database& db, const Snapshot& document) {
+// Writes the document's rows and policy into the empty tables, within the caller's transaction; the
+// audit row says `where` they went.
+void fillTables(store::Database& db, const Snapshot& document, const QString& where) {
     const PasswordStorage storage = WithEntries(Policy{}, document.policy).passwordStorage;
     auto levels = db.OpenRecordset(QStringLiteral("Select * from Levels"));
     for (const auto& entry : document.levels) {
@@ -175,16 +177,16 @@ void fillTables(store::Database& db, const Snapshot& document) {
     WritePolicyRows(db, document.policy);
     AuditWithin(db, WithEntries(Policy{}, document.policy),
                 {QStringLiteral("imported"),
-                 QStringLiteral("%1 levels, %2 operators into a new file")
-                     .arg(document.levels.size())
-                     .arg(document.operators.size()),
+                 QStringLiteral("%1, %2 into %3")
+                     .arg(CountOf(qsizetype(document.levels.size()), QStringLiteral("level")),
+                          CountOf(qsizetype(document.operators.size()), QStringLiteral("operator")), where),
                  {}});
 }
 
 void fillNewDatabase(store::Database& db, const Snapshot& document) {
     CompleteSchemaWithin(db, QString()); // a new file
     store::Transaction transaction(db);
-    fillTables(db, document);
+    fillTables(db, document, QStringLiteral("a new file"));
     transaction.Commit();
 }
 
@@ -211,7 +213,7 @@ void importIntoServer(const QString& dbPath, const Snapshot& document) {
                 .arg(ShownDatabasePath(dbPath)));
     }
     CompleteSchemaWithin(*db, dbPath);
-    fillTables(*db, document);
+    fillTables(*db, document, QStringLiteral("the empty server database"));
     WriteCaptions(dbPath, document.captions); // its own open of the database joins this transaction
     transaction.Commit();
     db->Close();
@@ -296,20 +298,10 @@ QString logoutLevelName(store::Database& db) {
     return name;
 }
 
-// Every password of a document for a new database passes the document's own policy.
-void refuseFaultyDocumentPasswords(const Snapshot& document) {
-    const auto logout =
-        std::max_element(document.levels.begin(), document.levels.end(),
-                         [](const auto& a, const auto& b) { return a.level->ID() < b.level->ID(); });
-    refuseFaultyPasswords(document, WithEntries(Policy{}, document.policy),
-                          logout == document.levels.end() ? QString() : logout->level->DBLevelName());
-}
-
 } // namespace
 
 void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
     if (IsServerDatabase(dbPath)) {
-        refuseFaultyDocumentPasswords(document);
         importIntoServer(dbPath, document);
         return;
     }
@@ -318,7 +310,6 @@ void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
 }
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
-    refuseFaultyDocumentPasswords(document);
     removeLeftovers(dbPath);
     if (store::somethingAt(dbPath, true)) { // even an empty file or a dangling link
         throw store::DbError(
@@ -399,9 +390,9 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     refuseFaultyPasswords(document, merged, logoutLevelName(*db));
     AuditWithin(*db, merged,
                 {QStringLiteral("merged"),
-                 QStringLiteral("%1 levels, %2 operators; levels renumbered")
-                     .arg(document.levels.size())
-                     .arg(document.operators.size()),
+                 QStringLiteral("%1, %2; levels renumbered")
+                     .arg(CountOf(qsizetype(document.levels.size()), QStringLiteral("level")),
+                          CountOf(qsizetype(document.operators.size()), QStringLiteral("operator"))),
                  {}});
     // On a server the captions live in the database and join the merge's transaction; a profile file
     // beside a database file takes them once the merge is done.

@@ -50,15 +50,15 @@ const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
 // then the captions into its profile file), or a server database that exists and holds no level and no
 // operator (an empty database, or the bare schema; else 3204). On a server the schema's missing parts,
 // the rows, the policy and the captions are one transaction: after any failure the database is as it
-// was. The passwords must pass the snapshot's policy, as for a file.
+// was. A database's own export always goes back in: the passwords are taken as they are, whatever the
+// snapshot's policy says of them (FindPasswordsAgainstRules names those it refuses).
 void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document);
 
 // Builds a new database file holding exactly the snapshot's levels (with their IDs, passwords, rights and
 // NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
-// the end, with the snapshot's policy entries (a policy table only when there are any). Every password
-// must pass that policy's rules (PasswordRules.h), else ErrInvalidArgument names the level or operator;
-// passwords are written as the snapshot holds them (hashes stay hashes), except that a text is hashed
-// when that policy stores hashes.
+// the end, with the snapshot's policy entries (a policy table only when there are any). Passwords are
+// written as the snapshot holds them (hashes stay hashes), except that a text is hashed when that policy
+// stores hashes; the policy's rules are for new passwords and do not judge them.
 // Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
 // gone and nothing exists at `dbPath`. The caller has checked the snapshot (unique names, every
 // operator's level present, IDs in range).

@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
+#include "operations/NumericText.h"
 #include "operations/Renumbering.h"
 #include "store/Schema.h"
 
@@ -111,10 +112,9 @@ int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     db->Execute(QStringLiteral("Delete * from Levels where ID = ?"), {id});
     RenumberWithin(*db);
     AuditWithin(*db, {QStringLiteral("level-removed"),
-                      QStringLiteral("level %1 '%2' with %3 operators; levels renumbered")
+                      QStringLiteral("level %1 '%2' with %3; levels renumbered")
                           .arg(id)
-                          .arg(storedName)
-                          .arg(removedOperators),
+                          .arg(storedName, CountOf(removedOperators, QStringLiteral("operator"))),
                       {}});
     transaction.Commit();
     return removedOperators;

@@ -18,4 +18,11 @@ bool IsNumericText(const QString& text) {
     return radix.match(text).hasMatch();
 }
 
+QString CountOf(qsizetype count, const QString& singular, const QString& plural) {
+    return QString::number(count) + QLatin1Char(' ') +
+           (count == 1         ? singular
+            : plural.isEmpty() ? singular + QLatin1Char('s')
+                               : plural);
+}
+
 } // namespace zav::manage

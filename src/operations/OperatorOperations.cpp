@@ -3,6 +3,10 @@
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PasswordRules.h"
+#include "operations/PolicyRows.h"
+#include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 
 namespace zav::manage {
@@ -42,15 +46,19 @@ std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString&
 }
 
 void AddOperator(const QString& dbPath, int levelId, const QString& name,
-                 const std::optional<QString>& levelStoredName) {
+                 const std::optional<QString>& levelStoredName, const QString& password) {
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     requireMeantLevel(*db, levelId, levelStoredName);
+    const Policy policy = PolicyOf(*db);
+    RefuseFaultyPassword({policy, PasswordFaults(policy, password, {name})},
+                         QStringLiteral("operator \"%1\"").arg(name));
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators"));
     rs->AddNew();
     rs->SetField(store::FieldID, levelId);
     rs->SetField(store::FieldName, name);
-    rs->SetField(store::FieldPWD, QStringLiteral(""));
+    rs->SetField(store::FieldPWD,
+                 password.isEmpty() ? QStringLiteral("") : StoredFormOf(password, policy.passwordStorage));
     rs->Update();
     rs->Close();
     AuditWithin(*db, {QStringLiteral("operator-added"),

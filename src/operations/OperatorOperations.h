@@ -30,13 +30,15 @@ void ForEachOperatorOf(const QString& dbPath, int levelId,
 // The row of the operator named `name`, whatever level it belongs to; nothing when there is none.
 std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString& name);
 
-// Adds operator `name` (as given) to level `levelId`, without password. Fails with the engine's
-// duplicate-key error when an operator of that name exists in any level, and with the engine's
-// relation error when no level has that ID. With `levelStoredName` (the stored name of the level the
-// caller means) it fails with access::ErrLevelChanged, adding nothing, when level `levelId` is not
-// that level any more.
+// Adds operator `name` (as given) to level `levelId` with `password` (none when empty) in the form the
+// file's policy stores. Fails with the engine's duplicate-key error when an operator of that name
+// exists in any level, and with the engine's relation error when no level has that ID; with
+// ErrInvalidArgument when the policy's password rules refuse `password` (PasswordRules.h). With
+// `levelStoredName` (the stored name of the level the caller means) it fails with
+// access::ErrLevelChanged, adding nothing, when level `levelId` is not that level any more.
 void AddOperator(const QString& dbPath, int levelId, const QString& name,
-                 const std::optional<QString>& levelStoredName = std::nullopt);
+                 const std::optional<QString>& levelStoredName = std::nullopt,
+                 const QString& password = QString());
 
 // Deletes operator `name`; nothing happens when there is none.
 void RemoveOperator(const QString& dbPath, const QString& name);

@@ -3,6 +3,7 @@
 #include "operations/DatabaseAddress.h"
 #include "operations/Exchange.h"
 #include "operations/PasswordHashing.h"
+#include "operations/PasswordRules.h"
 #include "operations/Policy.h"
 #include "store/CompanionLock.h"
 #include "store/ConnectOptions.h"
@@ -26,20 +27,60 @@ bool storedAsText(const QString& stored) {
     return !stored.isEmpty() && !IsPasswordHash(stored);
 }
 
-void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::vector<SafetyFinding>& found) {
-    const int logoutId = snapshot.levels.empty() ? -1 : snapshot.levels.back().level->ID();
+// What the rules miss in a stored password, in English; empty when they pass it or cannot judge it.
+QString faultsOf(const Policy& policy, const QString& stored, const QStringList& names) {
+    return IsPasswordHash(stored) ? QString()
+                                  : DescribePasswordFaults(PasswordFaults(policy, stored, names), policy);
+}
+
+// Each level's and operator's password finding; with `onlyAgainstRules` only those of passwords the
+// rules refuse.
+void findEntryFindings(const Snapshot& snapshot, const Policy& policy, bool onlyAgainstRules,
+                       std::vector<SafetyFinding>& found) {
+    const auto add = [&](Finding finding, SafetyFinding about) {
+        if (!onlyAgainstRules || !about.faults.isEmpty()) {
+            about.finding = finding;
+            found.push_back(std::move(about));
+        }
+    };
+    int logoutId = -1; // a document need not list its levels by ID
+    for (const auto& entry : snapshot.levels) {
+        logoutId = std::max(logoutId, entry.level->ID());
+    }
     for (const auto& entry : snapshot.levels) {
         const Class_Level& level = *entry.level;
         const QString password = level.Password();
+        SafetyFinding about{};
+        about.levelId = level.ID();
+        about.levelName = level.DBLevelName();
+        if (level.ID() != logoutId || !password.isEmpty()) {
+            about.faults = faultsOf(policy, password, {level.DBLevelName(), level.LevelName()});
+        }
         if (level.ID() == 0 &&
             PasswordMatches(store::passwordOf(store::ConnectString), password, policy.passwordStorage)) {
-            found.push_back({Finding::TopPasswordIsFixedKey, 0, level.DBLevelName(), {}});
+            add(Finding::TopPasswordIsFixedKey, about);
         } else if (level.ID() == 0 && password.isEmpty()) {
-            found.push_back({Finding::TopPasswordEmpty, 0, level.DBLevelName(), {}});
+            add(Finding::TopPasswordEmpty, about);
         } else if (level.ID() > 0 && level.ID() != logoutId && password.isEmpty()) {
-            found.push_back({Finding::LevelWithoutPassword, level.ID(), level.DBLevelName(), {}});
+            add(Finding::LevelWithoutPassword, about);
+        } else if (!about.faults.isEmpty()) {
+            add(Finding::PasswordAgainstRules, about);
         }
     }
+    for (const auto& entry : snapshot.operators) {
+        SafetyFinding about{};
+        about.operatorName = entry.name;
+        about.faults = faultsOf(policy, entry.password, {entry.name});
+        if (entry.password.isEmpty()) {
+            add(Finding::OperatorWithoutPassword, about);
+        } else if (!about.faults.isEmpty()) {
+            add(Finding::PasswordAgainstRules, about);
+        }
+    }
+}
+
+void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::vector<SafetyFinding>& found) {
+    findEntryFindings(snapshot, policy, false, found);
     if (policy.passwordStorage == PasswordStorage::Hashed) {
         const auto levels =
             std::count_if(snapshot.levels.begin(), snapshot.levels.end(),
@@ -70,6 +111,12 @@ void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::v
 }
 
 } // namespace
+
+std::vector<SafetyFinding> FindPasswordsAgainstRules(const Snapshot& snapshot, const Policy& policy) {
+    std::vector<SafetyFinding> found;
+    findEntryFindings(snapshot, policy, true, found);
+    return found;
+}
 
 std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     std::vector<SafetyFinding> found;

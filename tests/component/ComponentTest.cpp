@@ -83,14 +83,20 @@ TEST_F(Component, LevelOneTakesExactlyTheRightsOfCRespEnable) {
     login->setcRespEnable(rights);
     login->setDbPath(env.dbPath());
 
-    EXPECT_EQ(field(1, QStringLiteral("NEnable")).toInt(), 2) << "the grants leave NEnable alone";
     EXPECT_FALSE(field(1, QStringLiteral("ManageLevel")).toBool());
     EXPECT_FALSE(field(1, QStringLiteral("Desktop")).toBool());
-    for (int n = 1; n <= 100; ++n) {
-        const bool expected = n == 5 || n == 7 || n == 32 || n == 33 || n == 34;
-        EXPECT_EQ(field(1, QStringLiteral("Custom%1").arg(n)).toBool(), expected) << n;
-    }
-    // Both grants ran once, recorded the component's version and reached every level.
+    const auto expectCustoms = [&](const QList<int>& granted) {
+        for (int n = 1; n <= 100; ++n) {
+            EXPECT_EQ(field(1, QStringLiteral("Custom%1").arg(n)).toBool(), granted.contains(n)) << n;
+        }
+    };
+    expectCustoms({5, 7}); // a database made now gets no one-time grant
+    EXPECT_TRUE(env.registry->values.isEmpty());
+    // An older version's database recorded no grant: both run once, record the version, reach every level.
+    env.execute(QStringLiteral("Delete * from OneTimeGrants"));
+    EXPECT_TRUE(login->Fun_InitDatabase());
+    expectCustoms({5, 7, 32, 33, 34});
+    EXPECT_EQ(field(1, QStringLiteral("NEnable")).toInt(), 2) << "the grants leave NEnable alone";
     EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|PriceAddition")), QStringLiteral("1.0.8"));
     EXPECT_EQ(env.registry->values.value(Key + QStringLiteral("|ShowEditButtonAddition")),
               QStringLiteral("1.0.8"));
@@ -115,10 +121,12 @@ TEST_F(Component, RecordedGrantsAreSkippedAndASecondRunChangesNothing) {
 }
 
 TEST_F(Component, TheFileRemembersItsGrantsForEveryOtherUser) {
-    // Provisioned by one user: the grants run and the file records them.
+    // A file of an older version, provisioned by one user: the grants run and the file records them.
     auto login = ZAV_Login::create();
     login->setcRespEnable(Class_LevelEnable::create());
     login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Delete * from OneTimeGrants"));
+    EXPECT_TRUE(login->Fun_InitDatabase() && field(0, QStringLiteral("Custom34")).toBool());
     env.execute(QStringLiteral("Update levels set Custom32 = false, Custom33 = false, Custom34 = false"));
 
     // Opened by another user, whose registry knows nothing: no level gains the rights again.
@@ -130,10 +138,12 @@ TEST_F(Component, TheFileRemembersItsGrantsForEveryOtherUser) {
 }
 
 TEST_F(Component, AFailedGrantIsSilentAndTriedAgainNextTime) {
-    env.registry->failReads = true;
     auto login = ZAV_Login::create();
     login->setcRespEnable(Class_LevelEnable::create());
     login->setDbPath(env.dbPath());
+    env.execute(QStringLiteral("Delete * from OneTimeGrants")); // a file of an older version
+    env.registry->failReads = true;
+    EXPECT_TRUE(login->Fun_InitDatabase());
     EXPECT_TRUE(env.messages.isEmpty());
     EXPECT_TRUE(env.registry->values.isEmpty());
     EXPECT_FALSE(login->CurrentLevel()->cLevelEnable()->AllowCustom(32));

@@ -8,6 +8,7 @@
 #include "dialogs/ShowManageWindow.h"
 #include "operations/LevelOperations.h"
 #include "operations/LoginRecords.h"
+#include "operations/OperatorOperations.h"
 #include "support/ComponentSession.h"
 #include "support/PopupCatchers.h"
 #include "support/TestSupport.h"
@@ -208,6 +209,25 @@ private slots:
                     session->file.operatorLevels() == operatorLevels);
             QCOMPARE(itemWithText(levels(), "Operators")->data(0, ItemTagRole).toInt(), ids.at("Operators"));
         }
+    }
+
+    // While password rules are set the password comes first: cancelled, no operator is added.
+    void aNewOperatorIsAddedWithThePasswordAskedForAfterItsName() {
+        start(standardLevels(), 1);
+        SetPolicyEntry(session->file.path(), "password-min-length", "6");
+        click(levels(), "Operators");
+        for (const QString given : {"", "Olga-77"}) { // "" cancels the password dialog
+            access::setChangePasswordOpener([given](Class_Par& par, const auto&, const auto& op) {
+                par.Result = par.StoreNothing && op->OperatorNameText() == "olga" && !given.isEmpty();
+                par.Text = given;
+            });
+            test::whenModal<Frm_Name>([](Frm_Name* dialog) {
+                test::type(dialog, "Text1", "olga");
+                test::click(dialog, "Cmd_Ok");
+            });
+            window->OpAdd_Click();
+        }
+        QCOMPARE(FindOperatorRow(session->file.path(), "olga").value_or(OperatorRow{}).password, "Olga-77");
     }
 
     void afterItsOwnRenumberingTheOwnerAndTheCurrentLevelFollow() {

@@ -67,6 +67,14 @@ Result Link::write(const QString& sql, const QVariantList& parameters) {
     }
 }
 
+const std::vector<QString>& Link::primaryKey(const QString& table) {
+    auto& key = m_primaryKeys[table.toLower()];
+    if (key.empty()) { // a table without one may gain it: asked again next time
+        key = schema::primaryKey(connection(), table);
+    }
+    return key;
+}
+
 QString Link::description() const {
     return describeServer(m_uri);
 }

@@ -8,6 +8,7 @@
 #include "store/server/PgConnection.h"
 
 #include <QSet>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     // server would otherwise end the whole transaction.
     Result write(const QString& sql, const QVariantList& parameters = {});
 
+    // The primary key of `table` (PgSchema.h), learnt once per table: the tables' keys never change.
+    const std::vector<QString>& primaryKey(const QString& table);
+
     void addPendingRead(PendingRead* reader);
     void removePendingRead(PendingRead* reader) noexcept;
     void finishPendingReads();
@@ -58,6 +62,7 @@ private:
     bool m_exclusiveOpen = false;
     std::vector<PendingRead*> m_pendingReads;
     QSet<QString> m_tables; // seen to exist, in lower case
+    std::map<QString, std::vector<QString>> m_primaryKeys;
 };
 
 // The advisory lock that writers of a database take for their transaction.

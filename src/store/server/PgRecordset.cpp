@@ -14,7 +14,6 @@ namespace {
 constexpr unsigned Int2Oid = 21;
 constexpr unsigned Int4Oid = 23;
 constexpr unsigned Int8Oid = 20;
-const QString Address = QStringLiteral("zav_address");
 
 DbError noCurrentRecord() {
     return DbError(ErrNoCurrentRecord, QStringLiteral("No current record."));
@@ -41,11 +40,9 @@ QVariant storedValue(const QVariant& value, unsigned type) {
 PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSql, bool readOnly,
                          const QVariantList& parameters)
     : m_link(std::move(link)), m_sql(translatedSql), m_parameters(parameters), m_readOnly(readOnly) {
+    // Every field of one table: the rows hold their primary key, by which each is written back.
     if (const auto single = dialect::singleTableSelect(translatedSql)) {
         m_table = single->table;
-        QString withAddress = single->sqlWithRowid;
-        const auto at = withAddress.indexOf(QStringLiteral(", _rowid_"));
-        m_sql = withAddress.replace(at, 9, QStringLiteral(", ctid AS ") + Address);
     }
     // A read-only open writes nothing, so its rows may be read at once, with the fields, in one round
     // trip. Otherwise only the fields: a recordset opened to add a row never reads the table.
@@ -61,8 +58,7 @@ PgRecordset::PgRecordset(std::shared_ptr<Link> link, const QString& translatedSq
 }
 
 void PgRecordset::learnFields(const Result& result) {
-    const int fields = result.columnCount() - (m_table.isEmpty() ? 0 : 1);
-    for (int column = 0; column < fields; ++column) {
+    for (int column = 0; column < result.columnCount(); ++column) {
         m_columns << result.columnName(column);
         m_types.push_back(result.columnType(column));
     }
@@ -89,7 +85,6 @@ void PgRecordset::ensureLoaded() const {
 void PgRecordset::take(Result&& result) const {
     const auto rows = size_t(result.rowCount());
     m_rows.resize(rows);
-    m_addresses.resize(rows);
     m_converted.assign(rows, false);
     m_result = std::make_unique<Result>(std::move(result));
     m_loaded = true;
@@ -98,9 +93,6 @@ void PgRecordset::take(Result&& result) const {
 const PgRecordset::Row& PgRecordset::rowAt(size_t position) const {
     if (!m_converted[position]) {
         m_rows[position] = rowOf(*m_result, int(position));
-        if (!m_table.isEmpty()) {
-            m_addresses[position] = m_result->value(int(position), int(m_columns.size())).toString();
-        }
         m_converted[position] = true;
     }
     return m_rows[position];
@@ -243,12 +235,11 @@ void PgRecordset::insertBuffer() {
                             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(schema::quoted(m_table))
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(schema::quoted(m_table), names.join(u','), placeholders.join(u','));
-    const Result stored = m_link->write(sql + QStringLiteral(" RETURNING *, ctid AS ") + Address, values);
+    const Result stored = m_link->write(sql + QStringLiteral(" RETURNING *"), values);
     if (m_loaded) {
         // The new row joins the end of the set; the current row stays the current row.
         const bool atEnd = m_position == m_rows.size();
         m_rows.push_back(rowOf(stored, 0));
-        m_addresses.push_back(stored.value(0, int(m_columns.size())).toString());
         m_converted.push_back(true);
         m_position += atEnd ? 1 : 0;
     }
@@ -264,19 +255,27 @@ void PgRecordset::updateBuffer() {
     for (int k = 0; k < names.size(); ++k) {
         settings << QStringLiteral("%1 = $%2").arg(names[k]).arg(k + 1);
     }
-    values << m_addresses[m_position]; // Edit read the row and its address
-    const Result stored =
-        m_link->write(QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3::tid RETURNING *, ctid AS %4")
-                          .arg(schema::quoted(m_table), settings.join(QStringLiteral(", ")))
-                          .arg(values.size())
-                          .arg(Address),
-                      values);
+    // The row is the one whose key Edit read. A row address (ctid) would not do: once the row is
+    // changed or deleted elsewhere, VACUUM may give its address to another row.
+    const std::vector<QString>& key = m_link->primaryKey(m_table);
+    if (key.empty()) {
+        throw DbError(ErrReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    }
+    QStringList matches;
+    for (const QString& column : key) {
+        const int at = columnOf(column);
+        values << storedValue(rowAt(m_position)[size_t(at)], m_types[size_t(at)]);
+        matches << QStringLiteral("%1 = $%2").arg(schema::quoted(column)).arg(values.size());
+    }
+    const Result stored = m_link->write(QStringLiteral("UPDATE %1 SET %2 WHERE %3 RETURNING *")
+                                            .arg(schema::quoted(m_table), settings.join(QStringLiteral(", ")),
+                                                 matches.join(QStringLiteral(" AND "))),
+                                        values);
     if (stored.rowCount() != 1) {
         throw DbError(ErrChangedElsewhere,
                       QStringLiteral("The row was changed or deleted by another user since it was read."));
     }
     m_rows[m_position] = rowOf(stored, 0);
-    m_addresses[m_position] = stored.value(0, int(m_columns.size())).toString();
     m_converted[m_position] = true;
 }
 
@@ -286,7 +285,6 @@ void PgRecordset::Close() {
     }
     m_closed = true;
     m_rows.clear();
-    m_addresses.clear();
     m_converted.clear();
     m_result.reset();
 }

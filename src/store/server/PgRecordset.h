@@ -4,8 +4,8 @@
 // reading a row; the rows are read in one go when first asked for, or before anything is written
 // through the connection (so a recordset keeps the rows as they were when it opened). In a read-only
 // open, where nothing is written, opening reads them at once. A recordset over
-// "Select * from <Table> ..." is updatable: each row is written back by its row address, and a write
-// that finds the row changed or gone since it was read fails (3197) instead of writing nothing.
+// "Select * from <Table> ..." is updatable: each row is written back by its primary key as read, and a
+// write that finds no row with that key any more fails (3197) instead of writing nothing.
 
 #include "store/Engine.h"
 #include "store/server/PgLink.h"
@@ -44,14 +44,13 @@ private:
     void requireOpen() const;
     void requireCurrentRow() const;
     int columnOf(const QString& name) const;
-    // The row of a result with its address as the last column.
     Row rowOf(const Result& result, int row) const;
     QVariantList changedValues(QStringList& names) const;
     void insertBuffer();
     void updateBuffer();
 
     std::shared_ptr<Link> m_link;
-    QString m_sql; // with the row address as the last column when updatable
+    QString m_sql;
     QVariantList m_parameters;
     QString m_table; // empty when the recordset cannot be updated
     bool m_readOnly;
@@ -59,8 +58,7 @@ private:
     std::vector<unsigned> m_types;
     mutable bool m_loaded = false;
     mutable std::vector<Row> m_rows;
-    mutable std::vector<QString> m_addresses;
-    mutable std::vector<bool> m_converted; // which of m_rows (and m_addresses) hold their values
+    mutable std::vector<bool> m_converted; // which of m_rows hold their values
     mutable std::unique_ptr<Result> m_result;
     size_t m_position = 0;
     EditMode m_mode = EditMode::None;

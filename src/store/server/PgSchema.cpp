@@ -187,6 +187,18 @@ bool holdsTables(Connection& db) {
                .toInt() > 0;
 }
 
+std::vector<QString> primaryKey(Connection& db, const QString& table) {
+    const QString oid = tableOidOf(db, table);
+    if (!oid.isEmpty()) {
+        for (const IndexDef& index : indexesOf(db, oid)) {
+            if (index.primary) {
+                return index.fields;
+            }
+        }
+    }
+    return {};
+}
+
 std::vector<TableDef> tableDefs(Connection& db) {
     const Result rows = db.exec(
         QStringLiteral("SELECT oid::text, %1 FROM pg_class WHERE relkind = 'r' AND %2 ORDER BY oid")

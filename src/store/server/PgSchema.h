@@ -26,6 +26,9 @@ bool tableExists(Connection& db, const QString& name);
 bool holdsTables(Connection& db);
 std::vector<store::TableDef> tableDefs(Connection& db);
 std::vector<store::RelationDef> relations(Connection& db);
+// The columns of the table's primary key, in the key's order; none when it has no primary key or there
+// is no such table.
+std::vector<QString> primaryKey(Connection& db, const QString& table);
 
 // Both run in the caller's transaction.
 void createTable(Connection& db, const store::TableDef& table);

@@ -3,6 +3,7 @@
 #include "store/DbError.h"
 
 #include <QStringList>
+#include <QUrl>
 #include <libpq-fe.h>
 #include <memory>
 
@@ -55,7 +56,8 @@ QString withoutPassword(const QString& uri) {
     if (const qsizetype question = rest.indexOf(QLatin1Char('?')); question >= 0) {
         QStringList kept;
         for (const QString& item : rest.mid(question + 1).split(QLatin1Char('&'))) {
-            const QString key = item.section(QLatin1Char('='), 0, 0);
+            // libpq decodes the keys as it decodes the values: "%70assword" is "password".
+            const QString key = QUrl::fromPercentEncoding(item.section(QLatin1Char('='), 0, 0).toUtf8());
             if (key != QLatin1String("password") && key != QLatin1String("sslpassword")) {
                 kept << item;
             }

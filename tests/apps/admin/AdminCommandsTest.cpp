@@ -45,6 +45,21 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     expectUsageError({"passwd", "group", "x"}, "passwd needs 'level LEVEL' or 'operator NAME'");
     // Without --stdin the password comes from a terminal only.
     expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
+    // A synopsis too long for its column has its summary in the column on the next line.
+    EXPECT_TRUE(
+        RunAdmin(folder.path(), {"--help"})
+            .out.contains("  audit [--json] [--since TIME] [--until TIME]\n" + QString(36, ' ') + "list"));
+
+    // Words that are not UTF-8 are refused before anything is written: two such names would become one.
+    const QByteArray before = zav::test::FileBytes(db);
+    const auto bad = RunAdmin(folder.path(),
+                              {"-c", R"sh(for w in 'op\377' 'caf\351' '\300\257'; do
+                                  "$0" --db "$1" add-level "$(printf "$w")" || echo $?; done)sh",
+                               qEnvironmentVariable("ZAV_ADMIN"), db},
+                              {}, "/bin/sh");
+    EXPECT_TRUE(bad.out == "1\n1\n1\n" &&
+                bad.err.count("is not valid UTF-8 text; nothing was done (5)\n") == 3);
+    EXPECT_TRUE(zav::test::FileBytes(db) == before);
 }
 
 TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime) {
@@ -64,6 +79,11 @@ TEST_F(AdminCommands, InitCreatesTheBuiltInLevelsAndChangesNothingTheSecondTime)
     const QByteArray before = zav::test::FileBytes(db);
     ok({"init"});
     EXPECT_TRUE(zav::test::FileBytes(db) == before);
+    // A database made now is never granted the rights that upgrade older ones, whichever level is in force.
+    ok({"add-level", "Worker"});
+    const QJsonArray added = levels();
+    ok({"init"});
+    EXPECT_EQ(levels(), added);
 }
 
 TEST_F(AdminCommands, LevelsAndOperatorsAreAddedRenumberedMovedAndRemovedWhateverTheLetterCase) {

@@ -5,6 +5,7 @@
 #include "store/StoreTestSupport.h"
 #include "store/server/PgConnection.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 
 using zav::test::AdminRun;
@@ -19,9 +20,9 @@ protected:
         const QString uri = servers.fresh();
         const QString name = QRegularExpression("/([^/?]+)\\?").match(uri).captured(1);
         zav::pg::Connection(uri).exec(QStringLiteral("ALTER DATABASE %1 OWNER TO zavtest_pw").arg(name));
-        // libpq takes the query's password over the one before the host: the URI carries two.
+        // libpq takes the query's password ("%70" decodes to "p") over the one before the host.
         db = QString(uri).replace("zavtest@", QStringLiteral("zavtest_pw:%1@").arg(Secret)) +
-             "&password=zavtest-pw";
+             "&%70assword=zavtest-pw";
         shown = QString(uri).replace("zavtest@", "zavtest_pw@");
     }
 
@@ -47,6 +48,8 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
     works({"init"});
     works({"init"}); // completes what is there: nothing
     EXPECT_EQ(works({"add-level", "Service"}), "2\n");
+    works({"init"}); // a database made now is never granted the rights that upgrade older ones
+    EXPECT_TRUE(works({"levels"}).contains(QRegularExpression("\n2 +Service +Service +no +- +- +0\n")));
     works({"add-operator", "anna", "--level", "Service"});
     works({"passwd", "operator", "anna", "--stdin"}, "pw-anna\n");
     works({"policy", "set", "lockout-attempts", "3"});
@@ -67,9 +70,26 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
     const AdminRun duplicate = run({"add-level", "SERVICE"});
     EXPECT_TRUE(duplicate.status == 1 && duplicate.err.endsWith("(3022)\n")) << duplicate.err.toStdString();
     const AdminRun refused = run({"import", "-"}, R"({"levels": [], "operators": []})");
-    EXPECT_EQ(refused.err, QStringLiteral("zav-admin: '%1' holds levels or operators already; import into "
-                                          "it only with --merge (3204)\n")
-                               .arg(shown));
+    EXPECT_TRUE(refused.err.endsWith(
+        QStringLiteral(
+            "\nzav-admin: '%1' holds levels or operators already; import into it only with --merge (3204)\n")
+            .arg(shown)));
+
+    // The password leaves the program's arguments at once, with a warning (import waits for its input).
+    QProcess waiting;
+    waiting.start(qEnvironmentVariable("ZAV_ADMIN"), {"--db", db, "import", "-"});
+    waiting.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(waiting.waitForReadyRead(30000));
+    const QByteArray arguments =
+        zav::test::FileBytes(QStringLiteral("/proc/%1/cmdline").arg(waiting.processId()));
+    EXPECT_TRUE(arguments.contains("import") && !arguments.contains(Secret.toUtf8()) &&
+                !arguments.contains("zavtest-pw") && waiting.readAll().contains("~/.pgpass"));
+    waiting.closeWriteChannel();
+    EXPECT_TRUE(waiting.waitForFinished(30000));
+    EXPECT_TRUE(zav::test::RunAdmin(folder.path(),
+                                    {"ZAV_DB=" + db, qEnvironmentVariable("ZAV_ADMIN"), "levels"}, {},
+                                    "/usr/bin/env")
+                    .out.contains("Service"));
     db.replace(QRegularExpression("/[^/?]+\\?"), "/nowhere?");
     const AdminRun missing = run({"init"});
     EXPECT_TRUE(missing.status == 1 && missing.err.contains("\"nowhere\" does not exist"))

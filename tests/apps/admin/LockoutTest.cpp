@@ -151,8 +151,7 @@ TEST_F(HashedStorage, TheSwitchKeepsEveryLoginAndCannotBeUndone) {
     env.execute("Update Operators set PWD = 'left' where Name = 'bert'");
     const auto check = zav::test::RunAdmin(env.path(QString()), {"--db", env.dbPath(), "check"});
     EXPECT_TRUE(check.out.contains("the top level 0 still has the database's fixed key"));
-    EXPECT_TRUE(
-        check.out.contains("1 passwords stored as text in a hashed database\n  fix: zav-admin --db "));
+    EXPECT_TRUE(check.out.contains("1 password stored as text in a hashed database\n  fix: zav-admin --db "));
     admin({"policy", "set", "password-storage", "hashed"});
     EXPECT_TRUE(IsPasswordHash(stored("Operators where Name = 'bert'")));
     EXPECT_EQ(stored("Operators where Name = 'anna'"), annaHash) << "a hash was hashed again";

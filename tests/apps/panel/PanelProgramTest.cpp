@@ -43,6 +43,7 @@ class PanelProgramTest : public QObject {
         QFile::remove(record());
         QProcess p;
         p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
         p.start(qEnvironmentVariable("ZAV_PANEL"), args);
         if (signalNumber != 0 && p.waitForStarted() && p.processId() > 0 &&
             QTest::qWaitFor([this] { return !recorded().isEmpty(); }, 60000)) {
@@ -94,6 +95,7 @@ private Q_SLOTS:
         const QString uri = places.fresh();
         QCOMPARE(run({"--db", uri}, environment(), nullptr, SIGTERM), 0);
         QCOMPARE(recorded(), (QStringList{"ShowShell", "ShowShell"})); // level 1 may use the desktop
+        QVERIFY(!QFileInfo::exists(dir.filePath("postgresql:")));      // no folder made in the working folder
         auto db = zav::store::test::openShared(uri, true);
         QCOMPARE(zav::store::test::column(*db, "Select ID from Levels order by ID", "ID"),
                  (QStringList{"0", "1"}));
