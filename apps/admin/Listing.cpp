@@ -63,6 +63,18 @@ void writeListing(const std::vector<Entry>& entries, bool json, const QStringLis
     writeTable(header, rows, out);
 }
 
+// Whether a password is set, as a table shows it and as JSON holds it; unknown to a role that may not
+// read the passwords.
+QString passwordShown(const Snapshot& snapshot, const QString& password) {
+    return snapshot.passwordsHidden ? QStringLiteral("hidden") : yesNo(!password.isEmpty());
+}
+QJsonObject withPasswordShown(const Snapshot& snapshot, QJsonObject object) {
+    if (snapshot.passwordsHidden) {
+        object.insert(QStringLiteral("hasPassword"), QJsonValue());
+    }
+    return object;
+}
+
 QString shownLevelName(const Snapshot& snapshot, int id) {
     const LevelEntry* entry = FindLevel(snapshot, id);
     return entry ? entry->level->LevelName() : QString();
@@ -72,31 +84,33 @@ QString shownLevelName(const Snapshot& snapshot, int id) {
 
 void RunLevels(const Invocation& invocation, QTextStream& out) {
     const Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
-    const auto row = [](const LevelEntry& entry) {
+    const auto row = [&](const LevelEntry& entry) {
         const Class_Level& level = *entry.level;
         return QStringList{QString::number(level.ID()),
                            level.LevelName(),
                            level.DBLevelName(),
-                           yesNo(!level.Password().isEmpty()),
+                           passwordShown(snapshot, level.Password()),
                            orDash(FixedRightNames(*level.cLevelEnable()).join(QLatin1Char(','))),
                            orDash(CompactNumbers(CustomRightNumbers(*level.cLevelEnable()))),
                            QString::number(entry.nEnable)};
     };
-    writeListing(snapshot.levels, invocation.json,
-                 {QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("STORED"),
-                  QStringLiteral("PASSWORD"), QStringLiteral("RIGHTS"), QStringLiteral("CUSTOM"),
-                  QStringLiteral("NENABLE")},
-                 LevelListingJson, row, out);
+    writeListing(
+        snapshot.levels, invocation.json,
+        {QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("STORED"), QStringLiteral("PASSWORD"),
+         QStringLiteral("RIGHTS"), QStringLiteral("CUSTOM"), QStringLiteral("NENABLE")},
+        [&](const LevelEntry& entry) { return withPasswordShown(snapshot, LevelListingJson(entry)); }, row,
+        out);
 }
 
 void RunOperators(const Invocation& invocation, QTextStream& out) {
     const Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
     const auto json = [&](const OperatorEntry& entry) {
-        return OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId));
+        return withPasswordShown(snapshot,
+                                 OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId)));
     };
     const auto row = [&](const OperatorEntry& entry) {
         return QStringList{entry.name, QString::number(entry.levelId),
-                           shownLevelName(snapshot, entry.levelId), yesNo(!entry.password.isEmpty())};
+                           shownLevelName(snapshot, entry.levelId), passwordShown(snapshot, entry.password)};
     };
     writeListing(snapshot.operators, invocation.json,
                  {QStringLiteral("NAME"), QStringLiteral("LEVEL"), QStringLiteral("LEVEL NAME"),

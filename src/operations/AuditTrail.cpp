@@ -4,6 +4,7 @@
 #include "operations/Clock.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
+#include "operations/ServerSafeguards.h"
 #include "store/Schema.h"
 
 #include "outside/SystemLog.h"
@@ -163,13 +164,15 @@ void EnsureAuditTables(store::Database& db) {
 
 namespace {
 
-AuditRow rowFor(const AuditEvent& event, const AuditSeal& seal, const QString& time) {
-    AuditSubject subject;
+AuditSubject subjectOf(const AuditEvent& event) {
     if (event.subject) {
-        subject = *event.subject;
-    } else if (actorSource) {
-        subject = actorSource();
+        return *event.subject;
     }
+    return actorSource ? actorSource() : AuditSubject{};
+}
+
+AuditRow rowFor(const AuditEvent& event, const AuditSeal& seal, const QString& time) {
+    const AuditSubject subject = subjectOf(event);
     AuditRow row;
     row.seq = seal.lastSeq + 1;
     row.time = time;
@@ -290,8 +293,34 @@ std::optional<AuditEvent> applyRetention(store::Database& db, AuditSeal& seal, i
                       AuditSubject{}};
 }
 
+void sendHeadAfterCommit(store::Database& db, const AuditHead& head) {
+    // The head leaves the database only once it is committed: a copy never names a row that was not.
+    db.AfterCommit([head] { outside::WriteSystemLog(QStringLiteral("zav-audit"), AuditHeadText(head)); });
+}
+
+// On a server the owner's function appends, so that the roles of panels need no right to change the
+// trail: it numbers, links, dates (by the server's clock), seals and applies the retention itself.
+void appendOnServer(store::Database& db, const std::vector<AuditEvent>& events) {
+    AuditHead head;
+    for (const AuditEvent& event : events) {
+        const AuditSubject subject = subjectOf(event);
+        auto rs = db.OpenRecordset(
+            QStringLiteral("Select * from %1(?, ?, ?, ?, ?, ?)").arg(AuditAppendFunction),
+            {panelName(), osUserName(), event.event, subject.operatorName, subject.level, event.detail});
+        head = AuditHead{rs->Field(QStringLiteral("head_identity")).toString(),
+                         rs->Field(QStringLiteral("head_seq")).toInt(),
+                         rs->Field(QStringLiteral("head_hash")).toString()};
+        rs->Close();
+    }
+    sendHeadAfterCommit(db, head);
+}
+
 void appendWithin(store::Database& db, const Policy& policy, const std::vector<AuditEvent>& events) {
     if (!policy.audit || events.empty()) {
+        return;
+    }
+    if (db.IsServer() && db.RoutineExists(AuditAppendFunction)) {
+        appendOnServer(db, events);
         return;
     }
     EnsureAuditTables(db);
@@ -320,10 +349,7 @@ void appendWithin(store::Database& db, const Policy& policy, const std::vector<A
     }
     rows.insert(rows.end(), events.begin(), events.end());
     append(db, seal, rows, AuditTimeText(stamp));
-    // The head leaves the database only once it is committed: a copy never names a row that was not.
-    db.AfterCommit([head = AuditHead{seal.identity, seal.lastSeq, seal.lastHash}] {
-        outside::WriteSystemLog(QStringLiteral("zav-audit"), AuditHeadText(head));
-    });
+    sendHeadAfterCommit(db, AuditHead{seal.identity, seal.lastSeq, seal.lastHash});
 }
 
 } // namespace

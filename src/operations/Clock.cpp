@@ -10,6 +10,10 @@ QDateTime NowUtc() {
     return testClock ? testClock() : QDateTime::currentDateTimeUtc();
 }
 
+QDateTime ShiftedByTestClock(const QDateTime& time) {
+    return testClock ? time.addMSecs(QDateTime::currentDateTimeUtc().msecsTo(testClock())) : time;
+}
+
 void SetClockForTests(std::function<QDateTime()> clock) {
     testClock = std::move(clock);
 }

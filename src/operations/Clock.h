@@ -9,6 +9,8 @@
 namespace zav::manage {
 
 QDateTime NowUtc();
+// A time read from another clock (a server's), moved as far as a test moved this thread's clock.
+QDateTime ShiftedByTestClock(const QDateTime& time);
 // Tests set this thread's clock; unset, the system clock.
 void SetClockForTests(std::function<QDateTime()> clock);
 

@@ -7,6 +7,7 @@
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
+#include "operations/ServerSafeguards.h"
 #include "outside/OutsideObjects.h"
 #include "store/DatabaseFile.h"
 #include "store/Schema.h"
@@ -176,6 +177,9 @@ void CompleteSchemaWithin(store::Database& db, const QString& dbPath) {
     }
     if (IsServerDatabase(dbPath)) {
         addEmptyTablesIfMissing(db);
+        if (newDatabase) {
+            ProtectServerDatabase(db);
+        }
     }
     // The one-time grants upgrade the databases of older versions. A database made now holds exactly
     // the rights it is given: both are recorded as done, so no start ever runs them on it.
@@ -203,7 +207,13 @@ void CreateOrCompleteDatabase(const QString& dbPath, const Class_LevelEnable* le
     } else {
         db = DefaultEngine().CreateDatabase(dbPath, LocaleArgument + ConnectString);
     }
+    const bool newServerDatabase = IsServerDatabase(dbPath) && !db->TableExists(LevelsTable);
     CompleteSchemaWithin(*db, dbPath);
+    if (newServerDatabase) {
+        // Every panel role reads the passwords' column: on a server they are hashed from the start.
+        db->Execute(QStringLiteral("Insert into Policy (Name, Value) values (?, ?)"),
+                    {QStringLiteral("password-storage"), QStringLiteral("hashed")});
+    }
     addTopLevelIfMissing(*db);
     addLevelOneIfMissing(*db, levelOneRights);
     db->Close();
@@ -251,6 +261,14 @@ void ApplyOneTimeGrants(const QString& dbPath, Class_LevelEnable& inForce) noexc
 
 void InitializeDatabase(const QString& dbPath, const Class_LevelEnable& levelOneRights) {
     CreateOrCompleteDatabase(dbPath, &levelOneRights);
+    if (IsServerDatabase(dbPath)) {
+        // The owner's init brings the functions and grants of a database made by an older version up to
+        // date, and narrows the roles granted since.
+        auto db =
+            store::DefaultEngine().OpenDatabase(dbPath, store::OpenMode::Exclusive, store::ConnectString);
+        ProtectServerDatabase(*db);
+        db->Close();
+    }
     auto inForce = Class_LevelEnable::create();
     auto db = OpenForReading(dbPath);
     auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));

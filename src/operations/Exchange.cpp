@@ -32,24 +32,60 @@
 
 namespace zav::manage {
 
+namespace {
+// A reporting role of a server may read every column but the passwords.
+bool passwordsHidden(store::Database& db) {
+    if (!db.IsServer()) {
+        return false;
+    }
+    auto rs =
+        db.OpenRecordset(QStringLiteral("Select has_column_privilege('levels', 'pwd', 'SELECT') and "
+                                        "has_column_privilege('operators', 'pwd', 'SELECT') as Readable"));
+    const bool readable = rs->Field(QStringLiteral("Readable")).toBool();
+    rs->Close();
+    return !readable;
+}
+
+// "*", or every column of the table but its password.
+QString columnsOf(const store::TableDef& table, bool withoutPassword) {
+    if (!withoutPassword) {
+        return QStringLiteral("*");
+    }
+    QStringList names;
+    for (const auto& field : table.fields) {
+        if (field.name != store::FieldPWD) {
+            names << field.name;
+        }
+    }
+    return names.join(QStringLiteral(", "));
+}
+} // namespace
+
 Snapshot ReadSnapshot(const QString& dbPath) {
     Snapshot snapshot;
     auto db = OpenForReading(dbPath);
     store::Transaction transaction(*db);
-    auto levels = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
+    snapshot.passwordsHidden = passwordsHidden(*db);
+    auto levels = db->OpenRecordset(QStringLiteral("Select %1 from Levels order by ID")
+                                        .arg(columnsOf(store::LevelsTableDef(), snapshot.passwordsHidden)));
     for (; !levels->Eof(); levels->MoveNext()) {
         LevelEntry entry;
         access::ReadLevel(*levels, *entry.level);
-        entry.level->setPassword(access::TextOrEmpty(levels->Field(store::FieldPWD)));
+        if (!snapshot.passwordsHidden) {
+            entry.level->setPassword(access::TextOrEmpty(levels->Field(store::FieldPWD)));
+        }
         entry.nEnable = levels->Field(store::FieldNEnable).toInt();
         snapshot.levels.push_back(entry);
     }
     levels->Close();
-    auto operators = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
+    auto operators =
+        db->OpenRecordset(QStringLiteral("Select %1 from Operators order by Name")
+                              .arg(columnsOf(store::OperatorsTableDef(), snapshot.passwordsHidden)));
     for (; !operators->Eof(); operators->MoveNext()) {
-        snapshot.operators.push_back({access::TextOrEmpty(operators->Field(store::FieldName)),
-                                      access::TextOrEmpty(operators->Field(store::FieldPWD)),
-                                      operators->Field(store::FieldID).toInt()});
+        snapshot.operators.push_back(
+            {access::TextOrEmpty(operators->Field(store::FieldName)),
+             snapshot.passwordsHidden ? QString() : access::TextOrEmpty(operators->Field(store::FieldPWD)),
+             operators->Field(store::FieldID).toInt()});
     }
     operators->Close();
     // One order whatever the engine, so that a copy exports the same bytes as its original: the file's

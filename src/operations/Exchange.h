@@ -37,6 +37,7 @@ struct Snapshot {
     std::vector<OperatorEntry> operators; // by name
     Captions captions;                    // of the rights (filled by ReadCaptions, not by ReadSnapshot)
     PolicyEntries policy;                 // the policy entries the file holds (checked values)
+    bool passwordsHidden = false;         // a role that may not read them: every password reads empty
 };
 
 // Reads the whole database, opened shared and read-only, in one read transaction so that levels and

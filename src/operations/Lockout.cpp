@@ -4,6 +4,7 @@
 #include "operations/LockoutRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PolicyRows.h"
+#include "operations/ServerSafeguards.h"
 #include "store/Schema.h"
 
 #include <algorithm>
@@ -54,20 +55,26 @@ LockState ReadLockState(store::Database& db, const LockoutEntry& entry, const QD
         return state;
     }
     auto rs = openEntry(db, entry);
-    if (!rs->Eof()) {
+    const bool counted = !rs->Eof();
+    if (counted) {
         rs->MoveFirst();
         state.failures = rs->Field(store::FieldFailures).toInt();
         state.locked = rs->Field(store::FieldLocked).toBool();
         state.until = QDateTime::fromString(rs->Field(store::FieldLockedUntil).toString(), Qt::ISODate);
-        if (state.locked && state.until.isValid() && state.until <= now) {
-            state = LockState{};
-        }
     }
     rs->Close();
+    if (counted) {
+        // Only an entry that has a count needs the time: a server is asked only then.
+        state.clock = now.isValid() ? now : DatabaseNow(db);
+        if (state.locked && state.until.isValid() && state.until <= state.clock) {
+            state = LockState{0, false, {}, state.clock};
+        }
+    }
     return state;
 }
 
-int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& now) {
+int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& given) {
+    const QDateTime now = given.isValid() ? given : top.clock.isValid() ? top.clock : NowUtc();
     if (policy.lockoutAttempts <= 0 || top.failures < policy.lockoutAttempts || !top.until.isValid() ||
         top.until <= now) {
         return 0;
@@ -77,7 +84,29 @@ int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDa
     return static_cast<int>((ms + 999) / 1000);
 }
 
+namespace {
+// The owner's function counts on a server: the roles of panels may not write the lockout table.
+bool countedOnServer(store::Database& db) {
+    return db.IsServer() && db.RoutineExists(LockoutCountFunction);
+}
+
+LockState countOnServer(store::Database& db, const LockoutEntry& entry) {
+    auto rs = db.OpenRecordset(QStringLiteral("Select * from %1(?, ?)").arg(LockoutCountFunction),
+                               entryValues(entry));
+    LockState state;
+    state.failures = rs->Field(QStringLiteral("r_failures")).toInt();
+    state.locked = rs->Field(QStringLiteral("r_locked")).toInt() != 0;
+    state.until = ParseDatabaseTime(rs->Field(QStringLiteral("r_until")).toString());
+    state.clock = ShiftedByTestClock(ParseDatabaseTime(rs->Field(QStringLiteral("r_clock")).toString()));
+    rs->Close();
+    return state;
+}
+} // namespace
+
 LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, const Policy& policy) {
+    if (countedOnServer(db)) {
+        return countOnServer(db, entry);
+    }
     const Presence found = presence(db, entry);
     if (found == Presence::Gone) {
         return {};
@@ -139,7 +168,9 @@ LockState CountFailureWithin(store::Database& db, const LockoutEntry& entry, con
 }
 
 void ClearWithin(store::Database& db, const LockoutEntry& entry) {
-    if (db.TableExists(store::LockoutTable)) {
+    if (countedOnServer(db)) {
+        db.Execute(QStringLiteral("Select %1(?, ?)").arg(LockoutClearFunction), entryValues(entry));
+    } else if (db.TableExists(store::LockoutTable)) {
         db.Execute(QStringLiteral("Delete * from ") + store::LockoutTable + entryWhere(), entryValues(entry));
     }
 }

@@ -29,12 +29,14 @@ struct LockState {
     int failures = 0; // wrong passwords in a row (0 after an expired lock)
     bool locked = false;
     QDateTime until; // UTC; invalid while locked until a manager unlocks. Level 0: when its next try may come
+    QDateTime clock; // the database's time when this was read: the server's on a server
 };
 
 // The longest wait between two tries of level 0's password.
 inline constexpr int LongestTopPasswordWaitSeconds = 60;
 // How long level 0's password may not be tried yet, in whole seconds rounded up; 0 when it may.
-int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& now = NowUtc());
+// Measured by `now`, else by the clock the state was read by.
+int TopPasswordWaitSeconds(const LockState& top, const Policy& policy, const QDateTime& now = {});
 
 // A manager's unlock: clears the entry's count and lock in one write transaction, recorded in the audit
 // trail; returns what it was (nothing written when there was nothing).

@@ -127,6 +127,15 @@ public:
 
     virtual void Close() = 0;
 
+    // What only a server database has: functions its owner made that run with the owner's rights (the
+    // roles of panels may change some tables only through them), and the owner's own statements, run as
+    // the server reads them: several at once, with dollar-quoted bodies that no translation may touch.
+    virtual bool IsServer() const { return false; }
+    virtual bool RoutineExists(const QString& /*name*/) { return false; }
+    virtual void ExecuteServerScript(const QString& /*sql*/) {
+        throw DbError(ErrEngine, QStringLiteral("This engine has no server statements."));
+    }
+
     // Runs `action` once the outermost transaction has committed (at once outside a transaction); a
     // rollback of the transaction or savepoint it was registered in drops it. For what leaves the
     // database (a log line) and must never tell of a change that did not happen. Never throws on.

@@ -2,13 +2,23 @@
 // shared by every panel of the plant.
 
 #include "../store/StoreTestSupport.h"
+#include "access/Class_Par.h"
+#include "component/CredentialCheck.h"
 #include "operations/AuditTrail.h"
+#include "operations/DatabaseSetup.h"
+#include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
+#include "operations/Lockout.h"
 #include "operations/OperatorOperations.h"
 #include "operations/Policy.h"
 #include "support/ComponentFixture.h"
 
+#include "store/Schema.h"
+#include "store/server/PgConnection.h"
+
 #include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -80,19 +90,61 @@ TEST_F(ServerSharedSettings, GrantsRunOnceForThePlantWhateverThePanelsRegistrySa
     EXPECT_FALSE(stored(granted, QStringLiteral("Custom34")).toBool());
 }
 
-// The roles the README gives a plant: the owner sets the database up, the panels' role may only read and
-// write rows. Everything a panel does must work with that alone.
-TEST_F(ServerSharedSettings, APanelRoleThatMayOnlyReadAndWriteRowsDoesEverythingAPanelDoes) {
+// The README's statements for the roles of a plant, as printed, with this test's names put in.
+QStringList readmeGrants(const QString& database, const QString& panelRole, const QString& reportRole) {
+    QFile file(QStringLiteral(ZAV_README));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString readme = QString::fromUtf8(file.readAll());
+    const qsizetype roles = readme.indexOf(QStringLiteral("### Roles and grants"));
+    const QString panelBlock = QStringLiteral("psql -d zav_login <<'SQL'\n");
+    const qsizetype from = readme.indexOf(panelBlock, roles) + panelBlock.size();
+    QStringList statements{readme.mid(from, readme.indexOf(QStringLiteral("\nSQL\n"), from) - from)};
+    const qsizetype report = readme.indexOf(QStringLiteral("createuser --pwprompt zav_report"), roles);
+    const QString reportLines = readme.mid(report, readme.indexOf(QStringLiteral("```"), report) - report);
+    for (const auto& match : QRegularExpression(QStringLiteral("-c '([^']*)'")).globalMatch(reportLines)) {
+        statements << match.captured(1);
+    }
+    for (QString& statement : statements) {
+        statement.replace(QStringLiteral("zav_login"), database)
+            .replace(QStringLiteral("zav_panel"), panelRole)
+            .replace(QStringLiteral("zav_report"), reportRole)
+            .replace(QStringLiteral("zav_admin"), QStringLiteral("zavtest"));
+    }
+    EXPECT_EQ(statements.size(), 3) << statements.join(QLatin1Char('\n')).toStdString();
+    return statements;
+}
+
+// The roles the README gives a plant: the owner sets the database up and narrows the roles with init;
+// the panels' role does everything a panel does, yet cannot rewrite the trail, the policy or the
+// lockout table; the reporting role reads the lists without a password.
+TEST_F(ServerSharedSettings, TheReadmeRolesDoEverythingPanelsAndReportsDoAndNothingMore) {
     panel(); // the owner sets the database up
+    EXPECT_EQ(stored(QStringLiteral("Select Value from Policy where Name = 'password-storage'"),
+                     QStringLiteral("Value")),
+              QStringLiteral("hashed"));
     manage::SetPolicyEntry(uri, QStringLiteral("audit"), QStringLiteral("on"));
+    manage::SetPolicyEntry(uri, QStringLiteral("lockout-attempts"), QStringLiteral("2"));
     execute(QStringLiteral("Update Levels set Custom32 = false, Custom33 = false, Custom34 = false"));
     execute(QStringLiteral("Delete from OneTimeGrants")); // the panel runs the grants itself
-    const QString role = QStringLiteral("zav_panel_%1").arg(QCoreApplication::applicationPid());
-    execute(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString panelRole = QStringLiteral("zav_panel_") + pid;
+    const QString reportRole = QStringLiteral("zav_report_") + pid;
+    const QString database = QRegularExpression(QStringLiteral("/([^/?]+)\\?")).match(uri).captured(1);
+    for (const QString& role : {panelRole, reportRole}) {
+        execute(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+    }
+    execute(QStringLiteral("CREATE TABLE IF NOT EXISTS openlock ()")); // TEMPORARY
+    // What the panels' role held before: init takes the trail, the policy and the lockout table back.
     execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1")
-                .arg(role));
-    QString asPanel = uri;
-    asPanel.replace(QStringLiteral("zavtest@"), role + QLatin1Char('@'));
+                .arg(panelRole));
+    for (const QString& statement : readmeGrants(database, panelRole, reportRole)) {
+        pg::Connection(uri).execScript(statement);
+    }
+    manage::InitializeDatabase(uri, *Class_LevelEnable::create()); // narrows the reporting role
+    const auto as = [&](const QString& role) {
+        return QString(uri).replace(QStringLiteral("zavtest@"), role + QLatin1Char('@'));
+    };
+    const QString asPanel = as(panelRole);
 
     auto login = ZAV_Login::create();
     login->setAutoShutDown(false);
@@ -101,15 +153,62 @@ TEST_F(ServerSharedSettings, APanelRoleThatMayOnlyReadAndWriteRowsDoesEverything
     login->setEnableDescription(7, QStringLiteral("Press"));
     const int level = manage::AddLevel(asPanel, QStringLiteral("Shift"));
     manage::AddOperator(asPanel, level, QStringLiteral("anna"));
+    // Failed logins count and lock through the owner's functions, and unlock the same way.
+    for (const auto expected : {CredentialOutcome::WrongPassword, CredentialOutcome::LockedOut}) {
+        EXPECT_EQ(CheckCredentials(LoginModeOperator, 0, QStringLiteral("anna"), QStringLiteral("x")),
+                  expected);
+    }
+    EXPECT_EQ(CheckCredentials(LoginModeOperator, 0, QStringLiteral("anna"), QString()),
+              CredentialOutcome::LockedOut);
+    EXPECT_TRUE(
+        manage::ClearFailedLogins(asPanel, {manage::LockoutKind::Operator, QStringLiteral("anna")}).locked);
+    EXPECT_EQ(CheckCredentials(LoginModeOperator, 0, QStringLiteral("anna"), QString()),
+              CredentialOutcome::Accepted);
     EXPECT_EQ(manage::RemoveLevel(asPanel, level, QStringLiteral("Shift")), 1);
-
     EXPECT_EQ(stored(QStringLiteral("Select count(*) as N from OneTimeGrants"), QStringLiteral("N")).toInt(),
               2);
     EXPECT_EQ(panel()->EnableDescription(7), QStringLiteral("Press"));
-    EXPECT_GE(manage::ReadAuditRows(uri).size(), 3u);
-    EXPECT_TRUE(manage::VerifyAuditTrail(uri).intact);
-    execute(QStringLiteral("DROP OWNED BY %1").arg(role));
-    execute(QStringLiteral("DROP ROLE %1").arg(role));
+    EXPECT_GE(manage::ReadAuditRows(uri).size(), 8u);
+    EXPECT_TRUE(manage::VerifyAuditTrail(uri).intact) << manage::VerifyAuditTrail(uri).finding.toStdString();
+
+    // What the panel's role must not do is refused with a clear error, by the server and the store.
+    pg::Connection panelConnection(asPanel);
+    for (const char* tampering :
+         {"DELETE FROM audit", "DELETE FROM auditseal", "UPDATE audit SET detail = 'x'",
+          "UPDATE policy SET value = 'off'", "DELETE FROM lockout",
+          "INSERT INTO lockout (kind, name, failures, locked, lockeduntil) "
+          "VALUES ('operator', 'anna', 9, -1, '2099-01-01')"}) {
+        EXPECT_EQ(store::test::errorNumberOf([&] { panelConnection.exec(QString::fromLatin1(tampering)); }),
+                  store::ErrReadOnly)
+            << tampering;
+    }
+    auto store =
+        store::DefaultEngine().OpenDatabase(asPanel, store::OpenMode::SharedReadWrite, store::ConnectString);
+    EXPECT_EQ(store::test::errorNumberOf([&] { store->Execute(QStringLiteral("Delete * from Audit")); }),
+              store::ErrReadOnly);
+    store->Close();
+
+    // The reporting role reads the lists, never a password, and cannot count or clear failures.
+    const QString asReport = as(reportRole);
+    const manage::Snapshot report = manage::ReadSnapshot(asReport);
+    EXPECT_TRUE(report.passwordsHidden);
+    EXPECT_EQ(report.levels.size(), 2u);
+    pg::Connection reportConnection(asReport);
+    for (const char* reading : {"SELECT pwd FROM levels", "SELECT name, pwd FROM operators",
+                                "SELECT zav_lockout_clear('operator', 'anna')"}) {
+        EXPECT_EQ(store::test::errorNumberOf([&] { reportConnection.exec(QString::fromLatin1(reading)); }),
+                  store::ErrReadOnly)
+            << reading;
+    }
+    EXPECT_FALSE(manage::ReadSnapshot(uri).passwordsHidden);
+
+    // The owner still can change the trail, and the verification sees it.
+    execute(QStringLiteral("Delete from Audit where Seq = 2"));
+    EXPECT_FALSE(manage::VerifyAuditTrail(uri).intact);
+    for (const QString& role : {panelRole, reportRole}) {
+        execute(QStringLiteral("DROP OWNED BY %1").arg(role));
+        execute(QStringLiteral("DROP ROLE %1").arg(role));
+    }
 }
 
 } // namespace

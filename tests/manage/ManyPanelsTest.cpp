@@ -4,6 +4,7 @@
 #include "operations/LevelOperations.h"
 #include "operations/OperatorOperations.h"
 #include "operations/PasswordOperations.h"
+#include "operations/Policy.h"
 #include "store/StoreTestSupport.h"
 #include "support/ComponentFixture.h"
 #include "support/CredentialFile.h"
@@ -69,6 +70,8 @@ TEST(ManyPanels, EveryChangeThatWentThroughIsKeptAndEveryRefusalIsInUseOrChanged
     {
         test::ComponentEnvironment env(true, uri);
         env.createComponent(); // creates levels |0 and |1
+        // Passwords stay as typed, so that they are compared as stored.
+        manage::SetPolicyEntry(uri, QStringLiteral("password-storage"), QStringLiteral("plain"));
         expected.levels = storedLevels(uri);
     }
     for (int i = 0; i < PanelCount; ++i) {

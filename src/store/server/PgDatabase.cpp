@@ -53,6 +53,22 @@ bool PgDatabase::TableExists(const QString& name) {
     return m_link->tableExists(name);
 }
 
+bool PgDatabase::RoutineExists(const QString& name) {
+    connection();
+    return m_link->routineExists(name);
+}
+
+void PgDatabase::ExecuteServerScript(const QString& sql) {
+    Connection& db = connection();
+    m_link->finishPendingReads();
+    if (readOnly()) {
+        throw DbError(ErrReadOnly, QStringLiteral("The database is open for reading only."));
+    }
+    store::Transaction change(*this);
+    db.execScript(sql);
+    change.Commit();
+}
+
 void PgDatabase::CreateTable(const TableDef& table) {
     store::Transaction change(*this);
     schema::createTable(connection(), table);

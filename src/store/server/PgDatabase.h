@@ -29,6 +29,9 @@ public:
     void CommitTrans() override;
     void Rollback() override;
     void Close() override;
+    bool IsServer() const override { return true; }
+    bool RoutineExists(const QString& name) override;
+    void ExecuteServerScript(const QString& sql) override;
 
 protected:
     int TransactionDepth() const override { return m_transactionDepth; }

@@ -46,6 +46,23 @@ bool Link::tableExists(const QString& name) {
     return exists;
 }
 
+bool Link::routineExists(const QString& name) {
+    const QString key = QStringLiteral("()") + name.toLower();
+    if (m_tables.contains(key)) {
+        return true;
+    }
+    const bool exists = connection()
+                            .exec(QStringLiteral("SELECT count(*) FROM pg_proc WHERE proname = $1 AND "
+                                                 "pronamespace = current_schema()::regnamespace"),
+                                  {name.toLower()})
+                            .value(0, 0)
+                            .toInt() > 0;
+    if (exists) {
+        m_tables.insert(key);
+    }
+    return exists;
+}
+
 Result Link::write(const QString& sql, const QVariantList& parameters) {
     Connection& db = connection();
     if (!db.inTransaction()) {

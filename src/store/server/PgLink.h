@@ -42,6 +42,8 @@ public:
     // its transaction made.
     bool tableExists(const QString& name);
     void forgetTables() noexcept { m_tables.clear(); }
+    // Whether a function of that name exists, asked once per connection like a table.
+    bool routineExists(const QString& name);
     // Runs a write. Inside a transaction one that fails takes back only itself, as on the file: the
     // server would otherwise end the whole transaction.
     Result write(const QString& sql, const QVariantList& parameters = {});
@@ -61,7 +63,7 @@ private:
     int m_sharedOpens = 0;
     bool m_exclusiveOpen = false;
     std::vector<PendingRead*> m_pendingReads;
-    QSet<QString> m_tables; // seen to exist, in lower case
+    QSet<QString> m_tables; // seen to exist, in lower case (functions as "()name")
     std::map<QString, std::vector<QString>> m_primaryKeys;
 };
 

@@ -11,7 +11,8 @@ int errorNumberForSqlState(const QString& sqlState, const QString& constraint) {
     if (sqlState == u"23514" && constraint.endsWith(u" not empty")) {
         return ErrZeroLength;
     }
-    if (sqlState == u"25006") {
+    // A role refused a table or function: what the plant's grants keep from panels and reporting roles.
+    if (sqlState == u"25006" || sqlState == u"42501") {
         return ErrReadOnly;
     }
     if (sqlState == u"42601") {

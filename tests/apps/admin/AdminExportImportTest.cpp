@@ -121,8 +121,10 @@ TEST_P(AdminRoundTrip, ACopyThroughTheOtherKindAndBackExportsTheSameBytes) {
         const QString copy = fresh(kind);
         const auto imported = adminOn(copy, {"import", "-"}, document);
         EXPECT_EQ(imported.err.toStdString(), "");
-        EXPECT_TRUE(imported.out.contains("top level 0 still has the database's fixed key") &&
-                    imported.out.contains(" passwd operator anna\n"));
+        // A server stores hashes from the start, which the rules cannot judge.
+        EXPECT_EQ(imported.out.contains("top level 0 still has the database's fixed key") &&
+                      imported.out.contains(" passwd operator anna\n"),
+                  GetParam() == Place::File);
         document = adminOn(copy, {"export", "-"}).out.toUtf8();
         EXPECT_EQ(document, original);
     }

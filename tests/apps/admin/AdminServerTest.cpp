@@ -96,4 +96,37 @@ TEST_F(AdminOnServer, CommandsWorkThroughTheUriAndNeverShowItsPassword) {
         << missing.err.toStdString();
 }
 
+// On a server the server's clock dates the trail and times the locks: a tool whose clock runs ahead
+// neither ends a lock early nor ages the trail.
+TEST_F(AdminOnServer, TheServersClockDecidesWhateverTheToolsClockSays) {
+    works({"init"});
+    for (const auto& [key, value] : {std::pair{"audit", "on"},
+                                     {"audit-retention-days", "30"},
+                                     {"lockout-attempts", "1"},
+                                     {"lockout-minutes", "15"}}) {
+        works({"policy", "set", key, value});
+    }
+    works({"add-operator", "anna", "--level", "Operator"});
+    zav::pg::Connection owner(QString(shown).replace("zavtest_pw@", "zavtest@"));
+    owner.exec("SELECT * FROM zav_lockout_count('operator', 'anna')"); // a panel's failed login
+    const auto ahead = [&](const char* shift, const QStringList& args) {
+        const QByteArray sanitizer = qgetenv("ASAN_OPTIONS"); // libfaketime is preloaded before it
+        qputenv("ASAN_OPTIONS", sanitizer + ":verify_asan_link_order=0");
+        const AdminRun result = zav::test::RunAdmin(
+            folder.path(), QStringList{"-f", shift, qEnvironmentVariable("ZAV_ADMIN"), "--db", db} + args, {},
+            "faketime");
+        qputenv("ASAN_OPTIONS", sanitizer);
+        EXPECT_EQ(result.status, 0) << result.err.toStdString();
+        return result.out;
+    };
+    EXPECT_TRUE(ahead("+20m", {"unlock", "anna"}).startsWith("operator \"anna\": unlocked"));
+    ahead("+400d", {"add-level", "Later"});
+    const zav::pg::Result trail = owner.exec("SELECT count(*), bool_and(time COLLATE \"C\" < "
+                                             "zav_time_text(clock_timestamp() + interval '1 hour')) "
+                                             "FROM audit");
+    EXPECT_EQ(trail.value(0, 0).toInt(), 7); // every row kept, each dated by the server
+    EXPECT_TRUE(trail.value(0, 1).toBool());
+    EXPECT_EQ(works({"audit", "--verify"}), "intact: 7 rows\n");
+}
+
 } // namespace
