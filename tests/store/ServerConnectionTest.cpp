@@ -1,6 +1,6 @@
 // The connection layer of the server engine on the suite's throwaway server (scripts/pg-test-server,
-// which ctest starts): values as parameters, the transaction guard, advisory locks, and the classic
-// error numbers of what the server refuses, none of which repeats a password.
+// which ctest starts): values as parameters, the transaction guard, and the classic error numbers of
+// what the server refuses, none of which repeats a password.
 
 #include "StoreTestSupport.h"
 #include "store/server/PgTransaction.h"
@@ -80,29 +80,6 @@ TEST(ServerConnection, GuardKeepsOnlyCommittedWork) {
     EXPECT_FALSE(db.inTransaction());
     EXPECT_EQ(db.exec(QStringLiteral("SELECT string_agg(id::text, ',') FROM t")).value(0, 0),
               QVariant(QStringLiteral("1")));
-}
-
-TEST(ServerConnection, AdvisoryLockLastsAsLongAsTheTransaction) {
-    const qint64 key = 0x5a41560000000000LL + ::getpid(); // other test programs use their own
-    ConnectionSettings impatient;
-    impatient.lockTimeoutMs = 200;
-    Connection holder(testServerUri());
-    Connection other(testServerUri(), impatient);
-    EXPECT_NE(failureOf([&] { lockUntilTransactionEnds(holder, key); }).Number(), 0); // no transaction
-    {
-        Transaction held(holder);
-        lockUntilTransactionEnds(holder, key);
-        Transaction waiting(other);
-        EXPECT_FALSE(tryLockUntilTransactionEnds(other, key));
-        const DbError refused = failureOf([&] { lockUntilTransactionEnds(other, key); });
-        EXPECT_EQ(refused.Number(), ErrLocked) << refused.what();
-    } // both roll back
-    {
-        Transaction after(other);
-        EXPECT_TRUE(tryLockUntilTransactionEnds(other, key));
-    }
-    Transaction again(holder);
-    EXPECT_TRUE(tryLockUntilTransactionEnds(holder, key));
 }
 
 TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {

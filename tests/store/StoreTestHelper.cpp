@@ -1,6 +1,7 @@
 // Another process for the store tests.
-//   store_test_helper hold <file> exclusive|shared-ro|shared-rw
-//       opens the file, prints "open" or "error <number>", keeps it open until its input closes.
+//   store_test_helper hold <file> exclusive|shared-ro|shared-rw|writing
+//       opens the file (writing: shared-rw inside a transaction), prints "open" or "error <number>", keeps
+//       it open until its input closes.
 //   store_test_helper reserve <file>
 //       asks SQLite for the file's write lock without waiting; prints "reserved" or "busy".
 //   store_test_helper spill <file>
@@ -40,6 +41,9 @@ void hold(const QString& path, const std::string& modeName) {
     std::unique_ptr<zav::store::Database> db;
     try {
         db = zav::store::DefaultEngine().OpenDatabase(path, mode, zav::store::ConnectString);
+        if (modeName == "writing") {
+            db->BeginTrans();
+        }
         say("open");
     } catch (const zav::store::DbError& error) {
         say("error " + std::to_string(error.Number()));

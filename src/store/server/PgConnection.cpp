@@ -193,6 +193,25 @@ void Connection::sendWithNext(const QString& sql) {
     m_waiting.push_back(sql.toUtf8());
 }
 
+Result Connection::execScript(const QString& statements) {
+    if (statements.contains(QChar(0))) {
+        throw store::textWithNul();
+    }
+    QByteArray text;
+    for (const QByteArray& waiting : std::exchange(m_waiting, {})) {
+        text += waiting + "; ";
+    }
+    text += statements.toUtf8();
+    if (text.isEmpty()) {
+        return Result(nullptr);
+    }
+    Result result(PQexec(handle(), text.constData()));
+    if (!succeeded(result)) {
+        throwFailure(result);
+    }
+    return result;
+}
+
 // One round trip: the waiting statements, the statement, one sync. A failure makes the server skip the
 // rest of the pipeline; the first failure is the one reported. Nothing waits any more afterwards.
 Result Connection::runAfterWaiting(const QByteArray* name, const QByteArray& text,

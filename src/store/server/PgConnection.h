@@ -46,6 +46,9 @@ public:
     // A statement without values (BEGIN, or the COMMIT of a transaction that only read) that is sent
     // with the next one, in the same round trip; when it fails, the next one fails with its error.
     void sendWithNext(const QString& sql);
+    // Runs what waits to be sent and then `statements` (none, or several separated by semicolons, without
+    // values) as one simple query, in one round trip. The last one's result; a failure stops the rest.
+    Result execScript(const QString& statements);
 
     // A transaction is open (also one that failed and waits for its rollback, or one whose BEGIN waits
     // to be sent).

@@ -4,22 +4,17 @@
 #include "store/server/PgKeyChanges.h"
 #include "store/server/PgRecordset.h"
 #include "store/server/PgSchema.h"
-#include "store/server/PgTransaction.h"
 
 namespace zav::pg {
 
 using namespace store;
-
-namespace {
-const QString Savepoint = QStringLiteral("zav_trans");
-}
 
 PgDatabase::PgDatabase(std::shared_ptr<Link> link, OpenMode mode) : m_link(std::move(link)), m_mode(mode) {
     m_link->acquire(mode);
 }
 
 PgDatabase::~PgDatabase() {
-    Close();
+    end(false);
 }
 
 Connection& PgDatabase::connection() {
@@ -33,7 +28,7 @@ void PgDatabase::Execute(const QString& sql, const QVariantList& parameters) {
     const QString translated = dialect::translateForServer(sql);
     Connection& db = connection();
     m_link->finishPendingReads();
-    if (readOnly() && m_transactionDepth == 0) {
+    if (readOnly() && m_levels.empty()) {
         store::Transaction change(*this); // read only: a write fails with 3027
         db.exec(translated, parameters);
         change.Commit();
@@ -106,66 +101,60 @@ void PgDatabase::ChangeKeys(const QString& table, const QString& field,
 void PgDatabase::BeginTrans() {
     Connection& db = connection();
     m_link->finishPendingReads();
-    if (m_transactionDepth > 0 || db.inTransaction()) {
-        db.exec(QStringLiteral("SAVEPOINT ") + Savepoint);
-        m_outermostNested = m_transactionDepth == 0 ? true : m_outermostNested;
-    } else if (readOnly()) {
-        db.sendWithNext(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
-        m_outermostNested = false;
-    } else {
-        db.sendWithNext(QStringLiteral("BEGIN"));
-        m_outermostNested = false;
-        if (m_mode == OpenMode::SharedReadWrite) {
-            try {
-                lockUntilTransactionEnds(db, WriteLockKey);
-            } catch (...) {
-                db.exec(QStringLiteral("ROLLBACK"));
-                throw;
-            }
+    const bool outermost = !db.inTransaction();
+    m_levels.push_back(std::make_unique<Transaction>(
+        db, readOnly() ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                       : QStringLiteral("BEGIN")));
+    if (outermost && !readOnly()) {
+        try {
+            m_link->lockForWriting();
+        } catch (...) {
+            m_levels.pop_back();
+            throw;
         }
     }
-    ++m_transactionDepth;
 }
 
 void PgDatabase::CommitTrans() {
     requireTransaction();
-    Connection& db = connection();
+    connection();
     m_link->finishPendingReads();
-    if (m_transactionDepth > 1 || m_outermostNested) {
-        db.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
-    } else if (readOnly() && !db.transactionFailed()) {
-        // Nothing it read can be lost: its end goes with the next statement, at the latest the close's.
-        db.sendWithNext(QStringLiteral("COMMIT"));
-    } else {
-        const Result result = db.exec(QStringLiteral("COMMIT"));
-        if (result.commandStatus() != u"COMMIT") {
-            --m_transactionDepth;
-            TransactionEnded(false, m_transactionDepth);
-            m_link->forgetTables();
-            throw DbError(ErrEngine,
-                          QStringLiteral("The transaction was rolled back: one of its statements failed."));
+    Transaction& level = *m_levels.back();
+    try {
+        if (readOnly()) {
+            level.commitWithNext(); // its end goes with the next statement, at the latest the close's
+        } else {
+            level.commit();
         }
+    } catch (...) {
+        if (level.ended()) { // a failed statement rolled the transaction back
+            m_levels.pop_back();
+            TransactionEnded(false, TransactionDepth());
+            m_link->forgetTables();
+        }
+        throw;
     }
-    --m_transactionDepth;
-    TransactionEnded(true, m_transactionDepth);
+    m_levels.pop_back();
+    TransactionEnded(true, TransactionDepth());
 }
 
 void PgDatabase::Rollback() {
     requireTransaction();
-    Connection& db = connection();
+    connection();
     m_link->finishPendingReads();
     m_link->forgetTables(); // it may take back a table it made
-    --m_transactionDepth;
-    if (m_transactionDepth > 0 || m_outermostNested) {
-        db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + Savepoint);
-        db.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
-    } else {
-        db.exec(QStringLiteral("ROLLBACK"));
-    }
-    TransactionEnded(false, m_transactionDepth);
+    const std::unique_ptr<Transaction> level = std::move(m_levels.back());
+    m_levels.pop_back();
+    level->rollback();
+    TransactionEnded(false, TransactionDepth());
 }
 
 void PgDatabase::Close() {
+    end(true);
+}
+
+// Close commits an exclusive open's transaction; a database dropped without Close rolls it back.
+void PgDatabase::end(bool commit) {
     if (!m_link) {
         return;
     }
@@ -174,20 +163,32 @@ void PgDatabase::Close() {
     } catch (...) {
         // a reader that cannot read on fails when it is next asked for a row
     }
-    while (m_transactionDepth > 0) {
+    while (!m_levels.empty()) {
         try {
             Rollback();
         } catch (...) {
-            m_transactionDepth = 0; // the lost connection took the transaction with it
+            m_levels.clear(); // the lost connection took the transaction with it
         }
     }
-    TransactionEnded(false, 0);
+    std::exception_ptr failure;
+    const bool committing = commit && holdsTransaction();
+    if (committing) {
+        try {
+            m_link->commitExclusive();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
     m_link->release(m_mode);
     m_link.reset();
+    TransactionEnded(committing && !failure, 0);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
 }
 
 void PgDatabase::requireTransaction() const {
-    if (m_transactionDepth == 0) {
+    if (m_levels.empty()) {
         throw DbError(ErrEngine, QStringLiteral("There is no transaction to commit or roll back."));
     }
 }

@@ -6,10 +6,11 @@
 namespace zav::pg {
 
 // A server database opened by the server engine. It borrows the process's connection to the database
-// and holds the lock of its open mode until it closes: shared opens share it, an exclusive open has it
-// alone. Writers take the database's write lock in their outermost transaction, so two panels adding
-// rows never read the same largest number; a read-only open reads one consistent snapshot per
-// transaction and writes nothing.
+// and takes the lock of its open mode (PgLink.h). Writers take the database's write lock in their
+// outermost transaction, so two panels adding rows never read the same largest number; a read-only open
+// reads one consistent snapshot per transaction and writes nothing. An exclusive open is one transaction
+// from open to Close, which commits it: its own transactions are savepoints inside it, and an open
+// dropped without Close leaves nothing behind.
 class PgDatabase final : public store::Database {
 public:
     PgDatabase(std::shared_ptr<Link> link, store::OpenMode mode);
@@ -34,17 +35,21 @@ public:
     void ExecuteServerScript(const QString& sql) override;
 
 protected:
-    int TransactionDepth() const override { return m_transactionDepth; }
+    // An exclusive open's own transaction counts: what waits for the commit waits for Close.
+    int TransactionDepth() const override { return int(m_levels.size()) + (holdsTransaction() ? 1 : 0); }
 
 private:
     Connection& connection();
     bool readOnly() const { return m_mode == store::OpenMode::SharedReadOnly; }
+    bool holdsTransaction() const { return m_link && m_mode == store::OpenMode::Exclusive; }
     void requireTransaction() const;
+    void end(bool commit);
 
     std::shared_ptr<Link> m_link; // empty once closed
     store::OpenMode m_mode;
-    int m_transactionDepth = 0;     // BeginTrans calls not yet committed or rolled back
-    bool m_outermostNested = false; // the outermost one is a savepoint of another open's transaction
+    // BeginTrans calls not yet committed or rolled back; those inside a transaction already open (the
+    // exclusive open's, another open's) are savepoints.
+    std::vector<std::unique_ptr<Transaction>> m_levels;
 };
 
 } // namespace zav::pg

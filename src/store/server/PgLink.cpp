@@ -9,9 +9,34 @@
 namespace zav::pg {
 
 namespace {
-// Every open holds this lock for as long as it is open: shared opens share it, an exclusive open
-// has it alone. Advisory locks belong to one database of the server.
-constexpr qint64 OpenLockKey = 0x5a41565f4f50454e;
+const QString LockNotAvailable = QStringLiteral("55P03");
+const QString InsufficientPrivilege = QStringLiteral("42501");
+
+QString lockOpenTable(const QString& mode) {
+    return QStringLiteral("LOCK TABLE %1 IN %2 MODE").arg(schema::quoted(schema::OpenLockTable), mode);
+}
+
+store::DbError inUse(const QString& description) {
+    return store::DbError(
+        store::ErrFileInUse,
+        QStringLiteral("The database %1 is already in use by another user or panel.").arg(description));
+}
+
+// Made by the owner's first exclusive open, in its transaction: a rollback takes it back. A role that
+// may not create tables leaves the database on the advisory locks.
+bool createOpenLockTable(Connection& db) {
+    try {
+        Transaction creation(db);
+        db.exec(QStringLiteral("CREATE TABLE %1 ()").arg(schema::quoted(schema::OpenLockTable)));
+        creation.commit();
+        return true;
+    } catch (const ServerError& error) {
+        if (error.Number() == store::ErrDiskOrNetwork) {
+            throw;
+        }
+        return false;
+    }
+}
 } // namespace
 
 // Per thread: a libpq connection serves one thread at a time, and the component reaches its database
@@ -68,20 +93,10 @@ Result Link::write(const QString& sql, const QVariantList& parameters) {
     if (!db.inTransaction()) {
         return db.exec(sql, parameters);
     }
-    db.exec(QStringLiteral("SAVEPOINT zav_statement"));
-    try {
-        Result result = db.exec(sql, parameters);
-        db.exec(QStringLiteral("RELEASE SAVEPOINT zav_statement"));
-        return result;
-    } catch (...) {
-        try {
-            db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT zav_statement"));
-            db.exec(QStringLiteral("RELEASE SAVEPOINT zav_statement"));
-        } catch (...) {
-            // a lost connection took the transaction with it
-        }
-        throw;
-    }
+    Transaction statement(db);
+    Result result = db.exec(sql, parameters);
+    statement.commit();
+    return result;
 }
 
 const std::vector<QString>& Link::primaryKey(const QString& table) {
@@ -96,29 +111,98 @@ QString Link::description() const {
     return describeServer(m_uri);
 }
 
-bool Link::tryLock(store::OpenMode mode) {
-    const QString function = mode == store::OpenMode::Exclusive
-                                 ? QStringLiteral("pg_try_advisory_lock")
-                                 : QStringLiteral("pg_try_advisory_lock_shared");
+bool Link::tryAdvisoryLock(const QString& function) {
     return connection()
         .exec(QStringLiteral("SELECT %1($1)").arg(function), {OpenLockKey})
         .value(0, 0)
         .toBool();
 }
 
+// Whether no other open holds the table alone, in one round trip that leaves nothing held. Inside a
+// transaction of another open of this process the probe's lock lasts as long as that transaction.
+bool Link::probeOpenLock() {
+    Connection& db = connection();
+    const QString lock = lockOpenTable(QStringLiteral("ACCESS SHARE")) + QStringLiteral(" NOWAIT");
+    const bool inside = db.inTransaction();
+    try {
+        if (inside) {
+            Transaction probe(db);
+            db.exec(lock);
+            probe.commit();
+        } else {
+            db.execScript(QStringLiteral("BEGIN; %1; COMMIT").arg(lock));
+        }
+        return true;
+    } catch (const ServerError& error) {
+        if (!inside && db.transactionFailed()) {
+            db.exec(QStringLiteral("ROLLBACK"));
+        }
+        if (error.SqlState() == InsufficientPrivilege) {
+            return true; // a role that may not lock the table cannot hold it either
+        }
+        if (error.SqlState() == LockNotAvailable) {
+            return false;
+        }
+        throw;
+    }
+}
+
+bool Link::tryLockShared() {
+    if (m_tableLocks) {
+        return probeOpenLock();
+    }
+    if (!tryAdvisoryLock(QStringLiteral("pg_try_advisory_lock_shared"))) {
+        return false;
+    }
+    // An init that made the table just before we took the lock left the advisory locks behind.
+    if (!tableExists(schema::OpenLockTable)) {
+        return true;
+    }
+    connection().exec(QStringLiteral("SELECT pg_advisory_unlock_shared($1)"), {OpenLockKey});
+    m_tableLocks = true;
+    return probeOpenLock();
+}
+
+bool Link::tryLockExclusive() {
+    Connection& db = connection();
+    auto transaction = std::make_unique<Transaction>(db); // its BEGIN goes with the lock
+    if (!m_tableLocks) {
+        if (!tryAdvisoryLock(QStringLiteral("pg_try_advisory_xact_lock"))) {
+            return false;
+        }
+        m_tableLocks = tableExists(schema::OpenLockTable) || createOpenLockTable(db);
+    }
+    if (m_tableLocks) {
+        try {
+            db.exec(lockOpenTable(QStringLiteral("ACCESS EXCLUSIVE")) + QStringLiteral(" NOWAIT"));
+        } catch (const ServerError& error) {
+            if (error.SqlState() == LockNotAvailable) {
+                return false;
+            }
+            throw;
+        }
+    }
+    m_exclusive = std::move(transaction);
+    return true;
+}
+
 void Link::acquire(store::OpenMode mode) {
     const bool idle = m_sharedOpens == 0 && !m_exclusiveOpen;
     if (m_exclusiveOpen || (mode == store::OpenMode::Exclusive && !idle)) {
-        throw store::DbError(
-            store::ErrFileInUse,
-            QStringLiteral("The database %1 is already in use by another user or panel.").arg(description()));
+        throw inUse(description());
     }
     if (idle && m_connection && m_connection->isBroken()) {
         m_connection.reset();
     }
+    const auto tryLock = [&] {
+        if (idle) { // the table, once there, stays: a link in use keeps the locks it started with
+            m_tableLocks = tableExists(schema::OpenLockTable);
+        }
+        return mode == store::OpenMode::Exclusive ? tryLockExclusive() : tryLockShared();
+    };
     bool locked = false;
     try {
-        locked = tryLock(mode);
+        locked = tryLock();
     } catch (const store::DbError& error) {
         // A connection kept while nobody used it finds out only now that the server restarted.
         if (!idle || error.Number() != store::ErrDiskOrNetwork || !m_connection ||
@@ -126,12 +210,10 @@ void Link::acquire(store::OpenMode mode) {
             throw;
         }
         m_connection.reset();
-        locked = tryLock(mode);
+        locked = tryLock();
     }
     if (!locked) {
-        throw store::DbError(
-            store::ErrFileInUse,
-            QStringLiteral("The database %1 is already in use by another user or panel.").arg(description()));
+        throw inUse(description());
     }
     if (mode == store::OpenMode::Exclusive) {
         m_exclusiveOpen = true;
@@ -140,22 +222,43 @@ void Link::acquire(store::OpenMode mode) {
     }
 }
 
-void Link::release(store::OpenMode mode) noexcept {
-    const bool exclusive = mode == store::OpenMode::Exclusive;
-    if (exclusive) {
-        m_exclusiveOpen = false;
-    } else {
-        --m_sharedOpens;
+void Link::commitExclusive() {
+    try {
+        m_exclusive->commit();
+    } catch (...) {
+        m_tables.clear(); // the tables it made are gone
+        throw;
     }
+}
+
+void Link::release(store::OpenMode mode) noexcept {
+    if (mode == store::OpenMode::Exclusive) {
+        m_exclusiveOpen = false;
+        if (m_exclusive && !m_exclusive->ended()) {
+            m_tables.clear(); // the rollback takes back the tables it made
+        }
+        m_exclusive.reset();
+        return;
+    }
+    --m_sharedOpens;
     try {
         if (m_connection && !m_connection->isBroken()) {
-            m_connection->exec(QStringLiteral("SELECT %1($1)")
-                                   .arg(exclusive ? QStringLiteral("pg_advisory_unlock")
-                                                  : QStringLiteral("pg_advisory_unlock_shared")),
-                               {OpenLockKey});
+            if (m_tableLocks) {
+                m_connection->execScript(QString()); // a read-only transaction's COMMIT that waits
+            } else {
+                m_connection->exec(QStringLiteral("SELECT pg_advisory_unlock_shared($1)"), {OpenLockKey});
+            }
         }
     } catch (...) {
         // a lost connection took its locks with it
+    }
+}
+
+void Link::lockForWriting() {
+    if (m_tableLocks) {
+        connection().exec(lockOpenTable(QStringLiteral("EXCLUSIVE")));
+    } else {
+        connection().exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {WriteLockKey});
     }
 }
 

@@ -2,10 +2,16 @@
 
 // The one connection of this process to a server database, shared by every database object open on it
 // and kept when they close: connecting costs a round trip or more, and the component opens and closes
-// its database around every operation. The open modes live here as session advisory locks.
+// its database around every operation. The open modes and the write lock live here, as locks of the
+// table openlock (PgSchema.h), which only roles with a right to write may lock: any role that can
+// connect can take an advisory lock. An exclusive open is one transaction that holds the table alone
+// until it closes; a shared open checks that nobody holds it so, and holds nothing; a writer's
+// transaction holds it against other writers and exclusive opens. A database without the table (before
+// its first init, which makes it) falls back to advisory locks.
 
 #include "store/Engine.h"
 #include "store/server/PgConnection.h"
+#include "store/server/PgTransaction.h"
 
 #include <QSet>
 #include <map>
@@ -33,7 +39,12 @@ public:
     // Takes the lock of an open in `mode` (3045 when another open, here or elsewhere, conflicts). The
     // first open of an unused link connects, and connects again when the connection was lost.
     void acquire(store::OpenMode mode);
+    // Commits the transaction of the exclusive open; throws when that fails (then it rolled back).
+    void commitExclusive();
+    // Ends an open; what an exclusive open did and has not committed is rolled back.
     void release(store::OpenMode mode) noexcept;
+    // Takes the write lock until the open transaction ends, waiting at most the lock timeout (3218).
+    void lockForWriting();
 
     Connection& connection();
     QString description() const;
@@ -56,18 +67,25 @@ public:
     void finishPendingReads();
 
 private:
-    bool tryLock(store::OpenMode mode);
+    bool tryLockExclusive();
+    bool tryLockShared();
+    bool tryAdvisoryLock(const QString& function);
+    bool probeOpenLock();
 
     QString m_uri;
     std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<Transaction> m_exclusive; // the exclusive open's transaction
     int m_sharedOpens = 0;
     bool m_exclusiveOpen = false;
+    bool m_tableLocks = false; // the opens use openlock, not the advisory locks
     std::vector<PendingRead*> m_pendingReads;
     QSet<QString> m_tables; // seen to exist, in lower case (functions as "()name")
     std::map<QString, std::vector<QString>> m_primaryKeys;
 };
 
-// The advisory lock that writers of a database take for their transaction.
+// The advisory locks of a database without openlock: every open holds the first (shared opens share it,
+// an exclusive open has it alone), writers take the second for their transaction.
+inline constexpr qint64 OpenLockKey = 0x5a41565f4f50454e;
 inline constexpr qint64 WriteLockKey = 0x5a41565f57524954;
 
 } // namespace zav::pg

@@ -58,10 +58,6 @@ unsigned Result::columnType(int column) const noexcept {
     return PQftype(m_result, column);
 }
 
-int Result::affectedRows() const {
-    return QByteArray(PQcmdTuples(m_result)).toInt();
-}
-
 QString Result::commandStatus() const {
     return QString::fromUtf8(PQcmdStatus(m_result));
 }

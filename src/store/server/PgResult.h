@@ -29,8 +29,6 @@ public:
     QVariant value(int row, int column) const;
     // The type of a column's values (the server's type OID).
     unsigned columnType(int column) const noexcept;
-    // The rows an INSERT, UPDATE or DELETE touched.
-    int affectedRows() const;
     // The command tag ("INSERT 0 1", "COMMIT", ...).
     QString commandStatus() const;
 

@@ -90,6 +90,8 @@ const QString ColumnNames = QStringLiteral(
     "FROM unnest(%2) WITH ORDINALITY AS k(attnum, n) JOIN pg_attribute a ON a.attrelid = %1 AND "
     "a.attnum = k.attnum)");
 const QString InThisSchema = QStringLiteral("relnamespace = current_schema()::regnamespace");
+// Tables of this schema but the open lock's ($1), which belongs to no schema of ours.
+const QString OursInThisSchema = QStringLiteral("relname <> $1::name AND ") + InThisSchema;
 
 std::vector<FieldDef> fieldsOf(Connection& db, const QString& tableOid) {
     const Result rows =
@@ -182,7 +184,8 @@ bool tableExists(Connection& db, const QString& name) {
 
 bool holdsTables(Connection& db) {
     return db.exec(QStringLiteral("SELECT count(*) FROM pg_class WHERE relkind IN ('r', 'p') AND ") +
-                   InThisSchema)
+                       OursInThisSchema,
+                   {QString(OpenLockTable)})
                .value(0, 0)
                .toInt() > 0;
 }
@@ -203,7 +206,8 @@ std::vector<TableDef> tableDefs(Connection& db) {
     const Result rows = db.exec(
         QStringLiteral("SELECT oid::text, %1 FROM pg_class WHERE relkind = 'r' AND %2 ORDER BY oid")
             .arg(Named.arg(QStringLiteral("oid"), QStringLiteral("pg_class"), QStringLiteral("relname")),
-                 InThisSchema));
+                 OursInThisSchema),
+        {QString(OpenLockTable)});
     std::vector<TableDef> tables;
     for (int row = 0; row < rows.rowCount(); ++row) {
         const QString oid = rows.value(row, 0).toString();

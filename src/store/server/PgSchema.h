@@ -16,6 +16,10 @@ namespace zav::pg::schema {
 
 QString quoted(const QString& name); // "name" in lower case, inner quotes doubled
 
+// The table whose lock is the open modes' and the writers' lock (PgLink.h). It holds nothing and is no
+// part of the schema: holdsTables and tableDefs pass it over.
+inline constexpr QLatin1StringView OpenLockTable("openlock");
+
 // Has the server load the collation of the credential tables' text, when the database has it: a
 // session loads it at its first comparison (some 10 to 30 ms here), which a panel pays better when it
 // connects, at DbPath, than at its first login.

@@ -4,21 +4,13 @@
 
 namespace zav::pg {
 
-namespace {
-// Savepoints of nested guards share the name: the server picks the newest, and guards end in reverse.
-const QString Savepoint = QStringLiteral("zav_nested");
-
-void requireTransaction(const Connection& connection) {
-    if (!connection.inTransaction()) {
-        throw store::DbError(store::ErrEngine,
-                             QStringLiteral("An advisory lock of a transaction needs an open transaction."));
-    }
-}
-} // namespace
-
-Transaction::Transaction(Connection& connection)
+Transaction::Transaction(Connection& connection, const QString& begin)
     : m_connection(connection), m_nested(connection.inTransaction()) {
-    m_connection.exec(m_nested ? QStringLiteral("SAVEPOINT ") + Savepoint : QStringLiteral("BEGIN"));
+    if (m_nested) {
+        m_connection.exec(QStringLiteral("SAVEPOINT ") + SavepointName);
+    } else {
+        m_connection.sendWithNext(begin);
+    }
 }
 
 Transaction::~Transaction() {
@@ -26,12 +18,7 @@ Transaction::~Transaction() {
         return;
     }
     try {
-        if (m_nested) {
-            m_connection.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + Savepoint);
-            m_connection.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
-        } else {
-            m_connection.exec(QStringLiteral("ROLLBACK"));
-        }
+        rollback();
     } catch (...) {
         // a destructor never throws; the server drops the transaction with a lost connection
     }
@@ -39,7 +26,7 @@ Transaction::~Transaction() {
 
 void Transaction::commit() {
     if (m_nested) {
-        m_connection.exec(QStringLiteral("RELEASE SAVEPOINT ") + Savepoint);
+        m_connection.exec(QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
         m_done = true;
         return;
     }
@@ -53,16 +40,23 @@ void Transaction::commit() {
     }
 }
 
-void lockUntilTransactionEnds(Connection& connection, qint64 key) {
-    requireTransaction(connection);
-    connection.exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {key});
+void Transaction::commitWithNext() {
+    if (m_nested || m_connection.transactionFailed()) {
+        commit();
+        return;
+    }
+    m_connection.sendWithNext(QStringLiteral("COMMIT"));
+    m_done = true;
 }
 
-bool tryLockUntilTransactionEnds(Connection& connection, qint64 key) {
-    requireTransaction(connection);
-    return connection.exec(QStringLiteral("SELECT pg_try_advisory_xact_lock($1)"), {key})
-        .value(0, 0)
-        .toBool();
+void Transaction::rollback() {
+    m_done = true;
+    if (m_nested) {
+        m_connection.exec(QStringLiteral("ROLLBACK TO SAVEPOINT ") + SavepointName);
+        m_connection.exec(QStringLiteral("RELEASE SAVEPOINT ") + SavepointName);
+    } else {
+        m_connection.exec(QStringLiteral("ROLLBACK"));
+    }
 }
 
 } // namespace zav::pg

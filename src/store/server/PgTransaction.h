@@ -1,35 +1,38 @@
 #pragma once
 
-// The transaction guard of a server connection and the advisory locks that last as long as a
-// transaction.
+// The transactions and savepoints of a server connection.
 
 #include "store/server/PgConnection.h"
 
+#include <QLatin1StringView>
+
 namespace zav::pg {
 
-// Begins a transaction, or a savepoint inside one already open (so a failure takes back only its own
-// work). commit() makes the work permanent; a guard left uncommitted rolls back in its destructor,
-// which never throws.
+// Every savepoint has this one name: the server finds the newest of a name, and savepoints end in the
+// reverse order of their start.
+inline constexpr QLatin1StringView SavepointName("zav_savepoint");
+
+// Begins a transaction (`begin` goes with the next statement, in the same round trip), or a savepoint
+// inside one already open, so that a failure takes back only its own work. commit() makes the work
+// permanent; a guard left uncommitted rolls back in its destructor, which never throws.
 class Transaction {
 public:
-    explicit Transaction(Connection& connection);
+    explicit Transaction(Connection& connection, const QString& begin = QStringLiteral("BEGIN"));
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
     // Throws when a statement of the transaction failed: the server then rolled it back.
     void commit();
+    // For a transaction that only read: nothing can be lost, so its COMMIT goes with the next statement.
+    void commitWithNext();
+    void rollback();
+    bool ended() const noexcept { return m_done; }
 
 private:
     Connection& m_connection;
     bool m_nested;
     bool m_done = false;
 };
-
-// Takes the advisory lock `key` until the open transaction ends (released by commit or rollback),
-// waiting at most the connection's lock timeout; then error 3218.
-void lockUntilTransactionEnds(Connection& connection, qint64 key);
-// Takes it only when nobody holds it.
-bool tryLockUntilTransactionEnds(Connection& connection, qint64 key);
 
 } // namespace zav::pg
