@@ -133,7 +133,6 @@ TEST_F(ServerSharedSettings, TheReadmeRolesDoEverythingPanelsAndReportsDoAndNoth
     for (const QString& role : {panelRole, reportRole}) {
         execute(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
     }
-    execute(QStringLiteral("CREATE TABLE IF NOT EXISTS openlock ()")); // TEMPORARY
     // What the panels' role held before: init takes the trail, the policy and the lockout table back.
     execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1")
                 .arg(panelRole));

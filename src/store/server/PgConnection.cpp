@@ -179,16 +179,6 @@ Result Connection::exec(const QString& sql, const QVariantList& parameters) {
     return result;
 }
 
-void Connection::execScript(const QString& sql) {
-    if (!m_waiting.empty()) {
-        exec(QStringLiteral("SELECT 1")); // what waits goes first, in its own round trip
-    }
-    const Result result(PQexec(handle(), sql.toUtf8().constData()));
-    if (!succeeded(result)) {
-        throwFailure(result);
-    }
-}
-
 void Connection::sendWithNext(const QString& sql) {
     m_waiting.push_back(sql.toUtf8());
 }

@@ -41,8 +41,6 @@ public:
     // A statement that reads or writes rows is prepared once per connection, the second time its text
     // runs with the same types of values, and then runs prepared: the server parses and plans it once.
     Result exec(const QString& sql, const QVariantList& parameters = {});
-    // Runs statements of our own as the server reads them: several at once, without values, unprepared.
-    void execScript(const QString& sql);
     // A statement without values (BEGIN, or the COMMIT of a transaction that only read) that is sent
     // with the next one, in the same round trip; when it fails, the next one fails with its error.
     void sendWithNext(const QString& sql);
