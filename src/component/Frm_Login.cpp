@@ -1,6 +1,5 @@
 #include "component/Frm_Login.h"
 
-#include "access/LevelRecord.h"
 #include "base/EnterMovesFocus.h"
 #include "base/Mod_Globali.h"
 #include "base/PanelLook.h"
@@ -10,8 +9,7 @@
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "operations/LoginReads.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -29,11 +27,6 @@ namespace {
 // Designed geometry in twips: Left, Top, Width, Height.
 constexpr double FormWidth = 4800, FormHeight = 1935;
 constexpr double ImageSize = 480;
-
-std::unique_ptr<store::Database> openReadOnly() {
-    return store::DefaultEngine().OpenDatabase(RequireComponent()->DbPath(), store::OpenMode::SharedReadOnly,
-                                               store::ConnectString);
-}
 
 int bottomTwips(const QWidget* w) {
     return static_cast<int>(PixelsToTwipsY(w->y() + w->height(), w));
@@ -159,40 +152,14 @@ void Frm_Login::fillList() {
     };
     int count = 0;
     try {
-        auto db = openReadOnly();
-        std::unique_ptr<store::Recordset> rs;
+        const QString dbPath = RequireComponent()->DbPath();
         if (m_par.LoginMode == LoginModeLevel) {
-            rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
-            count = rs->RecordCount();
-            if (count >= 1) {
-                rs->MoveLast();
-                rs->MoveFirst();
-                count = rs->RecordCount();
-                if (count >= 2) {
-                    // The first row is the logout level, which is never offered.
-                    rs->MoveNext();
-                    for (; !rs->Eof(); rs->MoveNext()) {
-                        // Level 0 is never offered: its password opens it from any login.
-                        const int id = rs->Field(store::FieldID).toInt();
-                        if (id > 0) {
-                            const QString name = access::TextOrEmpty(rs->Field(store::FieldName));
-                            addEntry(language::TranslateText(name), id);
-                        }
-                    }
-                }
-            }
+            count = manage::ForEachLoginLevel(dbPath, [&](int id, const QString& storedName) {
+                addEntry(language::TranslateText(storedName), id);
+            });
         } else {
-            rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by ID Desc,Name"));
-            count = rs->RecordCount();
-            if (count > 0) {
-                for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-                    addEntry(access::TextOrEmpty(rs->Field(store::FieldName)),
-                             rs->Field(store::FieldID).toInt());
-                }
-            }
+            count = manage::ForEachLoginOperator(dbPath, addEntry);
         }
-        rs->Close();
-        db->Close();
     } catch (const std::exception& error) {
         // A list that cannot be read leaves nothing to choose: the user can only cancel.
         entries->clear();

@@ -8,10 +8,11 @@
 #include "component/RightCaptions.h"
 #include "dialogs/InstallDialogs.h"
 #include "language/LanguageHooks.h"
+#include "operations/LoginReads.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+
+#include <optional>
 
 namespace {
 const QString DescriptionSection = QStringLiteral("Description");
@@ -152,17 +153,10 @@ void ZAV_Login::logOut(LogoutReason reason, const QString& how) noexcept {
 void ZAV_Login::runLogoutProcedure(bool tolerant) {
     std::shared_ptr<Class_Level> level = Class_Level::create();
     try {
-        auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
-                                                           zav::store::ConnectString);
-        auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID Desc"));
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            zav::access::ReadLevel(*rs, *level);
+        if (zav::manage::ReadLogoutLevel(m_dbPath, *level)) {
             level->setCanHavePassword(false);
             level->setPassword(QString());
         }
-        rs->Close();
-        db->Close();
         m_lastLogoutLevel = logoutLevelLike(*level);
         m_logoutLevelStale = false;
     } catch (const std::exception& error) {
@@ -196,23 +190,16 @@ void ZAV_Login::refreshStaleLogoutLevel() noexcept {
 }
 
 void ZAV_Login::FollowRenumbering() {
-    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
-                                                       zav::store::ConnectString);
-    auto rs = db->OpenRecordset(QStringLiteral("Select ID, Name from Levels order by ID Desc"));
-    int largest = 0;
-    if (!rs->Eof()) {
-        rs->MoveFirst();
-        largest = rs->Field(zav::store::FieldID).toInt();
-        for (; !rs->Eof(); rs->MoveNext()) {
-            if (m_currentLevel &&
-                zav::access::TextOrEmpty(rs->Field(zav::store::FieldName)) == m_currentLevel->DBLevelName()) {
-                m_currentLevel->setID(rs->Field(zav::store::FieldID).toInt());
-            }
+    std::optional<int> largest;
+    zav::manage::ForEachLevelFromLowest(m_dbPath, [this, &largest](int id, const QString& storedName) {
+        if (!largest) {
+            largest = id;
         }
-    }
-    m_logoutLevelId = largest;
-    rs->Close();
-    db->Close();
+        if (m_currentLevel && storedName == m_currentLevel->DBLevelName()) {
+            m_currentLevel->setID(id);
+        }
+    });
+    m_logoutLevelId = largest.value_or(0);
 }
 
 QVariant ZAV_Login::Terminate() {
@@ -265,23 +252,11 @@ void ZAV_Login::ShutDownNow() {
 }
 
 bool ZAV_Login::HaveOperators() {
-    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
-                                                       zav::store::ConnectString);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Operators order by Name"));
-    const bool any = !rs->Eof();
-    rs->Close();
-    db->Close();
-    return any;
+    return zav::manage::AnyOperators(m_dbPath);
 }
 
 bool ZAV_Login::HaveLevels() {
-    auto db = zav::store::DefaultEngine().OpenDatabase(m_dbPath, zav::store::OpenMode::SharedReadOnly,
-                                                       zav::store::ConnectString);
-    auto rs = db->OpenRecordset(QStringLiteral("Select * from Levels order by ID"));
-    const bool any = !rs->Eof();
-    rs->Close();
-    db->Close();
-    return any;
+    return zav::manage::AnyLevels(m_dbPath);
 }
 
 QString ZAV_Login::readCaption(const QString& key, const QString& defaultText) const {

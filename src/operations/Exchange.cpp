@@ -4,6 +4,7 @@
 #include "operations/AuditRows.h"
 #include "operations/DatabaseAddress.h"
 #include "operations/DatabaseSetup.h"
+#include "operations/ImportLeftovers.h"
 #include "operations/LevelOperations.h"
 #include "operations/ManageDatabase.h"
 #include "operations/NumericText.h"
@@ -17,18 +18,10 @@
 #include "store/DatabaseFile.h"
 #include "store/Schema.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QUuid>
 #include <algorithm>
-#include <cerrno>
-#include <limits>
 #include <map>
-#include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace zav::manage {
 
@@ -108,44 +101,6 @@ const LevelEntry* FindLevel(const Snapshot& snapshot, int id) {
 }
 
 namespace {
-
-// A hidden name in the target's folder, so that the final rename stays within one file system. It
-// carries the importing process's ID, which tells a later import whether the file is a leftover.
-QString temporaryPrefixFor(const QFileInfo& target) {
-    return QStringLiteral(".%1.import-").arg(target.fileName());
-}
-
-QString temporaryPathFor(const QString& dbPath) {
-    const QFileInfo target(dbPath);
-    return target.dir().filePath(
-        temporaryPrefixFor(target) +
-        QStringLiteral("%1-%2").arg(::getpid()).arg(QUuid::createUuid().toString(QUuid::Id128).left(12)));
-}
-
-// An import killed half-way leaves its temporary database (a full copy of every credential) and its
-// companions behind. One is a leftover when the process named in it is gone; a name without a process
-// (as older versions wrote) when it has not changed for an hour, far longer than any import takes.
-bool isLeftover(const QFileInfo& entry, const QString& prefix) {
-    const QString owner = entry.fileName().mid(prefix.size()).section(QLatin1Char('-'), 0, 0);
-    bool isNumber = false;
-    const qint64 pid = owner.toLongLong(&isNumber);
-    if (isNumber && owner.size() < 12 && pid > 0 && pid <= std::numeric_limits<pid_t>::max()) {
-        return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-    }
-    return entry.lastModified().secsTo(QDateTime::currentDateTime()) > 3600;
-}
-
-void removeLeftovers(const QString& dbPath) {
-    const QFileInfo target(dbPath);
-    const QString prefix = temporaryPrefixFor(target);
-    const QDir folder = target.dir();
-    // Every entry is looked at: the name may hold characters a name filter reads as wildcards.
-    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (entry.fileName().startsWith(prefix) && isLeftover(entry, prefix)) {
-            QFile::remove(entry.filePath());
-        }
-    }
-}
 
 // Everything the import creates (the database, its journal and lock) is readable by its owner only.
 class OwnerOnlyFiles {
@@ -346,14 +301,14 @@ void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
 }
 
 void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
-    removeLeftovers(dbPath);
+    RemoveImportLeftovers(dbPath);
     if (store::somethingAt(dbPath, true)) { // even an empty file or a dangling link
         throw store::DbError(
             store::ErrDatabaseExists,
             QStringLiteral("'%1' exists already; import into an existing database only with --merge")
                 .arg(dbPath));
     }
-    const QString temporary = temporaryPathFor(dbPath);
+    const QString temporary = TemporaryImportPath(dbPath);
     const OwnerOnlyFiles ownerOnly;
     try {
         auto db =
@@ -378,7 +333,7 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document) {
 void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     const bool onServer = IsServerDatabase(dbPath);
     if (!onServer) {
-        removeLeftovers(dbPath);
+        RemoveImportLeftovers(dbPath);
     }
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);

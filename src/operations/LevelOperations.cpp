@@ -12,17 +12,6 @@ namespace zav::manage {
 namespace {
 const QString LevelById = QStringLiteral("Select * from Levels where ID = ?");
 
-// Hands the row of level `id` to `read`; false when there is none.
-bool readLevelRow(const QString& dbPath, int id, const std::function<void(const store::Recordset&)>& read) {
-    auto db = OpenForReading(dbPath);
-    auto rs = db->OpenRecordset(LevelById, {id});
-    if (rs->Eof()) {
-        return false;
-    }
-    rs->MoveFirst();
-    read(*rs);
-    return true;
-}
 // The rights as an audit row shows them: the fixed ones by name, the custom ones by number.
 QString rightsText(const Class_LevelEnable& rights) {
     QStringList on;
@@ -57,7 +46,7 @@ void ForEachLevelBelow(const QString& dbPath, int ownerId,
 }
 
 bool LoadLevel(const QString& dbPath, int id, Class_Level& level) {
-    return readLevelRow(dbPath, id, [&level](const store::Recordset& row) {
+    return ReadFirstRow(dbPath, LevelById, {id}, [&level](const store::Recordset& row) {
         access::ReadLevel(row, level);
         level.setPassword(access::TextOrEmpty(row.Field(store::FieldPWD)));
     });

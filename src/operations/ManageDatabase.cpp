@@ -28,4 +28,18 @@ void ForEachRow(const QString& dbPath, const QString& sql, const QVariantList& p
     db->Close();
 }
 
+bool ReadFirstRow(const QString& dbPath, const QString& sql, const QVariantList& parameters,
+                  const std::function<void(const store::Recordset& row)>& read) {
+    auto db = OpenForReading(dbPath);
+    auto rs = db->OpenRecordset(sql, parameters);
+    const bool found = !rs->Eof();
+    if (found && read) {
+        rs->MoveFirst();
+        read(*rs);
+    }
+    rs->Close();
+    db->Close();
+    return found;
+}
+
 } // namespace zav::manage

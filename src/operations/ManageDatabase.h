@@ -22,4 +22,9 @@ std::unique_ptr<store::Database> OpenForWriting(const QString& dbPath);
 void ForEachRow(const QString& dbPath, const QString& sql, const QVariantList& parameters,
                 const std::function<void(const store::Recordset& row)>& visit);
 
+// Runs the query as ForEachRow does and hands its first row to `read` (when given); false, reading
+// nothing, when the query finds no row.
+bool ReadFirstRow(const QString& dbPath, const QString& sql, const QVariantList& parameters,
+                  const std::function<void(const store::Recordset& row)>& read);
+
 } // namespace zav::manage

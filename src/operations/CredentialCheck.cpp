@@ -1,0 +1,256 @@
+#include "operations/CredentialCheck.h"
+
+#include "access/Class_Par.h"
+#include "access/LevelRecord.h"
+#include "operations/LockoutRows.h"
+#include "operations/LoginRecords.h"
+#include "operations/ManageDatabase.h"
+#include "operations/PasswordHashing.h"
+#include "operations/PolicyRows.h"
+#include "store/Schema.h"
+
+#include <ZAV_PrjLogin/Class_LevelEnable.h>
+
+#include <future>
+#include <optional>
+
+namespace zav::manage {
+
+namespace {
+// The level a login chose, read while the database is open and handed back only once the login is
+// recorded: the file must be closed before the record is written.
+struct ChosenLevel {
+    std::shared_ptr<Class_Level> level = Class_Level::create();
+    QString password;
+};
+
+ChosenLevel readChosen(const store::Recordset& rs) {
+    ChosenLevel chosen;
+    chosen.level->setcLevelEnable(Class_LevelEnable::create());
+    access::ReadLevel(rs, *chosen.level);
+    chosen.password = access::TextOrEmpty(rs.Field(store::FieldPWD));
+    return chosen;
+}
+
+// The texts of the check never change: their values are bound, so a server prepares each once per
+// connection.
+const QString LevelById = QStringLiteral("Select * from Levels where ID = ?");
+
+LockoutEntry levelEntry(const ChosenLevel& level) {
+    return {LockoutKind::Level, level.level->DBLevelName()};
+}
+
+// Everything a check compares with and decides by, read at one moment: the policy, the entry the login
+// was meant for with its lock, and level 0 with its count. Level numbers change when another panel
+// renumbers the levels; one read keeps an operator and its level together.
+struct CheckRead {
+    Policy policy;
+    std::optional<ChosenLevel> own;    // the level the login was meant for
+    QString stored;                    // what it compares with: the level's or the operator's
+    std::optional<LockoutEntry> entry; // what a failure counts against
+    LockState lock;
+    std::optional<ChosenLevel> top; // level 0, whose password opens it from any login
+    LockState topState;
+};
+
+CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, Class_Operator& candidate) {
+    CheckRead read;
+    auto db = OpenForReading(dbPath);
+    store::Transaction oneMoment(*db);
+    read.policy = PolicyOf(*db);
+    std::unique_ptr<store::Recordset> rs;
+    if (request.nameChosen && request.loginMode == LoginModeLevel) {
+        rs = db->OpenRecordset(LevelById, {request.levelId});
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            read.own = readChosen(*rs);
+            read.stored = read.own->password;
+            read.entry = levelEntry(*read.own);
+        }
+        rs->Close();
+    } else if (request.nameChosen) {
+        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"),
+                               {request.operatorName});
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            read.stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
+            const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
+            candidate.setOperatorName(storedName);
+            candidate.setPassword(read.stored);
+            read.entry = LockoutEntry{LockoutKind::Operator, storedName};
+            const int levelId = rs->Field(store::FieldID).toInt();
+            rs->Close();
+            rs = db->OpenRecordset(LevelById, {levelId});
+            if (!rs->Eof()) {
+                rs->MoveFirst();
+                read.own = readChosen(*rs);
+            }
+        }
+        rs->Close();
+    }
+    // Level 0's whole row (the rights a login takes) is read only where its password may open it: a
+    // hashed one is compared after the read; a plain one opens only when it is what was typed.
+    rs = db->OpenRecordset(QStringLiteral("Select ID, Name, PWD from Levels where ID = 0"));
+    if (!rs->Eof()) {
+        rs->MoveFirst();
+        const QString topPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
+        if (read.policy.passwordStorage == PasswordStorage::Hashed ||
+            (!topPassword.isEmpty() && topPassword == request.typed)) {
+            rs->Close();
+            rs = db->OpenRecordset(LevelById, {0});
+            rs->MoveFirst();
+            read.top = readChosen(*rs);
+        } else {
+            read.top = ChosenLevel{};
+            read.top->level->setDBLevelName(access::TextOrEmpty(rs->Field(store::FieldName)));
+            read.top->password = topPassword;
+        }
+    }
+    rs->Close();
+    if (read.policy.lockoutAttempts > 0) {
+        if (read.entry) {
+            read.lock = ReadLockState(*db, *read.entry);
+        }
+        if (read.top) {
+            read.topState = ReadLockState(*db, levelEntry(*read.top));
+        }
+    }
+    oneMoment.Commit();
+    db->Close();
+    return read;
+}
+} // namespace
+
+CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& request,
+                              const std::function<void()>& beforeRecordingAcceptance) {
+    const auto candidate = Class_Operator::create();
+    const bool byLevel = request.loginMode == LoginModeLevel;
+    CheckRead read = readForCheck(request, dbPath, *candidate);
+    const Policy& policy = read.policy;
+    const bool locksOut = policy.lockoutAttempts > 0;
+
+    // Level 0 chosen by level is a try of its password like any other: it never locks, it waits.
+    const bool ownIsTop = byLevel && read.own && read.own->level->ID() == 0;
+    if (ownIsTop) {
+        read.entry.reset();
+        read.lock = {};
+    }
+    const int topWait = read.top ? TopPasswordWaitSeconds(read.topState, policy) : 0;
+    const bool ownTried = read.own && !read.lock.locked && !(ownIsTop && topWait > 0);
+    // An empty password of level 0 never opens it by the way in: an empty box is no password.
+    const bool topTried = !ownIsTop && read.top && !read.top->password.isEmpty() && topWait == 0;
+
+    const PasswordStorage storage = policy.passwordStorage;
+    const QString typed = request.typed;
+    const auto matches = [&](const QString& kept) { return PasswordMatches(typed, kept, storage); };
+    // A hashed compare is slow on purpose: level 0's runs beside the entry's own, so that a wrong
+    // password costs the time of one hash rather than two.
+    std::future<bool> topMatches;
+    if (ownTried && topTried && storage == PasswordStorage::Hashed) {
+        topMatches = std::async(std::launch::async, [typed, top = read.top->password, storage] {
+            return PasswordMatches(typed, top, storage);
+        });
+    }
+    const bool ownOpens = ownTried && matches(read.stored);
+    const bool topOpens =
+        !ownOpens && topTried && (topMatches.valid() ? topMatches.get() : matches(read.top->password));
+
+    LoginAttempt attempt;
+    // The operator as stored, or the name as chosen when nobody has it.
+    const QString storedName = candidate->OperatorNameText();
+    attempt.who.operatorName = byLevel ? QString() : storedName.isEmpty() ? request.operatorName : storedName;
+    if (read.own) {
+        attempt.who.level = read.own->level->DBLevelName();
+    }
+    attempt.detail = byLevel ? QStringLiteral("by level") : QStringLiteral("by operator");
+    if (!request.nameChosen) {
+        attempt.detail += QStringLiteral(", no name chosen");
+    }
+    CheckedLogin checked;
+    CredentialVerdict& verdict = checked.verdict;
+    checked.refusedName = byLevel && read.own ? read.own->level->DBLevelName() : request.operatorName;
+
+    if (ownOpens || topOpens) {
+        if (beforeRecordingAcceptance) {
+            beforeRecordingAcceptance();
+        }
+        const ChosenLevel& opened = ownOpens ? *read.own : *read.top;
+        std::shared_ptr<Class_Operator> now = candidate;
+        if (topOpens || ownIsTop) {
+            // Level 0's password names nobody: whoever typed it is not the operator chosen.
+            now = Class_Operator::create();
+            attempt.who = {QString(), opened.level->DBLevelName()};
+            if (topOpens) {
+                attempt.detail += QStringLiteral(", top password");
+            }
+            if (locksOut && read.topState.failures > 0) {
+                attempt.topEntry = levelEntry(opened);
+            }
+        } else if (locksOut && read.lock.failures > 0) {
+            attempt.entry = read.entry;
+        }
+        // A hash of an older form is replaced now that the password is known.
+        const bool operatorsOwn = ownOpens && !byLevel;
+        const QString openedStored = operatorsOwn ? read.stored : opened.password;
+        if (storage == PasswordStorage::Hashed && NeedsRehash(openedStored)) {
+            attempt.upgrade =
+                HashUpgrade{operatorsOwn ? LockoutKind::Operator : LockoutKind::Level,
+                            operatorsOwn ? candidate->OperatorNameText() : opened.level->DBLevelName(),
+                            openedStored, HashPassword(typed)};
+        }
+        AcceptedLogin recorded;
+        if (policy.audit) {
+            recorded = RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
+        } else {
+            // Without the audit the check's own read decided: a count that cannot be reset now errs on
+            // the strict side, and a hash that cannot be replaced is replaced at a later login.
+            try {
+                recorded = RecordLogin(dbPath, attempt, policy);
+            } catch (const std::exception& error) {
+                qWarning("Could not record the login of %s: %s", qPrintable(checked.refusedName),
+                         error.what());
+            }
+        }
+        if (!recorded.entry.locked) {
+            checked.level = opened.level;
+            checked.password = opened.password;
+            if (recorded.upgraded && operatorsOwn) {
+                now->setPassword(attempt.upgrade->replacement);
+            } else if (recorded.upgraded) {
+                checked.password = attempt.upgrade->replacement;
+            }
+            checked.who = now;
+            verdict.outcome = CredentialOutcome::Accepted;
+            return checked;
+        }
+        // Another panel's failures locked the entry after the check read it: the lock holds.
+        verdict.outcome = CredentialOutcome::LockedOut;
+        verdict.lockedUntil = recorded.entry.until;
+        return checked;
+    }
+
+    const bool nothingTried = !ownTried && !topTried && topWait > 0 && (!request.nameChosen || ownIsTop);
+    if (locksOut && read.entry) {
+        attempt.entry = read.entry; // a locked one counts no more; its refusal is recorded as such
+    }
+    if (locksOut && read.top && (topTried || (ownIsTop && ownTried))) {
+        attempt.topEntry = levelEntry(*read.top);
+    }
+    if (nothingTried) {
+        attempt.waitedSeconds = topWait;
+    }
+    RefusedLogin refused;
+    if (policy.audit || attempt.topEntry || (attempt.entry && !read.lock.locked)) {
+        refused = RecordFailedLogin(dbPath, attempt, policy);
+    }
+    if (read.lock.locked || refused.entry.locked) {
+        verdict.outcome = CredentialOutcome::LockedOut;
+        verdict.lockedUntil = refused.entry.locked ? refused.entry.until : read.lock.until;
+    } else if (nothingTried) {
+        verdict.outcome = CredentialOutcome::TopPasswordWaits;
+        verdict.waitSeconds = topWait;
+    }
+    return checked;
+}
+
+} // namespace zav::manage
