@@ -3,8 +3,8 @@
 
 #include "operations/LevelOperations.h"
 #include "operations/OperatorOperations.h"
-#include "operations/PasswordOperations.h"
 #include "operations/PasswordHashing.h"
+#include "operations/PasswordOperations.h"
 #include "store/StoreTestSupport.h"
 #include "support/ComponentFixture.h"
 #include "support/CredentialFile.h"
