@@ -187,6 +187,12 @@ TEST_F(AuditTrail, ACutOrRebuiltTrailIsSeen) {
         EXPECT_EQ(AuditHeadText(heads[0]).toStdString(),
                   AuditHeadText(*ReadAuditHead(file.path())).toStdString());
     }
+    auto db = OpenForWriting(file.path()); // a row rolled back with its change is never logged
+    db->BeginTrans();
+    AuditWithin(*db, AuditEvent{"level-added", "rolled back", std::nullopt});
+    db->Rollback();
+    db->Close();
+    EXPECT_TRUE(logged().empty());
     execute(file.path(), "Insert into Audit (Seq, Event) values (6, 'forged')");
     EXPECT_ANY_THROW(AddLevel(file.path(), "E")); // refused: no head tells of it
     EXPECT_TRUE(logged().empty());
