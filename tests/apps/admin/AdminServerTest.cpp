@@ -110,12 +110,7 @@ TEST_F(AdminOnServer, TheServersClockDecidesWhateverTheToolsClockSays) {
     zav::pg::Connection owner(QString(shown).replace("zavtest_pw@", "zavtest@"));
     owner.exec("SELECT * FROM zav_lockout_count('operator', 'anna')"); // a panel's failed login
     const auto ahead = [&](const char* shift, const QStringList& args) {
-        const QByteArray sanitizer = qgetenv("ASAN_OPTIONS"); // libfaketime is preloaded before it
-        qputenv("ASAN_OPTIONS", sanitizer + ":verify_asan_link_order=0");
-        const AdminRun result = zav::test::RunAdmin(
-            folder.path(), QStringList{"-f", shift, qEnvironmentVariable("ZAV_ADMIN"), "--db", db} + args, {},
-            "faketime");
-        qputenv("ASAN_OPTIONS", sanitizer);
+        const AdminRun result = adminAhead(db, shift, args);
         EXPECT_EQ(result.status, 0) << result.err.toStdString();
         return result.out;
     };

@@ -80,6 +80,19 @@ AdminRun AdminTest::adminOn(const QString& dbPath, const QStringList& args, cons
     return RunAdmin(folder.path(), QStringList{QStringLiteral("--db"), dbPath} + args, input);
 }
 
+AdminRun AdminTest::adminAhead(const QString& dbPath, const char* shift, const QStringList& args) const {
+    const QByteArray sanitizer = qgetenv("ASAN_OPTIONS"); // libfaketime is preloaded before the sanitizer
+    qputenv("ASAN_OPTIONS", sanitizer + ":verify_asan_link_order=0");
+    const AdminRun run =
+        RunAdmin(folder.path(),
+                 QStringList{QStringLiteral("-f"), QString::fromLatin1(shift),
+                             qEnvironmentVariable("ZAV_ADMIN"), QStringLiteral("--db"), dbPath} +
+                     args,
+                 {}, QStringLiteral("faketime"));
+    qputenv("ASAN_OPTIONS", sanitizer);
+    return run;
+}
+
 QString AdminTest::ok(const QStringList& args, const QByteArray& input) const {
     const AdminRun run = adminOn(db, args, input);
     EXPECT_EQ(run.status, 0) << args.join(QLatin1Char(' ')).toStdString() << ": " << run.err.toStdString();

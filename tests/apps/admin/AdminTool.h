@@ -35,6 +35,8 @@ protected:
     AdminRun adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input = {}) const;
     QString path(const QString& name) const { return folder.filePath(name); }
 
+    // Runs the command on `dbPath` under libfaketime with its clock moved by `shift` ("+400d").
+    AdminRun adminAhead(const QString& dbPath, const char* shift, const QStringList& args) const;
     // Runs the command, expecting success; returns its standard output.
     QString ok(const QStringList& args, const QByteArray& input = {}) const;
     // Runs the command on `dbPath` and expects it to fail with status 1 and "(number)" in a message on
