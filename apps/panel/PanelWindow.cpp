@@ -43,6 +43,7 @@ PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget
         const auto refreshLater = [this] { QTimer::singleShot(0, this, [this] { refresh(); }); };
         connect(m_login.get(), &ZAV_Login::loggedOut, this, refreshLater);
         connect(m_login.get(), &ZAV_Login::loggedIn, this, refreshLater);
+        connect(m_login.get(), &ZAV_Login::connectionChanged, this, refreshLater);
     }
     fillLanguages();
     retranslate();
@@ -123,6 +124,16 @@ void PanelWindow::buildControls(bool touch) {
     m_firstRunHint->setPalette(hintPalette);
     m_firstRunHint->hide();
     layout->addWidget(m_firstRunHint);
+
+    m_offlineLabel = makeLabel(this, QStringLiteral("OfflineLabel"));
+    m_offlineLabel->setWordWrap(true);
+    m_offlineLabel->setAutoFillBackground(true);
+    QPalette offlinePalette = m_offlineLabel->palette();
+    offlinePalette.setColor(QPalette::Window, QColor(0xf8, 0xd0, 0xc8));
+    offlinePalette.setColor(QPalette::WindowText, Qt::black);
+    m_offlineLabel->setPalette(offlinePalette);
+    m_offlineLabel->hide();
+    layout->addWidget(m_offlineLabel);
 
     auto* columns = new QHBoxLayout;
     layout->addLayout(columns, 1);
@@ -222,8 +233,14 @@ void PanelWindow::showState() {
     // The component's state is shown as it is, even while the database cannot be read.
     std::optional<DatabaseFacts> facts;
     QString unreadable;
+    // Offline the server is not asked (the component knows what its copy holds).
+    const bool offline = m_login->IsOffline();
+    m_offlineLabel->setText(text(PanelText::Offline));
+    m_offlineLabel->setVisible(offline);
     try {
-        facts = readDatabaseFacts(m_login->DbPath());
+        if (!offline) {
+            facts = readDatabaseFacts(m_login->DbPath());
+        }
     } catch (const AutomationError& e) {
         unreadable = describe(e);
     }
@@ -236,7 +253,9 @@ void PanelWindow::showState() {
     m_operatorLabel->setText(
         text(PanelText::Operator).arg(operatorName.isEmpty() ? text(PanelText::NoOperator) : operatorName));
     m_levelLabel->setText(text(PanelText::Level).arg(level->LevelName()).arg(level->ID()));
-    if (!facts) {
+    if (!facts && offline) {
+        m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
+    } else if (!facts) {
         m_logoutLevelLabel->setText(text(PanelText::LogoutLevelUnreadable).arg(unreadable));
     } else if (inForce) {
         m_logoutLevelLabel->setText(text(PanelText::LogoutLevelNobody));
@@ -255,8 +274,8 @@ void PanelWindow::showState() {
     m_loginByOperator->setEnabled(true);
     m_loginByLevel->setEnabled(true);
     m_logout->setEnabled(!inForce);
-    m_manage->setEnabled(rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
-    m_changePassword->setEnabled(loggedIn);
+    m_manage->setEnabled(!offline && rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
+    m_changePassword->setEnabled(!offline && loggedIn);
 }
 
 void PanelWindow::refreshRights(const ZAV_Login& login, const Class_Level& level) {
@@ -277,6 +296,7 @@ void PanelWindow::showNoComponent(PanelText reason) {
     m_levelLabel->setText(text(PanelText::NoLevelShown));
     m_logoutLevelLabel->clear();
     m_firstRunHint->hide();
+    m_offlineLabel->hide();
     m_rightsList->clear();
     for (QPushButton* b : {m_loginByOperator, m_loginByLevel, m_logout, m_manage, m_changePassword}) {
         b->setEnabled(false);
