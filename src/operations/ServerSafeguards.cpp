@@ -116,7 +116,11 @@ $f$ SELECT * FROM zav_audit_write(NULL, p_panel, p_os_user, p_event, p_operator,
 -- What panels recorded while the server could not be reached, each id taken once: the table
 -- offlineimports refuses an id twice, in the transaction of the append, so a panel that sends its queue
 -- again (it was stopped before it learnt that the server took it) adds nothing.
-CREATE TABLE IF NOT EXISTS offlineimports (id text PRIMARY KEY, imported text NOT NULL);
+DO $t$ BEGIN
+  IF to_regclass('offlineimports') IS NULL THEN
+    CREATE TABLE offlineimports (id text PRIMARY KEY, imported text NOT NULL);
+  END IF;
+END $t$;
 
 -- The rows of a panel's queue (a JSON array of objects: id, time, panel, osuser, event, operator,
 -- level, detail), in order, each with the time the panel recorded it (a time in another form, or ahead
