@@ -13,10 +13,13 @@
 bool ZAV_Login::Fun_InitDatabase() {
     bool result = false;
     try {
+        // A server that cannot be reached: the panel starts from its copy, if it keeps one (and offline
+        // it is not asked again).
         try {
-            zav::manage::CreateOrCompleteDatabase(m_dbPath, m_respEnable.get());
+            if (!m_offline->IsOffline()) {
+                zav::manage::CreateOrCompleteDatabase(m_dbPath, m_respEnable.get());
+            }
         } catch (const std::exception& error) {
-            // A server that cannot be reached: the panel starts from its copy, if it keeps one.
             if (!m_offline->TakeOver(error)) {
                 throw;
             }
