@@ -68,7 +68,9 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
     });
     if (checked.verdict.outcome == CredentialOutcome::Accepted) {
         acceptLevel(checked);
-        offline.RequestRefresh(); // online: the copy follows what the server holds now
+        if (!offline.IsOffline()) {
+            offline.RequestRefresh(); // the copy follows what the server holds now
+        }
     } else {
         tellHostRefused(checked.refusedName, request.loginMode);
     }
