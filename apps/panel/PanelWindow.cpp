@@ -30,6 +30,19 @@ QLabel* makeLabel(QWidget* parent, const QString& name) {
     return label;
 }
 
+// A line across the window on a background of its own, hidden until it has something to say.
+QLabel* makeBanner(QWidget* parent, const QString& name, const QColor& background) {
+    QLabel* banner = makeLabel(parent, name);
+    banner->setWordWrap(true);
+    banner->setAutoFillBackground(true);
+    QPalette palette = banner->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    banner->setPalette(palette);
+    banner->hide();
+    return banner;
+}
+
 } // namespace
 
 PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget(parent) {
@@ -112,27 +125,12 @@ PanelWindow::~PanelWindow() {
 void PanelWindow::buildControls(bool touch) {
     auto* layout = new QVBoxLayout(this);
 
-    m_firstRunHint = makeLabel(this, QStringLiteral("FirstRunHint"));
-    m_firstRunHint->setWordWrap(true);
+    m_firstRunHint = makeBanner(this, QStringLiteral("FirstRunHint"), QColor(0xff, 0xf4, 0xc8));
     m_firstRunHint->setTextFormat(Qt::RichText);
     m_firstRunHint->setFrameShape(QFrame::StyledPanel);
     m_firstRunHint->setMargin(8);
-    m_firstRunHint->setAutoFillBackground(true);
-    QPalette hintPalette = m_firstRunHint->palette();
-    hintPalette.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xc8));
-    hintPalette.setColor(QPalette::WindowText, Qt::black);
-    m_firstRunHint->setPalette(hintPalette);
-    m_firstRunHint->hide();
     layout->addWidget(m_firstRunHint);
-
-    m_offlineLabel = makeLabel(this, QStringLiteral("OfflineLabel"));
-    m_offlineLabel->setWordWrap(true);
-    m_offlineLabel->setAutoFillBackground(true);
-    QPalette offlinePalette = m_offlineLabel->palette();
-    offlinePalette.setColor(QPalette::Window, QColor(0xf8, 0xd0, 0xc8));
-    offlinePalette.setColor(QPalette::WindowText, Qt::black);
-    m_offlineLabel->setPalette(offlinePalette);
-    m_offlineLabel->hide();
+    m_offlineLabel = makeBanner(this, QStringLiteral("OfflineLabel"), QColor(0xf8, 0xd0, 0xc8));
     layout->addWidget(m_offlineLabel);
 
     auto* columns = new QHBoxLayout;

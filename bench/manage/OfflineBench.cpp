@@ -12,9 +12,7 @@
 #include "operations/CredentialDatabase.h"
 #include "operations/Replica.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -133,15 +131,5 @@ BENCHMARK(BM_SendQueueOf1000Rows)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir home;
-    zav::bench::sealHome(home);
-    qputenv("XDG_STATE_HOME", (home.path() + QStringLiteral("/state")).toLocal8Bit());
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zav::bench::runSealedBenchmarks(argc, argv);
 }

@@ -188,9 +188,12 @@ void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
     if (!db.TableExists(store::PolicyTable)) {
         db.CreateTable(store::PolicyTableDef());
     }
+    WriteNamedValues(db, store::PolicyTable, entries);
+}
+
+void WriteNamedValues(store::Database& db, const QString& table, const PolicyEntries& entries) {
     for (const auto& [key, value] : entries) {
-        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(store::PolicyTable),
-                                   {key});
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {key});
         if (rs->Eof()) {
             rs->AddNew();
             rs->SetField(store::FieldName, key);

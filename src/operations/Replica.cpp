@@ -255,19 +255,7 @@ QString digestOf(const ServerCopy& copy) {
 }
 
 void writeMeta(store::Database& db, const Meta& meta) {
-    for (const auto& [name, value] : meta) {
-        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(MetaTable), {name});
-        if (rs->Eof()) {
-            rs->AddNew();
-            rs->SetField(store::FieldName, name);
-        } else {
-            rs->MoveFirst();
-            rs->Edit();
-        }
-        rs->SetField(store::FieldValue, value);
-        rs->Update();
-        rs->Close();
-    }
+    WriteNamedValues(db, MetaTable, PolicyEntries(meta.begin(), meta.end()));
 }
 
 // A new copy file at `path` holding `copy`, with an empty queue of its own.
