@@ -318,7 +318,7 @@ std::pair<int, int> queueEnd(const QString& path) {
 
 QString ReplicaFolder() {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base)) { // the specification ignores a relative path
+    if (base.isEmpty() || QDir::isRelativePath(base)) { // a relative one is no base directory to XDG
         base = QDir::homePath() + QStringLiteral("/.local/state");
     }
     return QDir::cleanPath(base + QStringLiteral("/ZAV_PrjLogin"));
