@@ -10,6 +10,7 @@
 #include "operations/CredentialDatabase.h"
 #include "operations/LoginReads.h"
 #include "operations/Replica.h"
+#include "store/server/PgConnection.h"
 #include "support/ComponentFixture.h"
 
 #include <QCoreApplication>
@@ -217,6 +218,24 @@ TEST_F(OfflineLogin, NothingIsKeptWhileThePolicyIsOffAndACopyServesOnlyItsOwnSer
     EXPECT_TRUE(login->IsOffline()); // the policy keeps a copy: offline, but without one nobody logs in
     ASSERT_TRUE(server.run(QStringLiteral("resume")));
     ASSERT_TRUE(waitFor([&] { return !login->IsOffline() && manage::FindReplica(uri); }));
+
+    // A server that answers, if only to refuse the panel's role, is no reason to work offline.
+    const QString role = QStringLiteral("offline_panel");
+    pg::Connection(uri).execScript(QStringLiteral("CREATE ROLE %1 LOGIN SUPERUSER").arg(role));
+    const QString asRole = QString(uri).replace(QStringLiteral("zavtest@"), role + QLatin1Char('@'));
+    env.messages.clear();
+    auto refused = ZAV_Login::create();
+    refused->setAutoShutDown(false);
+    refused->setDbPath(asRole);
+    ASSERT_TRUE(OfflineOf(*refused).WaitForRefreshesForTests(10000) && manage::FindReplica(asRole));
+    pg::Connection(uri).execScript(
+        QStringLiteral("ALTER ROLE %1 NOLOGIN; SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                       "WHERE usename = '%1'")
+            .arg(role));
+    EXPECT_EQ(store::test::errorNumberOf([] { logIn(QStringLiteral("anna"), QStringLiteral("old")); }), 3031);
+    EXPECT_FALSE(refused->IsOffline());
+    refused.reset();
+    Mod_Globali().component = login;
 
     manage::SetPolicyEntry(uri, QStringLiteral("offline-login-days"), QStringLiteral("0"));
     EXPECT_FALSE(finding());
