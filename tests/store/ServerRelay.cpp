@@ -1,6 +1,7 @@
 #include "ServerRelay.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <chrono>
 #include <poll.h>
 #include <sys/socket.h>
@@ -32,8 +33,8 @@ int connectTo(const QString& path) {
 }
 
 struct Pair {
-    int client = -1;
-    int server = -1; // -1 for a connection taken while silent
+    int client;
+    int server; // -1 for a connection taken while silent
 };
 
 } // namespace
@@ -44,19 +45,13 @@ ServerRelay::ServerRelay(const QString& serverFolder)
     const sockaddr_un address = addressOf(m_folder.filePath(QStringLiteral(".s.PGSQL.5432")));
     ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     ::listen(m_listener, 64);
-    if (::pipe(m_wake) != 0) {
-        m_wake[0] = m_wake[1] = -1;
-    }
     m_thread = std::thread([this] { run(); });
 }
 
 ServerRelay::~ServerRelay() {
-    const char stop = 'x';
-    [[maybe_unused]] const auto written = ::write(m_wake[1], &stop, 1);
+    m_stop = true;
     m_thread.join();
-    for (const int fd : {m_listener, m_wake[0], m_wake[1]}) {
-        ::close(fd);
-    }
+    ::close(m_listener);
 }
 
 QString ServerRelay::through(const QString& uri) const {
@@ -69,71 +64,49 @@ void ServerRelay::run() {
     using Clock = std::chrono::steady_clock;
     std::vector<Pair> pairs;
     Clock::time_point cutAt = Clock::time_point::max(); // none planned
-    const auto closeAll = [&] {
-        for (const Pair& pair : pairs) {
-            ::close(pair.client);
-            if (pair.server >= 0) {
-                ::close(pair.server);
-            }
-        }
-        pairs.clear();
+    const auto close = [](Pair& pair) {
+        ::close(pair.client);
+        ::close(pair.server);
+        pair.client = -1;
     };
-    for (;;) {
-        const Mode mode = m_mode;
-        std::vector<pollfd> watched{{m_wake[0], POLLIN, 0}, {m_listener, POLLIN, 0}};
-        if (mode != Mode::Silent) {
-            for (const Pair& pair : pairs) {
-                watched.push_back({pair.client, POLLIN, 0});
-                watched.push_back({pair.server, POLLIN, 0});
-            }
+    while (!m_stop) {
+        std::vector<pollfd> watched{{m_listener, POLLIN, 0}};
+        for (const Pair& pair : m_mode == Mode::Silent ? std::vector<Pair>() : pairs) { // nothing read
+            watched.push_back({pair.client, POLLIN, 0});
+            watched.push_back({pair.server, POLLIN, 0});
         }
         ::poll(watched.data(), watched.size(), 20);
-        if (watched[0].revents) {
-            closeAll();
-            return;
-        }
+        const Mode now = m_mode; // as the test set it while the relay waited
         if (Clock::now() >= cutAt) {
-            closeAll();
+            std::for_each(pairs.begin(), pairs.end(), close);
             cutAt = Clock::time_point::max();
             m_mode = Mode::Forward;
-            continue;
         }
-        if (watched[1].revents & POLLIN) {
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            if (client >= 0) {
-                const int server = m_mode == Mode::Silent ? -1 : connectTo(m_serverSocket);
-                pairs.push_back({client, server});
-            }
-        }
-        for (std::size_t k = 2; k < watched.size(); ++k) {
-            if (!(watched[k].revents & (POLLIN | POLLHUP))) {
-                continue;
-            }
-            Pair& pair = pairs[(k - 2) / 2];
-            const Mode now = m_mode; // as the test set it while the relay waited
-            if (pair.client < 0 || now == Mode::Silent) {
+        for (std::size_t k = 1; k < watched.size() && now != Mode::Silent; ++k) {
+            Pair& pair = pairs[(k - 1) / 2];
+            if (pair.client < 0 || !(watched[k].revents & (POLLIN | POLLHUP))) {
                 continue;
             }
             const bool fromClient = watched[k].fd == pair.client;
             char buffer[8192];
             const ssize_t got = ::read(watched[k].fd, buffer, sizeof buffer);
             if (got <= 0) { // one side closed: so does the other
-                ::close(pair.client);
-                ::close(pair.server);
-                pair = {};
-                continue;
-            }
-            const bool swallow = (fromClient && now == Mode::SwallowRequestsThenCut) ||
-                                 (!fromClient && now == Mode::SwallowAnswersThenCut);
-            if (swallow) {
+                close(pair);
+            } else if ((fromClient && now == Mode::SwallowRequestsThenCut) ||
+                       (!fromClient && now == Mode::SwallowAnswersThenCut)) {
                 cutAt = Clock::now() + std::chrono::milliseconds(200);
-                continue;
-            }
-            [[maybe_unused]] const auto sent =
+            } else {
                 ::send(fromClient ? pair.server : pair.client, buffer, size_t(got), MSG_NOSIGNAL);
+            }
         }
         std::erase_if(pairs, [](const Pair& pair) { return pair.client < 0; });
+        if (watched[0].revents & POLLIN) {
+            if (const int client = ::accept(m_listener, nullptr, nullptr); client >= 0) {
+                pairs.push_back({client, now == Mode::Silent ? -1 : connectTo(m_serverSocket)});
+            }
+        }
     }
+    std::for_each(pairs.begin(), pairs.end(), close);
 }
 
 } // namespace zav::store::test

@@ -35,7 +35,7 @@ private:
     QTemporaryDir m_folder;
     QString m_serverSocket;
     int m_listener = -1;
-    int m_wake[2] = {-1, -1};
+    std::atomic<bool> m_stop{false};
     std::atomic<Mode> m_mode{Mode::Forward};
     std::thread m_thread;
 };
