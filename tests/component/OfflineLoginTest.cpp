@@ -1,6 +1,7 @@
 // Logins from a panel's local copy while its server is down, and what the server takes afterwards. Each test
 // has a server of its own, which it stops and starts again.
 
+#include "../store/ServerRelay.h"
 #include "../store/StoreTestSupport.h"
 #include "access/Class_Par.h"
 #include "access/DialogHooks.h"
@@ -185,6 +186,27 @@ TEST_F(OfflineLogin, TheCopyLogsInWhileTheServerIsDownAndTheServerTakesItsQueueE
     EXPECT_EQ(again.lastRow, int(queued.size()));
     EXPECT_EQ(again.rows + again.failures, 0);
     EXPECT_EQ(offlineRowsOnServer().size(), queued.size());
+}
+
+TEST_F(OfflineLogin, AServerThatStopsAnsweringHoldsTheFirstLoginNoLongerThanItsDeadline) {
+    auto login = panel({"offline-login-days", "7"});
+    store::test::ServerRelay relay(server.folder());
+    auto through = ZAV_Login::create();
+    through->setAutoShutDown(false);
+    through->setDbPath(relay.through(uri) + QStringLiteral("&connect_timeout=1"));
+    ASSERT_TRUE(OfflineOf(*through).WaitForRefreshesForTests(10000));
+    relay.setMode(store::test::ServerRelay::Mode::Silent);
+    QElapsedTimer first;
+    first.start();
+    EXPECT_EQ(logIn(QStringLiteral("anna"), QStringLiteral("old")), CredentialOutcome::Accepted);
+    EXPECT_LT(first.elapsed(), 1500); // the URI's deadline, 1 s, and a grace
+    EXPECT_TRUE(through->IsOffline());
+    QElapsedTimer next;
+    next.start();
+    EXPECT_EQ(logIn(QStringLiteral("anna"), QStringLiteral("old")), CredentialOutcome::Accepted);
+    EXPECT_LT(next.elapsed(), 50);
+    relay.setMode(store::test::ServerRelay::Mode::Forward);
+    EXPECT_TRUE(waitFor([&] { return !through->IsOffline(); }));
 }
 
 TEST_F(OfflineLogin, NothingIsKeptWhileThePolicyIsOffAndACopyServesOnlyItsOwnServerDatabase) {
