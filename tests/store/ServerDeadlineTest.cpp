@@ -170,8 +170,7 @@ TEST_F(ServerDeadlines, AfterADeadlinePassedTheNextOpensDoNotWaitAgain) {
 // The COMMIT reached the server and its answer was lost: success. The COMMIT never reached it: failure.
 TEST_F(ServerDeadlines, ACommitWhoseAnswerWasLostIsReportedAsTheServerDecided) {
     const auto commitThrough = [&](ServerRelay::Mode mode, int n) {
-        Connection db(withDeadline(relay.through(server.uri()))
-                          .replace(QStringLiteral("connect_timeout=1"), QStringLiteral("connect_timeout=3")));
+        Connection db(relay.through(server.uri()) + QStringLiteral("&connect_timeout=3"));
         PgTransaction change(db);
         db.exec(QStringLiteral("INSERT INTO t VALUES ($1)"), {n});
         db.rememberTransactionId(db.exec(QStringLiteral("SELECT txid_current()")).value(0, 0).toLongLong());

@@ -242,10 +242,7 @@ Result Connection::exec(const QString& sql, const QVariantList& parameters) {
     const bool mayRunAgain = std::all_of(m_waiting.begin(), m_waiting.end(),
                                          [](const QByteArray& waiting) { return waiting == "COMMIT"; }) &&
                              !inTransaction() && readsOnly(statement.text);
-    std::vector<Statement> batch;
-    for (QByteArray& waiting : std::exchange(m_waiting, {})) {
-        batch.push_back({std::move(waiting), {}, {}, {}});
-    }
+    std::vector<Statement> batch = takeWaiting();
     batch.push_back(statement);
     const auto deadline = deadlineFromNow();
     try {
@@ -260,6 +257,14 @@ Result Connection::exec(const QString& sql, const QVariantList& parameters) {
     // on a new one.
     connect(deadline);
     return std::move(runPipeline({statement}, deadline).back());
+}
+
+std::vector<Connection::Statement> Connection::takeWaiting() {
+    std::vector<Statement> statements;
+    for (QByteArray& waiting : std::exchange(m_waiting, {})) {
+        statements.push_back({std::move(waiting), {}, {}, {}});
+    }
+    return statements;
 }
 
 void Connection::sendWithNext(const QString& sql) {
@@ -285,10 +290,7 @@ Result Connection::execScript(const QString& statements) {
 bool Connection::commit() {
     requireOpen();
     const std::optional<qint64> transaction = std::exchange(m_transactionId, std::nullopt);
-    std::vector<Statement> batch;
-    for (QByteArray& waiting : std::exchange(m_waiting, {})) {
-        batch.push_back({std::move(waiting), {}, {}, {}});
-    }
+    std::vector<Statement> batch = takeWaiting();
     batch.push_back({"COMMIT", {}, {}, {}});
     const auto deadline = deadlineFromNow();
     try {
@@ -305,43 +307,31 @@ bool Connection::commit() {
 // The COMMIT went out and its answer did not come back: the server knows whether the transaction
 // committed, once it is reached again within the deadline.
 bool Connection::askOutcome(qint64 transactionId, Clock::time_point deadline) {
-    const auto unknown = [&] {
-        return unreachable(
-            m_description,
-            QStringLiteral("the connection was lost during the commit, and the server could not "
-                           "be asked within %1 ms whether the change was stored")
-                .arg(m_deadlineMs));
-    };
+    const Statement ask{"SELECT txid_status($1)", {Int8Oid}, {QByteArray::number(transactionId)}, {false}};
+    QString outcome; // empty: the server could not tell, or not be asked
     try {
-        if (millisecondsUntil(deadline) <= 0) {
-            throw unknown();
+        if (millisecondsUntil(deadline) > 0) {
+            connect(deadline);
+            outcome = runPipeline({ask}, deadline).back().value(0, 0).toString();
         }
-        connect(deadline);
-        Statement ask{"SELECT txid_status($1)", {Int8Oid}, {QByteArray::number(transactionId)}, {false}};
-        for (;;) {
-            Result status = std::move(runPipeline({ask}, deadline).back());
-            const QString outcome = status.value(0, 0).toString();
-            if (outcome == u"committed") {
-                return true;
-            }
-            if (outcome == u"aborted") {
-                throw unreachable(
-                    m_description,
-                    QStringLiteral("the connection was lost during the commit; the change was not "
-                                   "stored"));
-            }
-            // Still in progress: the server has not yet noticed that its client is gone.
-            if (millisecondsUntil(deadline) <= 100) {
-                throw unknown();
-            }
+        // Still in progress: the server has not yet noticed that its client is gone.
+        while (outcome == u"in progress" && millisecondsUntil(deadline) > 100) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            outcome = runPipeline({ask}, deadline).back().value(0, 0).toString();
         }
-    } catch (const ServerError& error) {
-        if (error.SqlState().isEmpty() && !error.Description().contains(u"not stored")) {
-            throw unknown();
-        }
-        throw;
+    } catch (const store::DbError&) {
+        outcome.clear();
     }
+    if (outcome == u"committed") {
+        return true;
+    }
+    throw unreachable(
+        m_description,
+        outcome == u"aborted"
+            ? QStringLiteral("the connection was lost during the commit; the change was not stored")
+            : QStringLiteral("the connection was lost during the commit, and the server could not "
+                             "tell within %1 ms whether the change was stored")
+                  .arg(m_deadlineMs));
 }
 
 // One round trip: the statements, one sync. A failure makes the server skip the rest of the pipeline; the
@@ -350,7 +340,7 @@ std::vector<Result> Connection::runPipeline(const std::vector<Statement>& statem
                                             Clock::time_point deadline) {
     pg_conn* conn = handle();
     if (PQenterPipelineMode(conn) != 1) {
-        abandon(QString::fromUtf8(PQerrorMessage(conn)).section(u'\n', 0, 0), false);
+        abandonAsLibpqSays();
     }
     for (const Statement& statement : statements) {
         std::vector<const char*> values;
@@ -359,11 +349,11 @@ std::vector<Result> Connection::runPipeline(const std::vector<Statement>& statem
         }
         if (PQsendQueryParams(conn, statement.text.constData(), int(values.size()), statement.types.data(),
                               values.data(), nullptr, nullptr, 0) != 1) {
-            abandon(QString::fromUtf8(PQerrorMessage(conn)).section(u'\n', 0, 0), false);
+            abandonAsLibpqSays();
         }
     }
     if (PQpipelineSync(conn) != 1) {
-        abandon(QString::fromUtf8(PQerrorMessage(conn)).section(u'\n', 0, 0), false);
+        abandonAsLibpqSays();
     }
     flushOutput(deadline);
     std::vector<Result> results;
@@ -409,7 +399,7 @@ std::vector<Result> Connection::runPipeline(const std::vector<Statement>& statem
 Result Connection::runScript(const QByteArray& text, Clock::time_point deadline) {
     pg_conn* conn = handle();
     if (PQsendQuery(conn, text.constData()) != 1) {
-        abandon(QString::fromUtf8(PQerrorMessage(conn)).section(u'\n', 0, 0), false);
+        abandonAsLibpqSays();
     }
     flushOutput(deadline);
     Result last(nullptr);
@@ -439,13 +429,13 @@ void Connection::flushOutput(Clock::time_point deadline) {
             return;
         }
         if (pending < 0) {
-            abandon(QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0), false);
+            abandonAsLibpqSays();
         }
         if (!awaitSocket(handle(), POLLIN | POLLOUT, deadline)) {
             abandon(noAnswerWithin(m_deadlineMs), true);
         }
         if (PQconsumeInput(handle()) != 1) { // the server may answer while we still send
-            abandon(QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0), false);
+            abandonAsLibpqSays();
         }
     }
 }
@@ -456,9 +446,13 @@ void Connection::awaitResult(Clock::time_point deadline) {
             abandon(noAnswerWithin(m_deadlineMs), true);
         }
         if (PQconsumeInput(handle()) != 1) {
-            abandon(QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0).trimmed(), false);
+            abandonAsLibpqSays();
         }
     }
+}
+
+void Connection::abandonAsLibpqSays() {
+    abandon(QString::fromUtf8(PQerrorMessage(handle())).section(u'\n', 0, 0).trimmed(), false);
 }
 
 void Connection::abandon(const QString& reason, bool cancel) {

@@ -104,6 +104,9 @@ private:
     // The connection lost: closed on this side, after asking the server (off this thread) to cancel
     // what it runs.
     [[noreturn]] void abandon(const QString& reason, bool cancel);
+    [[noreturn]] void abandonAsLibpqSays();
+    // What waits to be sent with the next statement, taken.
+    std::vector<Statement> takeWaiting();
     [[noreturn]] void throwFailure(const Result& result);
     void requireOpen();
     bool askOutcome(qint64 transactionId, Clock::time_point deadline);

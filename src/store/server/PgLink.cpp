@@ -179,19 +179,16 @@ bool Link::tryLockExclusive() {
         }
         m_tableLocks = tableExists(schema::OpenLockTable) || createOpenLockTable(db);
     }
-    if (m_tableLocks) {
-        try {
+    try {
+        if (m_tableLocks) { // the lock goes in the round trip of the transaction's id
             db.sendWithNext(lockOpenTable(QStringLiteral("ACCESS EXCLUSIVE")) + QStringLiteral(" NOWAIT"));
-            rememberTransactionId(db);
-        } catch (const ServerError& error) {
-            if (error.SqlState() == LockNotAvailable) {
-                return false;
-            }
-            throw;
         }
-    }
-    if (!m_tableLocks) {
         rememberTransactionId(db);
+    } catch (const ServerError& error) {
+        if (error.SqlState() == LockNotAvailable) {
+            return false;
+        }
+        throw;
     }
     m_exclusive = std::move(transaction);
     return true;
@@ -206,52 +203,16 @@ void Link::acquire(store::OpenMode mode) {
         throw unreachable(description(),
                           QStringLiteral("it gave no answer within the deadline a moment ago"));
     }
-    // After a deadline passed, the opens of the next deadline fail at once.
-    const auto noteSilence = [&](const store::DbError& error) {
+    bool locked = false;
+    try {
+        locked = lockConnected(mode, idle);
+    } catch (const store::DbError& error) {
+        // After a deadline passed, the opens of the next deadline fail at once.
         if (deadlinePassed(error)) {
             const int deadline = m_connection ? m_connection->deadlineMs() : Connection::DefaultDeadlineMs;
             m_silentUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline);
         }
-    };
-    // A connection lost in any way (a restart, a crash, a failover, a deadline) is made anew by the
-    // first open after it, when nothing of this process is open on it any more.
-    const auto reconnect = [&] {
-        m_tables.clear();
-        m_connection->reopen();
-        schema::loadCollation(*m_connection);
-    };
-    try {
-        if (idle && m_connection && m_connection->isBroken()) {
-            reconnect();
-        }
-    } catch (const store::DbError& error) {
-        noteSilence(error);
         throw;
-    }
-    const auto tryLock = [&] {
-        if (idle) { // the table, once there, stays: a link in use keeps the locks it started with
-            m_tableLocks = tableExists(schema::OpenLockTable);
-        }
-        return mode == store::OpenMode::Exclusive ? tryLockExclusive() : tryLockShared();
-    };
-    bool locked = false;
-    try {
-        locked = tryLock();
-    } catch (const store::DbError& error) {
-        // A connection kept while nobody used it finds out only now that the server dropped it; one that
-        // waited out its deadline is not tried again at once.
-        noteSilence(error);
-        if (!idle || error.Number() != store::ErrDiskOrNetwork || deadlinePassed(error) || !m_connection ||
-            !m_connection->isBroken()) {
-            throw;
-        }
-        try {
-            reconnect();
-            locked = tryLock();
-        } catch (const store::DbError& again) {
-            noteSilence(again);
-            throw;
-        }
     }
     if (!locked) {
         throw inUse(description());
@@ -261,6 +222,37 @@ void Link::acquire(store::OpenMode mode) {
     } else {
         ++m_sharedOpens;
     }
+}
+
+// A connection lost in any way (a restart, a crash, a failover, a deadline) is made anew by the first
+// open after it, when nothing of this process is open on it any more.
+bool Link::lockConnected(store::OpenMode mode, bool idle) {
+    const auto reconnect = [&] {
+        m_tables.clear();
+        m_connection->reopen();
+        schema::loadCollation(*m_connection);
+    };
+    if (idle && m_connection && m_connection->isBroken()) {
+        reconnect();
+    }
+    const auto tryLock = [&] {
+        if (idle) { // the table, once there, stays: a link in use keeps the locks it started with
+            m_tableLocks = tableExists(schema::OpenLockTable);
+        }
+        return mode == store::OpenMode::Exclusive ? tryLockExclusive() : tryLockShared();
+    };
+    try {
+        return tryLock();
+    } catch (const store::DbError& error) {
+        // A connection kept while nobody used it finds out only now that the server dropped it; one that
+        // waited out its deadline is not tried again at once.
+        if (!idle || error.Number() != store::ErrDiskOrNetwork || deadlinePassed(error) || !m_connection ||
+            !m_connection->isBroken()) {
+            throw;
+        }
+    }
+    reconnect();
+    return tryLock();
 }
 
 void Link::commitExclusive() {

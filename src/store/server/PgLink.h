@@ -68,6 +68,8 @@ public:
     void finishPendingReads();
 
 private:
+    // Connects again when needed and takes the open's lock: false when another open holds it.
+    bool lockConnected(store::OpenMode mode, bool idle);
     bool tryLockExclusive();
     bool tryLockShared();
     bool probeOpenLock();
