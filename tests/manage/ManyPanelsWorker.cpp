@@ -44,7 +44,7 @@ public:
     Panel(QString uri, int index, int pauseMs, bool loginsAndAdds)
         : m_uri(std::move(uri)), m_pauseMs(pauseMs), m_loginsAndAdds(loginsAndAdds),
           m_me(QStringLiteral("p%1-").arg(index)), m_login(QStringLiteral("panel%1").arg(index)),
-          m_random(index), m_panelPassword(QStringLiteral("start%1").arg(index)) {
+          m_random(index) {
         m_levels[home()] = {};
         setMessageBoxHandler([this](const QString& text, int, const QString& title) {
             m_shown.append({text, title});
