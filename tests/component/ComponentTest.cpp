@@ -13,15 +13,20 @@
 #include "operations/PasswordHashing.h"
 #include "operations/Policy.h"
 #include "store/Schema.h"
+#include "store/ServerRelay.h"
 #include "store/StoreTestSupport.h"
 #include "support/FaultyEngine.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <thread>
 #include <tuple>
@@ -505,6 +510,47 @@ TEST(ComponentOnAServer, ALogoutAlwaysHappensEvenWithTheServerDown) {
     expectLogoutWhileUnreachable(
         *login, env, [&] { ASSERT_TRUE(server.run(QStringLiteral("pause"))); },
         [&] { ASSERT_TRUE(server.run(QStringLiteral("resume"))); });
+}
+
+// A server that stops answering holds the screen no longer than its deadline (connect_timeout=1): a timer
+// measures the event loop's longest pause while the component reads and logs out, one call per turn.
+TEST(ComponentOnAServer, AServerThatStopsAnsweringNeverFreezesTheScreen) {
+    int argc = 1;
+    char name[] = "component_object";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv); // the event loop the watchdog measures
+    zav::store::test::PrivateServer server;
+    ASSERT_FALSE(server.uri().isEmpty());
+    zav::store::test::ServerRelay relay(server.folder());
+    ComponentEnvironment env{true, relay.through(server.uri()) + QStringLiteral("&connect_timeout=1")};
+    auto login = env.createComponent();
+    zav::manage::SetPolicyEntry(env.dbPath(), QStringLiteral("audit"),
+                                QStringLiteral("on")); // a logout writes
+    ASSERT_TRUE(login->Logout());
+    relay.setMode(zav::store::test::ServerRelay::Mode::Silent);
+    QElapsedTimer sinceTick;
+    qint64 longestPause = 0;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout,
+                     [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
+    std::vector<int> numbers;
+    QEventLoop loop;
+    const std::function<void()> calls[] = {
+        [&] { numbers.push_back(zav::store::test::errorNumberOf([&] { login->HaveOperators(); })); },
+        [&] { numbers.push_back(zav::store::test::errorNumberOf([&] { login->HaveLevels(); })); },
+        [&] { EXPECT_TRUE(login->Logout()); }, // a logout never fails for the database
+        [&] { loop.quit(); },
+    };
+    int next = 0;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] { calls[next++](); });
+    sinceTick.start();
+    watchdog.start(5);
+    turns.start(100);
+    loop.exec();
+    EXPECT_EQ(numbers, (std::vector<int>{zav::store::ErrDiskOrNetwork, zav::store::ErrDiskOrNetwork}));
+    EXPECT_LT(longestPause, 1500);
+    EXPECT_GT(longestPause, 900); // the watchdog did see the calls wait
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ComponentPlaces, ::testing::Values(Place::File, Place::Server),

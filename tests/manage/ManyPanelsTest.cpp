@@ -267,7 +267,7 @@ TEST(Plant, Failover) {
         return nowMs();
     };
     QThread::msleep(3000);
-    const qint64 kill = nowMs(), killed = server("kill", hosts[0]), promoted = server("promote", hosts[1]);
+    const qint64 kill = nowMs(), killed = server("crash", hosts[0]), promoted = server("promote", hosts[1]);
     const auto reports = panels.finish();
     qint64 firstLogin = std::numeric_limits<qint64>::max();
     const auto operators = test::CredentialFile(uri).operatorLevels();

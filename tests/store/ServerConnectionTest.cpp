@@ -7,14 +7,8 @@
 #include "store/server/ServerAddress.h"
 #include "store/server/ServerError.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
-#include <cstring>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,7 +29,6 @@ TEST(ServerConnection, ValuesTravelAsParametersUnchanged) {
     EXPECT_FALSE(row.value(0, 3).isValid());
     EXPECT_EQ(row.value(0, 4), QVariant(32767));
     EXPECT_EQ(row.value(0, 5), QVariant(true)); // the empty text is no NULL
-    EXPECT_EQ(db.exec(QStringLiteral("SHOW statement_timeout")).value(0, 0), QVariant(QStringLiteral("10s")));
 
     const QString withNul = QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
     EXPECT_EQ(failureOf([&] { db.exec(QStringLiteral("SELECT $1::text"), {withNul}); }).Number(),
@@ -100,23 +93,6 @@ TEST(ServerConnection, RefusedConnectionsNameTheServerButNoPassword) {
     QTemporaryDir nobodyListens;
     EXPECT_EQ(refusal("postgresql://zavtest:" + secret + "@/zavtest?host=" + nobodyListens.path()),
               ErrDiskOrNetwork);
-    // A server that takes the connection and never answers.
-    QTemporaryDir hanging;
-    const int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(hanging.filePath(".s.PGSQL.5432")).constData(),
-                 sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::listen(silent, 4), 0);
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(refusal("postgresql://zavtest:" + secret + "@/zavtest?host=" + hanging.path()),
-              ErrDiskOrNetwork);
-    EXPECT_GE(clock.elapsed(), 2900); // the limit is 3 s; 5 s is a correctness bound, not a speed target
-    EXPECT_LT(clock.elapsed(), 5000);
-    ::close(silent);
-
     EXPECT_TRUE(isServerPath(uri));
     EXPECT_TRUE(isServerPath(QStringLiteral("postgres://db.plant/login")));
     EXPECT_FALSE(isServerPath(QStringLiteral("/var/lib/panel/postgresql://login.mdb")));

@@ -167,6 +167,11 @@ PrivateServer::~PrivateServer() {
     run(QStringLiteral("stop"));
 }
 
+int PrivateServer::postmasterPid() const {
+    QFile pidFile(folder() + QStringLiteral("/data/postmaster.pid"));
+    return pidFile.open(QIODevice::ReadOnly) ? pidFile.readLine().trimmed().toInt() : 0;
+}
+
 bool PrivateServer::run(const QString& action, QString* out) {
     const QString script = qEnvironmentVariable("ZAV_PG_TEST_SERVER");
     EXPECT_FALSE(script.isEmpty()) << "ZAV_PG_TEST_SERVER is not set: run the server tests through ctest";

@@ -79,7 +79,12 @@ public:
     PrivateServer();
     ~PrivateServer();
     QString uri() const { return m_uri; }
-    // Runs the script's "pause" (the server goes down) or "resume"; false when it failed.
+    // The folder of its socket.
+    QString folder() const { return m_folder.file(QStringLiteral("pg")); }
+    // The process id of the server's main process (0 when unknown).
+    int postmasterPid() const;
+    // Runs the script's "pause" (the server goes down), "crash" (it goes down at once, as in a crash) or
+    // "resume"; false when it failed.
     bool run(const QString& action, QString* out = nullptr);
 
 private:

@@ -16,6 +16,11 @@ QString lockOpenTable(const QString& mode) {
     return QStringLiteral("LOCK TABLE %1 IN %2 MODE").arg(schema::quoted(schema::OpenLockTable), mode);
 }
 
+// The id of the open transaction, by which a commit whose answer is lost learns its outcome.
+void rememberTransactionId(Connection& db) {
+    db.rememberTransactionId(db.exec(QStringLiteral("SELECT txid_current()")).value(0, 0).toLongLong());
+}
+
 store::DbError inUse(const QString& description) {
     return store::DbError(
         store::ErrFileInUse,
@@ -111,13 +116,6 @@ QString Link::description() const {
     return describeServer(m_uri);
 }
 
-bool Link::tryAdvisoryLock(const QString& function) {
-    return connection()
-        .exec(QStringLiteral("SELECT %1($1)").arg(function), {OpenLockKey})
-        .value(0, 0)
-        .toBool();
-}
-
 // Whether no other open holds the table alone, in one round trip that leaves nothing held. Inside a
 // transaction of another open of this process the probe's lock lasts as long as that transaction.
 bool Link::probeOpenLock() {
@@ -151,14 +149,21 @@ bool Link::tryLockShared() {
     if (m_tableLocks) {
         return probeOpenLock();
     }
-    if (!tryAdvisoryLock(QStringLiteral("pg_try_advisory_lock_shared"))) {
+    // Before the table exists: whether an exclusive open holds the advisory lock, asked in a transaction
+    // of its own that leaves nothing held (a pooler keeps no session's locks).
+    Connection& db = connection();
+    Transaction probe(db);
+    const bool free = db.exec(QStringLiteral("SELECT pg_try_advisory_xact_lock_shared($1)"), {OpenLockKey})
+                          .value(0, 0)
+                          .toBool();
+    probe.commitWithNext();
+    if (!free) {
         return false;
     }
-    // An init that made the table just before we took the lock left the advisory locks behind.
+    // An init that made the table just before we asked left the advisory locks behind.
     if (!tableExists(schema::OpenLockTable)) {
         return true;
     }
-    connection().exec(QStringLiteral("SELECT pg_advisory_unlock_shared($1)"), {OpenLockKey});
     m_tableLocks = true;
     return probeOpenLock();
 }
@@ -167,20 +172,26 @@ bool Link::tryLockExclusive() {
     Connection& db = connection();
     auto transaction = std::make_unique<Transaction>(db); // its BEGIN goes with the lock
     if (!m_tableLocks) {
-        if (!tryAdvisoryLock(QStringLiteral("pg_try_advisory_xact_lock"))) {
+        if (!db.exec(QStringLiteral("SELECT pg_try_advisory_xact_lock($1)"), {OpenLockKey})
+                 .value(0, 0)
+                 .toBool()) {
             return false;
         }
         m_tableLocks = tableExists(schema::OpenLockTable) || createOpenLockTable(db);
     }
     if (m_tableLocks) {
         try {
-            db.exec(lockOpenTable(QStringLiteral("ACCESS EXCLUSIVE")) + QStringLiteral(" NOWAIT"));
+            db.sendWithNext(lockOpenTable(QStringLiteral("ACCESS EXCLUSIVE")) + QStringLiteral(" NOWAIT"));
+            rememberTransactionId(db);
         } catch (const ServerError& error) {
             if (error.SqlState() == LockNotAvailable) {
                 return false;
             }
             throw;
         }
+    }
+    if (!m_tableLocks) {
+        rememberTransactionId(db);
     }
     m_exclusive = std::move(transaction);
     return true;
@@ -191,8 +202,31 @@ void Link::acquire(store::OpenMode mode) {
     if (m_exclusiveOpen || (mode == store::OpenMode::Exclusive && !idle)) {
         throw inUse(description());
     }
-    if (idle && m_connection && m_connection->isBroken()) {
-        m_connection.reset();
+    if (idle && std::chrono::steady_clock::now() < m_silentUntil) {
+        throw unreachable(description(),
+                          QStringLiteral("it gave no answer within the deadline a moment ago"));
+    }
+    // After a deadline passed, the opens of the next deadline fail at once.
+    const auto noteSilence = [&](const store::DbError& error) {
+        if (deadlinePassed(error)) {
+            const int deadline = m_connection ? m_connection->deadlineMs() : Connection::DefaultDeadlineMs;
+            m_silentUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadline);
+        }
+    };
+    // A connection lost in any way (a restart, a crash, a failover, a deadline) is made anew by the
+    // first open after it, when nothing of this process is open on it any more.
+    const auto reconnect = [&] {
+        m_tables.clear();
+        m_connection->reopen();
+        schema::loadCollation(*m_connection);
+    };
+    try {
+        if (idle && m_connection && m_connection->isBroken()) {
+            reconnect();
+        }
+    } catch (const store::DbError& error) {
+        noteSilence(error);
+        throw;
     }
     const auto tryLock = [&] {
         if (idle) { // the table, once there, stays: a link in use keeps the locks it started with
@@ -204,13 +238,20 @@ void Link::acquire(store::OpenMode mode) {
     try {
         locked = tryLock();
     } catch (const store::DbError& error) {
-        // A connection kept while nobody used it finds out only now that the server restarted.
-        if (!idle || error.Number() != store::ErrDiskOrNetwork || !m_connection ||
+        // A connection kept while nobody used it finds out only now that the server dropped it; one that
+        // waited out its deadline is not tried again at once.
+        noteSilence(error);
+        if (!idle || error.Number() != store::ErrDiskOrNetwork || deadlinePassed(error) || !m_connection ||
             !m_connection->isBroken()) {
             throw;
         }
-        m_connection.reset();
-        locked = tryLock();
+        try {
+            reconnect();
+            locked = tryLock();
+        } catch (const store::DbError& again) {
+            noteSilence(again);
+            throw;
+        }
     }
     if (!locked) {
         throw inUse(description());
@@ -243,22 +284,25 @@ void Link::release(store::OpenMode mode) noexcept {
     --m_sharedOpens;
     try {
         if (m_connection && !m_connection->isBroken()) {
-            if (m_tableLocks) {
-                m_connection->execScript(QString()); // a read-only transaction's COMMIT that waits
-            } else {
-                m_connection->exec(QStringLiteral("SELECT pg_advisory_unlock_shared($1)"), {OpenLockKey});
-            }
+            m_connection->execScript(QString()); // a read-only transaction's COMMIT that waits
         }
     } catch (...) {
-        // a lost connection took its locks with it
+        // a lost connection ended its transaction with it
     }
 }
 
+// The lock, its timeout and the transaction's id go in one round trip.
 void Link::lockForWriting() {
+    Connection& db = connection();
+    db.sendWithNext(QStringLiteral("SET LOCAL lock_timeout = %1").arg(db.lockTimeoutMs()));
     if (m_tableLocks) {
-        connection().exec(lockOpenTable(QStringLiteral("EXCLUSIVE")));
+        db.sendWithNext(lockOpenTable(QStringLiteral("EXCLUSIVE")));
+        rememberTransactionId(db);
     } else {
-        connection().exec(QStringLiteral("SELECT pg_advisory_xact_lock($1)"), {WriteLockKey});
+        db.rememberTransactionId(
+            db.exec(QStringLiteral("SELECT txid_current() FROM pg_advisory_xact_lock($1)"), {WriteLockKey})
+                .value(0, 0)
+                .toLongLong());
     }
 }
 

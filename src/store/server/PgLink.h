@@ -14,6 +14,7 @@
 #include "store/server/PgTransaction.h"
 
 #include <QSet>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <vector>
@@ -69,11 +70,13 @@ public:
 private:
     bool tryLockExclusive();
     bool tryLockShared();
-    bool tryAdvisoryLock(const QString& function);
     bool probeOpenLock();
 
     QString m_uri;
     std::unique_ptr<Connection> m_connection;
+    // After a server left a call unanswered until its deadline, the opens of the next deadline fail at
+    // once: a logout that reads twice, or a screen that asks again, does not wait twice.
+    std::chrono::steady_clock::time_point m_silentUntil;
     std::unique_ptr<Transaction> m_exclusive; // the exclusive open's transaction
     int m_sharedOpens = 0;
     bool m_exclusiveOpen = false;

@@ -30,10 +30,8 @@ void Transaction::commit() {
         m_done = true;
         return;
     }
-    // COMMIT of a transaction in which a statement failed rolls back and reports no error of its own.
-    const Result result = m_connection.exec(QStringLiteral("COMMIT"));
-    m_done = true;
-    if (result.commandStatus() != u"COMMIT") {
+    m_done = true; // whatever happens, the transaction has ended
+    if (!m_connection.commit()) {
         throw ServerError(store::ErrEngine,
                           QStringLiteral("The transaction was rolled back: one of its statements failed."),
                           QStringLiteral("25P02"));

@@ -4,6 +4,10 @@ namespace zav::pg {
 
 using namespace store;
 
+namespace {
+const QString TooManyConnections = QStringLiteral("53300");
+}
+
 int errorNumberForSqlState(const QString& sqlState, const QString& constraint) {
     if (sqlState == u"22003" || (sqlState == u"23514" && constraint.endsWith(u" range"))) {
         return ErrFieldOverflow;
@@ -33,7 +37,8 @@ int errorNumberForSqlState(const QString& sqlState, const QString& constraint) {
     if (sqlState == u"55P03" || sqlState == u"40001" || sqlState == u"40P01") {
         return ErrLocked;
     }
-    if (sqlState.startsWith(u"08") || sqlState == u"57P01" || sqlState == u"57P02" || sqlState == u"57P03") {
+    if (sqlState.startsWith(u"08") || sqlState == TooManyConnections || sqlState == u"57P01" ||
+        sqlState == u"57P02" || sqlState == u"57P03") {
         return ErrDiskOrNetwork;
     }
     return ErrEngine;
@@ -72,6 +77,13 @@ QString leadFor(int number) {
 ServerError serverError(const QString& sqlState, const QString& message, const QString& where,
                         const QString& constraint) {
     const int number = errorNumberForSqlState(sqlState, constraint);
+    if (sqlState == TooManyConnections) { // a plant with more panels than the server's connections
+        return ServerError(number,
+                           QStringLiteral("The database server accepts no more connections: its connection "
+                                          "limit is reached (%1: %2).")
+                               .arg(where.isEmpty() ? QStringLiteral("server") : where, message),
+                           sqlState);
+    }
     const QString detail = where.isEmpty() ? message : QStringLiteral("%1: %2").arg(where, message);
     return ServerError(number, QStringLiteral("%1 (%2)").arg(leadFor(number), detail), sqlState);
 }
@@ -80,6 +92,22 @@ ServerError unreachable(const QString& where, const QString& reason) {
     return ServerError(ErrDiskOrNetwork,
                        QStringLiteral("%1 (%2: %3)").arg(leadFor(ErrDiskOrNetwork), where, reason),
                        QString());
+}
+
+} // namespace zav::pg
+
+namespace zav::pg {
+
+namespace {
+const QString NoAnswer = QStringLiteral("no answer within %1 ms");
+}
+
+QString noAnswerWithin(int deadlineMs) {
+    return NoAnswer.arg(deadlineMs);
+}
+
+bool deadlinePassed(const store::DbError& error) {
+    return error.Number() == ErrDiskOrNetwork && error.Description().contains(NoAnswer.section(u'%', 0, 0));
 }
 
 } // namespace zav::pg

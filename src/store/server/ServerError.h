@@ -11,7 +11,8 @@
 //   25006 (a write in a read-only transaction)          3027
 //   42601 (syntax)                                      3075
 //   55P03, 40001, 40P01 (lock wait, conflict, deadlock) 3218 "currently locked by another user"
-//   class 08, 57P01-57P03, or no answer at all          3043 "disk or network error": the server cannot
+//   class 08, 53300 (too many connections),
+//   57P01-57P03, or no answer at all                    3043 "disk or network error": the server cannot
 //                                                       be reached, or went away (a server that does
 //                                                       answer but lacks the database is 3024)
 //   anything else                                       3146 with the server's own words
@@ -40,5 +41,9 @@ ServerError serverError(const QString& sqlState, const QString& message, const Q
 
 // A connection that failed before the server answered (refused, timed out, no socket).
 ServerError unreachable(const QString& where, const QString& reason);
+// The reason of an unreachable() server that gave no answer within its deadline, which deadlinePassed()
+// tells apart from one that went away.
+QString noAnswerWithin(int deadlineMs);
+bool deadlinePassed(const store::DbError& error);
 
 } // namespace zav::pg
