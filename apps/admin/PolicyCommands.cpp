@@ -84,6 +84,12 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
     case Finding::PasswordStoragePlain:
         return {QStringLiteral("password-storage-plain"), QStringLiteral("password storage is plain"),
                 policySet + QStringLiteral("password-storage hashed")};
+    case Finding::OfflineReplicaPlain:
+        return {QStringLiteral("offline-replica-plain"),
+                QStringLiteral("offline-login-days is %1 and passwords are stored as text: every panel keeps "
+                               "them as text in its local copy")
+                    .arg(found.count),
+                policySet + QStringLiteral("password-storage hashed")};
     case Finding::PasswordsStoredAsText:
         return {QStringLiteral("passwords-stored-as-text"),
                 QStringLiteral("%1 stored as text in a hashed database")

@@ -13,7 +13,7 @@ struct Words {
 };
 
 // In the order of PanelText.
-constexpr std::array<Words, 35> Table = {{
+constexpr std::array<Words, 36> Table = {{
     {"Operator panel - zav-panel", "Bedienpanel - zav-panel", "Pannello operatore - zav-panel"},
     {"<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and no "
      "operators.<br>Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
@@ -77,8 +77,14 @@ constexpr std::array<Words, 35> Table = {{
     {"Logout level: the database cannot be read now (%1); the one read last is in force",
      "Abmeldeebene: Die Datenbank ist gerade nicht lesbar (%1); es gilt die zuletzt gelesene",
      "Livello di uscita: il database ora non è leggibile (%1); vale l'ultimo letto"},
+    {"Offline: the server cannot be reached. Logins are checked against this panel's copy; nothing can be "
+     "changed until the server is back.",
+     "Offline: Der Server ist nicht erreichbar. Anmeldungen werden mit der Kopie dieses Panels geprüft; "
+     "nichts kann geändert werden, bis der Server wieder da ist.",
+     "Offline: il server non è raggiungibile. Gli accessi sono verificati con la copia di questo pannello; "
+     "nulla può essere modificato finché il server non torna disponibile."},
 }};
-static_assert(Table.size() == static_cast<std::size_t>(PanelText::LogoutLevelUnreadable) + 1);
+static_assert(Table.size() == static_cast<std::size_t>(PanelText::Offline) + 1);
 
 bool named(const QString& language, std::initializer_list<const char*> names) {
     for (const char* name : names) {

@@ -44,6 +44,7 @@ enum class PanelText {
     ShutDownRight,
     DesktopRight,
     LogoutLevelUnreadable, // %1 the error
+    Offline,
 };
 
 // The text in `language` (any of its names, as CurrentLanguage gives it), else in English.

@@ -30,6 +30,19 @@ QLabel* makeLabel(QWidget* parent, const QString& name) {
     return label;
 }
 
+// A line across the window on a background of its own, hidden until it has something to say.
+QLabel* makeBanner(QWidget* parent, const QString& name, const QColor& background) {
+    QLabel* banner = makeLabel(parent, name);
+    banner->setWordWrap(true);
+    banner->setAutoFillBackground(true);
+    QPalette palette = banner->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    banner->setPalette(palette);
+    banner->hide();
+    return banner;
+}
+
 } // namespace
 
 PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget(parent) {
@@ -43,6 +56,7 @@ PanelWindow::PanelWindow(const PanelOptions& options, QWidget* parent) : QWidget
         const auto refreshLater = [this] { QTimer::singleShot(0, this, [this] { refresh(); }); };
         connect(m_login.get(), &ZAV_Login::loggedOut, this, refreshLater);
         connect(m_login.get(), &ZAV_Login::loggedIn, this, refreshLater);
+        connect(m_login.get(), &ZAV_Login::connectionChanged, this, refreshLater);
     }
     fillLanguages();
     retranslate();
@@ -111,18 +125,13 @@ PanelWindow::~PanelWindow() {
 void PanelWindow::buildControls(bool touch) {
     auto* layout = new QVBoxLayout(this);
 
-    m_firstRunHint = makeLabel(this, QStringLiteral("FirstRunHint"));
-    m_firstRunHint->setWordWrap(true);
+    m_firstRunHint = makeBanner(this, QStringLiteral("FirstRunHint"), QColor(0xff, 0xf4, 0xc8));
     m_firstRunHint->setTextFormat(Qt::RichText);
     m_firstRunHint->setFrameShape(QFrame::StyledPanel);
     m_firstRunHint->setMargin(8);
-    m_firstRunHint->setAutoFillBackground(true);
-    QPalette hintPalette = m_firstRunHint->palette();
-    hintPalette.setColor(QPalette::Window, QColor(0xff, 0xf4, 0xc8));
-    hintPalette.setColor(QPalette::WindowText, Qt::black);
-    m_firstRunHint->setPalette(hintPalette);
-    m_firstRunHint->hide();
     layout->addWidget(m_firstRunHint);
+    m_offlineLabel = makeBanner(this, QStringLiteral("OfflineLabel"), QColor(0xf8, 0xd0, 0xc8));
+    layout->addWidget(m_offlineLabel);
 
     auto* columns = new QHBoxLayout;
     layout->addLayout(columns, 1);
@@ -222,8 +231,14 @@ void PanelWindow::showState() {
     // The component's state is shown as it is, even while the database cannot be read.
     std::optional<DatabaseFacts> facts;
     QString unreadable;
+    // Offline the server is not asked (the component knows what its copy holds).
+    const bool offline = m_login->IsOffline();
+    m_offlineLabel->setText(text(PanelText::Offline));
+    m_offlineLabel->setVisible(offline);
     try {
-        facts = readDatabaseFacts(m_login->DbPath());
+        if (!offline) {
+            facts = readDatabaseFacts(m_login->DbPath());
+        }
     } catch (const AutomationError& e) {
         unreadable = describe(e);
     }
@@ -236,7 +251,9 @@ void PanelWindow::showState() {
     m_operatorLabel->setText(
         text(PanelText::Operator).arg(operatorName.isEmpty() ? text(PanelText::NoOperator) : operatorName));
     m_levelLabel->setText(text(PanelText::Level).arg(level->LevelName()).arg(level->ID()));
-    if (!facts) {
+    if (!facts && offline) {
+        m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
+    } else if (!facts) {
         m_logoutLevelLabel->setText(text(PanelText::LogoutLevelUnreadable).arg(unreadable));
     } else if (inForce) {
         m_logoutLevelLabel->setText(text(PanelText::LogoutLevelNobody));
@@ -255,8 +272,8 @@ void PanelWindow::showState() {
     m_loginByOperator->setEnabled(true);
     m_loginByLevel->setEnabled(true);
     m_logout->setEnabled(!inForce);
-    m_manage->setEnabled(rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
-    m_changePassword->setEnabled(loggedIn);
+    m_manage->setEnabled(!offline && rights && (rights->AllowManageLevel() || rights->AllowManageOperator()));
+    m_changePassword->setEnabled(!offline && loggedIn);
 }
 
 void PanelWindow::refreshRights(const ZAV_Login& login, const Class_Level& level) {
@@ -277,6 +294,7 @@ void PanelWindow::showNoComponent(PanelText reason) {
     m_levelLabel->setText(text(PanelText::NoLevelShown));
     m_logoutLevelLabel->clear();
     m_firstRunHint->hide();
+    m_offlineLabel->hide();
     m_rightsList->clear();
     for (QPushButton* b : {m_loginByOperator, m_loginByLevel, m_logout, m_manage, m_changePassword}) {
         b->setEnabled(false);

@@ -73,6 +73,7 @@ private:
     std::optional<PanelText> m_status; // the last action's outcome, shown again after a language switch
 
     QLabel* m_firstRunHint = nullptr;
+    QLabel* m_offlineLabel = nullptr;
     QLabel* m_operatorLabel = nullptr;
     QLabel* m_levelLabel = nullptr;
     QLabel* m_logoutLevelLabel = nullptr;

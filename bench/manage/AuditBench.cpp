@@ -107,14 +107,5 @@ ZAV_BENCHMARK_AT_BOTH_PLACES(BM_AuditedChange, ->Arg(0)->Arg(1)->Unit(benchmark:
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir home;
-    zav::bench::sealHome(home);
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return zav::bench::runSealedBenchmarks(argc, argv);
 }

@@ -15,7 +15,8 @@
 
 namespace zav {
 class AutoLogoutWatch;
-}
+class OfflineMode;
+} // namespace zav
 
 // The operator-login component. A host creates one, sets its switches and captions, assigns DbPath
 // (which creates or completes the credential database and logs out), then logs operators in and out.
@@ -36,6 +37,10 @@ class AutoLogoutWatch;
 //                                    the level's stored name (mode 0). The password is never passed on.
 //   autoLogoutWarning(seconds)       the warning before an automatic logout appeared (the policy's
 //                                    auto-logout minutes passed without input while someone is logged in).
+//   connectionChanged(online)        the server of a server database cannot be reached (false) and the
+//                                    panel logs in from its local copy, or it is reached again (true) and
+//                                    has taken what was recorded meanwhile; only while the policy's
+//                                    offline-login-days is above 0 (IsOffline says which).
 // Slots must not throw: Qt does not catch. The component swallows what escapes a slot (with a warning),
 // so a failing slot never undoes or fails a login. The signals are no automation members: the type
 // library and the dispatcher do not know them; the script host forwards them itself.
@@ -55,6 +60,7 @@ class ZAV_EXPORT ZAV_Login : public QObject, public std::enable_shared_from_this
     Q_PROPERTY(QString DisShutDownDescription READ DisShutDownDescription WRITE setDisShutDownDescription)
     Q_PROPERTY(QString AllowDesktopDescription READ AllowDesktopDescription WRITE setAllowDesktopDescription)
     Q_PROPERTY(bool IsTouchScreen READ IsTouchScreen WRITE setIsTouchScreen)
+    Q_PROPERTY(bool IsOffline READ IsOffline NOTIFY connectionChanged)
 
     struct Token {};
 
@@ -114,6 +120,11 @@ public:
     bool IsTouchScreen() const;
     void setIsTouchScreen(bool v);
 
+    // True while the server of a server DbPath cannot be reached and the panel works from its local copy
+    // of the logins (policy offline-login-days above 0): logins are checked against the copy while it is
+    // fresh enough, and the management window and password changes are refused. False for a file.
+    bool IsOffline() const;
+
     // Object accessors of the meta-object properties (script hosts).
     Class_LevelEnable* cRespEnableObject() const { return m_respEnable.get(); }
     void setcRespEnableObject(Class_LevelEnable* v);
@@ -142,6 +153,7 @@ Q_SIGNALS:
     void loggedOut(ZAV_Login::LogoutReason reason);
     void loginFailed(const QString& name, int mode);
     void autoLogoutWarning(int seconds);
+    void connectionChanged(bool online);
 
 private:
     // True while a level other than the logout level is in force.
@@ -187,6 +199,7 @@ private:
     int m_autoLogoutMinutes = 0;
     int m_autoLogoutWarningSeconds = 0;
     zav::AutoLogoutWatch* m_autoLogout = nullptr; // a child: QObject ends it
+    zav::OfflineMode* m_offline = nullptr;        // a child: QObject ends it
     quint64 m_sessionSerial = 0;
     // The logout level as read last (its number, names and rights), for a logout that cannot read it.
     std::shared_ptr<Class_Level> m_lastLogoutLevel;

@@ -1,5 +1,8 @@
 #include "access/DialogHooks.h"
 
+#include "base/Mod_Globali.h"
+#include "base/ReportedErrors.h"
+
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <atomic>
@@ -40,21 +43,41 @@ void setDefaultOpeners(ManageWindowDefault manage, ChangePasswordDefault changeP
     g_changePasswordDefault.store(changePassword);
 }
 
-void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
-    if (openers().manage) {
-        openers().manage(owner);
-    } else {
-        installed(g_manageDefault)(owner);
+namespace {
+// Nothing is changed while the panel works from its local copy: the dialog does not open, a message says
+// why. Otherwise `open` runs, and the component learns that the database may have changed.
+void openUnlessOffline(const std::function<void()>& open) {
+    // Each look at the component holds it for that look only: a host may release it meanwhile.
+    if (const auto view = ComponentIfAny(); view && view->IsOffline()) {
+        MsgBox(view->OfflineRefusal(), vbExclamation, LoginTitle);
+        return;
     }
+    open();
+    if (const auto view = ComponentIfAny()) {
+        view->DatabaseChanged();
+    }
+}
+} // namespace
+
+void openManageWindow(const std::shared_ptr<Class_Level>& owner) {
+    openUnlessOffline([&] {
+        if (openers().manage) {
+            openers().manage(owner);
+        } else {
+            installed(g_manageDefault)(owner);
+        }
+    });
 }
 
 void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>& level,
                               const std::shared_ptr<Class_Operator>& op) {
-    if (openers().changePassword) {
-        openers().changePassword(par, level, op);
-    } else {
-        installed(g_changePasswordDefault)(par, level, op);
-    }
+    openUnlessOffline([&] {
+        if (openers().changePassword) {
+            openers().changePassword(par, level, op);
+        } else {
+            installed(g_changePasswordDefault)(par, level, op);
+        }
+    });
 }
 
 } // namespace zav::access

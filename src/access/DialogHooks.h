@@ -29,6 +29,9 @@ using ChangePasswordDefault = void (*)(Class_Par& par, const std::shared_ptr<Cla
                                        const std::shared_ptr<Class_Operator>& op);
 void setDefaultOpeners(ManageWindowDefault manage, ChangePasswordDefault changePassword);
 
+// Each opens through this thread's substitute or the default. While the component works offline (its
+// server cannot be reached) neither opens: a message says why. After either closed, the component is told
+// that the database may have changed.
 void openManageWindow(const std::shared_ptr<Class_Level>& owner);
 void openChangePasswordDialog(Class_Par& par, const std::shared_ptr<Class_Level>& level,
                               const std::shared_ptr<Class_Operator>& op);

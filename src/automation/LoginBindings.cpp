@@ -46,6 +46,7 @@ constexpr Binding Accessors[] = {
     {"AllowDesktopDescription", Let, call<&L::setAllowDesktopDescription>},
     {"IsTouchScreen", Get, call<&L::IsTouchScreen>},
     {"IsTouchScreen", Let, call<&L::setIsTouchScreen>},
+    {"IsOffline", Get, call<&L::IsOffline>},
 };
 
 const ClassBinding Login{"_ZAV_Login", &ZAV_Login::staticMetaObject, Accessors, binding::share<ZAV_Login>,

@@ -69,6 +69,7 @@ constexpr MemberDesc LoginMembers[] = {
      .accessors = {Get, Let},
      .type = VarType::Bool,
      .valueByRef = true},
+    {.name = "IsOffline", .dispId = 0x68030017, .accessors = {Get}, .type = VarType::Bool},
 };
 
 constexpr MemberDesc LevelMembers[] = {

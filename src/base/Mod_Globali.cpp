@@ -19,9 +19,13 @@ void setComponentViewSource(ComponentViewSource source) {
     g_viewSource.store(source);
 }
 
-std::shared_ptr<ComponentView> RequireComponent() {
+std::shared_ptr<ComponentView> ComponentIfAny() {
     const ComponentViewSource source = g_viewSource.load();
-    if (std::shared_ptr<ComponentView> view = source ? source() : nullptr) {
+    return source ? source() : nullptr;
+}
+
+std::shared_ptr<ComponentView> RequireComponent() {
+    if (std::shared_ptr<ComponentView> view = ComponentIfAny()) {
         return view;
     }
     throw ObjectNotSetError();

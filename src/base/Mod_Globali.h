@@ -45,6 +45,12 @@ public:
     // opened for the login in force knows when it has ended (base/SessionGuard.h).
     virtual const QObject* CurrentLevelObject() const = 0;
     virtual quint64 SessionSerial() const = 0;
+    // While the server of a server database cannot be reached the panel works from its local copy and
+    // changes nothing: the management window and the password dialog do not open. The message says why.
+    virtual bool IsOffline() const { return false; }
+    virtual QString OfflineRefusal() const { return {}; }
+    // A window or dialog that may have changed the database has closed (the component refreshes its copy).
+    virtual void DatabaseChanged() {}
 };
 
 // Makes the view of this thread's live component, or nullptr when there is none, it has been
@@ -55,5 +61,7 @@ void setComponentViewSource(ComponentViewSource source);
 // This thread's component, held for the length of a use; fails with automation error 91 when there is
 // none, when it has been released (on any thread) or when it has terminated.
 std::shared_ptr<ComponentView> RequireComponent();
+// The same, or nullptr instead of the error.
+std::shared_ptr<ComponentView> ComponentIfAny();
 
 } // namespace zav

@@ -1,6 +1,7 @@
 #include "component/CredentialCheck.h"
 #include "component/HostSignals.h"
 #include "component/ModuleComponent.h"
+#include "component/OfflineMode.h"
 
 #include "access/LevelRecord.h"
 #include "base/Mod_Globali.h"
@@ -60,10 +61,16 @@ QString TopPasswordWaitMessage(int seconds) {
 }
 
 CredentialVerdict CheckCredentials(const CredentialRequest& request) {
-    const manage::CheckedLogin checked =
-        manage::CheckCredentials(RequireComponent()->DbPath(), request, [] { requireCurrentLevel(); });
+    // Offline, the copy checks while it is fresh enough; what the attempt leaves waits in its queue.
+    OfflineMode& offline = OfflineOf(*RequireModuleComponent());
+    const manage::CheckedLogin checked = offline.Use(OfflineMode::Purpose::Login, [&](const QString& path) {
+        return manage::CheckCredentials(path, request, [] { requireCurrentLevel(); });
+    });
     if (checked.verdict.outcome == CredentialOutcome::Accepted) {
         acceptLevel(checked);
+        if (!offline.IsOffline()) {
+            offline.RequestRefresh(); // the copy follows what the server holds now
+        }
     } else {
         tellHostRefused(checked.refusedName, request.loginMode);
     }

@@ -6,6 +6,8 @@
 #include "base/ReportedErrors.h"
 #include "base/Twips.h"
 #include "component/CredentialCheck.h"
+#include "component/ModuleComponent.h"
+#include "component/OfflineMode.h"
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
@@ -152,14 +154,17 @@ void Frm_Login::fillList() {
     };
     int count = 0;
     try {
-        const QString dbPath = RequireComponent()->DbPath();
-        if (m_par.LoginMode == LoginModeLevel) {
-            count = manage::ForEachLoginLevel(dbPath, [&](int id, const QString& storedName) {
-                addEntry(language::TranslateText(storedName), id);
+        // Offline, the panel's copy offers what the server held when it was refreshed last.
+        count =
+            OfflineOf(*RequireModuleComponent()).Use(OfflineMode::Purpose::Read, [&](const QString& dbPath) {
+                entries->clear();
+                if (m_par.LoginMode == LoginModeLevel) {
+                    return manage::ForEachLoginLevel(dbPath, [&](int id, const QString& storedName) {
+                        addEntry(language::TranslateText(storedName), id);
+                    });
+                }
+                return manage::ForEachLoginOperator(dbPath, addEntry);
             });
-        } else {
-            count = manage::ForEachLoginOperator(dbPath, addEntry);
-        }
     } catch (const std::exception& error) {
         // A list that cannot be read leaves nothing to choose: the user can only cancel.
         entries->clear();

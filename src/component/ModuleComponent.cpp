@@ -3,6 +3,8 @@
 
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
+#include "component/OfflineMode.h"
+#include "language/OfflineTexts.h"
 #include "language/TextLookup.h"
 #include "operations/AuditTrail.h"
 
@@ -34,6 +36,9 @@ public:
     QString EnableDescription(short index) const override { return m_login->EnableDescription(index); }
     const QObject* CurrentLevelObject() const override { return m_login->CurrentLevel().get(); }
     quint64 SessionSerial() const override { return m_login->SessionSerial(); }
+    bool IsOffline() const override { return m_login->IsOffline(); }
+    QString OfflineRefusal() const override { return language::OfflineChangeRefused(); }
+    void DatabaseChanged() override { OfflineOf(*m_login).RequestRefresh(); }
 
 private:
     std::shared_ptr<ZAV_Login> m_login;

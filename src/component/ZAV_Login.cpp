@@ -5,10 +5,12 @@
 #include "base/OpenDialogs.h"
 #include "component/HostSignals.h"
 #include "component/ModuleComponent.h"
+#include "component/OfflineMode.h"
 #include "component/RightCaptions.h"
 #include "dialogs/InstallDialogs.h"
 #include "language/LanguageHooks.h"
 #include "operations/LoginReads.h"
+#include "operations/Replica.h"
 #include "outside/OutsideObjects.h"
 #include "shell/ShellServices.h"
 
@@ -16,6 +18,7 @@
 
 namespace {
 const QString DescriptionSection = QStringLiteral("Description");
+constexpr auto Read = zav::OfflineMode::Purpose::Read;
 
 std::shared_ptr<Class_LevelEnable> allRightsTrue() {
     auto rights = Class_LevelEnable::create();
@@ -45,6 +48,11 @@ template <typename T> std::shared_ptr<T> shared(T* object) {
 } // namespace
 
 ZAV_Login::ZAV_Login(Token) {
+    m_offline = new zav::OfflineMode(
+        [this](bool online) {
+            zav::TellHost("connectionChanged", [&] { Q_EMIT connectionChanged(online); });
+        },
+        this);
     m_drvLanguage = Class_Language::create();
     m_autoShutDown = true;
     m_respEnable = allRightsTrue();
@@ -107,6 +115,10 @@ void ZAV_Login::setIsTouchScreen(bool v) {
     zav::Mod_Globali().touchScreen = v;
 }
 
+bool ZAV_Login::IsOffline() const {
+    return m_offline->IsOffline();
+}
+
 void ZAV_Login::setDbPath(const QString& path) {
     // A session belongs to its database: whoever is logged in leaves it first, recorded there.
     if (someoneLoggedIn() && !m_terminated) {
@@ -116,6 +128,7 @@ void ZAV_Login::setDbPath(const QString& path) {
     m_lastLogoutLevel.reset();
     m_logoutLevelStale = false;
     zav::Mod_Globali().profilePath = path + QStringLiteral(".INI");
+    m_offline->Reset(path);
     Fun_InitDatabase();
     m_respEnable.reset();
 }
@@ -153,7 +166,8 @@ void ZAV_Login::logOut(LogoutReason reason, const QString& how) noexcept {
 void ZAV_Login::runLogoutProcedure(bool tolerant) {
     std::shared_ptr<Class_Level> level = Class_Level::create();
     try {
-        if (zav::manage::ReadLogoutLevel(m_dbPath, *level)) {
+        if (m_offline->Use(Read,
+                           [&](const QString& path) { return zav::manage::ReadLogoutLevel(path, *level); })) {
             level->setCanHavePassword(false);
             level->setPassword(QString());
         }
@@ -252,20 +266,29 @@ void ZAV_Login::ShutDownNow() {
 }
 
 bool ZAV_Login::HaveOperators() {
-    return zav::manage::AnyOperators(m_dbPath);
+    return m_offline->Use(Read, [](const QString& path) { return zav::manage::AnyOperators(path); });
 }
 
 bool ZAV_Login::HaveLevels() {
-    return zav::manage::AnyLevels(m_dbPath);
+    return m_offline->Use(Read, [](const QString& path) { return zav::manage::AnyLevels(path); });
 }
 
 QString ZAV_Login::readCaption(const QString& key, const QString& defaultText) const {
-    return zav::outside::profileStore().ReadEntry(zav::Mod_Globali().profilePath, DescriptionSection, key,
-                                                  defaultText);
+    return m_offline->Use(Read, [&](const QString& path) {
+        if (path != m_dbPath) {
+            return zav::manage::ReadReplicaCaption(path, key, defaultText);
+        }
+        return zav::outside::profileStore().ReadEntry(zav::Mod_Globali().profilePath, DescriptionSection, key,
+                                                      defaultText);
+    });
 }
 
 void ZAV_Login::writeCaption(const QString& key, const QString& text) {
-    zav::outside::profileStore().WriteEntry(zav::Mod_Globali().profilePath, DescriptionSection, key, text);
+    m_offline->Use(zav::OfflineMode::Purpose::Change, [&](const QString&) {
+        zav::outside::profileStore().WriteEntry(zav::Mod_Globali().profilePath, DescriptionSection, key,
+                                                text);
+    });
+    m_offline->RequestRefresh();
 }
 
 QString ZAV_Login::EnableDescription(short Index) const {

@@ -3,6 +3,7 @@
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
+#include "component/OfflineMode.h"
 #include "operations/AuditTrail.h"
 #include "operations/Clock.h"
 
@@ -31,10 +32,18 @@ void ZAV_Login::recordPendingLogouts() noexcept {
     while (!m_pendingLogouts.empty()) {
         PendingLogout& next = m_pendingLogouts.front();
         try {
-            // The policy in the file decides, read again inside the write.
-            const zav::manage::Policy policy = zav::manage::ReadPolicy(next.dbPath);
-            zav::manage::RecordAuditEvent(
-                next.dbPath, policy, {QStringLiteral("logout"), next.how, {{next.operatorName, next.level}}});
+            const auto record = [&next](const QString& path) {
+                // The policy in the file decides, read again inside the write.
+                const zav::manage::Policy policy = zav::manage::ReadPolicy(path);
+                zav::manage::RecordAuditEvent(
+                    path, policy, {QStringLiteral("logout"), next.how, {{next.operatorName, next.level}}});
+            };
+            // Offline, a logout of this database waits in its copy's queue for the server.
+            if (next.dbPath == m_dbPath) {
+                m_offline->Use(zav::OfflineMode::Purpose::Queue, record);
+            } else {
+                record(next.dbPath);
+            }
         } catch (const std::exception& error) {
             if (!next.how.contains(QLatin1String("recorded late"))) {
                 next.how += QStringLiteral(", at %1, recorded late")

@@ -5,14 +5,24 @@
 
 #include "component/AutoLogout.h"
 #include "component/HostSignals.h"
+#include "component/OfflineMode.h"
 #include "operations/Policy.h"
 
 #include <QThread>
 
 void ZAV_Login::readAutoLogoutPolicy() {
-    const zav::manage::Policy policy = zav::manage::ReadPolicy(m_dbPath);
+    bool fromServer = false;
+    const zav::manage::Policy policy =
+        m_offline->Use(zav::OfflineMode::Purpose::Read, [&](const QString& path) {
+            fromServer = path == m_dbPath;
+            return zav::manage::ReadPolicy(path);
+        });
     m_autoLogoutMinutes = policy.autoLogoutMinutes;
     m_autoLogoutWarningSeconds = policy.autoLogoutWarningSeconds;
+    // Read from the server (on DbPath and after each login): the local copy is kept, refreshed or removed.
+    if (fromServer) {
+        m_offline->PolicyRead(policy);
+    }
 }
 
 void ZAV_Login::armAutoLogout() {

@@ -5,6 +5,7 @@
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include "base/Mod_Globali.h"
+#include "component/OfflineMode.h"
 #include "operations/DatabaseSetup.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
@@ -12,10 +13,22 @@
 bool ZAV_Login::Fun_InitDatabase() {
     bool result = false;
     try {
-        zav::manage::CreateOrCompleteDatabase(m_dbPath, m_respEnable.get());
+        // A server that cannot be reached: the panel starts from its copy, if it keeps one (and offline
+        // it is not asked again).
+        try {
+            if (!m_offline->IsOffline()) {
+                zav::manage::CreateOrCompleteDatabase(m_dbPath, m_respEnable.get());
+            }
+        } catch (const std::exception& error) {
+            if (!m_offline->TakeOver(error)) {
+                throw;
+            }
+        }
         disarmAutoLogout();
         runLogoutProcedure();
-        applyRegistryUpgrades();
+        if (!m_offline->IsOffline()) {
+            applyRegistryUpgrades();
+        }
         readAutoLogoutPolicy();
         result = true;
     } catch (const AutomationError& e) {

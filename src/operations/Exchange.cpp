@@ -13,6 +13,7 @@
 #include "operations/PasswordRules.h"
 #include "operations/PolicyRows.h"
 #include "operations/Renumbering.h"
+#include "operations/SnapshotRows.h"
 #include "outside/OutsideObjects.h"
 #include "store/CompanionLock.h"
 #include "store/DatabaseFile.h"
@@ -55,12 +56,19 @@ QString columnsOf(const store::TableDef& table, bool withoutPassword) {
 } // namespace
 
 Snapshot ReadSnapshot(const QString& dbPath) {
-    Snapshot snapshot;
     auto db = OpenForReading(dbPath);
     store::Transaction transaction(*db);
-    snapshot.passwordsHidden = passwordsHidden(*db);
-    auto levels = db->OpenRecordset(QStringLiteral("Select %1 from Levels order by ID")
-                                        .arg(columnsOf(store::LevelsTableDef(), snapshot.passwordsHidden)));
+    Snapshot snapshot = ReadSnapshotWithin(*db);
+    transaction.Commit();
+    db->Close();
+    return snapshot;
+}
+
+Snapshot ReadSnapshotWithin(store::Database& db) {
+    Snapshot snapshot;
+    snapshot.passwordsHidden = passwordsHidden(db);
+    auto levels = db.OpenRecordset(QStringLiteral("Select %1 from Levels order by ID")
+                                       .arg(columnsOf(store::LevelsTableDef(), snapshot.passwordsHidden)));
     for (; !levels->Eof(); levels->MoveNext()) {
         LevelEntry entry;
         access::ReadLevel(*levels, *entry.level);
@@ -72,8 +80,8 @@ Snapshot ReadSnapshot(const QString& dbPath) {
     }
     levels->Close();
     auto operators =
-        db->OpenRecordset(QStringLiteral("Select %1 from Operators order by Name")
-                              .arg(columnsOf(store::OperatorsTableDef(), snapshot.passwordsHidden)));
+        db.OpenRecordset(QStringLiteral("Select %1 from Operators order by Name")
+                             .arg(columnsOf(store::OperatorsTableDef(), snapshot.passwordsHidden)));
     for (; !operators->Eof(); operators->MoveNext()) {
         snapshot.operators.push_back(
             {access::TextOrEmpty(operators->Field(store::FieldName)),
@@ -85,9 +93,7 @@ Snapshot ReadSnapshot(const QString& dbPath) {
     // (letter case aside, then by UTF-16 code), which a server's collation does not keep.
     std::sort(snapshot.operators.begin(), snapshot.operators.end(),
               [](const auto& a, const auto& b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
-    snapshot.policy = ReadPolicyRows(*db);
-    transaction.Commit();
-    db->Close();
+    snapshot.policy = ReadPolicyRows(db);
     return snapshot;
 }
 
@@ -146,10 +152,12 @@ std::unique_ptr<store::Recordset> openNamed(store::Database& db, const QString& 
     return db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {name});
 }
 
-// Writes the document's rows and policy into the empty tables, within the caller's transaction; the
-// audit row says `where` they went.
-void fillTables(store::Database& db, const Snapshot& document, const QString& where) {
-    const PasswordStorage storage = WithEntries(Policy{}, document.policy).passwordStorage;
+} // namespace
+
+void WriteSnapshotRows(store::Database& db, const Snapshot& document, bool passwordsAsStored) {
+    // Written as plain storage keeps them, every password stays as it is.
+    const PasswordStorage storage =
+        passwordsAsStored ? PasswordStorage::Plain : WithEntries(Policy{}, document.policy).passwordStorage;
     auto levels = db.OpenRecordset(QStringLiteral("Select * from Levels"));
     for (const auto& entry : document.levels) {
         levels->AddNew();
@@ -166,6 +174,14 @@ void fillTables(store::Database& db, const Snapshot& document, const QString& wh
     }
     operators->Close();
     WritePolicyRows(db, document.policy);
+}
+
+namespace {
+
+// Writes the document's rows and policy into the empty tables, within the caller's transaction; the
+// audit row says `where` they went.
+void fillTables(store::Database& db, const Snapshot& document, const QString& where) {
+    WriteSnapshotRows(db, document);
     AuditWithin(db, WithEntries(Policy{}, document.policy),
                 {QStringLiteral("imported"),
                  QStringLiteral("%1, %2 into %3")

@@ -12,6 +12,7 @@ namespace zav::manage {
 using store::DbError;
 
 using store::ErrDatabaseExists;        // 3204: an import or a creation finds something at the path
+using store::ErrDiskOrNetwork;         // 3043: a server that cannot be reached
 using store::ErrDuplicateKey;          // 3022: a level or operator of that name exists (letter case aside)
 using store::ErrFieldOverflow;         // 3349: a level number beyond the 16-bit ID column
 using store::ErrFileInUse;             // 3045

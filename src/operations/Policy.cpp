@@ -5,6 +5,7 @@
 #include "operations/OperationErrors.h"
 #include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
+#include "operations/ServerSafeguards.h"
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
@@ -37,6 +38,8 @@ const KeyDef Keys[] = {
     {"password-require-digit", Kind::OnOff, 0, &Policy::passwordRequireDigit},
     {"password-require-letter", Kind::OnOff, 0, &Policy::passwordRequireLetter},
     {"password-storage", Kind::Storage},
+    {"offline-login-days", Kind::Number, 3650, nullptr, &Policy::offlineLoginDays},
+    {"offline-sync-minutes", Kind::Number, 10080, nullptr, &Policy::offlineSyncMinutes},
 };
 
 const KeyDef* findKey(const QString& key) {
@@ -185,9 +188,12 @@ void WritePolicyRows(store::Database& db, const PolicyEntries& entries) {
     if (!db.TableExists(store::PolicyTable)) {
         db.CreateTable(store::PolicyTableDef());
     }
+    WriteNamedValues(db, store::PolicyTable, entries);
+}
+
+void WriteNamedValues(store::Database& db, const QString& table, const PolicyEntries& entries) {
     for (const auto& [key, value] : entries) {
-        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(store::PolicyTable),
-                                   {key});
+        auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {key});
         if (rs->Eof()) {
             rs->AddNew();
             rs->SetField(store::FieldName, key);
@@ -227,6 +233,15 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
         if (canonical == QLatin1String("hashed")) {
             HashTextPasswords(*db); // and again any text an older writer left
         }
+    }
+    // The panels' copies send what they recorded offline through the owner's functions of this version.
+    if (key == QLatin1String("offline-login-days") && canonical != QLatin1String("0") && db->IsServer() &&
+        !(db->RoutineExists(AuditImportFunction) && db->RoutineExists(LockoutImportFunction))) {
+        throw AutomationError(
+            ErrInvalidArgument,
+            QStringLiteral("policy offline-login-days: this server database cannot take what "
+                           "panels record offline yet; its owner runs init first; nothing "
+                           "was changed"));
     }
     WritePolicyRows(*db, {{key, canonical}});
     const Policy after = WithEntries(Policy{}, ReadPolicyRows(*db));

@@ -25,6 +25,10 @@ struct Policy {
     bool passwordRequireDigit = false;  // "password-require-digit"
     bool passwordRequireLetter = false; // "password-require-letter"
     PasswordStorage passwordStorage = PasswordStorage::Plain; // "password-storage"
+    // A panel of a server database keeps a local copy of its logins (operations/Replica.h):
+    int offlineLoginDays = 0;   // "offline-login-days": how old the copy may be for logins while the
+                                // server cannot be reached; 0: no copy is kept and nothing changes
+    int offlineSyncMinutes = 5; // "offline-sync-minutes": the copy's refresh besides logins and changes
 
     bool AnyPasswordRule() const {
         return passwordMinLength > 0 || passwordRequireDigit || passwordRequireLetter;

@@ -13,5 +13,8 @@ PolicyEntries ReadPolicyRows(store::Database& db);
 Policy PolicyOf(store::Database& db);
 // Writes the (checked) entries, making the table when it is missing and there is anything to write.
 void WritePolicyRows(store::Database& db, const PolicyEntries& entries);
+// Each entry's Value into the row of its Name in `table` (a Name, Value table such as Policy), added when
+// missing.
+void WriteNamedValues(store::Database& db, const QString& table, const PolicyEntries& entries);
 
 } // namespace zav::manage

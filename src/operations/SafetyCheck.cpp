@@ -147,6 +147,10 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     }
     if (policy.passwordStorage == PasswordStorage::Plain) {
         found.push_back({Finding::PasswordStoragePlain, 0, {}, {}});
+        // Each panel's copy holds the passwords as the server stores them, in a file of its own.
+        if (IsServerDatabase(dbPath) && policy.offlineLoginDays > 0) {
+            found.push_back({Finding::OfflineReplicaPlain, 0, {}, {}, policy.offlineLoginDays});
+        }
     }
     return found;
 }

@@ -28,6 +28,8 @@ enum class Finding {
     PasswordHashesOld,       // `count` hashes are weaker than today's (NeedsRehash), named in the lists
     OperatorWithoutPassword, // choosing the operator with an empty password opens its level
     PasswordAgainstRules,    // a stored text the password rules refuse (`faults`): a level's or an operator's
+    OfflineReplicaPlain,     // a server's panels keep copies of the logins (offline-login-days), passwords as
+                             // text
 };
 
 struct SafetyFinding {

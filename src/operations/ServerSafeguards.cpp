@@ -24,12 +24,13 @@ LANGUAGE sql STABLE SET search_path = pg_catalog, public AS
 $f$ SELECT coalesce((SELECT CASE WHEN p.value COLLATE "C" ~ '^[0-9]{1,9}$' THEN p.value::integer END
                      FROM policy p WHERE p.name = p_name), 0) $f$;
 
--- Appends one event after the trail's last row, under the server's clock: the rows a missing seal or the
--- retention calls for first, then the event; moves the seal; returns the new head.
-CREATE OR REPLACE FUNCTION zav_audit_append(p_panel text, p_os_user text, p_event text, p_operator text,
-                                            p_level text, p_detail text)
+-- Appends one event after the trail's last row: the rows a missing seal or the retention (by the server's
+-- clock) calls for first, then the event, dated p_time or else by the server's clock; moves the seal;
+-- returns the new head. Only the owner's functions below call it: no other role may choose the time.
+CREATE OR REPLACE FUNCTION zav_audit_write(p_time text, p_panel text, p_os_user text, p_event text,
+                                           p_operator text, p_level text, p_detail text)
 RETURNS TABLE (head_identity text, head_seq integer, head_hash text)
-LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public AS $f$
+LANGUAGE plpgsql SET search_path = pg_catalog, public AS $f$
 DECLARE
   v_now text := zav_time_text(clock_timestamp());
   v_identity text; v_first integer; v_first_previous text; v_last integer; v_last_hash text;
@@ -57,7 +58,8 @@ BEGIN
   v_identity := coalesce(v_identity, gen_random_uuid()::text);
 
   SELECT a.time INTO v_newest FROM audit a WHERE a.seq = v_last AND v_last >= v_first;
-  v_stamp := CASE WHEN v_newest COLLATE "C" > v_now COLLATE "C" THEN v_newest ELSE v_now END;
+  v_stamp := CASE WHEN p_time IS NOT NULL THEN p_time
+                  WHEN v_newest COLLATE "C" > v_now COLLATE "C" THEN v_newest ELSE v_now END;
 
   v_days := zav_policy_number('audit-retention-days');
   IF v_days > 0 AND v_last >= v_first THEN
@@ -102,6 +104,70 @@ BEGIN
                    zav_hash_part(v_last_hash)), 'hex'))
   ON CONFLICT (name) DO UPDATE SET seq = excluded.seq, hash = excluded.hash;
   RETURN QUERY SELECT v_identity, v_last, v_last_hash;
+END $f$;
+
+-- Appends one event under the server's clock, never dated before the row before it.
+CREATE OR REPLACE FUNCTION zav_audit_append(p_panel text, p_os_user text, p_event text, p_operator text,
+                                            p_level text, p_detail text)
+RETURNS TABLE (head_identity text, head_seq integer, head_hash text)
+LANGUAGE sql SECURITY DEFINER SET search_path = pg_catalog, public AS
+$f$ SELECT * FROM zav_audit_write(NULL, p_panel, p_os_user, p_event, p_operator, p_level, p_detail) $f$;
+
+-- What panels recorded while the server could not be reached, each id taken once: the table
+-- offlineimports refuses an id twice, in the transaction of the append, so a panel that sends its queue
+-- again (it was stopped before it learnt that the server took it) adds nothing.
+DO $t$ BEGIN
+  IF to_regclass('offlineimports') IS NULL THEN
+    CREATE TABLE offlineimports (id text PRIMARY KEY, imported text NOT NULL);
+  END IF;
+END $t$;
+
+-- The rows of a panel's queue (a JSON array of objects: id, time, panel, osuser, event, operator,
+-- level, detail), in order, each with the time the panel recorded it (a time in another form, or ahead
+-- of the server's clock, takes the server's), marked offline with the time it arrived.
+CREATE OR REPLACE FUNCTION zav_audit_import(p_rows text)
+RETURNS TABLE (head_identity text, head_seq integer, head_hash text, imported_rows integer)
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public AS $f$
+DECLARE
+  v_now text := zav_time_text(clock_timestamp()); v_time text; v_count integer := 0;
+  v_identity text; v_seq integer; v_hash text; r record;
+BEGIN
+  FOR r IN SELECT e.v->>'id' AS q_id, e.v->>'time' AS q_time, e.v->>'panel' AS q_panel,
+                  e.v->>'osuser' AS q_os_user, e.v->>'event' AS q_event, e.v->>'operator' AS q_operator,
+                  e.v->>'level' AS q_level, e.v->>'detail' AS q_detail
+             FROM json_array_elements(p_rows::json) WITH ORDINALITY AS e(v, n) ORDER BY e.n
+  LOOP
+    INSERT INTO offlineimports (id, imported) VALUES (r.q_id, v_now) ON CONFLICT (id) DO NOTHING;
+    CONTINUE WHEN NOT FOUND;
+    v_time := CASE WHEN r.q_time COLLATE "C" ~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[.][0-9]{3}Z$'
+                        AND r.q_time COLLATE "C" <= v_now COLLATE "C" THEN r.q_time ELSE v_now END;
+    SELECT w.head_identity, w.head_seq, w.head_hash INTO v_identity, v_seq, v_hash
+      FROM zav_audit_write(v_time, r.q_panel, r.q_os_user, r.q_event, r.q_operator, r.q_level,
+                           coalesce(r.q_detail, '') || ', offline, recorded ' || v_now) w;
+    v_count := v_count + 1;
+  END LOOP;
+  RETURN QUERY SELECT v_identity, v_seq, v_hash, v_count;
+END $f$;
+
+-- The failed logins of a panel's queue (a JSON array of objects: id, kind, name), each id counted once,
+-- as zav_lockout_count counts them (only while the policy locks out). Returns how many were new.
+CREATE OR REPLACE FUNCTION zav_lockout_import(p_failures text) RETURNS integer
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public AS $f$
+DECLARE
+  v_now text := zav_time_text(clock_timestamp()); v_count integer := 0;
+  v_counts boolean := zav_policy_number('lockout-attempts') > 0; r record;
+BEGIN
+  FOR r IN SELECT e.v->>'id' AS q_id, e.v->>'kind' AS q_kind, e.v->>'name' AS q_name
+             FROM json_array_elements(p_failures::json) WITH ORDINALITY AS e(v, n) ORDER BY e.n
+  LOOP
+    INSERT INTO offlineimports (id, imported) VALUES (r.q_id, v_now) ON CONFLICT (id) DO NOTHING;
+    CONTINUE WHEN NOT FOUND;
+    IF v_counts THEN
+      PERFORM zav_lockout_count(r.q_kind, r.q_name);
+    END IF;
+    v_count := v_count + 1;
+  END LOOP;
+  RETURN v_count;
 END $f$;
 
 -- Counts one failed login of an operator or level that exists, under the server's clock and the policy,
@@ -174,9 +240,10 @@ DO $g$
 DECLARE
   r record;
   v_writers text[];
-  v_protected text := 'audit, auditseal, lockout, policy';
+  v_protected text := 'audit, auditseal, lockout, policy, offlineimports';
   v_functions text := 'zav_audit_append(text, text, text, text, text, text), '
-                      'zav_lockout_count(text, text), zav_lockout_clear(text, text)';
+                      'zav_lockout_count(text, text), zav_lockout_clear(text, text), '
+                      'zav_audit_import(text), zav_lockout_import(text)';
 BEGIN
   SELECT coalesce(array_agg(DISTINCT a.grantee::regrole::text), ARRAY[]::text[]) INTO v_writers
     FROM pg_class c, aclexplode(c.relacl) a
@@ -184,9 +251,10 @@ BEGIN
       AND a.privilege_type = 'UPDATE';
   EXECUTE format('REVOKE INSERT, UPDATE, DELETE, TRUNCATE ON %s FROM PUBLIC', v_protected);
   EXECUTE format('REVOKE ALL ON FUNCTION %s FROM PUBLIC', v_functions);
+  REVOKE ALL ON FUNCTION zav_audit_write(text, text, text, text, text, text, text) FROM PUBLIC;
   FOR r IN SELECT DISTINCT a.grantee::regrole::text AS role
              FROM pg_class c, aclexplode(c.relacl) a
-             WHERE c.relname IN ('audit', 'auditseal', 'lockout', 'policy')
+             WHERE c.relname IN ('audit', 'auditseal', 'lockout', 'policy', 'offlineimports')
                AND c.relnamespace = current_schema()::regnamespace AND a.grantee <> 0
                AND a.grantee <> c.relowner AND a.privilege_type IN ('INSERT', 'UPDATE', 'DELETE', 'TRUNCATE')
   LOOP
@@ -239,7 +307,8 @@ void ProtectServerDatabase(store::Database& db) {
 }
 
 bool ServerDatabaseProtected(store::Database& db) {
-    for (const QString& function : {AuditAppendFunction, LockoutCountFunction, LockoutClearFunction}) {
+    for (const QString& function : {AuditAppendFunction, LockoutCountFunction, LockoutClearFunction,
+                                    AuditImportFunction, LockoutImportFunction}) {
         if (!db.RoutineExists(function)) {
             return false;
         }

@@ -16,6 +16,9 @@ namespace zav::manage {
 inline const QString AuditAppendFunction = QStringLiteral("zav_audit_append");
 inline const QString LockoutCountFunction = QStringLiteral("zav_lockout_count");
 inline const QString LockoutClearFunction = QStringLiteral("zav_lockout_clear");
+// What a panel recorded while the server could not be reached, each row and each failed login once.
+inline const QString AuditImportFunction = QStringLiteral("zav_audit_import");
+inline const QString LockoutImportFunction = QStringLiteral("zav_lockout_import");
 
 // Within the owner's exclusive open of a server database: (re)makes the functions and sets the grants.
 void ProtectServerDatabase(store::Database& db);

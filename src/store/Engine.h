@@ -135,6 +135,11 @@ public:
     virtual void ExecuteServerScript(const QString& /*sql*/) {
         throw DbError(ErrEngine, QStringLiteral("This engine has no server statements."));
     }
+    // The file engine's counterpart: statements run as SQLite reads them, several at once and
+    // untranslated (a trigger's body holds statements of its own). Internal texts only, without values.
+    virtual void ExecuteFileScript(const QString& /*sql*/) {
+        throw DbError(ErrEngine, QStringLiteral("This engine has no file statements."));
+    }
 
     // Runs `action` once the outermost transaction has committed (at once outside a transaction); a
     // rollback of the transaction or savepoint it was registered in drops it. For what leaves the

@@ -27,6 +27,11 @@ void SqlCipherDatabase::Execute(const QString& sql, const QVariantList& paramete
     });
 }
 
+void SqlCipherDatabase::ExecuteFileScript(const QString& sql) {
+    m_connection->finishPendingReads();
+    translatingErrors([&] { m_connection->db().exec(sql); });
+}
+
 std::unique_ptr<Recordset> SqlCipherDatabase::OpenRecordset(const QString& sql,
                                                             const QVariantList& parameters) {
     const QString translated = dialect::translate(sql);

@@ -26,6 +26,7 @@ public:
     void CommitTrans() override;
     void Rollback() override;
     void Close() override;
+    void ExecuteFileScript(const QString& sql) override;
 
 protected:
     int TransactionDepth() const override { return m_transactionDepth; }

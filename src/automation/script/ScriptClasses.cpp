@@ -35,6 +35,7 @@ void ScriptLogin::forwardSignals() {
             [this](ZAV_Login::LogoutReason reason) { Q_EMIT loggedOut(static_cast<int>(reason)); });
     connect(login, &ZAV_Login::loginFailed, this, &ScriptLogin::loginFailed);
     connect(login, &ZAV_Login::autoLogoutWarning, this, &ScriptLogin::autoLogoutWarning);
+    connect(login, &ZAV_Login::connectionChanged, this, &ScriptLogin::connectionChanged);
 }
 
 ScriptLevel::ScriptLevel(std::shared_ptr<QObject> target, QObject* parent)

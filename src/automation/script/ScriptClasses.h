@@ -28,6 +28,7 @@ class ScriptLogin : public ScriptObject {
     Q_PROPERTY(QVariant DisShutDownDescription READ DisShutDownDescription WRITE setDisShutDownDescription)
     Q_PROPERTY(QVariant AllowDesktopDescription READ AllowDesktopDescription WRITE setAllowDesktopDescription)
     Q_PROPERTY(QVariant IsTouchScreen READ IsTouchScreen WRITE setIsTouchScreen)
+    Q_PROPERTY(QVariant IsOffline READ IsOffline NOTIFY connectionChanged)
 
 public:
     // A new component.
@@ -61,6 +62,7 @@ public:
     void setAllowDesktopDescription(const QVariant& v) { put("AllowDesktopDescription", v); }
     QVariant IsTouchScreen() const { return get("IsTouchScreen"); }
     void setIsTouchScreen(const QVariant& v) { put("IsTouchScreen", v); }
+    QVariant IsOffline() const { return get("IsOffline"); }
 
     Q_INVOKABLE QVariant EnableDescription(const QVariant& Index = QVariant()) const {
         return get("EnableDescription", {Index});
@@ -82,6 +84,7 @@ Q_SIGNALS:
     void loggedOut(int reason);
     void loginFailed(const QString& name, int mode);
     void autoLogoutWarning(int seconds);
+    void connectionChanged(bool online);
 
 private:
     void forwardSignals();
