@@ -1,13 +1,12 @@
 // One of many panels sharing one credential database: for the given seconds it logs its operator in and
 // changes levels and operators of its own through the headless operations while the others do the same,
-// pausing between two steps up to twice the given milliseconds, then prints what it left, for the test to
-// check the database against the sum of all panels:
+// pausing before each step up to twice the given milliseconds (logins-and-adds: it only logs in and adds
+// operators, in turn), then prints what it left, for the test to check the database against all panels:
 //   level <name> <NEnable> <password>, operator <name> <level name>, panel <password of panel<index>>,
 //   did <kind> <error number, 0 when it went through> <monotonic clock ms at its end> <us it took> <error>
-// (one line for each step), and "bad ..." for a fault that is no error of the component's.
-// A start refused for anything but "in use" is not tried again: that panel does nothing more.
+// for each step, and "bad ..." for a fault that is no error of the component's. A start refused for
+// anything but "in use" is not tried again: that panel does nothing more.
 //   many_panels_worker <database URI> <index> <seconds> <pause ms> all|logins-and-adds
-// logins-and-adds: the panel only logs in and adds operators to its level, in turn.
 
 #include "access/Class_Par.h"
 #include "base/MessageBox.h"
@@ -41,10 +40,9 @@ struct OwnLevel {
 
 class Panel {
 public:
-    Panel(QString uri, int index, int pauseMs, bool loginsAndAdds)
-        : m_uri(std::move(uri)), m_pauseMs(pauseMs), m_loginsAndAdds(loginsAndAdds),
-          m_me(QStringLiteral("p%1-").arg(index)), m_login(QStringLiteral("panel%1").arg(index)),
-          m_random(index) {
+    Panel(QString uri, int index)
+        : m_uri(std::move(uri)), m_me(QStringLiteral("p%1-").arg(index)),
+          m_login(QStringLiteral("panel%1").arg(index)), m_random(index) {
         m_levels[home()] = {};
         setMessageBoxHandler([this](const QString& text, int, const QString& title) {
             m_shown.append({text, title});
@@ -53,7 +51,7 @@ public:
     }
     ~Panel() { setMessageBoxHandler(nullptr); }
 
-    void run(qint64 milliseconds) {
+    void run(qint64 milliseconds, unsigned pauseMs, bool loginsAndAdds) {
         // Every panel has started before the work begins.
         while (!m_component && m_bad == 0 &&
                attempt("start", [&] { startComponent(); }) == manage::ErrFileInUse) {
@@ -66,12 +64,12 @@ public:
         QElapsedTimer clock;
         clock.start();
         for (int n = 0; m_component; ++n) {
-            const qint64 pause = m_pauseMs > 0 ? m_random() % (2 * m_pauseMs) : 0;
+            const unsigned pause = m_random() % (2 * pauseMs + 1);
             if (clock.elapsed() + pause >= milliseconds) {
                 break;
             }
-            QThread::msleep(static_cast<unsigned long>(pause));
-            step(m_loginsAndAdds ? n % 2 * 4 : static_cast<int>(m_random() % 10));
+            QThread::msleep(pause);
+            step(loginsAndAdds ? n % 2 * 4 : static_cast<int>(m_random() % 10));
         }
     }
 
@@ -106,13 +104,10 @@ private:
             std::printf("bad %s: %s\n", what, fault.what());
             return ++m_bad, -1;
         }
-        const qint64 endMs = took.msecsSinceReference() + took.elapsed();
-        m_steps += QStringLiteral("did %1 %2 %3 %4 ")
-                       .arg(what)
-                       .arg(number)
-                       .arg(endMs)
-                       .arg(took.nsecsElapsed() / 1000) +
-                   error + u'\n';
+        m_steps += QStringLiteral("did %1 %2 %3 %4 %5\n")
+                       .arg(what, QString::number(number),
+                            QString::number(took.msecsSinceReference() + took.elapsed()),
+                            QString::number(took.nsecsElapsed() / 1000), error);
         return number;
     }
 
@@ -224,8 +219,6 @@ private:
     }
 
     QString m_uri;
-    int m_pauseMs;
-    bool m_loginsAndAdds;
     QString m_me;    // the prefix of every name of its own
     QString m_login; // its login operator, of its home level
     std::mt19937 m_random;
@@ -249,9 +242,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     outside::setRegistryAccess(std::make_shared<test::GrantsDoneRegistry>());
-    Panel panel(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]), std::atoi(argv[4]),
-                std::string(argv[5]) == "logins-and-adds");
-    panel.run(std::atoll(argv[3]) * 1000);
+    Panel panel(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]));
+    panel.run(std::atoll(argv[3]) * 1000, static_cast<unsigned>(std::atoi(argv[4])),
+              std::string(argv[5]) == "logins-and-adds");
     panel.report();
     return panel.faultless() ? 0 : 1;
 }
