@@ -302,8 +302,10 @@ Round concurrentLogins(const QString& dbPath, int round, int panelCount, Storage
         }
     }
     const auto start = std::chrono::steady_clock::now();
+    // Written out to each before the first is waited for: a QProcess writes only while it is waited on.
     for (auto& panel : panels) {
         panel->write("go\n");
+        panel->waitForBytesWritten(5000);
         panel->closeWriteChannel();
     }
     for (auto& panel : panels) {
