@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -332,7 +333,20 @@ double percentile(std::vector<double> values, double fraction) {
     return values.at(std::max<size_t>(rank, 1) - 1);
 }
 
-void setLoginCounters(benchmark::State& state, const std::vector<double>& logins) {
+// One round of logins (given its number) for each iteration; the counters come from every login of every
+// round.
+void timeRounds(benchmark::State& state, const std::function<Round(int)>& round) {
+    std::vector<double> logins;
+    int number = 0;
+    for (auto _ : state) {
+        const Round done = round(number++);
+        if (!done.failure.isEmpty()) {
+            state.SkipWithError(done.failure.toStdString().c_str());
+            break;
+        }
+        state.SetIterationTime(done.wallSeconds);
+        logins.insert(logins.end(), done.loginsMs.begin(), done.loginsMs.end());
+    }
     if (!logins.empty()) {
         state.counters["logins"] = double(logins.size());
         state.counters["p50_ms"] = percentile(logins, 0.50);
@@ -348,18 +362,9 @@ void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
     }
     const auto storage = static_cast<Storage>(state.range(1));
     const QString dbPath = fixture().path(place, storage);
-    std::vector<double> logins;
-    int round = 0;
-    for (auto _ : state) {
-        const Round done = concurrentLogins(dbPath, round++, static_cast<int>(state.range(0)), storage);
-        if (!done.failure.isEmpty()) {
-            state.SkipWithError(done.failure.toStdString().c_str());
-            break;
-        }
-        state.SetIterationTime(done.wallSeconds);
-        logins.insert(logins.end(), done.loginsMs.begin(), done.loginsMs.end());
-    }
-    setLoginCounters(state, logins);
+    timeRounds(state, [&](int round) {
+        return concurrentLogins(dbPath, round, static_cast<int>(state.range(0)), storage);
+    });
 }
 ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ConcurrentLogins, ->Args({50, Text})
                                                       ->Args({4, Pbkdf2})
@@ -382,17 +387,9 @@ void BM_PooledLogins(benchmark::State& state) {
     const QString server = fixture().path(zav::bench::Place::Server);
     const QString dbPath = QString(bouncer).replace(database, database.match(server).captured());
     fixture().use(dbPath);
-    std::vector<double> logins;
-    for (auto _ : state) {
-        const Round done = concurrentLogins(dbPath, 0, static_cast<int>(state.range(0)), Text, 20, 500);
-        if (!done.failure.isEmpty()) {
-            state.SkipWithError(done.failure.toStdString().c_str());
-            break;
-        }
-        state.SetIterationTime(done.wallSeconds);
-        logins.insert(logins.end(), done.loginsMs.begin(), done.loginsMs.end());
-    }
-    setLoginCounters(state, logins);
+    timeRounds(state, [&](int round) {
+        return concurrentLogins(dbPath, round, static_cast<int>(state.range(0)), Text, 20, 500);
+    });
 }
 BENCHMARK(BM_PooledLogins)
     ->Arg(200)
