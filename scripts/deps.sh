@@ -7,11 +7,11 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarative-dev libsqlcipher-dev
   libssl-dev libsodium-dev libpq-dev libx11-dev fonts-dejavu-core xvfb xauth)
 # The tests and benchmarks, the command-line database client, the PostgreSQL server of the suite's
-# throwaway cluster, a private bus, the formatter, the cross compiler of the Windows syntax check, and
-# libfaketime for the clocks that run ahead.
+# throwaway clusters and the PgBouncer in front of one, a private bus, the formatter, the cross compiler
+# of the Windows syntax check, and libfaketime for the clocks that run ahead.
 if [ "${1:-test}" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher postgresql dbus-daemon clang-format
-    g++-mingw-w64-x86-64 faketime)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher postgresql pgbouncer dbus-daemon
+    clang-format g++-mingw-w64-x86-64 faketime)
 fi
 
 missing=()

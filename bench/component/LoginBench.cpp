@@ -17,10 +17,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -278,7 +280,9 @@ struct Round {
     QString failure;
 };
 
-Round concurrentLogins(const QString& dbPath, int round, int panelCount, Storage storage) {
+// `logins` and `pauseMs` (when given): each panel logs in that many times, pausing up to twice the time.
+Round concurrentLogins(const QString& dbPath, int round, int panelCount, Storage storage, int logins = 0,
+                       int pauseMs = 0) {
     Round result;
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_login_process");
     std::vector<std::unique_ptr<QProcess>> panels;
@@ -287,31 +291,38 @@ Round concurrentLogins(const QString& dbPath, int round, int panelCount, Storage
         const int n = ((round * panelCount + k) * 7919) % Operators;
         auto& panel = panels.emplace_back(std::make_unique<QProcess>());
         panel->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        panel->start(program,
-                     {dbPath, operatorName(n),
-                      storage == Text ? QStringLiteral("secret%1").arg(n) : QStringLiteral("secret")});
+        QStringList arguments{dbPath, operatorName(n),
+                              storage == Text ? QStringLiteral("secret%1").arg(n) : QStringLiteral("secret")};
+        if (logins > 0) {
+            arguments << QString::number(logins) << QString::number(pauseMs);
+        }
+        panel->start(program, arguments);
         if (!panel->waitForReadyRead(30000) || panel->readLine().trimmed() != "ready") {
             result.failure = QStringLiteral("a panel did not get ready");
             break;
         }
     }
     const auto start = std::chrono::steady_clock::now();
+    // Written out to each before the first is waited for: a QProcess writes only while it is waited on.
     for (auto& panel : panels) {
         panel->write("go\n");
+        panel->waitForBytesWritten(5000);
         panel->closeWriteChannel();
     }
     for (auto& panel : panels) {
-        panel->waitForFinished(30000);
+        panel->waitForFinished(30000 + 2 * logins * pauseMs);
     }
     result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (auto& panel : panels) {
-        const QByteArray line = panel->readAllStandardOutput().trimmed();
+        const QList<QByteArray> lines = panel->readAllStandardOutput().trimmed().split('\n');
         if (panel->exitStatus() != QProcess::NormalExit || panel->exitCode() != 0 ||
-            !line.startsWith("login_us ")) {
+            lines.size() != std::max(logins, 1)) {
             result.failure = QStringLiteral("a panel's login failed");
             continue;
         }
-        result.loginsMs.push_back(line.mid(9).toDouble() / 1000.0);
+        for (const QByteArray& line : lines) {
+            result.loginsMs.push_back(line.mid(9).toDouble() / 1000.0);
+        }
     }
     return result;
 }
@@ -322,17 +333,13 @@ double percentile(std::vector<double> values, double fraction) {
     return values.at(std::max<size_t>(rank, 1) - 1);
 }
 
-// Arguments: how many panels, and how the data set keeps its passwords (hashed: the whole policy on).
-void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
-    if (!usePlain(state, place)) {
-        return;
-    }
-    const auto storage = static_cast<Storage>(state.range(1));
-    const QString dbPath = fixture().path(place, storage);
+// One round of logins (given its number) for each iteration; the counters come from every login of every
+// round.
+void timeRounds(benchmark::State& state, const std::function<Round(int)>& round) {
     std::vector<double> logins;
-    int round = 0;
+    int number = 0;
     for (auto _ : state) {
-        const Round done = concurrentLogins(dbPath, round++, static_cast<int>(state.range(0)), storage);
+        const Round done = round(number++);
         if (!done.failure.isEmpty()) {
             state.SkipWithError(done.failure.toStdString().c_str());
             break;
@@ -347,6 +354,18 @@ void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
         state.counters["max_ms"] = percentile(logins, 1.0);
     }
 }
+
+// Arguments: how many panels, and how the data set keeps its passwords (hashed: the whole policy on).
+void BM_ConcurrentLogins(benchmark::State& state, zav::bench::Place place) {
+    if (!usePlain(state, place)) {
+        return;
+    }
+    const auto storage = static_cast<Storage>(state.range(1));
+    const QString dbPath = fixture().path(place, storage);
+    timeRounds(state, [&](int round) {
+        return concurrentLogins(dbPath, round, static_cast<int>(state.range(0)), storage);
+    });
+}
 ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ConcurrentLogins, ->Args({50, Text})
                                                       ->Args({4, Pbkdf2})
                                                       ->Args({4, Argon2id})
@@ -354,6 +373,30 @@ ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ConcurrentLogins, ->Args({50, Text})
                                                       ->Iterations(4)
                                                       ->UseManualTime()
                                                       ->Unit(benchmark::kMillisecond));
+
+// A plant of 200 panels through one PgBouncer (ZAV_BENCH_PGBOUNCER_URI, which scripts/bench starts in
+// front of its server): each of them logs in 20 times, pausing half a second on average in between.
+void BM_PooledLogins(benchmark::State& state) {
+    const QString bouncer = qEnvironmentVariable("ZAV_BENCH_PGBOUNCER_URI");
+    if (bouncer.isEmpty() || zav::bench::benchServerUri().isEmpty()) {
+        state.SkipWithError("ZAV_BENCH_PG_URI or ZAV_BENCH_PGBOUNCER_URI not set");
+        return;
+    }
+    // The server's data set, reached through PgBouncer: the same database name.
+    static const QRegularExpression database(QStringLiteral("/[^/?]*\\?"));
+    const QString server = fixture().path(zav::bench::Place::Server);
+    const QString dbPath = QString(bouncer).replace(database, database.match(server).captured());
+    fixture().use(dbPath);
+    timeRounds(state, [&](int round) {
+        return concurrentLogins(dbPath, round, static_cast<int>(state.range(0)), Text, 20, 500);
+    });
+}
+BENCHMARK(BM_PooledLogins)
+    ->Arg(200)
+    ->ArgName("panels")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

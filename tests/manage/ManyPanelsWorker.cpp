@@ -1,10 +1,12 @@
 // One of many panels sharing one credential database: for the given seconds it logs its operator in and
 // changes levels and operators of its own through the headless operations while the others do the same,
-// then prints what it left, for the test to check the database against the sum of all panels:
+// pausing before each step up to twice the given milliseconds (logins-and-adds: it only logs in and adds
+// operators, in turn), then prints what it left, for the test to check the database against all panels:
 //   level <name> <NEnable> <password>, operator <name> <level name>, panel <password of panel<index>>,
-//   done <kind>=<successes> ... <kind>:<number>=<refusals> ...
-// An error other than "in use", "locked" or "changed elsewhere" is printed as "bad ..." and fails the run.
-//   many_panels_worker <database URI> <index> <seconds>
+//   did <kind> <error number, 0 when it went through> <monotonic clock ms at its end> <us it took> <error>
+// for each step, and "bad ..." for a fault that is no error of the component's. A start refused for
+// anything but "in use" is not tried again: that panel does nothing more.
+//   many_panels_worker <database URI> <index> <seconds> <pause ms> all|logins-and-adds
 
 #include "access/Class_Par.h"
 #include "base/MessageBox.h"
@@ -40,8 +42,7 @@ class Panel {
 public:
     Panel(QString uri, int index)
         : m_uri(std::move(uri)), m_me(QStringLiteral("p%1-").arg(index)),
-          m_login(QStringLiteral("panel%1").arg(index)), m_random(index),
-          m_panelPassword(QStringLiteral("start%1").arg(index)) {
+          m_login(QStringLiteral("panel%1").arg(index)), m_random(index) {
         m_levels[home()] = {};
         setMessageBoxHandler([this](const QString& text, int, const QString& title) {
             m_shown.append({text, title});
@@ -50,11 +51,11 @@ public:
     }
     ~Panel() { setMessageBoxHandler(nullptr); }
 
-    void run(qint64 milliseconds) {
+    void run(qint64 milliseconds, unsigned pauseMs, bool loginsAndAdds) {
         // Every panel has started before the work begins.
-        while (!m_component && m_bad == 0) {
-            attempt("start", [&] { startComponent(); });
-            QThread::msleep(m_component ? 0 : 5);
+        while (!m_component && m_bad == 0 &&
+               attempt("start", [&] { startComponent(); }) == manage::ErrFileInUse) {
+            QThread::msleep(5);
         }
         std::printf("ready\n");
         std::fflush(stdout);
@@ -62,8 +63,13 @@ public:
         std::getline(std::cin, go);
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < milliseconds) {
-            step(static_cast<int>(m_random() % 10));
+        for (int n = 0; m_component; ++n) {
+            const unsigned pause = m_random() % (2 * pauseMs + 1);
+            if (clock.elapsed() + pause >= milliseconds) {
+                break;
+            }
+            QThread::msleep(pause);
+            step(loginsAndAdds ? n % 2 * 4 : static_cast<int>(m_random() % 10));
         }
     }
 
@@ -74,11 +80,7 @@ public:
         for (const auto& [name, level] : m_operators) {
             std::printf("operator %s %s\n", qPrintable(name), qPrintable(level));
         }
-        std::printf("panel %s\ndone", qPrintable(m_panelPassword));
-        for (const auto& [what, count] : m_counts) {
-            std::printf(" %s=%d", what.c_str(), count);
-        }
-        std::printf("\n");
+        std::printf("panel %s\n%s", qPrintable(m_panelPassword), qPrintable(m_steps));
     }
 
     bool faultless() const { return m_bad == 0; }
@@ -86,26 +88,27 @@ public:
 private:
     QString home() const { return m_me + "home"; }
 
-    // Counts an action that went through, and by its number a refusal others may cause; else a fault.
-    void attempt(const char* what, const std::function<void()>& action) {
-        QString fault;
+    // Notes a step with its outcome, end and duration; returns the component's error number (0 when
+    // it went through). Anything else is a fault.
+    int attempt(const char* what, const std::function<void()>& action) {
+        QElapsedTimer took;
+        took.start();
+        int number = 0;
+        QString error;
         try {
             action();
-            ++m_counts[what];
-            return;
-        } catch (const AutomationError& error) {
-            const int n = error.Number();
-            if (n == manage::ErrFileInUse || n == manage::ErrLocked || n == manage::ErrLevelChanged) {
-                ++m_counts[what + (':' + std::to_string(n))];
-                return;
-            }
-            fault = QStringLiteral("error %1 %2").arg(n).arg(error.Description());
-        } catch (const std::exception& error) {
-            fault = QString::fromLocal8Bit(error.what());
+        } catch (const AutomationError& refused) {
+            number = refused.Number();
+            error = refused.Description().simplified();
+        } catch (const std::exception& fault) {
+            std::printf("bad %s: %s\n", what, fault.what());
+            return ++m_bad, -1;
         }
-        ++m_bad;
-        std::printf("bad %s: %s\n", what, qPrintable(fault));
-        std::fflush(stdout);
+        m_steps += QStringLiteral("did %1 %2 %3 %4 %5\n")
+                       .arg(what, QString::number(number),
+                            QString::number(took.msecsSinceReference() + took.elapsed()),
+                            QString::number(took.nsecsElapsed() / 1000), error);
+        return number;
     }
 
     // A panel starting, or starting again, while the others work: a database that lacks nothing is not
@@ -140,7 +143,7 @@ private:
         return *id;
     }
 
-    void step(int action) {
+    int step(int action) {
         std::vector<QString> own; // its levels; without the home level for a removal
         for (const auto& entry : m_levels) {
             if (action != 3 || entry.first != home()) {
@@ -170,7 +173,7 @@ private:
                 m_levels[level].nEnable = customs;
             });
         case 3:
-            return level.isEmpty() ? void() : attempt("remove-level", [&] {
+            return level.isEmpty() ? 0 : attempt("remove-level", [&] {
                 manage::RemoveLevel(m_uri, idOf(level), level);
                 m_levels.erase(level);
                 std::erase_if(m_operators, [&](const auto& entry) { return entry.second == level; });
@@ -181,7 +184,7 @@ private:
                 m_operators[m_me + u'O' + serial] = level;
             });
         case 5:
-            return m_operators.empty() ? void() : attempt("move-operator", [&] {
+            return m_operators.empty() ? 0 : attempt("move-operator", [&] {
                 auto moved =
                     std::next(m_operators.begin(), static_cast<long>(m_random() % m_operators.size()));
                 manage::MoveOperator(m_uri, moved->first, idOf(level), level);
@@ -224,7 +227,7 @@ private:
     std::map<QString, QString> m_operators; // name -> level name
     QString m_panelPassword;
     int m_serial = 0;
-    std::map<std::string, int> m_counts;
+    QString m_steps; // the "did" lines
     int m_bad = 0;
     QList<std::pair<QString, QString>> m_shown; // text, title of the message boxes shown
 };
@@ -233,13 +236,15 @@ private:
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: many_panels_worker <database URI> <index> <seconds>\n");
+    if (argc != 6) {
+        std::fprintf(stderr,
+                     "usage: many_panels_worker <URI> <index> <seconds> <pause ms> all|logins-and-adds\n");
         return 2;
     }
     outside::setRegistryAccess(std::make_shared<test::GrantsDoneRegistry>());
     Panel panel(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2]));
-    panel.run(std::atoll(argv[3]) * 1000);
+    panel.run(std::atoll(argv[3]) * 1000, static_cast<unsigned>(std::atoi(argv[4])),
+              std::string(argv[5]) == "logins-and-adds");
     panel.report();
     return panel.faultless() ? 0 : 1;
 }
