@@ -2,20 +2,24 @@
 // operator and by level (open, lookups, close) and the login dialog from its creation to the filled
 // list; one password hash check, and the credential check on the same operators in a database whose
 // whole policy is on (hashed storage, lockout, password rules, automatic logout), each with the hashes
-// older versions wrote (PBKDF2) and with today's (Argon2id).
+// older versions wrote (PBKDF2) and with today's (Argon2id); panels logging in at once, straight and
+// through PgBouncer; and the first login from the panel's copy after the server was lost.
 
 #include "BenchEnvironment.h"
 #include "CredentialDataset.h"
+#include "ServerRelay.h"
 
 #include "base/Mod_Globali.h"
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
+#include "component/OfflineMode.h"
 #include "operations/CredentialDatabase.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <algorithm>
@@ -373,6 +377,64 @@ ZAV_BENCHMARK_AT_BOTH_PLACES(BM_ConcurrentLogins, ->Args({50, Text})
                                                       ->Iterations(4)
                                                       ->UseManualTime()
                                                       ->Unit(benchmark::kMillisecond));
+
+// The time from losing the server to the first login, then checked against the panel's copy (the plain
+// data set with offline login for 7 days, reached through a relay; the URI's deadline is 1 s). Argument
+// 0: the server is gone, its connections cut and new ones closed at once; 1: it stops answering, and the
+// login waits out the deadline. Before each round the panel is online again, connected, its copy fresh.
+void BM_FirstLoginAfterLosingTheServer(benchmark::State& state) {
+    using Relay = zav::store::test::ServerRelay;
+    if (zav::bench::skipWithoutServer(state, zav::bench::Place::Server)) {
+        return;
+    }
+    Fixture& f = fixture();
+    static const QString dbPath = [&f] {
+        f.path(zav::bench::Place::Server); // the place exists
+        zav::manage::Snapshot keptOffline = contents();
+        keptOffline.policy = {{QStringLiteral("offline-login-days"), QStringLiteral("7")}};
+        return zav::bench::buildCredentialDatabase(f.data.at(zav::bench::Place::Server)->places,
+                                                   QStringLiteral("offline.db"), keptOffline);
+    }();
+    static const QRegularExpression host(QStringLiteral("host=([^&]*)"));
+    Relay relay(host.match(dbPath).captured(1));
+    f.login->setDbPath(relay.through(dbPath) + QStringLiteral("&connect_timeout=1"));
+    zav::OfflineMode::SetProbeIntervalForTests(50);
+    const Relay::Mode lost = state.range(0) == 0 ? Relay::Mode::Refuse : Relay::Mode::Silent;
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        relay.setMode(Relay::Mode::Forward);
+        const int n = (i++ * 7919) % Operators;
+        const QString name = operatorName(n);
+        const QString password = QStringLiteral("secret%1").arg(n);
+        // Online again, and a login checked by the server itself: within a deadline of the last one that
+        // passed, the panel's own connection still fails at once and the login goes to the copy.
+        bool ready = false;
+        for (const QDeadlineTimer deadline(30000); !ready && !deadline.hasExpired();) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            ready = !f.login->IsOffline() &&
+                    zav::CheckCredentials(1, 0, name, password) == zav::CredentialOutcome::Accepted &&
+                    !f.login->IsOffline();
+        }
+        ready = ready && zav::OfflineOf(*f.login).WaitForRefreshesForTests(30000);
+        relay.setMode(lost);
+        state.ResumeTiming();
+        if (!ready || zav::CheckCredentials(1, 0, name, password) != zav::CredentialOutcome::Accepted ||
+            !f.login->IsOffline()) {
+            state.SkipWithError(ready ? "the copy did not log in" : "the panel did not get online again");
+            break;
+        }
+    }
+    relay.setMode(Relay::Mode::Forward);
+    zav::OfflineMode::SetProbeIntervalForTests(0);
+    f.use(f.path(zav::bench::Place::Server)); // before the relay goes
+}
+BENCHMARK(BM_FirstLoginAfterLosingTheServer)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("silent")
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond);
 
 // A plant of 200 panels through one PgBouncer (ZAV_BENCH_PGBOUNCER_URI, which scripts/bench starts in
 // front of its server): each of them logs in 20 times, pausing half a second on average in between.

@@ -4,6 +4,7 @@
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordHashing.h"
+#include "operations/PasswordRows.h"
 #include "operations/PasswordRules.h"
 #include "operations/PolicyRows.h"
 #include "outside/OutsideObjects.h"
@@ -47,6 +48,7 @@ std::optional<OperatorRow> FindOperatorRow(const QString& dbPath, const QString&
 
 void AddOperator(const QString& dbPath, int levelId, const QString& name,
                  const std::optional<QString>& levelStoredName, const QString& password) {
+    const StoredFormMadeAhead storedForm(dbPath, password);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     requireMeantLevel(*db, levelId, levelStoredName);
@@ -57,8 +59,7 @@ void AddOperator(const QString& dbPath, int levelId, const QString& name,
     rs->AddNew();
     rs->SetField(store::FieldID, levelId);
     rs->SetField(store::FieldName, name);
-    rs->SetField(store::FieldPWD,
-                 password.isEmpty() ? QStringLiteral("") : StoredFormOf(password, policy.passwordStorage));
+    rs->SetField(store::FieldPWD, storedForm.under(policy.passwordStorage));
     rs->Update();
     rs->Close();
     AuditWithin(*db, {QStringLiteral("operator-added"),

@@ -19,13 +19,13 @@ std::optional<QString>
 storePassword(const QString& dbPath,
               const std::function<std::unique_ptr<store::Recordset>(store::Database&)>& openRow,
               const QString& password, const QString& whose) {
+    const StoredFormMadeAhead storedForm(dbPath, password);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     auto rs = openRow(*db);
     std::optional<QString> written;
     if (rs && !rs->Eof()) {
-        const Policy policy = PolicyOf(*db);
-        written = StoredFormOf(password, policy.passwordStorage);
+        written = storedForm.under(PolicyOf(*db).passwordStorage);
         rs->MoveFirst();
         rs->Edit();
         rs->SetField(store::FieldPWD, *written);
@@ -60,6 +60,21 @@ std::optional<QString> StoreOperatorPassword(const QString& dbPath, const QStrin
             return db.OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"), {name});
         },
         password, QStringLiteral("operator '%1'").arg(name));
+}
+
+StoredFormMadeAhead::StoredFormMadeAhead(const QString& dbPath, const QString& password)
+    : m_password(password), m_storage(PasswordStorage::Plain), m_form(password) {
+    if (password.isEmpty()) {
+        return;
+    }
+    auto db = OpenForReading(dbPath);
+    m_storage = PolicyOf(*db).passwordStorage;
+    db->Close();
+    m_form = StoredFormOf(password, m_storage);
+}
+
+QString StoredFormMadeAhead::under(PasswordStorage storage) const {
+    return storage == m_storage || m_password.isEmpty() ? m_form : StoredFormOf(m_password, storage);
 }
 
 int HashTextPasswords(store::Database& db) {

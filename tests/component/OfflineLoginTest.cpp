@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace zav::test {
@@ -157,10 +158,9 @@ TEST_F(OfflineLogin, TheCopyLogsInWhileTheServerIsDownAndTheServerTakesItsQueueE
 
     // A copy older than the policy's days refuses, saying why.
     manage::SetClockForTests([] { return QDateTime::currentDateTimeUtc().addDays(8); });
-    EXPECT_TRUE(QString::fromStdString(store::test::failureOf([] {
-                                           logIn(QStringLiteral("anna"), QStringLiteral("new"));
-                                       }).what())
-                    .contains(QStringLiteral("more than 7 days ago")));
+    const std::string stale =
+        store::test::failureOf([] { logIn(QStringLiteral("anna"), QStringLiteral("new")); }).what();
+    EXPECT_NE(stale.find("more than 7 days ago"), std::string::npos) << stale;
     manage::SetClockForTests(nullptr);
 
     // Back online: the queue goes to the server with the rows' own times, marked offline, and the
@@ -219,12 +219,9 @@ TEST_F(OfflineLogin, NothingIsKeptWhileThePolicyIsOffAndACopyServesOnlyItsOwnSer
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->identity.database, QStringLiteral("zavtest"));
     const auto finding = [&] {
-        for (const auto& found : manage::FindUnsafeSettings(uri)) {
-            if (found.finding == manage::Finding::OfflineReplicaPlain) {
-                return true;
-            }
-        }
-        return false;
+        return std::ranges::any_of(manage::FindUnsafeSettings(uri), [](const auto& found) {
+            return found.finding == manage::Finding::OfflineReplicaPlain;
+        });
     };
     EXPECT_TRUE(finding());
     // Another address, or a file that names another server, is no copy of this one.

@@ -7,6 +7,8 @@
 #include "operations/OperatorOperations.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordOperations.h"
+#include "operations/PasswordRows.h"
+#include "operations/Policy.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -170,6 +172,17 @@ TEST_P(ManageOperations, OperatorsAreAddedMovedAndRemovedByTheirName) {
     RemoveOperator(file.path(), "O'Brien");
     EXPECT_FALSE(FindOperatorRow(file.path(), "O'Brien").has_value());
     EXPECT_EQ(file.operatorLevels().size(), 1u);
+}
+
+// A password's stored form is made before the write begins; a policy switched in between still decides.
+TEST_P(ManageOperations, APasswordMadeAheadIsStoredAsThePolicyReadInsideTheWriteSays) {
+    file.addLevels({{0, "Top"}, {1, "One"}});
+    const StoredFormMadeAhead asText(file.path(), "Early1");
+    SetPolicyEntry(file.path(), "password-storage", "hashed");
+    const StoredFormMadeAhead asHash(file.path(), "Late22");
+    EXPECT_TRUE(IsPasswordHash(asText.under(PasswordStorage::Hashed)));
+    EXPECT_EQ(asHash.under(PasswordStorage::Hashed), asHash.under(PasswordStorage::Hashed)) << "made again";
+    EXPECT_TRUE(IsPasswordHash(StoreLevelPassword(file.path(), 1, "One", "Lvl1pass").value_or("")));
 }
 
 // Names that mean something to SQL, also where the server reads backslashes in literals as escapes, or

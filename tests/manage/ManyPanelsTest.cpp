@@ -13,7 +13,7 @@
 #include "support/CredentialFile.h"
 #include "support/FaultyEngine.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -25,13 +25,6 @@ using namespace zav;
 namespace {
 
 constexpr qint64 DeadlineMs = 3000 + 500; // a round trip's deadline on the client, and a margin
-
-// The monotonic clock the panels note their steps' ends by.
-qint64 nowMs() {
-    QElapsedTimer clock;
-    clock.start();
-    return clock.msecsSinceReference();
-}
 
 struct Step {
     QString what;
@@ -236,12 +229,13 @@ TEST(Plant, Failover) {
         QProcess script;
         script.start(QStringLiteral("bash"), {qEnvironmentVariable("ZAV_PG_TEST_SERVER"), action, folder});
         EXPECT_TRUE(script.waitForFinished(60000) && script.exitCode() == 0) << action;
-        return nowMs();
+        return QDeadlineTimer::current().deadline(); // the clock the panels note their steps by
     };
     qint64 kill = 0, killed = 0, promoted = 0;
     const auto reports = runPanels(uri, 8, 10, 25, "logins-and-adds", [&] {
         QThread::msleep(3000);
-        kill = nowMs(), killed = server("crash", hosts[0]), promoted = server("promote", hosts[1]);
+        kill = QDeadlineTimer::current().deadline(), killed = server("crash", hosts[0]),
+        promoted = server("promote", hosts[1]);
     });
     qint64 firstLogin = std::numeric_limits<qint64>::max(), refused = 0;
     const auto operators = test::CredentialFile(uri).operatorLevels();

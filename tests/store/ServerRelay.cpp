@@ -77,10 +77,12 @@ void ServerRelay::run() {
         }
         ::poll(watched.data(), watched.size(), 20);
         const Mode now = m_mode; // as the test set it while the relay waited
-        if (Clock::now() >= cutAt) {
+        if (now == Mode::Refuse || Clock::now() >= cutAt) {
             std::for_each(pairs.begin(), pairs.end(), close);
-            cutAt = Clock::time_point::max();
-            m_mode = Mode::Forward;
+            if (now != Mode::Refuse) {
+                cutAt = Clock::time_point::max();
+                m_mode = Mode::Forward;
+            }
         }
         for (std::size_t k = 1; k < watched.size() && now != Mode::Silent; ++k) {
             Pair& pair = pairs[(k - 1) / 2];
@@ -101,7 +103,10 @@ void ServerRelay::run() {
         }
         std::erase_if(pairs, [](const Pair& pair) { return pair.client < 0; });
         if (watched[0].revents & POLLIN) {
-            if (const int client = ::accept(m_listener, nullptr, nullptr); client >= 0) {
+            const int client = ::accept(m_listener, nullptr, nullptr);
+            if (client >= 0 && now == Mode::Refuse) {
+                ::close(client);
+            } else if (client >= 0) {
                 pairs.push_back({client, now == Mode::Silent ? -1 : connectTo(m_serverSocket)});
             }
         }

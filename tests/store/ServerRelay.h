@@ -17,8 +17,9 @@ public:
         Silent,                 // takes connections and data and answers nothing
         SwallowAnswersThenCut,  // the server's next answer is dropped, and the connections cut
         SwallowRequestsThenCut, // the client's next request is dropped, and the connections cut
+        Refuse,                 // cuts every connection and closes each new one at once: a server gone
     };
-    // Relays to the server's socket folder (port 5432).
+    // Relays to the server's socket folder (port 5432). Built into the benchmarks too.
     explicit ServerRelay(const QString& serverFolder);
     ~ServerRelay();
     ServerRelay(const ServerRelay&) = delete;
