@@ -134,10 +134,12 @@ void printPolicy(const QString& dbPath, bool json, QTextStream& out) {
         for (const auto& [key, value] : entries) {
             bool isNumber = false;
             const int number = value.toInt(&isNumber);
-            object.insert(key, value == QLatin1String("on")    ? QJsonValue(true)
-                               : value == QLatin1String("off") ? QJsonValue(false)
-                               : isNumber                      ? QJsonValue(number)
-                                                               : QJsonValue(value));
+            // A list of texts stays text, whatever its one entry looks like.
+            object.insert(key, key == QLatin1String("signature-reasons") ? QJsonValue(value)
+                               : value == QLatin1String("on")            ? QJsonValue(true)
+                               : value == QLatin1String("off")           ? QJsonValue(false)
+                               : isNumber                                ? QJsonValue(number)
+                                                                         : QJsonValue(value));
         }
         out << QJsonDocument(object).toJson(QJsonDocument::Indented);
         return;

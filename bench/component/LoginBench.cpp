@@ -3,7 +3,8 @@
 // list; one password hash check, and the credential check on the same operators in a database whose
 // whole policy is on (hashed storage, lockout, password rules, automatic logout), each with the hashes
 // older versions wrote (PBKDF2) and with today's (Argon2id); panels logging in at once, straight and
-// through PgBouncer; and the first login from the panel's copy after the server was lost.
+// through PgBouncer; the first login from the panel's copy after the server was lost; and a signature
+// with its dialog.
 
 #include "BenchEnvironment.h"
 #include "CredentialDataset.h"
@@ -13,7 +14,9 @@
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
 #include "component/OfflineMode.h"
+#include "dialogs/Frm_Sign.h"
 #include "operations/CredentialDatabase.h"
+#include "operations/Signatures.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -251,6 +254,50 @@ void BM_CredentialCheckOperatorHashed(benchmark::State& state, zav::bench::Place
 ZAV_BENCHMARK_AT_BOTH_PLACES(BM_CredentialCheckOperatorHashed, ->ArgsProduct({{1, 0, 2}, {Pbkdf2, Argon2id}})
                                                                    ->ArgNames({"check", "storage"})
                                                                    ->Unit(benchmark::kMillisecond));
+
+// A signature on the data set whose whole policy is on (Argon2id hashes, the audit): the signer's
+// password checked and the row written, as Sign does once its dialog is confirmed.
+void BM_Signature(benchmark::State& state, zav::bench::Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    using zav::manage::SignatureOutcome;
+    const QString dbPath = fixture().path(place, Argon2id);
+    int i = 0;
+    for (auto _ : state) {
+        const QString name = operatorName((i++ * 7919) % Operators);
+        if (zav::manage::CheckSignaturePassword(dbPath, {name, QStringLiteral("secret")}).outcome !=
+                SignatureOutcome::Signed ||
+            zav::manage::RecordSignature(dbPath, {QStringLiteral("Approved"), QStringLiteral("Batch 42"),
+                                                  QStringLiteral("Checked"), name, std::nullopt, 0})
+                    .outcome != SignatureOutcome::Signed) {
+            state.SkipWithError("the signature was refused");
+            break;
+        }
+    }
+}
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_Signature, ->Unit(benchmark::kMillisecond));
+
+// The signer's dialog from its creation to its first paint, in touch-screen mode (0) or not (1).
+void BM_SignatureDialogOpen(benchmark::State& state) {
+    zav::Mod_Globali().touchScreen = state.range(0) == 0;
+    for (auto _ : state) {
+        zav::Frm_Sign dialog({zav::Frm_Sign::Role::Signer,
+                              QStringLiteral("Approved"),
+                              QStringLiteral("Release of batch 42 to packaging"),
+                              operatorName(1),
+                              true,
+                              {QStringLiteral("Checked"), QStringLiteral("Line clearance")},
+                              true},
+                             [](const zav::Frm_Sign::Entry&) { return true; });
+        dialog.Form_Load();
+        dialog.show();
+        QApplication::processEvents();
+        dialog.hide();
+    }
+    zav::Mod_Globali().touchScreen = false;
+}
+BENCHMARK(BM_SignatureDialogOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_LoginDialogFilledList(benchmark::State& state, zav::bench::Place place) {
     if (!usePlain(state, place)) {

@@ -41,6 +41,8 @@ class OfflineMode;
 //                                    panel logs in from its local copy, or it is reached again (true) and
 //                                    has taken what was recorded meanwhile; only while the policy's
 //                                    offline-login-days is above 0 (IsOffline says which).
+//   securityAlert(message)           an operator was locked out by wrong passwords typed to sign (Sign,
+//                                    Verify); the message names the operator, in the current language.
 // Slots must not throw: Qt does not catch. The component swallows what escapes a slot (with a warning),
 // so a failing slot never undoes or fails a login. The signals are no automation members: the type
 // library and the dispatcher do not know them; the script host forwards them itself.
@@ -103,6 +105,16 @@ public:
     Q_INVOKABLE bool HaveOperators();
     Q_INVOKABLE bool HaveLevels();
 
+    // Electronic signatures; both need the policy's audit and an operator logged in by name. Sign asks
+    // the operator logged in for their password (and, on the first signing of a login, their name) and
+    // a reason, and records the signature in the audit trail: the printed name, the time, Meaning,
+    // Action, the reason. Verify does the same and then asks a second, different operator who holds the
+    // right RightNumber (custom rights 1 to 100; 101 manage levels, 102 manage operators, 103 the
+    // shutdown right, 104 the desktop; any other number fails with automation error 9) for name and
+    // password, and records that person too. True only when the signature was recorded.
+    Q_INVOKABLE bool Sign(const QString& Meaning, const QString& Action);
+    Q_INVOKABLE bool Verify(const QString& Meaning, const QString& Action, short RightNumber);
+
     QString DbPath() const { return m_dbPath; }
     // Stores the path, sets the profile file path, initialises the database, releases cRespEnable.
     void setDbPath(const QString& path);
@@ -154,6 +166,7 @@ Q_SIGNALS:
     void loginFailed(const QString& name, int mode);
     void autoLogoutWarning(int seconds);
     void connectionChanged(bool online);
+    void securityAlert(const QString& message);
 
 private:
     // True while a level other than the logout level is in force.
@@ -180,6 +193,8 @@ private:
     void recordLogout(const QString& how) noexcept;
     void recordPendingLogouts() noexcept;
     bool login(int loginMode);
+    // Sign, and with a right Verify.
+    bool sign(const QString& meaning, const QString& action, int right);
     QString readCaption(const QString& key, const QString& defaultText) const;
     void writeCaption(const QString& key, const QString& text);
 
@@ -205,4 +220,5 @@ private:
     std::shared_ptr<Class_Level> m_lastLogoutLevel;
     bool m_logoutLevelStale = false;
     std::vector<PendingLogout> m_pendingLogouts; // logouts the audit trail could not take yet
+    quint64 m_signedSession = ~quint64(0);       // the session of the last signature: its name was asked
 };

@@ -47,6 +47,8 @@ constexpr Binding Accessors[] = {
     {"IsTouchScreen", Get, call<&L::IsTouchScreen>},
     {"IsTouchScreen", Let, call<&L::setIsTouchScreen>},
     {"IsOffline", Get, call<&L::IsOffline>},
+    {"Sign", Method, call<&L::Sign>},
+    {"Verify", Method, call<&L::Verify>},
 };
 
 const ClassBinding Login{"_ZAV_Login", &ZAV_Login::staticMetaObject, Accessors, binding::share<ZAV_Login>,

@@ -9,6 +9,11 @@ constexpr ParamDesc ShortIndex[] = {{.name = "Index", .type = VarType::Short}};
 constexpr ParamDesc LongIndex[] = {{.name = "Index", .type = VarType::Long}};
 constexpr ParamDesc LockOldPwd[] = {{.name = "LockOldPWD", .type = VarType::Bool, .optional = true}};
 constexpr ParamDesc Collection[] = {{.name = "cCol", .type = VarType::Variant, .byRef = true}};
+constexpr ParamDesc SignParams[] = {{.name = "Meaning", .type = VarType::String},
+                                    {.name = "Action", .type = VarType::String}};
+constexpr ParamDesc VerifyParams[] = {{.name = "Meaning", .type = VarType::String},
+                                      {.name = "Action", .type = VarType::String},
+                                      {.name = "RightNumber", .type = VarType::Short}};
 
 constexpr MemberDesc LoginMembers[] = {
     {.name = "cRespEnable",
@@ -70,6 +75,16 @@ constexpr MemberDesc LoginMembers[] = {
      .type = VarType::Bool,
      .valueByRef = true},
     {.name = "IsOffline", .dispId = 0x68030017, .accessors = {Get}, .type = VarType::Bool},
+    {.name = "Sign",
+     .dispId = 0x60030018,
+     .accessors = {Method},
+     .type = VarType::Bool,
+     .params = SignParams},
+    {.name = "Verify",
+     .dispId = 0x60030019,
+     .accessors = {Method},
+     .type = VarType::Bool,
+     .params = VerifyParams},
 };
 
 constexpr MemberDesc LevelMembers[] = {

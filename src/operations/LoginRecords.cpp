@@ -68,7 +68,7 @@ RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attemp
         }
     }
     AuditWithin(*db, inForce,
-                {QStringLiteral("login-failed"), refusalDetail(attempt, lockedBefore, refused.topWaitSeconds),
+                {attempt.failedEvent, refusalDetail(attempt, lockedBefore, refused.topWaitSeconds),
                  attempt.who});
     if (refused.entry.locked && !lockedBefore) {
         AuditWithin(*db, inForce,
@@ -98,7 +98,7 @@ AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, co
         accepted.entry = ReadLockState(*db, *attempt.entry);
         if (accepted.entry.locked && inForce.lockoutAttempts > 0) {
             AuditWithin(*db, inForce,
-                        {QStringLiteral("login-failed"), refusalDetail(attempt, true, 0), attempt.who});
+                        {attempt.failedEvent, refusalDetail(attempt, true, 0), attempt.who});
             transaction.Commit();
             db->Close();
             return accepted;

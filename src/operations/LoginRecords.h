@@ -30,7 +30,8 @@ struct LoginAttempt {
     AuditSubject who;      // the operator and level the audit row names
     QString detail;        // how: "by operator", "by level", "top password"; never the password
     int waitedSeconds = 0; // a refusal that compared nothing: level 0's password had this long to wait
-    std::optional<HashUpgrade> upgrade; // an accepted login's stronger hash
+    std::optional<HashUpgrade> upgrade;                   // an accepted login's stronger hash
+    QString failedEvent = QStringLiteral("login-failed"); // the audit event of a refusal
 };
 
 // An attempt counted against `entry` alone, naming nobody (tools and pictures that set up a lock).

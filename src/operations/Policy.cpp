@@ -16,7 +16,7 @@ namespace zav::manage {
 
 namespace {
 
-enum class Kind { OnOff, Number, Storage };
+enum class Kind { OnOff, Number, Storage, List };
 
 struct KeyDef {
     const char* name;
@@ -40,7 +40,20 @@ const KeyDef Keys[] = {
     {"password-storage", Kind::Storage},
     {"offline-login-days", Kind::Number, 3650, nullptr, &Policy::offlineLoginDays},
     {"offline-sync-minutes", Kind::Number, 10080, nullptr, &Policy::offlineSyncMinutes},
+    {"signature-reasons", Kind::List, 50},
+    {"signature-reason-required", Kind::OnOff, 0, &Policy::signatureReasonRequired},
 };
+
+// A list's entries, trimmed, without empty ones.
+QStringList listEntries(const QString& value) {
+    QStringList entries;
+    for (const QString& entry : value.split(QLatin1Char('|'))) {
+        if (!entry.trimmed().isEmpty()) {
+            entries << entry.trimmed();
+        }
+    }
+    return entries;
+}
 
 const KeyDef* findKey(const QString& key) {
     for (const KeyDef& def : Keys) {
@@ -87,6 +100,16 @@ QString canonicalValue(const KeyDef& def, const QString& value) {
             return word;
         }
         badValue(def, value, QStringLiteral("plain or hashed"));
+    case Kind::List: {
+        const QStringList entries = listEntries(value);
+        if (entries.size() > def.largest ||
+            std::any_of(entries.begin(), entries.end(), [](const QString& e) { return e.size() > 200; })) {
+            badValue(
+                def, value,
+                QStringLiteral("at most %1 texts of up to 200 characters, separated by |").arg(def.largest));
+        }
+        return entries.join(QLatin1Char('|'));
+    }
     }
     return {};
 }
@@ -103,6 +126,9 @@ void apply(Policy& policy, const KeyDef& def, const QString& canonical) {
         policy.passwordStorage =
             canonical == QLatin1String("hashed") ? PasswordStorage::Hashed : PasswordStorage::Plain;
         break;
+    case Kind::List:
+        policy.signatureReasons = listEntries(canonical);
+        break;
     }
 }
 
@@ -114,6 +140,8 @@ QString shown(const Policy& policy, const KeyDef& def) {
         return QString::number(policy.*def.number);
     case Kind::Storage:
         break;
+    case Kind::List:
+        return policy.signatureReasons.join(QLatin1Char('|'));
     }
     return policy.passwordStorage == PasswordStorage::Hashed ? QStringLiteral("hashed")
                                                              : QStringLiteral("plain");

@@ -29,6 +29,10 @@ struct Policy {
     int offlineLoginDays = 0;   // "offline-login-days": how old the copy may be for logins while the
                                 // server cannot be reached; 0: no copy is kept and nothing changes
     int offlineSyncMinutes = 5; // "offline-sync-minutes": the copy's refresh besides logins and changes
+    // Electronic signatures (ZAV_Login::Sign and Verify):
+    QStringList signatureReasons;         // "signature-reasons": the reasons offered, stored separated by
+                                          // "|"; none: the reason is free text
+    bool signatureReasonRequired = false; // "signature-reason-required": a signature without one is refused
 
     bool AnyPasswordRule() const {
         return passwordMinLength > 0 || passwordRequireDigit || passwordRequireLetter;

@@ -44,8 +44,11 @@ endfunction()
 example("A host in a few lines" cpp main.cpp)
 example("Scripts and QML" js example.js)
 example("Scripts and QML" qml example.qml)
+example("Signatures and password aging" cpp sign.cpp)
+example("Signatures and password aging" js sign.js)
 run(${CMAKE_COMMAND} -S ${README_HOST_SOURCE} -B ${WORK_DIR}/readme/build -G ${GENERATOR}
-  -DCMAKE_PREFIX_PATH=${prefix} -DREADME_SOURCE=${WORK_DIR}/readme/main.cpp "-DCMAKE_CXX_FLAGS=${HOST_CXX_FLAGS}")
+  -DCMAKE_PREFIX_PATH=${prefix} -DREADME_SOURCE=${WORK_DIR}/readme/main.cpp
+  -DREADME_SIGN_SOURCE=${WORK_DIR}/readme/sign.cpp "-DCMAKE_CXX_FLAGS=${HOST_CXX_FLAGS}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/readme/build)
 set(offscreen ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=${WORK_DIR}/readme/build/plugins
   QT_QPA_GENERIC_PLUGINS=zavanswer)
@@ -61,6 +64,15 @@ run(${offscreen} ${WORK_DIR}/readme/build/readme_script ${WORK_DIR}/readme/examp
   ${WORK_DIR}/readme/example.qml ${WORK_DIR}/readme/script.db ${import_dir})
 if(NOT output MATCHES "${manageThenLogin}(.*\n)?answered zav::Frm_Login\n")
   message(FATAL_ERROR "the README's script and QML did not run to their logins:\n${output}")
+endif()
+# The signature examples: the login is cancelled, so nothing is signed.
+run(${offscreen} ${WORK_DIR}/readme/build/readme_sign ${WORK_DIR}/readme/sign.db)
+set(signed ${output})
+run(${offscreen} ${WORK_DIR}/readme/build/readme_script ${WORK_DIR}/readme/sign.js
+  ${WORK_DIR}/readme/example.qml ${WORK_DIR}/readme/sign-script.db ${import_dir})
+if(NOT signed MATCHES "answered zav::Frm_Login\n" OR signed MATCHES "batch 42" OR
+   NOT output MATCHES "answered zav::Frm_Login\n")
+  message(FATAL_ERROR "the README's signature examples did not run to their logins:\n${signed}\n${output}")
 endif()
 
 run(${CMAKE_COMMAND} -S ${HOST_SOURCE} -B ${WORK_DIR}/host -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix}

@@ -11,6 +11,7 @@
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
 #include "dialogs/Frm_Name.h"
+#include "dialogs/Frm_Sign.h"
 #include "operations/CredentialDatabase.h"
 #include "outside/ScreenKeyboardWidget.h"
 
@@ -74,6 +75,7 @@ void TouchScenes::renderAll(const QString& prefix) {
     nameDialog();
     levelModifyDialog();
     autoLogoutWarning();
+    signatureDialogs();
 }
 
 void TouchScenes::loginDialogs() {
@@ -165,6 +167,27 @@ void TouchScenes::levelModifyDialog() {
 void TouchScenes::autoLogoutWarning() {
     dialogs::AutoLogoutWarning warning(30, 1000);
     m_shooter.saveScreen({&warning}, m_prefix + QStringLiteral("auto-logout"));
+}
+
+void TouchScenes::signatureDialogs() {
+    // The first signing of a login, with a long action and the policy's reasons; then the second person.
+    Frm_Sign::Setup setup{
+        Frm_Sign::Role::Signer,
+        QStringLiteral("Approved"),
+        QStringLiteral("Release of batch 2026-1142 (filling line 3) to packaging"),
+        SampleOperator,
+        true,
+        {QStringLiteral("Checked against the batch record"), QStringLiteral("Line clearance")},
+        true};
+    Frm_Sign signer(setup, [](const Frm_Sign::Entry&) { return false; });
+    signer.Form_Load();
+    m_shooter.saveScreen({&signer}, m_prefix + QStringLiteral("sign"));
+    outside::ScreenKeyboardWidget keyboard(child<QLineEdit>(signer, "Text_Pwd"));
+    m_shooter.saveScreen({&signer, &keyboard}, m_prefix + QStringLiteral("sign-keyboard"));
+    setup.role = Frm_Sign::Role::SecondPerson;
+    Frm_Sign second(setup, [](const Frm_Sign::Entry&) { return false; });
+    second.Form_Load();
+    m_shooter.saveScreen({&second}, m_prefix + QStringLiteral("sign-second-person"));
 }
 
 } // namespace zav::screenshots

@@ -34,6 +34,7 @@ private:
     void nameDialog();
     void levelModifyDialog();
     void autoLogoutWarning();
+    void signatureDialogs();
 
     Shooter& m_shooter;
     QString m_prefix;

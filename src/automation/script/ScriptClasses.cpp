@@ -36,6 +36,7 @@ void ScriptLogin::forwardSignals() {
     connect(login, &ZAV_Login::loginFailed, this, &ScriptLogin::loginFailed);
     connect(login, &ZAV_Login::autoLogoutWarning, this, &ScriptLogin::autoLogoutWarning);
     connect(login, &ZAV_Login::connectionChanged, this, &ScriptLogin::connectionChanged);
+    connect(login, &ZAV_Login::securityAlert, this, &ScriptLogin::securityAlert);
 }
 
 ScriptLevel::ScriptLevel(std::shared_ptr<QObject> target, QObject* parent)

@@ -78,6 +78,13 @@ public:
     Q_INVOKABLE QVariant Fun_InitDatabase() { return call("Fun_InitDatabase"); }
     Q_INVOKABLE QVariant HaveOperators() { return call("HaveOperators"); }
     Q_INVOKABLE QVariant HaveLevels() { return call("HaveLevels"); }
+    Q_INVOKABLE QVariant Sign(const QVariant& Meaning, const QVariant& Action) {
+        return call("Sign", {Meaning, Action});
+    }
+    Q_INVOKABLE QVariant Verify(const QVariant& Meaning, const QVariant& Action,
+                                const QVariant& RightNumber) {
+        return call("Verify", {Meaning, Action, RightNumber});
+    }
 
 Q_SIGNALS:
     void loggedIn(const QString& operatorName, int levelId);
@@ -85,6 +92,7 @@ Q_SIGNALS:
     void loginFailed(const QString& name, int mode);
     void autoLogoutWarning(int seconds);
     void connectionChanged(bool online);
+    void securityAlert(const QString& message);
 
 private:
     void forwardSignals();
