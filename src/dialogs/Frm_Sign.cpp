@@ -102,6 +102,7 @@ void Frm_Sign::buildControls() {
 
 void Frm_Sign::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
+    NameForAccessibility(this);
     if (TouchMode()) {
         ApplyPanelLook(this);
     }

@@ -67,9 +67,9 @@ RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attemp
                 TopPasswordWaitSeconds(CountFailureWithin(*db, *attempt.topEntry, inForce), inForce);
         }
     }
-    AuditWithin(*db, inForce,
-                {attempt.failedEvent, refusalDetail(attempt, lockedBefore, refused.topWaitSeconds),
-                 attempt.who});
+    AuditWithin(
+        *db, inForce,
+        {attempt.failedEvent, refusalDetail(attempt, lockedBefore, refused.topWaitSeconds), attempt.who});
     if (refused.entry.locked && !lockedBefore) {
         AuditWithin(*db, inForce,
                     {QStringLiteral("lockout"),
@@ -97,8 +97,7 @@ AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, co
         // The check read failures on the entry; others may have locked it since. A lock holds.
         accepted.entry = ReadLockState(*db, *attempt.entry);
         if (accepted.entry.locked && inForce.lockoutAttempts > 0) {
-            AuditWithin(*db, inForce,
-                        {attempt.failedEvent, refusalDetail(attempt, true, 0), attempt.who});
+            AuditWithin(*db, inForce, {attempt.failedEvent, refusalDetail(attempt, true, 0), attempt.who});
             transaction.Commit();
             db->Close();
             return accepted;
