@@ -39,6 +39,7 @@ TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
               "audit off\naudit-retention-days 0\nlockout-attempts 0\nlockout-minutes 15\n"
               "auto-logout-minutes 0\nauto-logout-warning-seconds 30\npassword-min-length 0\n"
               "password-require-digit off\npassword-require-letter off\npassword-storage plain\n"
+              "password-max-age-days 0\npassword-history 0\npassword-change-at-first-login off\n"
               "offline-login-days 0\noffline-sync-minutes 5\n");
     EXPECT_TRUE(policyJson()["lockout-minutes"] == 15 && !exported().contains("policy"));
     EXPECT_TRUE(FileBytes(db) == before) << "reading the policy changed the file";
