@@ -97,6 +97,10 @@ Snapshot ReadSnapshotWithin(store::Database& db) {
     snapshot.policy = ReadPolicyRows(db);
     if (KeepsPasswordAges(db)) {
         snapshot.ages = ReadPasswordAges(db, !snapshot.passwordsHidden);
+        std::sort(snapshot.ages->begin(), snapshot.ages->end(), [](const auto& a, const auto& b) {
+            return a.entry.kind != b.entry.kind ? a.entry.kind == LockoutKind::Level
+                                                : a.entry.name.compare(b.entry.name, Qt::CaseInsensitive) < 0;
+        });
     }
     return snapshot;
 }
