@@ -219,8 +219,59 @@ QByteArray ExportDocument(const Snapshot& snapshot) {
         }
         root.insert(QStringLiteral("policy"), policy);
     }
+    if (snapshot.ages) {
+        QJsonArray ages;
+        for (const manage::PasswordAge& age : *snapshot.ages) {
+            ages.append(
+                QJsonObject{{QStringLiteral("kind"), age.entry.kind == manage::LockoutKind::Level
+                                                         ? QStringLiteral("level")
+                                                         : QStringLiteral("operator")},
+                            {QStringLiteral("name"), age.entry.name},
+                            {QStringLiteral("changedAt"),
+                             age.changedAt.isValid() ? QJsonValue(age.changedAt.toString(Qt::ISODateWithMs))
+                                                     : QJsonValue()},
+                            {QStringLiteral("mustChange"), age.mustChange},
+                            {QStringLiteral("byOwner"), age.byOwner},
+                            {QStringLiteral("history"), QJsonArray::fromStringList(age.history)}});
+        }
+        root.insert(QStringLiteral("passwordAges"), ages);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
+
+namespace {
+manage::PasswordAge parseAge(const QJsonValue& value, const QString& where) {
+    const QJsonObject object = objectAt(value, where);
+    checkMembers(object,
+                 {QStringLiteral("kind"), QStringLiteral("name"), QStringLiteral("changedAt"),
+                  QStringLiteral("mustChange"), QStringLiteral("byOwner"), QStringLiteral("history")},
+                 {}, where);
+    manage::PasswordAge age;
+    const QString kind = textAt(object[QStringLiteral("kind")], where + QStringLiteral(".kind"));
+    if (kind != QLatin1String("level") && kind != QLatin1String("operator")) {
+        fault(ErrBadFile, where + QStringLiteral(".kind"),
+              QStringLiteral("expected \"level\" or \"operator\""));
+    }
+    age.entry = {kind == QLatin1String("level") ? manage::LockoutKind::Level : manage::LockoutKind::Operator,
+                 nameAt(object[QStringLiteral("name")], where + QStringLiteral(".name"))};
+    const QJsonValue changedAt = object[QStringLiteral("changedAt")];
+    if (!changedAt.isNull()) {
+        age.changedAt =
+            QDateTime::fromString(textAt(changedAt, where + QStringLiteral(".changedAt")), Qt::ISODateWithMs);
+        if (!age.changedAt.isValid()) {
+            fault(ErrBadFile, where + QStringLiteral(".changedAt"),
+                  QStringLiteral("expected an ISO 8601 time"));
+        }
+    }
+    age.mustChange = booleanAt(object[QStringLiteral("mustChange")], where + QStringLiteral(".mustChange"));
+    age.byOwner = booleanAt(object[QStringLiteral("byOwner")], where + QStringLiteral(".byOwner"));
+    const QJsonArray history = arrayAt(object[QStringLiteral("history")], where + QStringLiteral(".history"));
+    for (qsizetype i = 0; i < history.size(); ++i) {
+        age.history << textAt(history[i], where + QStringLiteral(".history[%1]").arg(i));
+    }
+    return age;
+}
+} // namespace
 
 Snapshot ParseDocument(const QByteArray& json) {
     QJsonParseError error;
@@ -236,7 +287,7 @@ Snapshot ParseDocument(const QByteArray& json) {
     const QJsonObject root = document.object();
     checkMembers(root, {QStringLiteral("levels"), QStringLiteral("operators")},
                  {QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("captions"),
-                  QStringLiteral("policy")},
+                  QStringLiteral("policy"), QStringLiteral("passwordAges")},
                  QStringLiteral("document"));
     checkHeader(root);
 
@@ -294,6 +345,13 @@ Snapshot ParseDocument(const QByteArray& json) {
             } catch (const AutomationError& refused) {
                 fault(refused.Number(), where, refused.Description());
             }
+        }
+    }
+    if (root.contains(QStringLiteral("passwordAges"))) {
+        const QJsonArray ages = arrayAt(root[QStringLiteral("passwordAges")], QStringLiteral("passwordAges"));
+        snapshot.ages.emplace();
+        for (qsizetype i = 0; i < ages.size(); ++i) {
+            snapshot.ages->push_back(parseAge(ages[i], QStringLiteral("passwordAges[%1]").arg(i)));
         }
     }
     return snapshot;

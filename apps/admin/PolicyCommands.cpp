@@ -102,6 +102,19 @@ Explained explain(const manage::SafetyFinding& found, const QString& dbPath) {
                                          QStringLiteral("password hashes")),
                          namedEntries(found)),
                 QStringLiteral("each is replaced by today's form at its next login or password change")};
+    case Finding::PasswordsExpired:
+        return {QStringLiteral("passwords-expired"),
+                QStringLiteral("%1 older than password-max-age-days: %2")
+                    .arg(manage::CountOf(found.count, QStringLiteral("password")), namedEntries(found)),
+                QStringLiteral("each is changed at its next login, or set anew with ") + admin +
+                    QStringLiteral("passwd")};
+    case Finding::PasswordsNeverChanged:
+        return {QStringLiteral("passwords-never-changed"),
+                QStringLiteral("%1 never chose a password of their own: %2")
+                    .arg(manage::CountOf(found.count, QStringLiteral("level or operator"),
+                                         QStringLiteral("levels and operators")),
+                         namedEntries(found)),
+                policySet + QStringLiteral("password-change-at-first-login on")};
     case Finding::OperatorWithoutPassword:
         return {QStringLiteral("operator-without-password"),
                 QStringLiteral(
@@ -145,7 +158,7 @@ void printPolicy(const QString& dbPath, bool json, QTextStream& out) {
         return;
     }
     for (const auto& [key, value] : entries) {
-        out << key << ' ' << value << '\n';
+        out << key << (value.isEmpty() ? QString() : QLatin1Char(' ') + value) << '\n';
     }
 }
 

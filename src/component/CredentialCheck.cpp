@@ -3,7 +3,10 @@
 #include "component/ModuleComponent.h"
 #include "component/OfflineMode.h"
 
+#include "access/Class_Par.h"
+#include "access/DialogHooks.h"
 #include "access/LevelRecord.h"
+#include "base/MessageBox.h"
 #include "base/Mod_Globali.h"
 #include "base/ReportedErrors.h"
 #include "language/TextLookup.h"
@@ -36,6 +39,27 @@ void acceptLevel(const manage::CheckedLogin& opened) {
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
 
+// A password that must be changed before its login counts: the password dialog for the operator or the
+// level that opened, after a word on why; what it stored, or nothing when it was cancelled. Offline
+// nothing can be stored: the login is refused (`refusedOffline`).
+std::optional<QString> changeBeforeLogin(const manage::DueChange& due, bool offline, bool& refusedOffline) {
+    if (offline) {
+        refusedOffline = true;
+        return std::nullopt;
+    }
+    MsgBox(due.reason == manage::ChangeReason::FirstLogin
+               ? language::LookupText(341, QStringLiteral("Your password was set by someone else: choose "
+                                                          "a password of your own to log in."))
+               : language::LookupText(340, QStringLiteral("Your password has expired: choose a new one "
+                                                          "to log in.")),
+           vbExclamation, language::LookupText(17, QStringLiteral("Warning")));
+    Class_Par par;
+    par.LoginMode = due.kind == manage::LockoutKind::Level ? LoginModeLevel : LoginModeOperator;
+    due.level->setPassword(due.levelPassword);
+    access::openChangePasswordDialog(par, due.level, due.who);
+    return par.Result ? std::optional<QString>(par.Text) : std::nullopt;
+}
+
 void tellHostRefused(const QString& name, int loginMode) {
     // The database is closed: a slot may open it.
     if (const auto c = ModuleComponent()) {
@@ -63,15 +87,27 @@ QString TopPasswordWaitMessage(int seconds) {
 CredentialVerdict CheckCredentials(const CredentialRequest& request) {
     // Offline, the copy checks while it is fresh enough; what the attempt leaves waits in its queue.
     OfflineMode& offline = OfflineOf(*RequireModuleComponent());
+    bool refusedOffline = false;
     const manage::CheckedLogin checked = offline.Use(OfflineMode::Purpose::Login, [&](const QString& path) {
-        return manage::CheckCredentials(path, request, [] { requireCurrentLevel(); });
+        return manage::CheckCredentials(
+            path, request, [] { requireCurrentLevel(); },
+            [&](const manage::DueChange& due) {
+                return changeBeforeLogin(due, offline.IsOffline(), refusedOffline);
+            });
     });
+    if (refusedOffline) {
+        MsgBox(
+            language::LookupText(342, QStringLiteral("This password must be changed before it opens again, "
+                                                     "and the server cannot be reached: change it once "
+                                                     "the server is back.")),
+            vbExclamation, language::LookupText(17, QStringLiteral("Warning")));
+    }
     if (checked.verdict.outcome == CredentialOutcome::Accepted) {
         acceptLevel(checked);
         if (!offline.IsOffline()) {
             offline.RequestRefresh(); // the copy follows what the server holds now
         }
-    } else {
+    } else if (checked.verdict.outcome != CredentialOutcome::ChangeRefused) {
         tellHostRefused(checked.refusedName, request.loginMode);
     }
     return checked.verdict;

@@ -219,6 +219,9 @@ bool Frm_Login::runCheck(bool nameChosen) {
     case CredentialOutcome::TopPasswordWaits:
         MsgBox(TopPasswordWaitMessage(verdict.waitSeconds), vbExclamation, warning);
         break;
+    case CredentialOutcome::ChangeRefused:
+        reject(); // no login: the level in force stays
+        break;
     case CredentialOutcome::WrongPassword:
         MsgBox(language::LookupText(19, QStringLiteral("Wrong password")), vbExclamation, warning);
         break;

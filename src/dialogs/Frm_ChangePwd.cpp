@@ -265,6 +265,10 @@ QString Frm_ChangePwd::refusalText(const manage::PasswordVerdict& verdict) {
         case PasswordFault::SameAsFixedKey:
             lines << language::LookupText(265, QStringLiteral("It must not be the database's fixed key."));
             break;
+        case PasswordFault::Reused:
+            lines << language::LookupText(343, QStringLiteral("It must not be one of the last %1 passwords."))
+                         .arg(verdict.policy.passwordHistory);
+            break;
         }
     }
     return lines.join(QLatin1Char('\n'));
@@ -273,14 +277,17 @@ QString Frm_ChangePwd::refusalText(const manage::PasswordVerdict& verdict) {
 std::optional<QString> Frm_ChangePwd::saveLevel(const QString& password) {
     const int id = m_level->ID();
     const QString storedName = m_level->DBLevelName();
-    return reportingFailure(
-        [&](const QString& dbPath) { return manage::StoreLevelPassword(dbPath, id, storedName, password); });
+    // A password the owner typed the current one for is the owner's own; a locked one someone else's.
+    return reportingFailure([&](const QString& dbPath) {
+        return manage::StoreLevelPassword(dbPath, id, storedName, password, !m_par.LockOldPWD);
+    });
 }
 
 std::optional<QString> Frm_ChangePwd::saveOperator(const QString& password) {
     const QString name = m_operator->OperatorNameText();
-    return reportingFailure(
-        [&](const QString& dbPath) { return manage::StoreOperatorPassword(dbPath, name, password); });
+    return reportingFailure([&](const QString& dbPath) {
+        return manage::StoreOperatorPassword(dbPath, name, password, !m_par.LockOldPWD);
+    });
 }
 
 } // namespace zav

@@ -5,8 +5,10 @@
 #include "operations/LockoutRows.h"
 #include "operations/LoginRecords.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PolicyRows.h"
+#include "operations/ServerSafeguards.h"
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/Class_LevelEnable.h>
@@ -51,6 +53,8 @@ struct CheckRead {
     LockState lock;
     std::optional<ChosenLevel> top; // level 0, whose password opens it from any login
     LockState topState;
+    std::optional<PasswordAge> ownAge, topAge; // while the policy may ask for a change at login
+    QDateTime now;                             // the database's, while passwords expire
 };
 
 CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, Class_Operator& candidate) {
@@ -115,6 +119,17 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
             read.topState = ReadLockState(*db, levelEntry(*read.top));
         }
     }
+    if (read.policy.passwordMaxAgeDays > 0 || read.policy.passwordChangeAtFirstLogin) {
+        if (read.entry) {
+            read.ownAge = ReadPasswordAge(*db, *read.entry);
+        }
+        if (read.top) {
+            read.topAge = ReadPasswordAge(*db, levelEntry(*read.top));
+        }
+        if (read.policy.passwordMaxAgeDays > 0) {
+            read.now = DatabaseNow(*db);
+        }
+    }
     oneMoment.Commit();
     db->Close();
     return read;
@@ -122,7 +137,8 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
 } // namespace
 
 CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& request,
-                              const std::function<void()>& beforeRecordingAcceptance) {
+                              const std::function<void()>& beforeRecordingAcceptance,
+                              const std::function<std::optional<QString>(const DueChange&)>& changePassword) {
     const auto candidate = Class_Operator::create();
     const bool byLevel = request.loginMode == LoginModeLevel;
     CheckRead read = readForCheck(request, dbPath, *candidate);
@@ -174,7 +190,25 @@ CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& re
         if (beforeRecordingAcceptance) {
             beforeRecordingAcceptance();
         }
-        const ChosenLevel& opened = ownOpens ? *read.own : *read.top;
+        ChosenLevel opened = ownOpens ? *read.own : *read.top;
+        const bool operatorsOwn = ownOpens && !byLevel;
+        // A password too old, or one someone else gave an operator, opens only once it is changed.
+        const ChangeReason due = ChangeDue(ownOpens ? read.ownAge : read.topAge, policy, read.now);
+        if (due != ChangeReason::None) {
+            const DueChange change{due, operatorsOwn ? LockoutKind::Operator : LockoutKind::Level,
+                                   opened.level, opened.password, candidate};
+            const std::optional<QString> changed = changePassword ? changePassword(change) : std::nullopt;
+            if (!changed) {
+                verdict.outcome = CredentialOutcome::ChangeRefused;
+                return checked;
+            }
+            if (operatorsOwn) {
+                read.stored = *changed;
+                candidate->setPassword(*changed);
+            } else {
+                opened.password = *changed;
+            }
+        }
         std::shared_ptr<Class_Operator> now = candidate;
         if (topOpens || ownIsTop) {
             // Level 0's password names nobody: whoever typed it is not the operator chosen.
@@ -190,9 +224,8 @@ CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& re
             attempt.entry = read.entry;
         }
         // A hash of an older form is replaced now that the password is known.
-        const bool operatorsOwn = ownOpens && !byLevel;
         const QString openedStored = operatorsOwn ? read.stored : opened.password;
-        if (storage == PasswordStorage::Hashed && NeedsRehash(openedStored)) {
+        if (due == ChangeReason::None && storage == PasswordStorage::Hashed && NeedsRehash(openedStored)) {
             attempt.upgrade =
                 HashUpgrade{operatorsOwn ? LockoutKind::Operator : LockoutKind::Level,
                             operatorsOwn ? candidate->OperatorNameText() : opened.level->DBLevelName(),

@@ -11,18 +11,22 @@
 #include <ZAV_PrjLogin/Class_Level.h>
 #include <ZAV_PrjLogin/Class_Operator.h>
 
+#include "operations/PasswordAges.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace zav::manage {
 
 enum class CredentialOutcome {
-    Accepted,        // the login opened a level
-    WrongPassword,   // nothing opened; the dialog says "Wrong password"
-    LockedOut,       // nothing opened; too many wrong passwords in a row locked the entry
-    TopPasswordWaits // nothing was compared: level 0's password may not be tried yet
+    Accepted,         // the login opened a level
+    WrongPassword,    // nothing opened; the dialog says "Wrong password"
+    LockedOut,        // nothing opened; too many wrong passwords in a row locked the entry
+    TopPasswordWaits, // nothing was compared: level 0's password may not be tried yet
+    ChangeRefused     // the password opened but had to be changed first, and was not: nothing opened
 };
 
 struct CredentialRequest {
@@ -50,9 +54,24 @@ struct CheckedLogin {
     QString refusedName;
 };
 
+// A password that opened but must be changed before the login counts (PasswordAges.h): the operator's
+// own, or the level's that opened (the level chosen, or level 0).
+struct DueChange {
+    ChangeReason reason = ChangeReason::None;
+    LockoutKind kind = LockoutKind::Level;
+    std::shared_ptr<Class_Level> level;  // the level that opened, its password not set
+    QString levelPassword;               // as stored
+    std::shared_ptr<Class_Operator> who; // Operator: its name and password as stored
+};
+
 // `beforeRecordingAcceptance` runs once a password opened and before anything is written; what it
-// throws ends the check with nothing recorded. Database failures throw.
-CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& request,
-                              const std::function<void()>& beforeRecordingAcceptance = {});
+// throws ends the check with nothing recorded. When the password must be changed first,
+// `changePassword` runs next and hands back the new password as stored, or nothing: the login is
+// refused (ChangeRefused) with nothing recorded; without it every such login is refused. Database
+// failures throw.
+CheckedLogin
+CheckCredentials(const QString& dbPath, const CredentialRequest& request,
+                 const std::function<void()>& beforeRecordingAcceptance = {},
+                 const std::function<std::optional<QString>(const DueChange&)>& changePassword = {});
 
 } // namespace zav::manage

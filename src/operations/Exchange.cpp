@@ -9,6 +9,7 @@
 #include "operations/ManageDatabase.h"
 #include "operations/NumericText.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordRules.h"
 #include "operations/PolicyRows.h"
@@ -94,6 +95,13 @@ Snapshot ReadSnapshotWithin(store::Database& db) {
     std::sort(snapshot.operators.begin(), snapshot.operators.end(),
               [](const auto& a, const auto& b) { return a.name.compare(b.name, Qt::CaseInsensitive) < 0; });
     snapshot.policy = ReadPolicyRows(db);
+    if (KeepsPasswordAges(db)) {
+        snapshot.ages = ReadPasswordAges(db, !snapshot.passwordsHidden);
+        std::sort(snapshot.ages->begin(), snapshot.ages->end(), [](const auto& a, const auto& b) {
+            return a.entry.kind != b.entry.kind ? a.entry.kind == LockoutKind::Level
+                                                : a.entry.name.compare(b.entry.name, Qt::CaseInsensitive) < 0;
+        });
+    }
     return snapshot;
 }
 
@@ -152,6 +160,21 @@ std::unique_ptr<store::Recordset> openNamed(store::Database& db, const QString& 
     return db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?").arg(table), {name});
 }
 
+// The document's ages as they are; an import of a document without them into a policy that ages passwords
+// dates every password now, as set by someone else.
+void writeAges(store::Database& db, const Snapshot& document, bool asStored) {
+    if (document.ages) {
+        KeepPasswordAges(db); // the table, and a row for any entry the document dates not
+        for (const PasswordAge& age : *document.ages) {
+            WritePasswordAge(db, age);
+        }
+        DropStrayPasswordAges(db);
+    } else if (!asStored && WithEntries(Policy{}, document.policy).AgesPasswords()) {
+        KeepPasswordAges(db);
+        db.Execute(QStringLiteral("Update PasswordAges Set MustChange = ?"), {-1}); // the classic true
+    }
+}
+
 } // namespace
 
 void WriteSnapshotRows(store::Database& db, const Snapshot& document, bool passwordsAsStored) {
@@ -174,6 +197,7 @@ void WriteSnapshotRows(store::Database& db, const Snapshot& document, bool passw
     }
     operators->Close();
     WritePolicyRows(db, document.policy);
+    writeAges(db, document, passwordsAsStored);
 }
 
 namespace {
@@ -305,6 +329,40 @@ QString logoutLevelName(store::Database& db) {
     return name;
 }
 
+// The merged entries take the document's ages; those it does not date were set by someone else now.
+void mergeAges(store::Database& db, const Snapshot& document, const Policy& merged) {
+    if (!merged.AgesPasswords() && !KeepsPasswordAges(db)) {
+        return;
+    }
+    KeepPasswordAges(db);
+    const auto dated = [&](const LockoutEntry& entry) -> const PasswordAge* {
+        if (!document.ages) {
+            return nullptr;
+        }
+        for (const PasswordAge& age : *document.ages) {
+            if (age.entry.kind == entry.kind &&
+                age.entry.name.compare(entry.name, Qt::CaseInsensitive) == 0) {
+                return &age;
+            }
+        }
+        return nullptr;
+    };
+    std::vector<LockoutEntry> entries;
+    for (const auto& entry : document.levels) {
+        entries.push_back({LockoutKind::Level, entry.level->DBLevelName()});
+    }
+    for (const auto& entry : document.operators) {
+        entries.push_back({LockoutKind::Operator, entry.name});
+    }
+    for (const LockoutEntry& entry : entries) {
+        if (const PasswordAge* age = dated(entry)) {
+            WritePasswordAge(db, *age);
+        } else {
+            NotePasswordChange(db, entry, QString(), false, merged);
+        }
+    }
+}
+
 } // namespace
 
 void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
@@ -394,6 +452,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
     RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);
     const Policy merged = WithEntries(Policy{}, ReadPolicyRows(*db));
+    mergeAges(*db, document, merged);
     refuseFaultyPasswords(document, merged, logoutLevelName(*db));
     AuditWithin(*db, merged,
                 {QStringLiteral("merged"),

@@ -5,12 +5,14 @@
 // captions of the rights that a host keeps in the profile beside the database (a server database's
 // Profile table).
 
+#include "operations/PasswordAges.h"
 #include "operations/Policy.h"
 
 #include <ZAV_PrjLogin/Class_Level.h>
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -38,6 +40,9 @@ struct Snapshot {
     Captions captions;                    // of the rights (filled by ReadCaptions, not by ReadSnapshot)
     PolicyEntries policy;                 // the policy entries the file holds (checked values)
     bool passwordsHidden = false;         // a role that may not read them: every password reads empty
+    // The passwords' ages (PasswordAges.h), when the database keeps them (their histories not while the
+    // passwords are hidden).
+    std::optional<std::vector<PasswordAge>> ages;
 };
 
 // Reads the whole database, opened shared and read-only, in one read transaction so that levels and

@@ -4,6 +4,7 @@
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/NumericText.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/Renumbering.h"
 #include "store/Schema.h"
 
@@ -82,6 +83,7 @@ int AddLevel(const QString& dbPath, const QString& name) {
     rs->SetField(store::FieldNEnable, 0);
     rs->Update();
     rs->Close();
+    NotePasswordChange(*db, {LockoutKind::Level, name}, QString(), false, Policy{}); // no history yet
     AuditWithin(*db,
                 {QStringLiteral("level-added"), QStringLiteral("level %1 '%2'").arg(newId).arg(name), {}});
     transaction.Commit();
@@ -99,6 +101,7 @@ int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     const int removedOperators = operators->RecordCount();
     operators->Close();
     db->Execute(QStringLiteral("Delete * from Levels where ID = ?"), {id});
+    DropStrayPasswordAges(*db); // the level's and those of its operators
     RenumberWithin(*db);
     AuditWithin(*db, {QStringLiteral("level-removed"),
                       QStringLiteral("level %1 '%2' with %3; levels renumbered")

@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordRows.h"
 #include "operations/PasswordRules.h"
@@ -62,6 +63,7 @@ void AddOperator(const QString& dbPath, int levelId, const QString& name,
     rs->SetField(store::FieldPWD, storedForm.under(policy.passwordStorage));
     rs->Update();
     rs->Close();
+    NotePasswordChange(*db, {LockoutKind::Operator, name}, QString(), false, policy);
     AuditWithin(*db, {QStringLiteral("operator-added"),
                       QStringLiteral("operator '%1' to %2").arg(name, levelText(levelId, levelStoredName)),
                       {}});
@@ -78,6 +80,7 @@ void RemoveOperator(const QString& dbPath, const QString& name) {
     found->Close();
     if (exists) {
         db->Execute(QStringLiteral("Delete *") + where, {name});
+        DropStrayPasswordAges(*db);
         AuditWithin(*db, {QStringLiteral("operator-removed"), QStringLiteral("operator '%1'").arg(name), {}});
     }
     transaction.Commit();

@@ -3,6 +3,7 @@
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
@@ -18,20 +19,24 @@ namespace {
 std::optional<QString>
 storePassword(const QString& dbPath,
               const std::function<std::unique_ptr<store::Recordset>(store::Database&)>& openRow,
-              const QString& password, const QString& whose) {
+              const QString& password, const QString& whose, LockoutKind kind, bool byOwner) {
     const StoredFormMadeAhead storedForm(dbPath, password);
     auto db = OpenForWriting(dbPath);
     store::Transaction transaction(*db);
     auto rs = openRow(*db);
     std::optional<QString> written;
     if (rs && !rs->Eof()) {
-        written = storedForm.under(PolicyOf(*db).passwordStorage);
+        const Policy policy = PolicyOf(*db);
+        written = storedForm.under(policy.passwordStorage);
         rs->MoveFirst();
+        const LockoutEntry entry{kind, access::TextOrEmpty(rs->Field(store::FieldName))};
+        const QString previous = access::TextOrEmpty(rs->Field(store::FieldPWD));
         rs->Edit();
         rs->SetField(store::FieldPWD, *written);
         rs->Update();
-    }
-    if (rs) {
+        rs->Close();
+        NotePasswordChange(*db, entry, previous, byOwner, policy);
+    } else if (rs) {
         rs->Close();
     }
     if (written) {
@@ -46,20 +51,20 @@ storePassword(const QString& dbPath,
 } // namespace
 
 std::optional<QString> StoreLevelPassword(const QString& dbPath, int id, const QString& storedName,
-                                          const QString& password) {
+                                          const QString& password, bool byOwner) {
     return storePassword(
         dbPath, [&](store::Database& db) { return access::OpenMeantLevel(db, id, storedName); }, password,
-        QStringLiteral("level %1 '%2'").arg(id).arg(storedName));
+        QStringLiteral("level %1 '%2'").arg(id).arg(storedName), LockoutKind::Level, byOwner);
 }
 
 std::optional<QString> StoreOperatorPassword(const QString& dbPath, const QString& name,
-                                             const QString& password) {
+                                             const QString& password, bool byOwner) {
     return storePassword(
         dbPath,
         [&](store::Database& db) {
             return db.OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"), {name});
         },
-        password, QStringLiteral("operator '%1'").arg(name));
+        password, QStringLiteral("operator '%1'").arg(name), LockoutKind::Operator, byOwner);
 }
 
 StoredFormMadeAhead::StoredFormMadeAhead(const QString& dbPath, const QString& password)
@@ -92,6 +97,7 @@ int HashTextPasswords(store::Database& db) {
         }
         rs->Close();
     }
+    HashPasswordHistories(db);
     return replaced;
 }
 

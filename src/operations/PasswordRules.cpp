@@ -2,6 +2,7 @@
 
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordAgeRows.h"
 #include "store/ConnectOptions.h"
 #include "store/Schema.h"
 
@@ -24,6 +25,25 @@ int logoutLevelId(const QString& dbPath) {
     rs->Close();
     db->Close();
     return largest.isNull() ? -1 : largest.toInt();
+}
+
+// password-history: `password` is one of the entry's recent passwords (the row named `name` in `table`).
+bool recentlyUsed(const QString& dbPath, const Policy& policy, const QString& table, LockoutKind kind,
+                  const QString& name, const QString& password) {
+    if (policy.passwordHistory <= 0 || password.isEmpty()) {
+        return false;
+    }
+    auto db = OpenForReading(dbPath);
+    store::Transaction oneMoment(*db);
+    auto rs = db->OpenRecordset(QStringLiteral("Select Name, PWD from %1 where Name = ?").arg(table), {name});
+    const bool found = !rs->Eof();
+    const QString current = found ? rs->Field(store::FieldPWD).toString() : QString();
+    const QString storedName = found ? rs->Field(store::FieldName).toString() : name;
+    rs->Close();
+    const auto age = ReadPasswordAge(*db, {kind, storedName});
+    oneMoment.Commit();
+    db->Close();
+    return IsRecentPassword(password, current, age, policy);
 }
 
 } // namespace
@@ -77,6 +97,10 @@ QString DescribePasswordFaults(const std::vector<PasswordFault>& faults, const P
         case PasswordFault::SameAsFixedKey:
             parts << QStringLiteral("it must not be the database's fixed key");
             break;
+        case PasswordFault::Reused:
+            parts
+                << QStringLiteral("it must not be one of the last %1 passwords").arg(policy.passwordHistory);
+            break;
         }
     }
     return parts.join(QStringLiteral("; "));
@@ -90,6 +114,10 @@ PasswordVerdict CheckNewLevelPassword(const QString& dbPath, int id, const QStri
         return verdict;
     }
     verdict.faults = PasswordFaults(verdict.policy, password, names);
+    if (!names.isEmpty() && recentlyUsed(dbPath, verdict.policy, store::LevelsTable, LockoutKind::Level,
+                                         names.front(), password)) {
+        verdict.faults.push_back(PasswordFault::Reused);
+    }
     return verdict;
 }
 
@@ -97,6 +125,9 @@ PasswordVerdict CheckNewOperatorPassword(const QString& dbPath, const QString& n
                                          const QString& password) {
     PasswordVerdict verdict{ReadPolicy(dbPath), {}};
     verdict.faults = PasswordFaults(verdict.policy, password, {name});
+    if (recentlyUsed(dbPath, verdict.policy, store::OperatorsTable, LockoutKind::Operator, name, password)) {
+        verdict.faults.push_back(PasswordFault::Reused);
+    }
     return verdict;
 }
 

@@ -14,7 +14,8 @@
 
 namespace zav::manage {
 
-enum class PasswordFault { TooShort, NoDigit, NoLetter, SameAsName, SameAsFixedKey };
+// Reused: password-history forbids one of the entry's last passwords (CheckNew...Password only).
+enum class PasswordFault { TooShort, NoDigit, NoLetter, SameAsName, SameAsFixedKey, Reused };
 
 // What `password` fails, in the order above; `names` are the names its owner is known by.
 std::vector<PasswordFault> PasswordFaults(const Policy& policy, const QString& password,
@@ -27,8 +28,8 @@ struct PasswordVerdict {
     std::vector<PasswordFault> faults; // none: the password may be stored
 };
 
-// A new password of level `id` (known by `names`) or of operator `name` under the policy of the file
-// at `dbPath` (read shared and read-only).
+// A new password of level `id` (known by `names`, the stored name first) or of operator `name` under the
+// policy of the file at `dbPath` (read shared and read-only), its recent passwords included.
 PasswordVerdict CheckNewLevelPassword(const QString& dbPath, int id, const QStringList& names,
                                       const QString& password);
 PasswordVerdict CheckNewOperatorPassword(const QString& dbPath, const QString& name, const QString& password);

@@ -3,6 +3,7 @@
 #include "operations/AuditRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
+#include "operations/PasswordAgeRows.h"
 #include "operations/PasswordRows.h"
 #include "operations/PolicyRows.h"
 #include "operations/ServerSafeguards.h"
@@ -38,6 +39,9 @@ const KeyDef Keys[] = {
     {"password-require-digit", Kind::OnOff, 0, &Policy::passwordRequireDigit},
     {"password-require-letter", Kind::OnOff, 0, &Policy::passwordRequireLetter},
     {"password-storage", Kind::Storage},
+    {"password-max-age-days", Kind::Number, 36500, nullptr, &Policy::passwordMaxAgeDays},
+    {"password-history", Kind::Number, 100, nullptr, &Policy::passwordHistory},
+    {"password-change-at-first-login", Kind::OnOff, 0, &Policy::passwordChangeAtFirstLogin},
     {"offline-login-days", Kind::Number, 3650, nullptr, &Policy::offlineLoginDays},
     {"offline-sync-minutes", Kind::Number, 10080, nullptr, &Policy::offlineSyncMinutes},
     {"signature-reasons", Kind::List, 50},
@@ -273,6 +277,9 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     }
     WritePolicyRows(*db, {{key, canonical}});
     const Policy after = WithEntries(Policy{}, ReadPolicyRows(*db));
+    if (after.AgesPasswords()) {
+        KeepPasswordAges(*db);
+    }
     // Turning the audit off is the last thing the trail records.
     const AuditEvent changed{QStringLiteral("policy-changed"),
                              QStringLiteral("%1 %2 (was %3)").arg(key, canonical, textOf(before, key)),

@@ -25,6 +25,11 @@ struct Policy {
     bool passwordRequireDigit = false;  // "password-require-digit"
     bool passwordRequireLetter = false; // "password-require-letter"
     PasswordStorage passwordStorage = PasswordStorage::Plain; // "password-storage"
+    // Password aging (operations/PasswordAges.h): the first of these set makes the table of the ages.
+    int passwordMaxAgeDays = 0;              // "password-max-age-days": older passwords are changed at login
+    int passwordHistory = 0;                 // "password-history": how many recent passwords may not return
+    bool passwordChangeAtFirstLogin = false; // "password-change-at-first-login": an operator whose password
+                                             // someone else set changes it at the next login
     // A panel of a server database keeps a local copy of its logins (operations/Replica.h):
     int offlineLoginDays = 0;   // "offline-login-days": how old the copy may be for logins while the
                                 // server cannot be reached; 0: no copy is kept and nothing changes
@@ -34,6 +39,9 @@ struct Policy {
                                           // "|"; none: the reason is free text
     bool signatureReasonRequired = false; // "signature-reason-required": a signature without one is refused
 
+    bool AgesPasswords() const {
+        return passwordMaxAgeDays > 0 || passwordHistory > 0 || passwordChangeAtFirstLogin;
+    }
     bool AnyPasswordRule() const {
         return passwordMinLength > 0 || passwordRequireDigit || passwordRequireLetter;
     }

@@ -239,6 +239,15 @@ QString digestOf(const ServerCopy& copy) {
             part(text);
         }
     }
+    for (const PasswordAge& age : copy.snapshot.ages.value_or(std::vector<PasswordAge>{})) {
+        for (const QString& text :
+             {QStringLiteral("age"),
+              age.entry.kind == LockoutKind::Level ? QStringLiteral("level") : QString(), age.entry.name,
+              age.changedAt.toString(Qt::ISODateWithMs), QString::number(age.mustChange),
+              QString::number(age.byOwner), age.history.join(QChar(0))}) {
+            part(text);
+        }
+    }
     for (const LockoutRow& row : copy.lockout) {
         for (const QString& text :
              {QStringLiteral("lockout"), row.kind, row.name, QString::number(row.failures),

@@ -1,5 +1,6 @@
 #include "operations/SafetyCheck.h"
 
+#include "operations/Clock.h"
 #include "operations/DatabaseAddress.h"
 #include "operations/Exchange.h"
 #include "operations/PasswordHashing.h"
@@ -110,6 +111,43 @@ void findPasswordFindings(const Snapshot& snapshot, const Policy& policy, std::v
     }
 }
 
+// While passwords age: those past their age, and the entries whose password only someone else set (the
+// level in force when nobody is logged in has none to change).
+void findAgeFindings(const Snapshot& snapshot, const Policy& policy, std::vector<SafetyFinding>& found) {
+    if (!snapshot.ages || !policy.AgesPasswords()) {
+        return;
+    }
+    int logoutId = -1;
+    QString logoutName;
+    for (const auto& entry : snapshot.levels) {
+        if (entry.level->ID() > logoutId) {
+            logoutId = entry.level->ID();
+            logoutName = entry.level->DBLevelName();
+        }
+    }
+    const QDateTime now = NowUtc();
+    SafetyFinding expired{Finding::PasswordsExpired, 0, {}, {}};
+    SafetyFinding neverChanged{Finding::PasswordsNeverChanged, 0, {}, {}};
+    for (const PasswordAge& age : *snapshot.ages) {
+        const bool level = age.entry.kind == LockoutKind::Level;
+        if (level && age.entry.name.compare(logoutName, Qt::CaseInsensitive) == 0) {
+            continue;
+        }
+        if (ChangeDue(PasswordAge{age.entry, age.changedAt}, policy, now) == ChangeReason::Expired) {
+            (level ? expired.levelNames : expired.operatorNames) << age.entry.name;
+        }
+        if (!age.byOwner) {
+            (level ? neverChanged.levelNames : neverChanged.operatorNames) << age.entry.name;
+        }
+    }
+    for (SafetyFinding* finding : {&expired, &neverChanged}) {
+        finding->count = static_cast<int>(finding->levelNames.size() + finding->operatorNames.size());
+        if (finding->count > 0) {
+            found.push_back(*finding);
+        }
+    }
+}
+
 } // namespace
 
 std::vector<SafetyFinding> FindPasswordsAgainstRules(const Snapshot& snapshot, const Policy& policy) {
@@ -123,6 +161,7 @@ std::vector<SafetyFinding> FindUnsafeSettings(const QString& dbPath) {
     const Snapshot snapshot = ReadSnapshot(dbPath);
     const Policy policy = WithEntries(Policy{}, snapshot.policy);
     findPasswordFindings(snapshot, policy, found);
+    findAgeFindings(snapshot, policy, found);
     // A server database has no file of its own: the server's grants decide who reads it.
     if (!IsServerDatabase(dbPath)) {
         if (openToOthers(dbPath)) {

@@ -30,6 +30,8 @@ enum class Finding {
     PasswordAgainstRules,    // a stored text the password rules refuse (`faults`): a level's or an operator's
     OfflineReplicaPlain,     // a server's panels keep copies of the logins (offline-login-days), passwords as
                              // text
+    PasswordsExpired,        // `count` passwords older than password-max-age-days, named in the lists
+    PasswordsNeverChanged,   // `count` levels and operators whose password only someone else set, named
 };
 
 struct SafetyFinding {

@@ -68,6 +68,18 @@ TableDef LockoutTableDef() {
     return table;
 }
 
+TableDef PasswordAgesTableDef() {
+    TableDef table{PasswordAgesTable, {}, {}};
+    table.fields.push_back({FieldKind, FieldType::Text, false});
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldChangedAt, FieldType::Text, true});
+    table.fields.push_back({FieldMustChange, FieldType::Boolean, false});
+    table.fields.push_back({FieldByOwner, FieldType::Boolean, false});
+    table.fields.push_back({FieldHistory, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("PasswordAgesPrimaryKey"), {FieldKind, FieldName}, true, true});
+    return table;
+}
+
 TableDef AuditTableDef() {
     TableDef table{AuditTable, {}, {}};
     table.fields.push_back({FieldSeq, FieldType::Long, false});

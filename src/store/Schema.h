@@ -32,6 +32,9 @@ inline const QString AuditTable = QStringLiteral("Audit");
 // Where the trail starts and ends (Name "first" / "last", Seq, Hash), written with every row, so that
 // removing rows at either end shows.
 inline const QString AuditSealTable = QStringLiteral("AuditSeal");
+// How old each level's and operator's password is (Kind, Name, ChangedAt, MustChange, ByOwner,
+// History): made when the policy first ages passwords; a file without it ages nothing.
+inline const QString PasswordAgesTable = QStringLiteral("PasswordAges");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -58,6 +61,10 @@ inline const QString FieldLevel = QStringLiteral("Level");
 inline const QString FieldDetail = QStringLiteral("Detail");
 inline const QString FieldPrevious = QStringLiteral("Previous");
 inline const QString FieldHash = QStringLiteral("Hash");
+inline const QString FieldChangedAt = QStringLiteral("ChangedAt");
+inline const QString FieldMustChange = QStringLiteral("MustChange");
+inline const QString FieldByOwner = QStringLiteral("ByOwner");
+inline const QString FieldHistory = QStringLiteral("History");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -84,6 +91,9 @@ TableDef LockoutTableDef();
 TableDef AuditTableDef();
 // AuditSeal: Name (primary key), Seq, Hash.
 TableDef AuditSealTableDef();
+// PasswordAges: Kind ("operator" or "level") and Name (primary key together), ChangedAt (UTC, ISO
+// 8601), MustChange, ByOwner and History (a JSON array of the passwords before, as stored).
+TableDef PasswordAgesTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

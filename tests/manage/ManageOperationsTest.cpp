@@ -2,12 +2,16 @@
 
 #include "access/LevelRecord.h"
 #include "language/CurrentLanguageProvider.h"
+#include "operations/Clock.h"
+#include "operations/CredentialCheck.h"
+#include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
 #include "operations/NumericText.h"
 #include "operations/OperatorOperations.h"
 #include "operations/PasswordHashing.h"
 #include "operations/PasswordOperations.h"
 #include "operations/PasswordRows.h"
+#include "operations/PasswordRules.h"
 #include "operations/Policy.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
@@ -183,6 +187,45 @@ TEST_P(ManageOperations, APasswordMadeAheadIsStoredAsThePolicyReadInsideTheWrite
     EXPECT_TRUE(IsPasswordHash(asText.under(PasswordStorage::Hashed)));
     EXPECT_EQ(asHash.under(PasswordStorage::Hashed), asHash.under(PasswordStorage::Hashed)) << "made again";
     EXPECT_TRUE(IsPasswordHash(StoreLevelPassword(file.path(), 1, "One", "Lvl1pass").value_or("")));
+}
+
+// Password aging: no table until a key is set; then a login the policy asks to change first opens only
+// once it is changed (after an add, a manager's password, an expiry), and recent passwords stay out.
+TEST_P(ManageOperations, AgedOrGivenPasswordsOpenOnlyOnceChangedAndRecentOnesDoNotReturn) {
+    file.addLevels({{0, "Top"}, {1, "One"}, {2, "Two"}});
+    AddOperator(file.path(), 1, "anna", std::nullopt, "first1");
+    StoreOperatorPassword(file.path(), "anna", "second2");
+    EXPECT_FALSE(ReadSnapshot(file.path()).ages) << "a table while no key is set";
+    const auto login = [&](const QString& who, const QString& typed, const QString& change = {}) {
+        const auto changeTo = [&](const DueChange& due) {
+            EXPECT_EQ(due.who->OperatorNameText(), who);
+            return change.isEmpty() ? std::nullopt : StoreOperatorPassword(file.path(), who, change, true);
+        };
+        return CheckCredentials(file.path(), {1, true, 0, who, typed}, {}, changeTo).verdict.outcome;
+    };
+    EXPECT_EQ(login("anna", "second2"), CredentialOutcome::Accepted);
+    SetPolicyEntry(file.path(), "password-history", "2");
+    SetPolicyEntry(file.path(), "password-change-at-first-login", "on");
+    EXPECT_EQ(login("anna", "second2"), CredentialOutcome::Accepted) << "set before the key";
+    AddOperator(file.path(), 2, "ben", std::nullopt, "benpass1");
+    EXPECT_EQ(login("ben", "benpass1"), CredentialOutcome::ChangeRefused);
+    StoreOperatorPassword(file.path(), "anna", "third3"); // as a manager or passwd sets it
+    EXPECT_EQ(login("anna", "third3"), CredentialOutcome::ChangeRefused);
+    EXPECT_EQ(login("anna", "third3", "fourth4"), CredentialOutcome::Accepted);
+    EXPECT_EQ(login("anna", "fourth4"), CredentialOutcome::Accepted);
+    SetPolicyEntry(file.path(), "password-max-age-days", "30");
+    SetClockForTests([] { return QDateTime::currentDateTimeUtc().addDays(31); });
+    EXPECT_EQ(login("anna", "fourth4"), CredentialOutcome::ChangeRefused);
+    EXPECT_EQ(login("anna", "fourth4", "fifth5"), CredentialOutcome::Accepted);
+    EXPECT_EQ(login("anna", "fifth5"), CredentialOutcome::Accepted);
+    SetClockForTests({});
+    SetPolicyEntry(file.path(), "password-storage", "hashed");
+    for (const auto& [password, recent] : {std::pair{"fifth5", true}, {"fourth4", true}, {"third3", false}}) {
+        const auto faults = CheckNewOperatorPassword(file.path(), "anna", password).faults;
+        EXPECT_EQ(faults == std::vector{PasswordFault::Reused}, recent) << password;
+    }
+    RemoveOperator(file.path(), "anna");
+    EXPECT_EQ(ReadSnapshot(file.path()).ages->size(), 4U) << "three levels and ben";
 }
 
 // Names that mean something to SQL, also where the server reads backslashes in literals as escapes, or

@@ -110,12 +110,17 @@ TEST_P(AdminRoundTrip, ACopyThroughTheOtherKindAndBackExportsTheSameBytes) {
     ok({"add-operator", "Émile", "--level", "2"}); // a server's collation sorts it elsewhere
     ok({"policy", "set", "lockout-attempts", "4"});
     ok({"policy", "set", "password-min-length", "8"}); // which the fixed key and most passwords miss
+    ok({"policy", "set", "password-change-at-first-login", "on"}); // the ages go along
+    ok({"passwd", "operator", "Émile", "--stdin"}, "emile-pass1\n");
+    EXPECT_TRUE(adminOn(db, {"check"}).out.contains("never chose a password of their own"));
     WriteFile(path("captions.json"),
               R"({"levels": [], "operators": [], "captions": {"ML": "Levels", "3": "Recipes"}})");
     ok({"import", "--merge", path("captions.json")});
     const QByteArray original = ok({"export", "-"}).toUtf8();
     EXPECT_EQ(QJsonDocument::fromJson(original)["captions"].toObject(),
               (QJsonObject{{"ML", "Levels"}, {"3", "Recipes"}}));
+    const QJsonArray ages = QJsonDocument::fromJson(original)["passwordAges"].toArray();
+    EXPECT_TRUE(ages.size() == 8 && ages[7]["name"] == "Émile" && ages[7]["mustChange"] == true);
     QByteArray document = original;
     for (const Place kind : {GetParam() == Place::File ? Place::Server : Place::File, GetParam()}) {
         const QString copy = fresh(kind);

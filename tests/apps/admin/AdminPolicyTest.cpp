@@ -35,17 +35,22 @@ protected:
 
 TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
     const QByteArray before = FileBytes(db);
-    EXPECT_EQ(ok({"policy"}),
-              "audit off\naudit-retention-days 0\nlockout-attempts 0\nlockout-minutes 15\n"
-              "auto-logout-minutes 0\nauto-logout-warning-seconds 30\npassword-min-length 0\n"
-              "password-require-digit off\npassword-require-letter off\npassword-storage plain\n"
-              "offline-login-days 0\noffline-sync-minutes 5\n");
+    EXPECT_EQ(
+        ok({"policy"}),
+        "audit off\naudit-retention-days 0\nlockout-attempts 0\nlockout-minutes 15\n"
+        "auto-logout-minutes 0\nauto-logout-warning-seconds 30\npassword-min-length 0\n"
+        "password-require-digit off\npassword-require-letter off\npassword-storage plain\n"
+        "password-max-age-days 0\npassword-history 0\npassword-change-at-first-login off\n"
+        "offline-login-days 0\noffline-sync-minutes 5\nsignature-reasons\nsignature-reason-required off\n");
     EXPECT_TRUE(policyJson()["lockout-minutes"] == 15 && !exported().contains("policy"));
     EXPECT_TRUE(FileBytes(db) == before) << "reading the policy changed the file";
 
     ok({"policy", "set", "password-require-digit", "YES"});
     ok({"policy", "set", "lockout-minutes", "0"});
     EXPECT_TRUE(ok({"policy"}).contains("lockout-minutes 0\n") && ok({"policy"}).contains("digit on\n"));
+    ok({"policy", "set", "signature-reasons", " Checked |  | 5 "}); // one list of texts, even "5"
+    EXPECT_TRUE(ok({"policy"}).contains("signature-reasons Checked|5\n") &&
+                policyJson()["signature-reasons"] == "Checked|5");
     EXPECT_TRUE(policyJson()["password-require-digit"] == true &&
                 exported()["policy"].toObject()["password-require-digit"] == "on");
 
