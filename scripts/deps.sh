@@ -8,10 +8,11 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarat
   libssl-dev libsodium-dev libpq-dev libx11-dev fonts-dejavu-core xvfb xauth)
 # The tests and benchmarks, the command-line database client, the PostgreSQL server of the suite's
 # throwaway clusters and the PgBouncer in front of one, a private bus, the formatter, the cross compiler
-# of the Windows syntax check, and libfaketime for the clocks that run ahead.
+# of the Windows syntax check, libfaketime for the clocks that run ahead, and poppler's tools that read
+# the printed trail back.
 if [ "${1:-test}" = test ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher postgresql pgbouncer dbus-daemon
-    clang-format g++-mingw-w64-x86-64 faketime)
+    clang-format g++-mingw-w64-x86-64 faketime poppler-utils)
 fi
 
 missing=()

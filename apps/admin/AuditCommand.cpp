@@ -1,6 +1,8 @@
-// audit [--json] [--since TIME] [--until TIME], audit --verify [anchors] and audit --head.
+// audit [--json] [--since TIME] [--until TIME] [--signatures], audit --pdf FILE, audit --verify
+// [anchors] and audit --head.
 
 #include "AdminError.h"
+#include "AuditReport.h"
 #include "Commands.h"
 
 #include "operations/CredentialDatabase.h"
@@ -67,10 +69,40 @@ std::vector<manage::AuditHead> journalHeads(const QString& dbPath) {
     return heads;
 }
 
+// The database as a report may name it: a server address without its password, and no "pwd=" or
+// "key=" part of a connect text.
+QString shownDatabase(const QString& dbPath) {
+    static const QRegularExpression secret(QStringLiteral("(^|;)\\s*(pwd|key)\\s*=[^;]*"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    return manage::ShownDatabasePath(dbPath).replace(secret, QString());
+}
+
+// Which rows a report holds, in words.
+QString selectionText(const Invocation& invocation) {
+    QString text = invocation.signatures ? QStringLiteral("signature rows") : QStringLiteral("rows");
+    text += invocation.since ? QStringLiteral(" from %1").arg(*invocation.since) : QString();
+    text += invocation.until ? QStringLiteral(" up to %1").arg(*invocation.until) : QString();
+    return invocation.since || invocation.until ? text : QStringLiteral("all ") + text;
+}
+
+void writeReport(const Invocation& invocation, std::vector<manage::AuditRow> rows) {
+    if (invocation.json) {
+        throw UsageError(QStringLiteral("--pdf writes a report: it takes no --json"));
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const AuditReport report{shownDatabase(*invocation.dbPath), now.toOffsetFromUtc(now.offsetFromUtc()),
+                             selectionText(invocation), manage::VerifyAuditTrail(*invocation.dbPath),
+                             std::move(rows)};
+    WriteOwnerOnlyFile(*invocation.pdf, AuditReportPdf(report));
+    if (!report.verdict.intact) {
+        throw FindingsReported{};
+    }
+}
+
 void verify(const Invocation& invocation, QTextStream& out) {
-    if (invocation.since || invocation.until || invocation.head) {
-        throw UsageError(
-            QStringLiteral("--verify checks the whole trail: it takes no --since, --until or --head"));
+    if (invocation.since || invocation.until || invocation.head || invocation.pdf || invocation.signatures) {
+        throw UsageError(QStringLiteral(
+            "--verify checks the whole trail: it takes no --since, --until, --head, --pdf or --signatures"));
     }
     manage::AuditAnchors anchors;
     for (const QString& text : invocation.anchors) {
@@ -90,11 +122,8 @@ void verify(const Invocation& invocation, QTextStream& out) {
             object.insert(QStringLiteral("finding"), verdict.finding);
         }
         out << QJsonDocument(object).toJson(QJsonDocument::Indented);
-    } else if (verdict.intact) {
-        out << "intact: " << verdict.rows << " rows\n";
     } else {
-        out << "NOT intact: " << verdict.finding << "; the trail cannot be trusted from row "
-            << verdict.fromSeq << " on\n";
+        out << VerdictText(verdict) << '\n';
     }
     if (!verdict.intact) {
         throw FindingsReported{};
@@ -102,8 +131,8 @@ void verify(const Invocation& invocation, QTextStream& out) {
 }
 
 void printHead(const Invocation& invocation, QTextStream& out) {
-    if (invocation.since || invocation.until) {
-        throw UsageError(QStringLiteral("--head takes no --since or --until"));
+    if (invocation.since || invocation.until || invocation.pdf || invocation.signatures) {
+        throw UsageError(QStringLiteral("--head takes no --since, --until, --pdf or --signatures"));
     }
     const auto head = manage::ReadAuditHead(*invocation.dbPath);
     if (invocation.json) {
@@ -139,7 +168,15 @@ void RunAudit(const Invocation& invocation, QTextStream& out) {
         invocation.since ? parsedTime(QStringLiteral("--since"), *invocation.since) : QDateTime();
     const QDateTime until =
         invocation.until ? parsedTime(QStringLiteral("--until"), *invocation.until) : QDateTime();
-    const auto rows = manage::ReadAuditRows(*invocation.dbPath, since, until);
+    auto rows = manage::ReadAuditRows(*invocation.dbPath, since, until);
+    if (invocation.signatures) {
+        std::erase_if(rows, [](const manage::AuditRow& row) { return row.event != SignatureEvent; });
+    }
+    if (invocation.pdf) {
+        out.flush();
+        writeReport(invocation, std::move(rows));
+        return;
+    }
     if (invocation.json) {
         QJsonArray array;
         for (const auto& row : rows) {

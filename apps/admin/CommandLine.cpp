@@ -87,6 +87,10 @@ Invocation ParseCommandLine(const QStringList& words) {
             invocation.anchors << value();
         } else if (name == QLatin1String("--anchors-from-journal")) {
             flag(invocation.anchorsFromJournal);
+        } else if (name == QLatin1String("--pdf")) {
+            setOnce(invocation.pdf, name, value());
+        } else if (name == QLatin1String("--signatures")) {
+            flag(invocation.signatures);
         } else if (name == QLatin1String("--since")) {
             setOnce(invocation.since, name, value());
         } else if (name == QLatin1String("--until")) {

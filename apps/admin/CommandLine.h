@@ -22,6 +22,8 @@ struct Invocation {
     bool head = false;               // audit --head
     QStringList anchors;             // every --anchor SEQ:HASH, in order
     bool anchorsFromJournal = false; // audit --anchors-from-journal
+    std::optional<QString> pdf;      // audit --pdf FILE
+    bool signatures = false;         // audit --signatures
     bool json = false;
     bool fromStdin = false;
     bool passwordFromStdin = false; // --password-stdin

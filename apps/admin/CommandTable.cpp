@@ -19,6 +19,8 @@ const QString Verify = QStringLiteral("--verify");
 const QString Head = QStringLiteral("--head");
 const QString Anchor = QStringLiteral("--anchor");
 const QString AnchorsFromJournal = QStringLiteral("--anchors-from-journal");
+const QString Pdf = QStringLiteral("--pdf");
+const QString Signatures = QStringLiteral("--signatures");
 
 QString rightWords() {
     return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
@@ -281,10 +283,11 @@ std::vector<Command> makeCommands() {
          {Json},
          RunCheck},
         {QStringLiteral("audit"),
-         {QStringLiteral("audit [--json] [--since TIME] [--until TIME]"),
+         {QStringLiteral("audit [--json] [--since TIME] [--until TIME] [--signatures]"),
+          QStringLiteral("audit --pdf FILE [--since TIME] [--until TIME] [--signatures]"),
           QStringLiteral("audit --verify [--anchor SEQ:HASH]... [--anchors-from-journal] [--json]"),
           QStringLiteral("audit --head")},
-         QStringLiteral("list the audit trail, verify its chain, or print its head"),
+         QStringLiteral("list, print or verify the audit trail, or print its head"),
          QStringLiteral(
              "Lists the audit trail, oldest first, one line per row: its number, time (UTC), panel (host\n"
              "name), OS user, event, operator, level and detail. While the policy's audit is on, every\n"
@@ -307,6 +310,12 @@ std::vector<Command> makeCommands() {
              "  --since TIME   rows from TIME on (ISO 8601, UTC unless it names its zone; a date alone\n"
              "                 means its midnight)\n"
              "  --until TIME   rows up to TIME\n"
+             "  --signatures   only the signature rows\n"
+             "  --pdf FILE     an A4 report instead of the listing: on every page the database (never a\n"
+             "                 password), the time of printing and the page number; on the first the\n"
+             "                 result of --verify; then the rows as a table, signatures shaded. Written\n"
+             "                 whole or not at all, readable by its owner only; exit status 1 when the\n"
+             "                 trail is not intact, as --verify\n"
              "  --verify       check the chain instead of listing\n"
              "  --anchor SEQ:HASH  with --verify: the trail must hold row SEQ with this hash (repeatable)\n"
              "  --anchors-from-journal  with --verify: every head of this database in the journal, and\n"
@@ -315,7 +324,7 @@ std::vector<Command> makeCommands() {
              "  --json         a JSON array of rows, or the verdict or head as an object\n"),
          0,
          0,
-         {Json, Since, Until, Verify, Head, Anchor, AnchorsFromJournal},
+         {Json, Since, Until, Verify, Head, Anchor, AnchorsFromJournal, Pdf, Signatures},
          RunAudit},
     };
 }
@@ -372,6 +381,8 @@ QString ToolHelp() {
         "  --merge         import: merge into the existing database\n"
         "  --since TIME    audit: the rows from TIME on\n"
         "  --until TIME    audit: the rows up to TIME\n"
+        "  --signatures    audit: only the signature rows\n"
+        "  --pdf FILE      audit: an A4 report of the rows and the chain's check\n"
         "  --verify        audit: check the chain (--anchor SEQ:HASH, --anchors-from-journal)\n"
         "  --head          audit: print the trail's head\n"
         "  -h, --help      this help; with a command, that command's help\n"

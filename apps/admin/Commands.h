@@ -31,6 +31,9 @@ void RunCheck(const Invocation& invocation, QTextStream& out);
 // Each finding as check prints it: the problem, then "  fix: " and the command that fixes it on `dbPath`.
 void PrintFindings(const std::vector<manage::SafetyFinding>& findings, const QString& dbPath,
                    QTextStream& out);
+// Writes `bytes` to `path` whole or not at all, readable by its owner only (an export holds the
+// passwords, a report the trail); "-" is standard output.
+void WriteOwnerOnlyFile(const QString& path, const QByteArray& bytes);
 // Lists the trail, or (--verify) checks it and throws FindingsReported when it is not intact.
 void RunAudit(const Invocation& invocation, QTextStream& out);
 

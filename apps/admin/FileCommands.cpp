@@ -13,24 +13,6 @@ namespace {
 
 const QString StandardStream = QStringLiteral("-");
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    if (path == StandardStream) {
-        QFile output;
-        if (!output.open(stdout, QIODevice::WriteOnly) || output.write(bytes) != bytes.size()) {
-            throw AutomationError(ErrFileAccess, QStringLiteral("cannot write to standard output"));
-        }
-        return;
-    }
-    // Written whole or not at all; readable by its owner only, since it holds the passwords.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(bytes) != bytes.size() || !file.commit()) {
-        throw AutomationError(ErrFileAccess,
-                              QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
-    }
-}
-
 QByteArray readFile(const QString& path) {
     QFile file;
     if (path == StandardStream) {
@@ -52,12 +34,29 @@ QByteArray readFile(const QString& path) {
 
 } // namespace
 
+void WriteOwnerOnlyFile(const QString& path, const QByteArray& bytes) {
+    if (path == StandardStream) {
+        QFile output;
+        if (!output.open(stdout, QIODevice::WriteOnly) || output.write(bytes) != bytes.size()) {
+            throw AutomationError(ErrFileAccess, QStringLiteral("cannot write to standard output"));
+        }
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
+        throw AutomationError(ErrFileAccess,
+                              QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+    }
+}
+
 void RunExport(const Invocation& invocation, QTextStream& out) {
     Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
     snapshot.captions = manage::ReadCaptions(*invocation.dbPath);
     const QByteArray document = ExportDocument(snapshot);
     out.flush();
-    writeFile(invocation.arguments[0], document);
+    WriteOwnerOnlyFile(invocation.arguments[0], document);
 }
 
 void RunImport(const Invocation& invocation, QTextStream& out) {

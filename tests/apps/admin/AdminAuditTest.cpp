@@ -1,13 +1,16 @@
-// audit: the listing with its bounds, --verify, and the rows of what zav-admin itself changes.
+// audit: the listing with its bounds, --verify, the printed report, and the rows of what zav-admin
+// itself changes.
 
 #include "AdminTool.h"
 
+#include "operations/AuditTrail.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 
 using zav::test::AdminTest;
@@ -19,15 +22,15 @@ protected:
     QJsonArray rows(const QStringList& bounds = {}) const {
         return QJsonDocument::fromJson(ok(QStringList{"audit", "--json"} + bounds).toUtf8()).array();
     }
-};
-
-TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemovedRow) {
-    const auto execute = [this](const char* sql) {
+    void execute(const char* sql) const {
         auto file = zav::store::DefaultEngine().OpenDatabase(db, zav::store::OpenMode::SharedReadWrite,
                                                              zav::store::ConnectString);
         file->Execute(QLatin1String(sql));
         file->Close();
-    };
+    }
+};
+
+TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemovedRow) {
     ok({"init"});
     ok({"policy", "set", "audit", "on"});
     ok({"add-level", "Shift"});
@@ -66,6 +69,49 @@ TEST_F(AdminAudit, ListsEveryRowWithinItsBoundsAndVerifyFindsAChangedAndARemoved
     EXPECT_TRUE(run.status == 1 && verdict["intact"] == false && verdict["fromRow"] == 2)
         << run.out.toStdString();
     EXPECT_EQ(verdict["finding"].toString(), "rows 2 to 2 were removed");
+}
+
+// The report, read back with poppler's tools: enough rows for several pages, one of them a signature.
+TEST_F(AdminAudit, PrintsTheCheckedTrailPageByPageWithTheSignaturesApartForItsOwnerOnly) {
+    ok({"init"});
+    ok({"policy", "set", "audit", "on"});
+    const zav::manage::AuditSubject anna{"anna", "Shift"};
+    std::vector<zav::manage::AuditEvent> events;
+    for (int round = 1; round <= 60; ++round) {
+        events.push_back(
+            {"login", QString("by operator, a detail that wraps in its column, round %1").arg(round), anna});
+    }
+    events.insert(events.begin() + 30, {"signature", "Approved: batch 42 released, reason checked", anna});
+    zav::manage::RecordAuditEvents(db, zav::manage::ReadPolicy(db), events);
+    const QString pdf = path("trail.pdf");
+    ok({"audit", "--pdf", pdf});
+    EXPECT_EQ(QFile::permissions(pdf).toInt() & 0x0077, 0); // neither group nor others
+    const QString text = zav::test::PdfText(pdf);
+    const qsizetype pages = text.count('\f');
+    ASSERT_GE(pages, 2);
+    QProcess::execute("pdftoppm", {"-r", "20", "-png", pdf, path("page")});
+    EXPECT_EQ(QDir(folder.path()).entryList({"page*.png"}).size(), pages);
+    for (qsizetype page = 1; page <= pages; ++page) {
+        const QString own = text.section('\f', page - 1, page - 1).remove('\n');
+        EXPECT_TRUE(own.contains(QString("page %1 of %2").arg(page).arg(pages)) &&
+                    own.contains("Database: " + db))
+            << own.toStdString();
+    }
+    EXPECT_TRUE(text.section('\f', 0, 0).contains("intact: 62 rows") && text.contains("batch 42 released") &&
+                !text.contains(zav::store::ConnectString.mid(5)));
+
+    ok({"audit", "--pdf", pdf, "--signatures"});
+    const QString signatures = zav::test::PdfText(pdf);
+    EXPECT_TRUE(signatures.contains("batch 42 released") && !signatures.contains("round"))
+        << signatures.toStdString();
+    const QString listed = ok({"audit", "--signatures"});
+    EXPECT_TRUE(listed.count('\n') == 1 && listed.contains(" signature operator=\"anna\" level=\"Shift\""))
+        << listed.toStdString();
+
+    execute("Update Audit Set Detail = 'forged' where Seq = 5");
+    EXPECT_EQ(adminOn(db, {"audit", "--pdf", pdf}).status, 1);
+    EXPECT_TRUE(zav::test::PdfText(pdf).remove('\n').contains(
+        "NOT intact: row 5 was changed; the trail cannot be trusted from row 5 on"));
 }
 
 // The head, and verifying against heads kept outside: given on the command line or read from the

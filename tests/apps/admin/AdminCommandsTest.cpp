@@ -46,9 +46,9 @@ TEST_F(AdminCommands, WrongUsageEndsWithStatusTwoBeforeAnythingIsTouched) {
     // Without --stdin the password comes from a terminal only.
     expectUsageError({"passwd", "operator", "anna"}, "standard input is not a terminal");
     // A synopsis too long for its column has its summary in the column on the next line.
-    EXPECT_TRUE(
-        RunAdmin(folder.path(), {"--help"})
-            .out.contains("  audit [--json] [--since TIME] [--until TIME]\n" + QString(36, ' ') + "list"));
+    EXPECT_TRUE(RunAdmin(folder.path(), {"--help"})
+                    .out.contains("  audit [--json] [--since TIME] [--until TIME] [--signatures]\n" +
+                                  QString(36, ' ') + "list"));
 
     // Words that are not UTF-8 are refused before anything is written: two such names would become one.
     const QByteArray before = zav::test::FileBytes(db);

@@ -122,6 +122,11 @@ TEST_F(AdminOnServer, TheServersClockDecidesWhateverTheToolsClockSays) {
     EXPECT_EQ(trail.value(0, 0).toInt(), 7); // every row kept, each dated by the server
     EXPECT_TRUE(trail.value(0, 1).toBool());
     EXPECT_EQ(works({"audit", "--verify"}), "intact: 7 rows\n");
+    works({"audit", "--pdf", path("trail.pdf")}); // the printed header names the server without the password
+    const QString printed = zav::test::PdfText(path("trail.pdf")).remove('\n');
+    EXPECT_TRUE(printed.contains("Database: " + shown) && !printed.contains(Secret) &&
+                !printed.contains("zavtest-pw"))
+        << printed.toStdString();
 }
 
 } // namespace

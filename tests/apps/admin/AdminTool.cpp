@@ -61,6 +61,13 @@ QByteArray FileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QString PdfText(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(process.waitForFinished(30000) && process.exitCode() == 0) << pdf.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();

@@ -25,6 +25,8 @@ AdminRun RunAdmin(const QString& folder, const QStringList& args, const QByteArr
                   const QString& program = qEnvironmentVariable("ZAV_ADMIN"));
 
 QByteArray FileBytes(const QString& path);
+// The text of a PDF as poppler's pdftotext reads it: a form feed ends each page.
+QString PdfText(const QString& pdf);
 void WriteFile(const QString& path, const QByteArray& bytes);
 // Sets member `key` of the row at `index` of a document's `table` ("levels" or "operators").
 void SetMember(QJsonObject& document, const char* table, int index, const char* key, const QJsonValue& value);
