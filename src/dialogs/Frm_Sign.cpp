@@ -91,7 +91,13 @@ void Frm_Sign::buildControls() {
         button->setAutoDefault(false);
         buttons->addWidget(button);
     }
+    // A panel without a window manager shows no title bar: the dialog says itself what it asks for.
+    auto* heading = value(windowTitle(), "Lbl_Title");
+    QFont large = bold;
+    large.setPointSizeF(bold.pointSizeF() * 1.25);
+    heading->setFont(large);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
     layout->addLayout(form);
     layout->addLayout(buttons);
 
