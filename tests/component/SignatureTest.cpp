@@ -1,8 +1,14 @@
 // Electronic signatures through the component's dialogs: who may sign, what the row holds, the second
-// person, reasons, and wrong passwords that count toward the lockout.
+// person, reasons, and wrong passwords that count toward the lockout. And an aged password, which opens
+// only once it is changed.
 
+#include "access/Class_Par.h"
+#include "access/DialogHooks.h"
+#include "component/CredentialCheck.h"
 #include "dialogs/Frm_Sign.h"
 #include "operations/AuditTrail.h"
+#include "operations/Clock.h"
+#include "operations/PasswordOperations.h"
 #include "operations/Policy.h"
 #include "operations/Signatures.h"
 #include "support/ComponentFixture.h"
@@ -173,6 +179,34 @@ private Q_SLOTS:
         QCOMPARE(events.mid(events.size() - 3),
                  (QStringList{"signature-failed", "signature-failed", "lockout"}));
         QVERIFY(!lastSignature());
+    }
+
+    void anAgedPasswordOpensOnlyOnceChangedInThePasswordDialog() {
+        using zav::CredentialOutcome;
+        zav::manage::SetPolicyEntry(env->dbPath(), QStringLiteral("password-max-age-days"),
+                                    QStringLiteral("30"));
+        zav::manage::SetClockForTests([] { return QDateTime::currentDateTimeUtc().addDays(31); });
+        QStringList asked;
+        bool change = false;
+        zav::access::setChangePasswordOpener([&](zav::Class_Par& par, const auto&, const auto& who) {
+            asked << who->OperatorNameText();
+            const auto stored =
+                change ? zav::manage::StoreOperatorPassword(env->dbPath(), "anna", "fresh-1", true)
+                       : std::nullopt;
+            par.Result = stored.has_value();
+            par.Text = stored.value_or(QString());
+        });
+        QCOMPARE(zav::CheckCredentials(1, 0, "anna", "anna-pw"), CredentialOutcome::ChangeRefused);
+        QVERIFY(login->IsLogoutLevel());
+        QVERIFY(lastMessage().contains(QStringLiteral("expired")));
+        change = true;
+        QCOMPARE(zav::CheckCredentials(1, 0, "anna", "anna-pw"), CredentialOutcome::Accepted);
+        QCOMPARE(login->CurrentOperator()->OperatorNameText(), QStringLiteral("anna"));
+        QVERIFY(login->Logout());
+        QCOMPARE(zav::CheckCredentials(1, 0, "anna", "fresh-1"), CredentialOutcome::Accepted);
+        QCOMPARE(asked, (QStringList{"anna", "anna"})); // the new password is not old
+        zav::access::setChangePasswordOpener(nullptr);
+        zav::manage::SetClockForTests(nullptr);
     }
 };
 
