@@ -8,6 +8,7 @@
 #include "component/CredentialCheck.h"
 #include "component/ModuleComponent.h"
 #include "component/OfflineMode.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
@@ -64,19 +65,9 @@ void Frm_Login::buildControls() {
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
 
-    m_cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    m_cmdOk->setObjectName(QStringLiteral("Cmd_Ok"));
-    m_cmdOk->setProperty("Tag", QStringLiteral("194"));
-
-    m_cmdUndo = new QPushButton(QStringLiteral("Undo"), this);
-    m_cmdUndo->setObjectName(QStringLiteral("Cmd_Undo"));
-    m_cmdUndo->setProperty("Tag", QStringLiteral("|126"));
-
-    // Enter moves the focus on; it never presses a button.
-    for (QPushButton* b : {m_cmdOk, m_cmdUndo}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    m_cmdOk = okUndo.ok;
+    m_cmdUndo = okUndo.undo;
 
     PlaceInTwips(m_shape1, 60, 60, 4680, 1000);
     PlaceInTwips(m_cboLogin, 120, 120, 4560, 390);

@@ -17,6 +17,18 @@ void NameControl(QWidget* control, const QString& name, const QString& tag) {
     }
 }
 
+OkUndoButtons MakeOkUndoButtons(QWidget* parent) {
+    const OkUndoButtons buttons{new QPushButton(QStringLiteral("Ok"), parent),
+                                new QPushButton(QStringLiteral("Undo"), parent)};
+    NameControl(buttons.ok, QStringLiteral("Cmd_Ok"), QStringLiteral("194"));
+    NameControl(buttons.undo, QStringLiteral("Cmd_Undo"), QStringLiteral("|126"));
+    for (QPushButton* button : {buttons.ok, buttons.undo}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    return buttons;
+}
+
 QPushButton* MakeIconButton(QWidget* parent, const QString& name, const QString& caption, const QString& tag,
                             const QIcon& icon) {
     auto* button = new QPushButton(icon, caption, parent);

@@ -1,6 +1,6 @@
 #pragma once
 
-// Building blocks shared by the management dialogs: named controls with their "Tag" property, the
+// Building blocks shared by the dialogs: named controls with their "Tag" property, the
 // buttons with an icon, and centring a window on its screen.
 
 #include <QString>
@@ -21,6 +21,14 @@ QPushButton* MakeIconButton(QWidget* parent, const QString& name, const QString&
 
 // The fixed client size in twips; no minimise or maximise button.
 void FixDialogSize(QDialog* dialog, double widthTwips, double heightTwips, bool toolWindow);
+
+// A dialog's Ok and Undo buttons (Cmd_Ok and Cmd_Undo, tags 194 and |126). Neither is a default button:
+// Enter moves the focus on and never presses one.
+struct OkUndoButtons {
+    QPushButton* ok;
+    QPushButton* undo;
+};
+OkUndoButtons MakeOkUndoButtons(QWidget* parent);
 
 // Moves the window to the centre of its screen.
 void CentreOnScreen(QWidget* window);

@@ -8,6 +8,7 @@
 #include "base/Mod_Globali.h"
 #include "base/PanelLook.h"
 #include "base/Twips.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
@@ -67,18 +68,11 @@ void Frm_ChangePwd::buildControls() {
     const int iconPixels = TwipsToPixelsX(480, this);
     image->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(iconPixels, iconPixels));
 
-    m_cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    m_cmdOk->setObjectName(QStringLiteral("Cmd_Ok"));
-    m_cmdOk->setProperty("Tag", QStringLiteral("194"));
+    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    m_cmdOk = okUndo.ok;
+    m_cmdUndo = okUndo.undo;
     PlaceInTwips(m_cmdOk, 1500, top + 60, 1560, 675);
-    m_cmdUndo = new QPushButton(QStringLiteral("Undo"), this);
-    m_cmdUndo->setObjectName(QStringLiteral("Cmd_Undo"));
-    m_cmdUndo->setProperty("Tag", QStringLiteral("|126"));
     PlaceInTwips(m_cmdUndo, 3120, top + 60, 1560, 675);
-    for (QPushButton* b : {m_cmdOk, m_cmdUndo}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
     setFixedSize(TwipsToPixelsX(4800, this), TwipsToPixelsY(top + 60 + 675 + 120, this));
 
     setTabOrder(m_oldPwd, m_pwd);

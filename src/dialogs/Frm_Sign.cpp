@@ -3,6 +3,7 @@
 #include "base/EnterMovesFocus.h"
 #include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/KeyboardCall.h"
 #include "language/CurrentLanguageProvider.h"
 #include "language/SignatureTexts.h"
@@ -79,18 +80,13 @@ void Frm_Sign::buildControls() {
         form->addRow(SignatureTextOf(SignatureText::Reason), m_reasonText);
     }
 
-    m_cmdOk = new QPushButton(QStringLiteral("Ok"), this);
-    m_cmdOk->setObjectName(QStringLiteral("Cmd_Ok"));
-    m_cmdOk->setProperty("Tag", QStringLiteral("194"));
-    m_cmdUndo = new QPushButton(QStringLiteral("Undo"), this);
-    m_cmdUndo->setObjectName(QStringLiteral("Cmd_Undo"));
-    m_cmdUndo->setProperty("Tag", QStringLiteral("|126"));
+    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    m_cmdOk = okUndo.ok;
+    m_cmdUndo = okUndo.undo;
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* button : {m_cmdOk, m_cmdUndo}) {
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
+    buttons->addWidget(m_cmdOk);
+    buttons->addWidget(m_cmdUndo);
     // A panel without a window manager shows no title bar: the dialog says itself what it asks for.
     auto* heading = value(windowTitle(), "Lbl_Title");
     QFont large = bold;

@@ -13,6 +13,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <utility>
 
 namespace zav::manage {
 
@@ -54,15 +55,11 @@ PartyRead readParty(store::Database& db, const QString& name, const Policy& poli
     return read;
 }
 
-const QString SignatureKeys[] = {QStringLiteral("name"),    QStringLiteral("time"),
-                                 QStringLiteral("meaning"), QStringLiteral("action"),
-                                 QStringLiteral("reason"),  QStringLiteral("verifier")};
-
-QString* fieldOf(SignatureFields& fields, int index) {
-    QString* const places[] = {&fields.name,   &fields.time,   &fields.meaning,
-                               &fields.action, &fields.reason, &fields.verifier};
-    return places[index];
-}
+// The detail's keys and the fields they hold, in the order they are written.
+const std::pair<const char*, QString SignatureFields::*> SignatureKeys[] = {
+    {"name", &SignatureFields::name},       {"time", &SignatureFields::time},
+    {"meaning", &SignatureFields::meaning}, {"action", &SignatureFields::action},
+    {"reason", &SignatureFields::reason},   {"verifier", &SignatureFields::verifier}};
 
 // The signing time as the panel's clock has it, in its own zone with the offset written out.
 QString signingTime() {
@@ -175,9 +172,8 @@ SignatureRecord RecordSignature(const QString& dbPath, const SignatureRequest& r
 
 QString SignatureDetail(const SignatureFields& fields) {
     QJsonObject object;
-    SignatureFields copy = fields;
-    for (int i = 0; i < 6; ++i) {
-        object.insert(SignatureKeys[i], *fieldOf(copy, i));
+    for (const auto& [key, field] : SignatureKeys) {
+        object.insert(QLatin1String(key), fields.*field);
     }
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
@@ -189,11 +185,12 @@ std::optional<SignatureFields> ParseSignatureDetail(const QString& detail) {
     }
     const QJsonObject object = document.object();
     SignatureFields fields;
-    for (int i = 0; i < 6; ++i) {
-        if (!object.value(SignatureKeys[i]).isString()) {
+    for (const auto& [key, field] : SignatureKeys) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        if (!value.isString()) {
             return std::nullopt;
         }
-        *fieldOf(fields, i) = object.value(SignatureKeys[i]).toString();
+        fields.*field = value.toString();
     }
     return fields;
 }
