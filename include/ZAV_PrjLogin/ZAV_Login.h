@@ -98,6 +98,11 @@ public:
 
     Q_INVOKABLE bool LoginByOperator();
     Q_INVOKABLE bool LoginByLevel();
+    // Logs in the operator whose badge reads Code (a host with its own serial or HID reader), asking the
+    // PIN on the PIN pad where the operator logs in with badge and PIN. Needs the policy's badge-login
+    // and the panel's badge key; every refusal is told as the login dialog tells it. True when an
+    // operator logged in.
+    Q_INVOKABLE bool LoginByBadge(const QString& Code);
     Q_INVOKABLE bool Logout();
     Q_INVOKABLE QVariant Terminate();
     Q_INVOKABLE void ShutDownNow();
@@ -193,6 +198,8 @@ private:
     void recordLogout(const QString& how) noexcept;
     void recordPendingLogouts() noexcept;
     bool login(int loginMode);
+    // After a login went through: the automatic logout is armed and the host told.
+    void announceLogin();
     // Sign, and with a right Verify.
     bool sign(const QString& meaning, const QString& action, int right);
     QString readCaption(const QString& key, const QString& defaultText) const;

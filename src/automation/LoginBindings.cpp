@@ -49,6 +49,7 @@ constexpr Binding Accessors[] = {
     {"IsOffline", Get, call<&L::IsOffline>},
     {"Sign", Method, call<&L::Sign>},
     {"Verify", Method, call<&L::Verify>},
+    {"LoginByBadge", Method, call<&L::LoginByBadge>},
 };
 
 const ClassBinding Login{"_ZAV_Login", &ZAV_Login::staticMetaObject, Accessors, binding::share<ZAV_Login>,

@@ -11,6 +11,7 @@ constexpr ParamDesc LockOldPwd[] = {{.name = "LockOldPWD", .type = VarType::Bool
 constexpr ParamDesc Collection[] = {{.name = "cCol", .type = VarType::Variant, .byRef = true}};
 constexpr ParamDesc SignParams[] = {{.name = "Meaning", .type = VarType::String},
                                     {.name = "Action", .type = VarType::String}};
+constexpr ParamDesc BadgeParams[] = {{.name = "Code", .type = VarType::String}};
 constexpr ParamDesc VerifyParams[] = {{.name = "Meaning", .type = VarType::String},
                                       {.name = "Action", .type = VarType::String},
                                       {.name = "RightNumber", .type = VarType::Short}};
@@ -85,6 +86,11 @@ constexpr MemberDesc LoginMembers[] = {
      .accessors = {Method},
      .type = VarType::Bool,
      .params = VerifyParams},
+    {.name = "LoginByBadge",
+     .dispId = 0x6003001A,
+     .accessors = {Method},
+     .type = VarType::Bool,
+     .params = BadgeParams},
 };
 
 constexpr MemberDesc LevelMembers[] = {

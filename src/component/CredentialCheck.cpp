@@ -16,10 +16,9 @@
 
 namespace zav {
 
-namespace {
 // A current level without its rights object (a host may assign Nothing) fails with error 91 before
 // anything is recorded or changed.
-std::shared_ptr<Class_Level> requireCurrentLevel() {
+std::shared_ptr<Class_Level> RequireCurrentLevel() {
     const auto level = RequireModuleComponent()->CurrentLevel();
     if (!level || !level->cLevelEnable()) {
         throw ObjectNotSetError();
@@ -27,10 +26,8 @@ std::shared_ptr<Class_Level> requireCurrentLevel() {
     return level;
 }
 
-// Makes the opened level the component's current level (rewritten in place, so references the host
-// holds follow the login) and who logged in its current operator.
-void acceptLevel(const manage::CheckedLogin& opened) {
-    const auto level = requireCurrentLevel();
+void AcceptCheckedLogin(const manage::CheckedLogin& opened) {
+    const auto level = RequireCurrentLevel();
     level->setCanHavePassword(true);
     access::CopyLevel(*opened.level, *level);
     level->setPassword(opened.password);
@@ -38,6 +35,15 @@ void acceptLevel(const manage::CheckedLogin& opened) {
     opened.who->setcLevel(level);
     shell::ShowDesktop(level->cLevelEnable()->AllowDesktop());
 }
+
+void TellHostRefused(const QString& name, int loginMode) {
+    // The database is closed: a slot may open it.
+    if (const auto c = ModuleComponent()) {
+        TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(name, loginMode); });
+    }
+}
+
+namespace {
 
 // A password that must be changed before its login counts: the password dialog for the operator or the
 // level that opened, after a word on why; what it stored, or nothing when it was cancelled. Offline
@@ -58,13 +64,6 @@ std::optional<QString> changeBeforeLogin(const manage::DueChange& due, bool offl
     due.level->setPassword(due.levelPassword);
     access::openChangePasswordDialog(par, due.level, due.who);
     return par.Result ? std::optional<QString>(par.Text) : std::nullopt;
-}
-
-void tellHostRefused(const QString& name, int loginMode) {
-    // The database is closed: a slot may open it.
-    if (const auto c = ModuleComponent()) {
-        TellHost("loginFailed", [&] { Q_EMIT c->loginFailed(name, loginMode); });
-    }
 }
 } // namespace
 
@@ -90,7 +89,7 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
     bool refusedOffline = false;
     const manage::CheckedLogin checked = offline.Use(OfflineMode::Purpose::Login, [&](const QString& path) {
         return manage::CheckCredentials(
-            path, request, [] { requireCurrentLevel(); },
+            path, request, [] { RequireCurrentLevel(); },
             [&](const manage::DueChange& due) {
                 return changeBeforeLogin(due, offline.IsOffline(), refusedOffline);
             });
@@ -103,12 +102,12 @@ CredentialVerdict CheckCredentials(const CredentialRequest& request) {
             vbExclamation, language::LookupText(17, QStringLiteral("Warning")));
     }
     if (checked.verdict.outcome == CredentialOutcome::Accepted) {
-        acceptLevel(checked);
+        AcceptCheckedLogin(checked);
         if (!offline.IsOffline()) {
             offline.RequestRefresh(); // the copy follows what the server holds now
         }
     } else if (checked.verdict.outcome != CredentialOutcome::ChangeRefused) {
-        tellHostRefused(checked.refusedName, request.loginMode);
+        TellHostRefused(checked.refusedName, request.loginMode);
     }
     return checked.verdict;
 }

@@ -2,6 +2,8 @@
 
 #include "access/Class_Par.h"
 #include "base/Mod_Globali.h"
+#include "base/ReportedErrors.h"
+#include "component/BadgeLogin.h"
 #include "component/Frm_Login.h"
 #include "component/HostSignals.h"
 
@@ -22,11 +24,27 @@ bool ZAV_Login::login(int loginMode) {
     par.LoginMode = loginMode;
     zav::Frm_Login::Run(par);
     if (par.Result) {
-        armAutoLogoutAfterLogin();
-        // A login by level leaves the new current operator without a name.
-        const QString name = m_currentOperator ? m_currentOperator->OperatorNameText() : QString();
-        const int levelId = m_currentLevel ? m_currentLevel->ID() : 0;
-        zav::TellHost("loggedIn", [&] { Q_EMIT loggedIn(name, levelId); });
+        announceLogin();
     }
     return par.Result;
+}
+
+bool ZAV_Login::LoginByBadge(const QString& Code) {
+    zav::RequireGuiApplication();
+    recordPendingLogouts();
+    refreshStaleLogoutLevel();
+    bool accepted = false;
+    zav::RunReportingErrors([&] { accepted = zav::LoginWithBadge(Code); }, zav::LoginTitle);
+    if (accepted) {
+        announceLogin();
+    }
+    return accepted;
+}
+
+void ZAV_Login::announceLogin() {
+    armAutoLogoutAfterLogin();
+    // A login by level leaves the new current operator without a name.
+    const QString name = m_currentOperator ? m_currentOperator->OperatorNameText() : QString();
+    const int levelId = m_currentLevel ? m_currentLevel->ID() : 0;
+    zav::TellHost("loggedIn", [&] { Q_EMIT loggedIn(name, levelId); });
 }

@@ -45,11 +45,6 @@ const QString& osUserName() {
     return name;
 }
 
-const QString& panelName() {
-    static const QString name = QSysInfo::machineHostName();
-    return name;
-}
-
 AuditRow rowFrom(const store::Recordset& rs) {
     AuditRow row;
     row.seq = rs.Field(store::FieldSeq).toInt();
@@ -176,7 +171,7 @@ AuditRow rowFor(const AuditEvent& event, const AuditSeal& seal, const QString& t
     AuditRow row;
     row.seq = seal.lastSeq + 1;
     row.time = time;
-    row.panel = panelName();
+    row.panel = AuditPanelName();
     row.osUser = osUserName();
     row.event = event.event;
     row.operatorName = subject.operatorName;
@@ -306,7 +301,7 @@ void appendOnServer(store::Database& db, const std::vector<AuditEvent>& events) 
         const AuditSubject subject = subjectOf(event);
         auto rs = db.OpenRecordset(
             QStringLiteral("Select * from %1(?, ?, ?, ?, ?, ?)").arg(AuditAppendFunction),
-            {panelName(), osUserName(), event.event, subject.operatorName, subject.level, event.detail});
+            {AuditPanelName(), osUserName(), event.event, subject.operatorName, subject.level, event.detail});
         head = AuditHead{rs->Field(QStringLiteral("head_identity")).toString(),
                          rs->Field(QStringLiteral("head_seq")).toInt(),
                          rs->Field(QStringLiteral("head_hash")).toString()};
@@ -447,6 +442,11 @@ std::optional<AuditHead> ReadAuditHead(const QString& dbPath) {
         return std::nullopt;
     }
     return AuditHead{seal.identity, seal.lastSeq, seal.lastHash};
+}
+
+const QString& AuditPanelName() {
+    static const QString name = QSysInfo::machineHostName();
+    return name;
 }
 
 } // namespace zav::manage

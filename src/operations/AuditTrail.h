@@ -54,6 +54,9 @@ std::optional<AuditHead> ReadAuditHead(const QString& dbPath);
 // Makes the trail's tables, empty, where they are missing (inside the caller's write).
 void EnsureAuditTables(store::Database& db);
 
+// The name rows give this panel: its host name.
+const QString& AuditPanelName();
+
 // The time text rows carry.
 QString AuditTimeText(const QDateTime& utc);
 

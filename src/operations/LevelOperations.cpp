@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
+#include "operations/BadgeRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/NumericText.h"
 #include "operations/PasswordAgeRows.h"
@@ -102,6 +103,7 @@ int RemoveLevel(const QString& dbPath, int id, const QString& storedName) {
     operators->Close();
     db->Execute(QStringLiteral("Delete * from Levels where ID = ?"), {id});
     DropStrayPasswordAges(*db); // the level's and those of its operators
+    DropStrayBadges(*db);
     RenumberWithin(*db);
     AuditWithin(*db, {QStringLiteral("level-removed"),
                       QStringLiteral("level %1 '%2' with %3; levels renumbered")

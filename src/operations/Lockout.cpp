@@ -14,7 +14,15 @@ namespace zav::manage {
 namespace {
 
 QString kindWord(LockoutKind kind) {
-    return kind == LockoutKind::Level ? QStringLiteral("level") : QStringLiteral("operator");
+    switch (kind) {
+    case LockoutKind::Level:
+        return QStringLiteral("level");
+    case LockoutKind::Panel:
+        return QStringLiteral("panel");
+    case LockoutKind::Operator:
+        break;
+    }
+    return QStringLiteral("operator");
 }
 
 // The entry's row: the condition, and the values it binds.
@@ -34,6 +42,9 @@ enum class Presence { Gone, Lockable, TopLevel };
 // Within the caller's transaction: the operator or level is still there under that name. The top
 // level 0 is the way back in: its failures count, but it is never locked.
 Presence presence(store::Database& db, const LockoutEntry& entry) {
+    if (entry.kind == LockoutKind::Panel) {
+        return Presence::Lockable; // a panel is there while it reads badges
+    }
     const bool level = entry.kind == LockoutKind::Level;
     auto rs = db.OpenRecordset(QStringLiteral("Select * from %1 where Name = ?")
                                    .arg(level ? store::LevelsTable : store::OperatorsTable),

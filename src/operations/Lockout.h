@@ -17,7 +17,8 @@
 
 namespace zav::manage {
 
-enum class LockoutKind { Operator, Level };
+// A panel's entry counts the unknown badges read on it (Badges.h), under its host name.
+enum class LockoutKind { Operator, Level, Panel };
 
 // An entry is addressed by its stored name: level numbers change when levels are renumbered.
 struct LockoutEntry {

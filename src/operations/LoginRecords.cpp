@@ -37,8 +37,8 @@ QString refusalDetail(const LoginAttempt& attempt, bool lockedBefore, int topWai
         return attempt.detail +
                QStringLiteral(", not compared: the top password waits %1 s").arg(attempt.waitedSeconds);
     }
-    QString detail =
-        attempt.detail + (lockedBefore ? QStringLiteral(", locked out") : QStringLiteral(", wrong password"));
+    QString detail = attempt.detail +
+                     (lockedBefore ? QStringLiteral(", locked out") : QStringLiteral(", ") + attempt.refusal);
     if (topWait > 0) {
         detail += QStringLiteral("; the top password waits %1 s").arg(topWait);
     }
@@ -87,7 +87,7 @@ RefusedLogin RecordFailedLogin(const QString& dbPath, const LoginAttempt& attemp
 
 AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy) {
     AcceptedLogin accepted;
-    if (!attempt.entry && !attempt.topEntry && !attempt.upgrade && !policy.audit) {
+    if (!attempt.entry && !attempt.topEntry && !attempt.alsoCleared && !attempt.upgrade && !policy.audit) {
         return accepted;
     }
     auto db = OpenForWriting(dbPath);
@@ -105,8 +105,10 @@ AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, co
         ClearWithin(*db, *attempt.entry);
         accepted.entry = {};
     }
-    if (attempt.topEntry) {
-        ClearWithin(*db, *attempt.topEntry);
+    for (const auto& cleared : {attempt.topEntry, attempt.alsoCleared}) {
+        if (cleared) {
+            ClearWithin(*db, *cleared);
+        }
     }
     if (attempt.upgrade) {
         accepted.upgraded = replaceHashWithin(*db, *attempt.upgrade);

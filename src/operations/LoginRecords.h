@@ -27,8 +27,11 @@ struct LoginAttempt {
     std::optional<LockoutEntry> entry;
     // Level 0's entry, the same way: a refused login tried its password; an accepted one opened it.
     std::optional<LockoutEntry> topEntry;
-    AuditSubject who;      // the operator and level the audit row names
-    QString detail;        // how: "by operator", "by level", "top password"; never the password
+    // An accepted login: one more entry whose count starts again (the panel's unknown badges).
+    std::optional<LockoutEntry> alsoCleared;
+    AuditSubject who; // the operator and level the audit row names
+    QString detail;   // how: "by operator", "by level", "top password"; never the password
+    QString refusal = QStringLiteral("wrong password"); // why a refusal that compared was refused
     int waitedSeconds = 0; // a refusal that compared nothing: level 0's password had this long to wait
     std::optional<HashUpgrade> upgrade;                   // an accepted login's stronger hash
     QString failedEvent = QStringLiteral("login-failed"); // the audit event of a refusal

@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
+#include "operations/BadgeRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
@@ -81,6 +82,7 @@ void RemoveOperator(const QString& dbPath, const QString& name) {
     if (exists) {
         db->Execute(QStringLiteral("Delete *") + where, {name});
         DropStrayPasswordAges(*db);
+        DropStrayBadges(*db);
         AuditWithin(*db, {QStringLiteral("operator-removed"), QStringLiteral("operator '%1'").arg(name), {}});
     }
     transaction.Commit();

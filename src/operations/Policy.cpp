@@ -1,6 +1,7 @@
 #include "operations/Policy.h"
 
 #include "operations/AuditRows.h"
+#include "operations/BadgeRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
 #include "operations/PasswordAgeRows.h"
@@ -25,6 +26,7 @@ struct KeyDef {
     int largest = 0; // numbers
     bool Policy::*flag = nullptr;
     int Policy::*number = nullptr;
+    QStringList Policy::*list = nullptr;
 };
 
 // Bounds far beyond any sensible setting, but small enough that later arithmetic cannot overflow.
@@ -44,8 +46,12 @@ const KeyDef Keys[] = {
     {"password-change-at-first-login", Kind::OnOff, 0, &Policy::passwordChangeAtFirstLogin},
     {"offline-login-days", Kind::Number, 3650, nullptr, &Policy::offlineLoginDays},
     {"offline-sync-minutes", Kind::Number, 10080, nullptr, &Policy::offlineSyncMinutes},
-    {"signature-reasons", Kind::List, 50},
+    {"signature-reasons", Kind::List, 50, nullptr, nullptr, &Policy::signatureReasons},
     {"signature-reason-required", Kind::OnOff, 0, &Policy::signatureReasonRequired},
+    {"badge-login", Kind::OnOff, 0, &Policy::badgeLogin},
+    {"badge-max-key-gap-ms", Kind::Number, 1000, nullptr, &Policy::badgeMaxKeyGapMs},
+    {"badge-strip", Kind::List, 10, nullptr, nullptr, &Policy::badgeStrip},
+    {"pin-min-length", Kind::Number, 32, nullptr, &Policy::pinMinLength},
 };
 
 // A list's entries, trimmed, without empty ones.
@@ -131,7 +137,7 @@ void apply(Policy& policy, const KeyDef& def, const QString& canonical) {
             canonical == QLatin1String("hashed") ? PasswordStorage::Hashed : PasswordStorage::Plain;
         break;
     case Kind::List:
-        policy.signatureReasons = listEntries(canonical);
+        policy.*def.list = listEntries(canonical);
         break;
     }
 }
@@ -145,7 +151,7 @@ QString shown(const Policy& policy, const KeyDef& def) {
     case Kind::Storage:
         break;
     case Kind::List:
-        return policy.signatureReasons.join(QLatin1Char('|'));
+        return (policy.*def.list).join(QLatin1Char('|'));
     }
     return policy.passwordStorage == PasswordStorage::Hashed ? QStringLiteral("hashed")
                                                              : QStringLiteral("plain");
@@ -264,6 +270,7 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
         }
         if (canonical == QLatin1String("hashed")) {
             HashTextPasswords(*db); // and again any text an older writer left
+            HashBadgePins(*db);
         }
     }
     // The panels' copies send what they recorded offline through the owner's functions of this version.
@@ -279,6 +286,9 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     const Policy after = WithEntries(Policy{}, ReadPolicyRows(*db));
     if (after.AgesPasswords()) {
         KeepPasswordAges(*db);
+    }
+    if (after.badgeLogin) {
+        KeepBadges(*db);
     }
     // Turning the audit off is the last thing the trail records.
     const AuditEvent changed{QStringLiteral("policy-changed"),

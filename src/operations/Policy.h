@@ -38,6 +38,12 @@ struct Policy {
     QStringList signatureReasons;         // "signature-reasons": the reasons offered, stored separated by
                                           // "|"; none: the reason is free text
     bool signatureReasonRequired = false; // "signature-reason-required": a signature without one is refused
+    // Badges (operations/Badges.h): off, nothing of them is read or shown.
+    bool badgeLogin = false;   // "badge-login": operators may log in with a badge (and a PIN)
+    int badgeMaxKeyGapMs = 30; // "badge-max-key-gap-ms": a reader's keystrokes come at most this far apart
+    QStringList badgeStrip;    // "badge-strip": texts a reader adds in front of or behind the number,
+                               // stored separated by "|"
+    int pinMinLength = 4;      // "pin-min-length": the shortest PIN
 
     bool AgesPasswords() const {
         return passwordMaxAgeDays > 0 || passwordHistory > 0 || passwordChangeAtFirstLogin;

@@ -188,6 +188,8 @@ BEGIN
     IF FOUND THEN v_presence := CASE WHEN v_id = 0 THEN 'top' ELSE 'lockable' END; END IF;
   ELSIF p_kind = 'operator' THEN
     IF EXISTS (SELECT 1 FROM operators o WHERE o.name = p_name) THEN v_presence := 'lockable'; END IF;
+  ELSIF p_kind = 'panel' THEN
+    v_presence := 'lockable'; -- the unknown badges read on a panel
   END IF;
   IF v_presence = 'gone' THEN
     RETURN QUERY SELECT 0, 0::smallint, NULL::text, v_now_text;

@@ -80,6 +80,16 @@ TableDef PasswordAgesTableDef() {
     return table;
 }
 
+TableDef BadgesTableDef() {
+    TableDef table{BadgesTable, {}, {}};
+    table.fields.push_back({FieldHmac, FieldType::Text, false});
+    table.fields.push_back({FieldName, FieldType::Text, false});
+    table.fields.push_back({FieldMethod, FieldType::Text, false});
+    table.fields.push_back({FieldPIN, FieldType::Text, true});
+    table.indexes.push_back({QStringLiteral("BadgesPrimaryKey"), {FieldHmac}, true, true});
+    return table;
+}
+
 TableDef AuditTableDef() {
     TableDef table{AuditTable, {}, {}};
     table.fields.push_back({FieldSeq, FieldType::Long, false});

@@ -35,6 +35,9 @@ inline const QString AuditSealTable = QStringLiteral("AuditSeal");
 // How old each level's and operator's password is (Kind, Name, ChangedAt, MustChange, ByOwner,
 // History): made when the policy first ages passwords; a file without it ages nothing.
 inline const QString PasswordAgesTable = QStringLiteral("PasswordAges");
+// The badges operators log in with (Hmac, Name, Method, PIN): made when the policy turns badge login on.
+// A badge is kept only as HMACs of its number under a key outside the database.
+inline const QString BadgesTable = QStringLiteral("Badges");
 
 inline const QString FieldID = QStringLiteral("ID");
 inline const QString FieldName = QStringLiteral("Name");
@@ -65,6 +68,9 @@ inline const QString FieldChangedAt = QStringLiteral("ChangedAt");
 inline const QString FieldMustChange = QStringLiteral("MustChange");
 inline const QString FieldByOwner = QStringLiteral("ByOwner");
 inline const QString FieldHistory = QStringLiteral("History");
+inline const QString FieldHmac = QStringLiteral("Hmac");
+inline const QString FieldMethod = QStringLiteral("Method");
+inline const QString FieldPIN = QStringLiteral("PIN");
 inline constexpr int CustomFieldCount = 100;
 // "Custom1" ... "Custom100"
 QString CustomFieldName(int number);
@@ -94,6 +100,9 @@ TableDef AuditSealTableDef();
 // PasswordAges: Kind ("operator" or "level") and Name (primary key together), ChangedAt (UTC, ISO
 // 8601), MustChange, ByOwner and History (a JSON array of the passwords before, as stored).
 TableDef PasswordAgesTableDef();
+// Badges: Hmac (primary key: a badge is one operator's), Name (the operator's, as stored), Method
+// ("badge" or "badge+pin") and PIN (stored as passwords are; Null without one).
+TableDef BadgesTableDef();
 // Levels.ID -> Operators.ID, cascading update and delete.
 RelationDef RelIDRefDef();
 

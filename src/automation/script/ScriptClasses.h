@@ -81,6 +81,7 @@ public:
     Q_INVOKABLE QVariant Sign(const QVariant& Meaning, const QVariant& Action) {
         return call("Sign", {Meaning, Action});
     }
+    Q_INVOKABLE QVariant LoginByBadge(const QVariant& Code) { return call("LoginByBadge", {Code}); }
     Q_INVOKABLE QVariant Verify(const QVariant& Meaning, const QVariant& Action,
                                 const QVariant& RightNumber) {
         return call("Verify", {Meaning, Action, RightNumber});
