@@ -268,7 +268,7 @@ BadgeRead readForBadge(const QString& dbPath, const BadgeKey& key, const QString
     store::Transaction oneMoment(*db);
     read.policy = PolicyOf(*db);
     const QStringList hmacs = BadgeHmacs(key.bytes, reading, read.policy.badgeStrip);
-    if (read.policy.badgeLogin && KeepsBadges(*db) && !hmacs.isEmpty()) {
+    if (read.policy.badgeLogin && key.usable() && KeepsBadges(*db) && !hmacs.isEmpty()) {
         auto rs = db->OpenRecordset(
             QStringLiteral("Select * from Badges where Hmac in (%1)").arg(placesFor(hmacs)), bound(hmacs));
         if (!rs->Eof()) {
@@ -322,16 +322,11 @@ CheckedBadge CheckBadge(const QString& dbPath, const QString& reading, const Bad
                         const std::function<std::optional<QString>(const QString&)>& askPin,
                         const std::function<void()>& beforeRecordingAcceptance) {
     CheckedBadge checked;
-    if (!key.usable()) {
-        checked.outcome = BadgeOutcome::Off;
-        checked.why = key.why;
-        return checked;
-    }
     const BadgeRead read = readForBadge(dbPath, key, reading);
     const Policy& policy = read.policy;
-    if (!policy.badgeLogin) {
+    if (!policy.badgeLogin || !key.usable()) {
         checked.outcome = BadgeOutcome::Off;
-        checked.why = QStringLiteral("badge login is off (policy badge-login)");
+        checked.why = policy.badgeLogin ? key.why : QStringLiteral("badge login is off (policy badge-login)");
         return checked;
     }
     const bool locksOut = policy.lockoutAttempts > 0;
