@@ -287,8 +287,9 @@ void SetPolicyEntry(const QString& dbPath, const QString& key, const QString& va
     if (after.AgesPasswords()) {
         KeepPasswordAges(*db);
     }
-    if (after.badgeLogin) {
+    if (after.badgeLogin && !KeepsBadges(*db)) {
         KeepBadges(*db);
+        GrantBadges(*db); // the panels' roles read the badges as they read the operators
     }
     // Turning the audit off is the last thing the trail records.
     const AuditEvent changed{QStringLiteral("policy-changed"),

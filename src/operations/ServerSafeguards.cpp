@@ -299,6 +299,23 @@ BEGIN
 END $g$;
 )SQL";
 
+// The badges are the operators' as much as their passwords: the roles that write levels (the panels and
+// the management tools) read and write them, and nobody else.
+const char* const BadgeGrantsSql = R"SQL(
+DO $b$
+DECLARE r record;
+BEGIN
+  IF to_regclass('badges') IS NULL THEN RETURN; END IF;
+  REVOKE ALL ON badges FROM PUBLIC;
+  FOR r IN SELECT DISTINCT a.grantee::regrole::text AS role FROM pg_class c, aclexplode(c.relacl) a
+             WHERE c.oid = 'levels'::regclass AND a.grantee <> 0 AND a.grantee <> c.relowner
+               AND a.privilege_type = 'UPDATE'
+  LOOP
+    EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON badges TO %s', r.role);
+  END LOOP;
+END $b$;
+)SQL";
+
 const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ");
 
 } // namespace
@@ -306,6 +323,13 @@ const QString TimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ");
 void ProtectServerDatabase(store::Database& db) {
     db.ExecuteServerScript(QString::fromUtf8(FunctionsSql));
     db.ExecuteServerScript(QString::fromUtf8(GrantsSql));
+    GrantBadges(db);
+}
+
+void GrantBadges(store::Database& db) {
+    if (db.IsServer()) {
+        db.ExecuteServerScript(QString::fromUtf8(BadgeGrantsSql));
+    }
 }
 
 bool ServerDatabaseProtected(store::Database& db) {

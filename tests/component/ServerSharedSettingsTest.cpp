@@ -5,6 +5,7 @@
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
 #include "operations/AuditTrail.h"
+#include "operations/Badges.h"
 #include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
@@ -169,6 +170,17 @@ TEST_F(ServerSharedSettings, TheReadmeRolesDoEverythingPanelsAndReportsDoAndNoth
     EXPECT_EQ(panel()->EnableDescription(7), QStringLiteral("Press"));
     EXPECT_GE(manage::ReadAuditRows(uri).size(), 8u);
     EXPECT_TRUE(manage::VerifyAuditTrail(uri).intact) << manage::VerifyAuditTrail(uri).finding.toStdString();
+
+    // Badges the owner turns on are the panels' to read and write, as operators are.
+    QTemporaryDir keyFolder;
+    qputenv("ZAV_BADGE_KEY_FILE", keyFolder.filePath(QStringLiteral("badge.key")).toLocal8Bit());
+    manage::CreateBadgeKey();
+    manage::SetPolicyEntry(uri, QStringLiteral("badge-login"), QStringLiteral("on"));
+    manage::AddOperator(asPanel, 0, QStringLiteral("bea"));
+    manage::SetBadge(asPanel, QStringLiteral("bea"), QStringLiteral("4242"), manage::LoginMethod::Badge);
+    EXPECT_EQ(manage::CheckBadge(asPanel, QStringLiteral("4242"), manage::ReadBadgeKey(), {}).outcome,
+              manage::BadgeOutcome::Accepted);
+    qunsetenv("ZAV_BADGE_KEY_FILE");
 
     // What the panel's role must not do is refused with a clear error, by the server and the store.
     pg::Connection panelConnection(asPanel);
