@@ -24,6 +24,8 @@ enum class BadgeText {
     BadgeTaken,  // another operator has the badge
     BadgeMenu,   // "Badge..." in the operator menu
     Clear,       // the PIN pad's key that clears
+    BadgeOf,     // the badge prompt's heading; %1: the operator
+    BadgeNumber, // the badge prompt's box
 };
 
 QString BadgeTextOf(BadgeText text);
