@@ -105,7 +105,6 @@ void Frm_Badge::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
     NameForAccessibility(this);
     ApplyPanelLook(this);
-    FitCaptions(this);
     // An operator without a badge is here to get one.
     LoginMethod method = LoginMethod::Badge;
     try {

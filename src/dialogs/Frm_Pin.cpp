@@ -48,6 +48,7 @@ void Frm_Pin::buildControls(const QString& operatorName) {
     m_pin->setMaxLength(LongestPin);
     m_pin->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pin));
     m_pin->setAlignment(Qt::AlignCenter);
+    m_pin->setPlaceholderText(BadgeTextOf(BadgeText::PinTitle));
     QFont large = m_pin->font();
     large.setPointSize(std::max(large.pointSize(), 10) * 2);
     m_pin->setFont(large);
@@ -65,9 +66,10 @@ void Frm_Pin::buildControls(const QString& operatorName) {
         key->setAutoDefault(false);
         key->setMinimumSize(side, side);
         key->setFont(large);
-        if (i == 9) {
-            key->setToolTip(BadgeTextOf(BadgeText::Clear));
-            key->setAccessibleName(BadgeTextOf(BadgeText::Clear));
+        if (i == 9 || i == 11) {
+            const QString what = BadgeTextOf(i == 9 ? BadgeText::Clear : BadgeText::Back);
+            key->setToolTip(what);
+            key->setAccessibleName(what);
         }
         connect(key, &QPushButton::clicked, this, [this, face = faces[i]] { press(face); });
         keys->addWidget(key, i / 3, i % 3);
@@ -109,8 +111,8 @@ void Frm_Pin::press(const QString& key) {
 
 void Frm_Pin::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
+    NameForAccessibility(this);
     ApplyPanelLook(this);
-    FitCaptions(this);
     m_pin->setFocus();
 }
 

@@ -197,11 +197,10 @@ void TouchScenes::signatureDialogs() {
 }
 
 void TouchScenes::badgeDialogs() {
-    // The PIN pad as the operator meets it after the badge, two digits typed; then the badge prompt of
-    // the management window for badge and PIN, with the on-screen keyboard over its box.
+    // The PIN pad as the operator meets it after the badge; then the badge prompt of the management
+    // window for badge and PIN, with the on-screen keyboard over its box.
     Frm_Pin pad(SampleOperator);
     pad.Form_Load();
-    child<QLineEdit>(pad, "Text_Pin")->setText(QStringLiteral("42"));
     m_shooter.saveScreen({&pad}, m_prefix + QStringLiteral("pin"));
 
     manage::Frm_Badge prompt(SampleOperator);
