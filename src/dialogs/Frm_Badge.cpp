@@ -39,13 +39,7 @@ void Frm_Badge::buildControls() {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     // A panel without title bars still says whose badge it is.
-    m_heading = new QLabel(BadgeTextOf(BadgeText::BadgeOf).arg(m_operator), this);
-    m_heading->setObjectName(QStringLiteral("Lbl_Heading"));
-    m_heading->setTextFormat(Qt::PlainText);
-    m_heading->setWordWrap(true);
-    QFont bold = m_heading->font();
-    bold.setBold(true);
-    m_heading->setFont(bold);
+    m_heading = MakeHeading(this, BadgeTextOf(BadgeText::BadgeOf).arg(m_operator));
 
     auto* methodCaption = new QLabel(BadgeTextOf(BadgeText::Method), this);
     methodCaption->setObjectName(QStringLiteral("Lbl_Method"));
@@ -72,13 +66,10 @@ void Frm_Badge::buildControls() {
     m_reading->setPlaceholderText(BadgeTextOf(BadgeText::BadgeNumber));
     OfferKeyboardOnClick(m_reading);
 
-    const OkUndoButtons okUndo = MakeOkUndoButtons(this);
+    const OkUndoRow okUndo = MakeOkUndoRow(
+        this, [this] { Cmd_Ok_Click(); }, [this] { Cmd_Undo_Click(); });
     m_cmdOk = okUndo.ok;
     m_cmdUndo = okUndo.undo;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cmdOk);
-    buttons->addWidget(m_cmdUndo);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
@@ -86,7 +77,7 @@ void Frm_Badge::buildControls() {
     layout->addLayout(methods);
     layout->addWidget(m_prompt);
     layout->addWidget(m_reading);
-    layout->addLayout(buttons);
+    layout->addLayout(okUndo.row);
 
     connect(group, &QButtonGroup::idToggled, this, [this](int, bool) {
         const bool badge = chosenMethod() != LoginMethod::Password;
@@ -96,9 +87,6 @@ void Frm_Badge::buildControls() {
     // Enter after the number takes the reading, as the reader's own Enter does.
     connect(m_reading, &QLineEdit::returnPressed, this,
             [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdUndo, &QPushButton::clicked, this,
-            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
 }
 
 void Frm_Badge::Form_Load() {

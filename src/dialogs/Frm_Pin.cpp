@@ -34,13 +34,7 @@ void Frm_Pin::buildControls(const QString& operatorName) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     // A panel without title bars still says whose PIN is asked.
-    m_heading = new QLabel(BadgeTextOf(BadgeText::PinOf).arg(operatorName), this);
-    m_heading->setObjectName(QStringLiteral("Lbl_Heading"));
-    m_heading->setTextFormat(Qt::PlainText);
-    m_heading->setWordWrap(true);
-    QFont bold = m_heading->font();
-    bold.setBold(true);
-    m_heading->setFont(bold);
+    m_heading = manage::MakeHeading(this, BadgeTextOf(BadgeText::PinOf).arg(operatorName));
 
     m_pin = new QLineEdit(this);
     m_pin->setObjectName(QStringLiteral("Text_Pin"));
@@ -75,27 +69,21 @@ void Frm_Pin::buildControls(const QString& operatorName) {
         keys->addWidget(key, i / 3, i % 3);
     }
 
-    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    const manage::OkUndoRow okUndo = manage::MakeOkUndoRow(
+        this, [this] { Cmd_Ok_Click(); }, [this] { Cmd_Undo_Click(); });
     m_cmdOk = okUndo.ok;
     m_cmdUndo = okUndo.undo;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cmdOk);
-    buttons->addWidget(m_cmdUndo);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
     layout->addWidget(m_pin);
     layout->addLayout(keys);
-    layout->addLayout(buttons);
+    layout->addLayout(okUndo.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Enter in the box is Ok: the PIN is the only thing asked.
     connect(m_pin, &QLineEdit::returnPressed, this,
             [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdUndo, &QPushButton::clicked, this,
-            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
 }
 
 void Frm_Pin::press(const QString& key) {
