@@ -30,7 +30,9 @@ KeyBurst::KeyBurst(QWidget* window, int maxGapMs) : QObject(window), m_window(wi
 }
 
 KeyBurst::~KeyBurst() {
-    QApplication::instance()->removeEventFilter(this);
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->removeEventFilter(this);
+    }
 }
 
 bool KeyBurst::watches(const QObject* receiver) const {

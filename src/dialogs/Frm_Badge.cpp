@@ -176,6 +176,7 @@ void Frm_Badge::tellRefusal(const std::exception& error, const QString& pin) {
     } else {
         ShowError(error, LoginTitle);
     }
+    activateWindow(); // after the PIN pad and the message, ready for the next badge
 }
 
 void Frm_Badge::Cmd_Undo_Click() {
