@@ -22,8 +22,8 @@ int TouchTargetPixels(const QWidget* context = nullptr);
 // Whether this thread's component is in touch-screen mode.
 bool TouchMode();
 
-// The panel look: large type, touch-sized rows, menu items, check boxes, scroll bars and buttons, and a
-// clearly pressed state.
+// The panel look: large type, touch-sized rows, menu items, check boxes, option buttons, scroll bars and
+// buttons, and a clearly pressed state.
 QString PanelStyleSheet(const QWidget* context = nullptr);
 
 // In touch-screen mode, gives `window` (and the pop-ups and children it owns) the panel look; does

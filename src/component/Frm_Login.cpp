@@ -1,10 +1,12 @@
 #include "component/Frm_Login.h"
 
 #include "base/EnterMovesFocus.h"
+#include "base/KeyBurst.h"
 #include "base/Mod_Globali.h"
 #include "base/PanelLook.h"
 #include "base/ReportedErrors.h"
 #include "base/Twips.h"
+#include "component/BadgeLogin.h"
 #include "component/CredentialCheck.h"
 #include "component/ModuleComponent.h"
 #include "component/OfflineMode.h"
@@ -13,6 +15,7 @@
 #include "language/CurrentLanguageProvider.h"
 #include "language/TextLookup.h"
 #include "operations/LoginReads.h"
+#include "operations/Policy.h"
 
 #include <ZAV_PrjLogin/ZAV_Login.h>
 
@@ -114,6 +117,7 @@ void Frm_Login::Form_Load() {
     m_par.Result = false;
     m_par.Text.clear();
     fillList();
+    watchForBadges();
 }
 
 void Frm_Login::enlargeForTouchScreen() {
@@ -166,6 +170,39 @@ void Frm_Login::fillList() {
     m_cboLogin->setEnabled(count >= 1);
     m_cmdOk->setEnabled(count >= 1);
     m_cboLogin->setCurrentIndex(-1);
+}
+
+void Frm_Login::watchForBadges() {
+    manage::Policy policy;
+    try {
+        policy =
+            OfflineOf(*RequireModuleComponent()).Use(OfflineMode::Purpose::Read, [](const QString& dbPath) {
+                return manage::ReadPolicy(dbPath);
+            });
+    } catch (const std::exception& error) {
+        // The list's read has told the operator already; passwords still work.
+        qWarning("Could not read the policy for badges: %s", error.what());
+        return;
+    }
+    if (policy.badgeLogin) {
+        auto* burst = new KeyBurst(this, policy.badgeMaxKeyGapMs);
+        connect(burst, &KeyBurst::burst, this, &Frm_Login::loginByBadge);
+    }
+}
+
+void Frm_Login::loginByBadge(const QString& reading) {
+    bool accepted = false;
+    RunReportingErrors([&] { accepted = LoginWithBadge(reading); }, LoginTitle);
+    if (!accepted) {
+        // The PIN pad or a message had the keyboard: without a window manager to give it back, the
+        // dialog takes it again for the next badge.
+        activateWindow();
+        return;
+    }
+    m_par.Result = true;
+    const auto login = ModuleComponent();
+    m_par.Text = login && login->CurrentOperator() ? login->CurrentOperator()->OperatorNameText() : QString();
+    accept();
 }
 
 void Frm_Login::Cmd_Ok_Click() {

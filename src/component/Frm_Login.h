@@ -1,7 +1,8 @@
 #pragma once
 
 // The login dialog: lists operators (or levels), takes a password, checks it against the database and,
-// on success, makes the chosen level and operator the component's current ones.
+// on success, makes the chosen level and operator the component's current ones. While the policy takes
+// badges, a badge reader's burst of keys logs its operator in instead, and lands in no box.
 
 #include "access/Class_Par.h"
 
@@ -37,6 +38,9 @@ private:
     void fillList();
     bool checkCredentials(bool nameChosen);
     bool runCheck(bool nameChosen);
+    // While the policy takes badges, a reader's burst in the dialog is a badge login.
+    void watchForBadges();
+    void loginByBadge(const QString& reading);
 
     Class_Par& m_par;
     QComboBox* m_cboLogin = nullptr;

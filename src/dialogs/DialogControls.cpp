@@ -1,10 +1,13 @@
 #include "dialogs/DialogControls.h"
 
+#include "base/ReportedErrors.h"
 #include "base/Twips.h"
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
@@ -27,6 +30,27 @@ OkUndoButtons MakeOkUndoButtons(QWidget* parent) {
         button->setDefault(false);
     }
     return buttons;
+}
+
+OkUndoRow MakeOkUndoRow(QWidget* parent, const std::function<void()>& ok, const std::function<void()>& undo) {
+    OkUndoRow buttons{MakeOkUndoButtons(parent), new QHBoxLayout};
+    buttons.row->addStretch();
+    buttons.row->addWidget(buttons.ok);
+    buttons.row->addWidget(buttons.undo);
+    QObject::connect(buttons.ok, &QPushButton::clicked, parent, [ok] { RunReportingErrors(ok); });
+    QObject::connect(buttons.undo, &QPushButton::clicked, parent, [undo] { RunReportingErrors(undo); });
+    return buttons;
+}
+
+QLabel* MakeHeading(QWidget* parent, const QString& text) {
+    auto* heading = new QLabel(text, parent);
+    heading->setObjectName(QStringLiteral("Lbl_Heading"));
+    heading->setTextFormat(Qt::PlainText);
+    heading->setWordWrap(true);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    return heading;
 }
 
 QPushButton* MakeIconButton(QWidget* parent, const QString& name, const QString& caption, const QString& tag,

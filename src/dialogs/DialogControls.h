@@ -4,9 +4,12 @@
 // buttons with an icon, and centring a window on its screen.
 
 #include <QString>
+#include <functional>
 
 class QDialog;
+class QHBoxLayout;
 class QIcon;
+class QLabel;
 class QPushButton;
 class QWidget;
 
@@ -29,6 +32,16 @@ struct OkUndoButtons {
     QPushButton* undo;
 };
 OkUndoButtons MakeOkUndoButtons(QWidget* parent);
+
+// For a dialog laid out in rows: the Ok and Undo buttons at the right of `row`, a click running `ok` or
+// `undo` under the dialogs' guard (base/ReportedErrors.h).
+struct OkUndoRow : OkUndoButtons {
+    QHBoxLayout* row;
+};
+OkUndoRow MakeOkUndoRow(QWidget* parent, const std::function<void()>& ok, const std::function<void()>& undo);
+
+// For a dialog laid out in rows on a panel without title bars: a heading in bold plain text that wraps.
+QLabel* MakeHeading(QWidget* parent, const QString& text);
 
 // Moves the window to the centre of its screen.
 void CentreOnScreen(QWidget* window);

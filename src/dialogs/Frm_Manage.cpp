@@ -166,6 +166,9 @@ void Frm_Manage::buildMenus() {
     OpUnlock = addMenuItem(OpMnu, QStringLiteral("OpUnlock"), QStringLiteral("Unlock"),
                            QStringLiteral("|290"), &Frm_Manage::OpUnlock_Click);
     OpMnu->removeAction(OpUnlock);
+    OpBadge = addMenuItem(OpMnu, QStringLiteral("OpBadge"), QStringLiteral("Badge..."),
+                          QStringLiteral("|380"), &Frm_Manage::OpBadge_Click);
+    OpMnu->removeAction(OpBadge);
 }
 
 void Frm_Manage::Form_Load() {

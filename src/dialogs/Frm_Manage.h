@@ -6,7 +6,8 @@
 // change goes straight to the database and the lists are refilled from it.
 //
 // The opener sets cOwnerLevel, shows the window with exec() and drops it afterwards. Level items carry
-// their key and tag in the roles of manage/ListItems.h.
+// their key and tag in the roles of manage/ListItems.h. While the policy takes badges, the operator menu
+// offers the selected operator's badge as well.
 
 #include "dialogs/FormDialog.h"
 #include "operations/Lockout.h"
@@ -83,6 +84,7 @@ public slots:
     void OpChange_Click();
     void LevUnlock_Click();
     void OpUnlock_Click();
+    void OpBadge_Click();
 
 protected:
     // Shows a pop-up menu at the pointer (in touch-screen mode at the finger, or below the menu button
@@ -138,6 +140,9 @@ private:
     // policy locks out (else takes it out), enabled when `entry` is locked.
     void offerUnlock(QMenu* menu, QAction* unlock, const char* before,
                      const std::optional<LockoutEntry>& entry);
+    // Frm_Manage_Badge.cpp: puts the badge item into the operator menu while the file's policy takes
+    // badges (else takes it out), enabled when an operator is selected.
+    void offerBadge(bool operatorSelected);
 
     QGroupBox* Fra_Current;
     QLabel* Im_Level;
@@ -154,6 +159,7 @@ private:
     QMenu* OpMnu;
     QAction* LevUnlock; // in its menu only while the policy locks out
     QAction* OpUnlock;
+    QAction* OpBadge; // in its menu only while the policy takes badges
 
     bool bPickLevel = false;
     QString sPickOperator;

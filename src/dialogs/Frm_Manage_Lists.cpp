@@ -242,6 +242,7 @@ void Frm_Manage::LV_Operator_MouseUp(int button, int /*shift*/, double /*x*/, do
     OpMnu->findChild<QAction*>(QStringLiteral("OpAdd"))->setEnabled(true);
     offerUnlock(OpMnu, OpUnlock, "OpSep2",
                 item ? std::optional<LockoutEntry>({LockoutKind::Operator, item->text(0)}) : std::nullopt);
+    offerBadge(item != nullptr);
     ShowPopupMenu(OpMnu);
 }
 

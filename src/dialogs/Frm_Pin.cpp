@@ -34,13 +34,7 @@ void Frm_Pin::buildControls(const QString& operatorName) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     // A panel without title bars still says whose PIN is asked.
-    m_heading = new QLabel(BadgeTextOf(BadgeText::PinOf).arg(operatorName), this);
-    m_heading->setObjectName(QStringLiteral("Lbl_Heading"));
-    m_heading->setTextFormat(Qt::PlainText);
-    m_heading->setWordWrap(true);
-    QFont bold = m_heading->font();
-    bold.setBold(true);
-    m_heading->setFont(bold);
+    m_heading = manage::MakeHeading(this, BadgeTextOf(BadgeText::PinOf).arg(operatorName));
 
     m_pin = new QLineEdit(this);
     m_pin->setObjectName(QStringLiteral("Text_Pin"));
@@ -48,6 +42,7 @@ void Frm_Pin::buildControls(const QString& operatorName) {
     m_pin->setMaxLength(LongestPin);
     m_pin->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pin));
     m_pin->setAlignment(Qt::AlignCenter);
+    m_pin->setPlaceholderText(BadgeTextOf(BadgeText::PinTitle));
     QFont large = m_pin->font();
     large.setPointSize(std::max(large.pointSize(), 10) * 2);
     m_pin->setFont(large);
@@ -65,35 +60,30 @@ void Frm_Pin::buildControls(const QString& operatorName) {
         key->setAutoDefault(false);
         key->setMinimumSize(side, side);
         key->setFont(large);
-        if (i == 9) {
-            key->setToolTip(BadgeTextOf(BadgeText::Clear));
-            key->setAccessibleName(BadgeTextOf(BadgeText::Clear));
+        if (i == 9 || i == 11) {
+            const QString what = BadgeTextOf(i == 9 ? BadgeText::Clear : BadgeText::Back);
+            key->setToolTip(what);
+            key->setAccessibleName(what);
         }
         connect(key, &QPushButton::clicked, this, [this, face = faces[i]] { press(face); });
         keys->addWidget(key, i / 3, i % 3);
     }
 
-    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    const manage::OkUndoRow okUndo = manage::MakeOkUndoRow(
+        this, [this] { Cmd_Ok_Click(); }, [this] { Cmd_Undo_Click(); });
     m_cmdOk = okUndo.ok;
     m_cmdUndo = okUndo.undo;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cmdOk);
-    buttons->addWidget(m_cmdUndo);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
     layout->addWidget(m_pin);
     layout->addLayout(keys);
-    layout->addLayout(buttons);
+    layout->addLayout(okUndo.row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Enter in the box is Ok: the PIN is the only thing asked.
     connect(m_pin, &QLineEdit::returnPressed, this,
             [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdUndo, &QPushButton::clicked, this,
-            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
 }
 
 void Frm_Pin::press(const QString& key) {
@@ -109,8 +99,8 @@ void Frm_Pin::press(const QString& key) {
 
 void Frm_Pin::Form_Load() {
     language::languageProvider().TranslateForm(this, QString());
+    NameForAccessibility(this);
     ApplyPanelLook(this);
-    FitCaptions(this);
     m_pin->setFocus();
 }
 

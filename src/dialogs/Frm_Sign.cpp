@@ -80,13 +80,10 @@ void Frm_Sign::buildControls() {
         form->addRow(SignatureTextOf(SignatureText::Reason), m_reasonText);
     }
 
-    const manage::OkUndoButtons okUndo = manage::MakeOkUndoButtons(this);
+    const manage::OkUndoRow okUndo = manage::MakeOkUndoRow(
+        this, [this] { Cmd_Ok_Click(); }, [this] { Cmd_Undo_Click(); });
     m_cmdOk = okUndo.ok;
     m_cmdUndo = okUndo.undo;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_cmdOk);
-    buttons->addWidget(m_cmdUndo);
     // A panel without a window manager shows no title bar: the dialog says itself what it asks for.
     auto* heading = value(windowTitle(), "Lbl_Title");
     QFont large = bold;
@@ -95,11 +92,7 @@ void Frm_Sign::buildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(form);
-    layout->addLayout(buttons);
-
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] { RunReportingErrors([this] { Cmd_Ok_Click(); }); });
-    connect(m_cmdUndo, &QPushButton::clicked, this,
-            [this] { RunReportingErrors([this] { Cmd_Undo_Click(); }); });
+    layout->addLayout(okUndo.row);
 }
 
 void Frm_Sign::Form_Load() {

@@ -27,6 +27,9 @@ QString BadgeTextOf(BadgeText text) {
         {379, "Another operator has this badge."},
         {380, "Badge..."},
         {381, "Clear"},
+        {382, "Badge of %1"},
+        {383, "Badge number"},
+        {384, "Delete the last digit"},
     };
     const Default& entry = Defaults[static_cast<int>(text)];
     return LookupText(entry.number, QString::fromUtf8(entry.english));

@@ -24,6 +24,9 @@ enum class BadgeText {
     BadgeTaken,  // another operator has the badge
     BadgeMenu,   // "Badge..." in the operator menu
     Clear,       // the PIN pad's key that clears
+    BadgeOf,     // the badge prompt's heading; %1: the operator
+    BadgeNumber, // the badge prompt's box
+    Back,        // the PIN pad's key that takes the last digit back
 };
 
 QString BadgeTextOf(BadgeText text);

@@ -7,10 +7,12 @@
 #include "access/Class_Par.h"
 #include "component/CredentialCheck.h"
 #include "component/Frm_Login.h"
+#include "dialogs/Frm_Badge.h"
 #include "dialogs/Frm_ChangePwd.h"
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
 #include "dialogs/Frm_Name.h"
+#include "dialogs/Frm_Pin.h"
 #include "operations/CredentialDatabase.h"
 #include "outside/ScreenKeyboardWidget.h"
 
@@ -48,6 +50,7 @@ void Scenes::renderAll() {
     nameDialog();
     levelModifyDialog();
     keyboards();
+    badgeDialogs();
 }
 
 void Scenes::panelFirstRun() {
@@ -146,6 +149,14 @@ void Scenes::keyboards() {
     digits.setText(QStringLiteral("42"));
     outside::ScreenKeyboardWidget digitKeyboard(&digits);
     m_shooter.save(digitKeyboard, QStringLiteral("keyboard-digits"));
+}
+
+void Scenes::badgeDialogs() {
+    Frm_Pin pad(SampleOperator);
+    pad.Form_Load();
+    m_shooter.save(pad, QStringLiteral("pin"));
+    manage::Frm_Badge prompt(SampleOperator);
+    m_shooter.save(prompt, QStringLiteral("badge"));
 }
 
 } // namespace zav::screenshots

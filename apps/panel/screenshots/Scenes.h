@@ -30,6 +30,7 @@ private:
     void nameDialog();
     void levelModifyDialog();
     void keyboards();
+    void badgeDialogs();
 
     Shooter& m_shooter;
     QString m_workFolder;

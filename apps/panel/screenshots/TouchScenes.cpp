@@ -7,10 +7,12 @@
 #include "access/Class_Par.h"
 #include "component/Frm_Login.h"
 #include "dialogs/AutoLogoutWarning.h"
+#include "dialogs/Frm_Badge.h"
 #include "dialogs/Frm_ChangePwd.h"
 #include "dialogs/Frm_LevModify.h"
 #include "dialogs/Frm_Manage.h"
 #include "dialogs/Frm_Name.h"
+#include "dialogs/Frm_Pin.h"
 #include "dialogs/Frm_Sign.h"
 #include "operations/CredentialDatabase.h"
 #include "outside/ScreenKeyboardWidget.h"
@@ -23,6 +25,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <stdexcept>
 
@@ -76,6 +79,7 @@ void TouchScenes::renderAll(const QString& prefix) {
     levelModifyDialog();
     autoLogoutWarning();
     signatureDialogs();
+    badgeDialogs();
 }
 
 void TouchScenes::loginDialogs() {
@@ -114,9 +118,11 @@ void TouchScenes::changePasswordDialog() {
 }
 
 void TouchScenes::manageWindow() {
-    // The menus as a manager sees them while the policy locks out: anna locked, Service not.
+    // The menus as a manager sees them while the policy locks out and takes badges: anna locked,
+    // Service not.
     const QString dbPath = m_login->DbPath();
     manage::SetPolicyEntry(dbPath, QStringLiteral("lockout-attempts"), QStringLiteral("1"));
+    manage::SetPolicyEntry(dbPath, QStringLiteral("badge-login"), QStringLiteral("on"));
     manage::RecordFailedLogin(dbPath, manage::AttemptAgainst({manage::LockoutKind::Operator, SampleOperator}),
                               manage::ReadPolicy(dbPath));
     ManageWithOpenMenus window;
@@ -188,6 +194,23 @@ void TouchScenes::signatureDialogs() {
     Frm_Sign second(setup, [](const Frm_Sign::Entry&) { return false; });
     second.Form_Load();
     m_shooter.saveScreen({&second}, m_prefix + QStringLiteral("sign-second-person"));
+}
+
+void TouchScenes::badgeDialogs() {
+    // The PIN pad as the operator meets it after the badge; then the badge prompt of the management
+    // window for badge and PIN, with the on-screen keyboard over its box.
+    Frm_Pin pad(SampleOperator);
+    pad.Form_Load();
+    m_shooter.saveScreen({&pad}, m_prefix + QStringLiteral("pin"));
+
+    manage::Frm_Badge prompt(SampleOperator);
+    prompt.show();
+    child<QRadioButton>(prompt, "Opt_BadgeAndPin")->setChecked(true);
+    auto* box = child<QLineEdit>(prompt, "Text_Badge");
+    box->setText(QStringLiteral("0012345678"));
+    m_shooter.saveScreen({&prompt}, m_prefix + QStringLiteral("badge"));
+    outside::ScreenKeyboardWidget keyboard(box);
+    m_shooter.saveScreen({&prompt, &keyboard}, m_prefix + QStringLiteral("badge-keyboard"));
 }
 
 } // namespace zav::screenshots

@@ -35,6 +35,7 @@ private:
     void levelModifyDialog();
     void autoLogoutWarning();
     void signatureDialogs();
+    void badgeDialogs();
 
     Shooter& m_shooter;
     QString m_prefix;

@@ -22,7 +22,8 @@ constexpr Expected Pictures[] = {
     {"login-touch", 200, 80},      {"change-password", 200, 100},
     {"manage", 400, 300},          {"name", 150, 60},
     {"level-modify", 200, 150},    {"keyboard", 300, 100},
-    {"keyboard-digits", 100, 100},
+    {"keyboard-digits", 100, 100}, {"pin", 150, 200},
+    {"badge", 200, 100},
 };
 
 int distinctColours(const QImage& image) {
