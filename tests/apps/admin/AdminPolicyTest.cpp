@@ -41,7 +41,8 @@ TEST_F(AdminPolicy, DefaultsWithoutChangingTheFileAndARoundTrip) {
         "auto-logout-minutes 0\nauto-logout-warning-seconds 30\npassword-min-length 0\n"
         "password-require-digit off\npassword-require-letter off\npassword-storage plain\n"
         "password-max-age-days 0\npassword-history 0\npassword-change-at-first-login off\n"
-        "offline-login-days 0\noffline-sync-minutes 5\nsignature-reasons\nsignature-reason-required off\n");
+        "offline-login-days 0\noffline-sync-minutes 5\nsignature-reasons\nsignature-reason-required off\n"
+        "badge-login off\nbadge-max-key-gap-ms 30\nbadge-strip\npin-min-length 4\n");
     EXPECT_TRUE(policyJson()["lockout-minutes"] == 15 && !exported().contains("policy"));
     EXPECT_TRUE(FileBytes(db) == before) << "reading the policy changed the file";
 
