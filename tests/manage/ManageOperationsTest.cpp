@@ -307,12 +307,11 @@ TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsIn
 // offline copy; wrong PINs lock the operator, unknown badges the panel; nothing keeps the number.
 TEST_P(ManageOperations, ABadgeOpensOnlyItsOperatorUnderItsKeyAndNothingKeepsItsNumber) {
     QTemporaryDir keys;
-    CreateBadgeKey(keys.filePath("badge.key"));
-    const BadgeKey key = ReadBadgeKey(keys.filePath("badge.key"));
-    QFile::setPermissions(keys.filePath("badge.key"),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
-    EXPECT_TRUE(key.usable() && !ReadBadgeKey(keys.filePath("badge.key")).usable())
-        << "a key others may read";
+    const QString keyFile = keys.filePath("badge.key");
+    CreateBadgeKey(keyFile);
+    const BadgeKey key = ReadBadgeKey(keyFile);
+    QFile::setPermissions(keyFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    EXPECT_TRUE(key.usable() && !ReadBadgeKey(keyFile).usable()) << "a key others may read";
     const QString db = places.fresh("badges.mdb"); // new: a server's made with its functions
     CreateOrCompleteDatabase(db, test::Rights(false, false, false, false).get());
     for (const QString name : {"Two", "Three"}) {
@@ -332,10 +331,7 @@ TEST_P(ManageOperations, ABadgeOpensOnlyItsOperatorUnderItsKeyAndNothingKeepsIts
         return CheckBadge(at, reading, under, [&](const QString&) { return pin; });
     };
     for (const QString reading : {"1234567", "0x12D687", "12d687", "*0001234567#END"}) {
-        const CheckedBadge opened = check(reading, key, db);
-        EXPECT_TRUE(opened.outcome == BadgeOutcome::Accepted && opened.level->ID() == 1 &&
-                    opened.who->OperatorName() == "anna")
-            << reading.toStdString();
+        EXPECT_EQ(check(reading, key, db).operatorName, "anna") << reading.toStdString();
     }
     EXPECT_EQ(check("1234567", {QByteArray(BadgeKeyBytes, 'x'), {}}, db).outcome, BadgeOutcome::Unknown);
     for (const auto& [reading, typed, outcome] : std::vector<std::tuple<QString, QString, BadgeOutcome>>{
@@ -348,7 +344,8 @@ TEST_P(ManageOperations, ABadgeOpensOnlyItsOperatorUnderItsKeyAndNothingKeepsIts
         EXPECT_EQ(check(reading, key, db).outcome, outcome) << reading.toStdString();
     }
     ClearFailedLogins(db, {LockoutKind::Panel, AuditPanelName()});
-    EXPECT_EQ(check("1234567", key, db).outcome, BadgeOutcome::Accepted);
+    const CheckedBadge opened = check("1234567", key, db);
+    EXPECT_TRUE(opened.outcome == BadgeOutcome::Accepted && opened.level->ID() == 1) << "renumbered";
     if (GetParam() == Place::Server) {
         SetPolicyEntry(db, "offline-login-days", "1");
         const QString copy = RefreshReplica(db).path.value_or("");
