@@ -79,6 +79,10 @@ Invocation ParseCommandLine(const QStringList& words) {
             flag(invocation.force);
         } else if (name == QLatin1String("--level")) {
             setOnce(invocation.level, name, value());
+        } else if (name == QLatin1String("--panel")) {
+            setOnce(invocation.panel, name, value());
+        } else if (name == QLatin1String("--pin")) {
+            flag(invocation.pin);
         } else if (name == QLatin1String("--verify")) {
             flag(invocation.verify);
         } else if (name == QLatin1String("--head")) {

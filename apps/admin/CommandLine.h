@@ -15,6 +15,7 @@ struct Invocation {
     QStringList arguments;
     std::optional<QString> dbPath;
     std::optional<QString> level; // --level, as typed
+    std::optional<QString> panel; // unlock --panel HOST
     QStringList rights;           // every --rights value, in order
     std::optional<QString> since; // --since, as typed
     std::optional<QString> until; // --until, as typed
@@ -27,6 +28,7 @@ struct Invocation {
     bool json = false;
     bool fromStdin = false;
     bool passwordFromStdin = false; // --password-stdin
+    bool pin = false;               // badge set --pin
     bool merge = false;
     bool force = false;
     bool help = false;

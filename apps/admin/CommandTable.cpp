@@ -21,6 +21,8 @@ const QString Anchor = QStringLiteral("--anchor");
 const QString AnchorsFromJournal = QStringLiteral("--anchors-from-journal");
 const QString Pdf = QStringLiteral("--pdf");
 const QString Signatures = QStringLiteral("--signatures");
+const QString Pin = QStringLiteral("--pin");
+const QString Panel = QStringLiteral("--panel");
 
 QString rightWords() {
     return QStringLiteral("RIGHT is one of (letter case does not matter; several may be joined by commas):\n"
@@ -209,19 +211,53 @@ std::vector<Command> makeCommands() {
          {Merge},
          RunImport},
         {QStringLiteral("unlock"),
-         {QStringLiteral("unlock NAME"), QStringLiteral("unlock --level LEVEL")},
-         QStringLiteral("end an operator's or a level's lockout"),
+         {QStringLiteral("unlock NAME"), QStringLiteral("unlock --level LEVEL"),
+          QStringLiteral("unlock --panel HOST")},
+         QStringLiteral("end an operator's, a level's or a panel's lockout"),
          QStringLiteral(
              "Ends the lockout of operator NAME (found without regard to letter case), or of LEVEL (its ID,\n"
-             "or its stored name) for logins by level, and forgets its failed logins; says whether it was\n"
-             "locked. While the policy's lockout-attempts is N > 0, N wrong passwords in a row lock the\n"
-             "operator or level out for lockout-minutes, or until this command when that is 0. Every panel\n"
-             "on the database shares the count. The top level 0 is never locked out.\n\n"
-             "  --level LEVEL   the level to unlock\n"),
+             "or its stored name) for logins by level, or of the badge reading of panel HOST, and forgets\n"
+             "its failed logins; says whether it was locked. While the policy's lockout-attempts is N > 0,\n"
+             "N wrong passwords (or PINs) in a row lock the operator or level out for lockout-minutes, or\n"
+             "until this command when that is 0, and N unknown badges in a row on one panel stop that\n"
+             "panel reading badges as long. Every panel on the database shares the count. The top level 0\n"
+             "is never locked out.\n\n"
+             "  --level LEVEL   the level to unlock\n"
+             "  --panel HOST    the panel whose badge reading to unlock: its host name, as the audit's\n"
+             "                  panel column shows it\n"),
          0,
          1,
-         {Level},
+         {Level, Panel},
          RunUnlock},
+        {QStringLiteral("badge"),
+         {QStringLiteral("badge init-key"), QStringLiteral("badge set NAME [--stdin] [--pin]"),
+          QStringLiteral("badge remove NAME")},
+         QStringLiteral("make the badge key, give an operator a badge (and PIN), take it away"),
+         QStringLiteral(
+             "Operators may log in with a badge, or a badge and a PIN, while the policy's badge-login is "
+             "on.\n"
+             "A badge is kept only as HMAC-SHA256 of its number under the badge key, a file outside the\n"
+             "database that every panel of the plant holds: ZAV_BADGE_KEY_FILE names it, else\n"
+             "/etc/zav-prjlogin/badge.key, readable by its owner only (a key others may read is not used).\n"
+             "The number itself is never stored, printed or logged.\n\n"
+             "  init-key      makes a new random key at that path (no --db needed) and prints the path;\n"
+             "                refuses to replace a key: the badges stored under it would no longer open\n"
+             "  set NAME      gives operator NAME the badge typed on the terminal without echo (present it\n"
+             "                to a reader that types as a keyboard, or type its number), or the first line\n"
+             "                of standard input with --stdin, in place of any badge NAME had; its login\n"
+             "                method becomes badge. Decimal or hexadecimal, leading zeros and the\n"
+             "                reader's prefix or suffix (policy badge-strip) all name the same badge. A\n"
+             "                badge another operator has is refused\n"
+             "  remove NAME   takes NAME's badge away (a lost badge): NAME logs in with the password\n\n"
+             "  --stdin   read the badge (and then the PIN) from standard input, one line each\n"
+             "  --pin     the login method badge+pin: the PIN (digits, at least the policy's "
+             "pin-min-length)\n"
+             "            is typed twice without echo, or read from standard input with --stdin\n"),
+         1,
+         2,
+         {Stdin, Pin},
+         RunBadge,
+         false},
         {QStringLiteral("policy"),
          {QStringLiteral("policy [--json]"), QStringLiteral("policy set KEY VALUE")},
          QStringLiteral("show the security policy, or change one entry"),
@@ -251,7 +287,13 @@ std::vector<Command> makeCommands() {
              "                                   changes (0: only then), up to 10080\n"
              "  signature-reasons                the reasons a signature offers, separated by | (none:\n"
              "                                   free text), up to 50 of up to 200 characters\n"
-             "  signature-reason-required off    a signature without a reason is refused\n\n"
+             "  signature-reason-required off    a signature without a reason is refused\n"
+             "  badge-login off                  operators may log in with a badge (see badge)\n"
+             "  badge-max-key-gap-ms 30          a reader's keystrokes come at most this far apart, up\n"
+             "                                   to 1000\n"
+             "  badge-strip                      texts a reader adds before or after the number,\n"
+             "                                   separated by |, up to 10\n"
+             "  pin-min-length 4                 the shortest PIN, up to 32\n\n"
              "on/off values accept on, off, true, false, 1, 0, yes, no. While any password rule is on, a\n"
              "new password (passwd, import, the password dialog) may not be the name of its level or\n"
              "operator nor the database's fixed key (letter case aside); an empty password, which removes\n"
@@ -375,7 +417,10 @@ QString ToolHelp() {
         "  --level LEVEL   add-operator, move-operator, unlock: the level (its ID, its stored name or\n"
         "                  the name levels shows)\n"
         "  --rights LIST   init: the rights of a new level 1 (default: all)\n"
-        "  --stdin         passwd: read the password from standard input\n"
+        "  --stdin         passwd, badge set: read the password, or the badge and PIN, from\n"
+        "                  standard input\n"
+        "  --pin           badge set: the operator logs in with badge and PIN\n"
+        "  --panel HOST    unlock: the panel whose badge reading to unlock\n"
         "  --password-stdin\n"
         "                  add-operator: read the new operator's password from standard input\n"
         "  --merge         import: merge into the existing database\n"

@@ -20,6 +20,7 @@ struct Command {
     int maxArguments = 0;
     QStringList options; // the options it takes besides --db and --help
     void (*run)(const Invocation&, QTextStream&) = nullptr;
+    bool needsDatabase = true; // else the command itself asks for --db where it needs it
 };
 
 const std::vector<Command>& AllCommands();

@@ -12,6 +12,9 @@
 
 namespace zav::admin {
 
+// Throws UsageError naming `what` when no database was given.
+void RequireDatabase(const Invocation& invocation, const QString& what);
+
 void RunInit(const Invocation& invocation, QTextStream& out);
 void RunLevels(const Invocation& invocation, QTextStream& out);
 void RunOperators(const Invocation& invocation, QTextStream& out);
@@ -25,6 +28,8 @@ void RunPasswd(const Invocation& invocation, QTextStream& out);
 void RunExport(const Invocation& invocation, QTextStream& out);
 void RunImport(const Invocation& invocation, QTextStream& out);
 void RunUnlock(const Invocation& invocation, QTextStream& out);
+// badge init-key | badge set NAME | badge remove NAME.
+void RunBadge(const Invocation& invocation, QTextStream& out);
 void RunPolicy(const Invocation& invocation, QTextStream& out);
 // Throws FindingsReported after listing what it found.
 void RunCheck(const Invocation& invocation, QTextStream& out);

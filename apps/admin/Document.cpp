@@ -37,12 +37,6 @@ QJsonObject levelJson(const LevelEntry& entry) {
     throw AutomationError(number, where + QStringLiteral(": ") + what);
 }
 
-struct CaseInsensitiveLess {
-    bool operator()(const QString& a, const QString& b) const {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    }
-};
-
 // Every member of `required` present, nothing beyond `required` and `optional`.
 void checkMembers(const QJsonObject& object, const QStringList& required, const QStringList& optional,
                   const QString& where) {
@@ -236,6 +230,16 @@ QByteArray ExportDocument(const Snapshot& snapshot) {
         }
         root.insert(QStringLiteral("passwordAges"), ages);
     }
+    if (snapshot.badges) {
+        QJsonArray badges;
+        for (const manage::BadgeRow& row : *snapshot.badges) {
+            badges.append(QJsonObject{{QStringLiteral("operator"), row.name},
+                                      {QStringLiteral("hmac"), row.hmac},
+                                      {QStringLiteral("method"), manage::MethodText(row.method)},
+                                      {QStringLiteral("pin"), row.pin}});
+        }
+        root.insert(QStringLiteral("badges"), badges);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -271,6 +275,37 @@ manage::PasswordAge parseAge(const QJsonValue& value, const QString& where) {
     }
     return age;
 }
+
+// A badge of an operator of the document (`operators`, by name letter case aside: the row takes its
+// spelling), as a HMAC of 64 hexadecimal digits.
+manage::BadgeRow parseBadge(const QJsonValue& value, const QString& where,
+                            const std::set<QString, CaseInsensitiveLess>& operators) {
+    const QJsonObject object = objectAt(value, where);
+    checkMembers(object, {QStringLiteral("operator"), QStringLiteral("hmac"), QStringLiteral("method")},
+                 {QStringLiteral("pin")}, where);
+    const auto member = [&](const char* key) { return where + QLatin1Char('.') + QLatin1String(key); };
+    manage::BadgeRow row;
+    const auto named = operators.find(nameAt(object[QStringLiteral("operator")], member("operator")));
+    if (named == operators.end()) {
+        fault(manage::ErrRelatedRecordRequired, member("operator"),
+              QStringLiteral("the document has no operator \"%1\"")
+                  .arg(object[QStringLiteral("operator")].toString()));
+    }
+    row.name = *named;
+    row.hmac = textAt(object[QStringLiteral("hmac")], member("hmac")).toLower();
+    if (row.hmac.size() != 64 || QByteArray::fromHex(row.hmac.toLatin1()).toHex() != row.hmac.toLatin1()) {
+        fault(ErrBadFile, member("hmac"), QStringLiteral("expected 64 hexadecimal digits"));
+    }
+    const auto method = manage::MethodFromText(textAt(object[QStringLiteral("method")], member("method")));
+    if (!method || *method == manage::LoginMethod::Password) {
+        fault(ErrBadFile, member("method"), QStringLiteral("expected \"badge\" or \"badge+pin\""));
+    }
+    row.method = *method;
+    if (object.contains(QStringLiteral("pin"))) {
+        row.pin = textAt(object[QStringLiteral("pin")], member("pin"));
+    }
+    return row;
+}
 } // namespace
 
 Snapshot ParseDocument(const QByteArray& json) {
@@ -287,7 +322,7 @@ Snapshot ParseDocument(const QByteArray& json) {
     const QJsonObject root = document.object();
     checkMembers(root, {QStringLiteral("levels"), QStringLiteral("operators")},
                  {QStringLiteral("format"), QStringLiteral("version"), QStringLiteral("captions"),
-                  QStringLiteral("policy"), QStringLiteral("passwordAges")},
+                  QStringLiteral("policy"), QStringLiteral("passwordAges"), QStringLiteral("badges")},
                  QStringLiteral("document"));
     checkHeader(root);
 
@@ -352,6 +387,19 @@ Snapshot ParseDocument(const QByteArray& json) {
         snapshot.ages.emplace();
         for (qsizetype i = 0; i < ages.size(); ++i) {
             snapshot.ages->push_back(parseAge(ages[i], QStringLiteral("passwordAges[%1]").arg(i)));
+        }
+    }
+    if (root.contains(QStringLiteral("badges"))) {
+        const QJsonArray badges = arrayAt(root[QStringLiteral("badges")], QStringLiteral("badges"));
+        snapshot.badges.emplace();
+        std::set<QString> hmacs;
+        for (qsizetype i = 0; i < badges.size(); ++i) {
+            const QString where = QStringLiteral("badges[%1]").arg(i);
+            snapshot.badges->push_back(parseBadge(badges[i], where, operatorNames));
+            if (!hmacs.insert(snapshot.badges->back().hmac).second) {
+                fault(manage::ErrDuplicateKey, where + QStringLiteral(".hmac"),
+                      QStringLiteral("another badge has this HMAC"));
+            }
         }
     }
     return snapshot;

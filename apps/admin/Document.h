@@ -7,7 +7,9 @@
 //                "disShutDown", "desktop", "custom": [numbers of the true custom rights], "nEnable"}],
 //    "operators": [{"name", "password", "level"}],
 //    "captions": {"ML": text, "MO", "SD", "AD", "1" ... "100"},   (the captions the profile file holds)
-//    "policy": {key: value}}   (the policy entries the database holds; left out when it holds none)
+//    "policy": {key: value},   (the policy entries the database holds; left out when it holds none)
+//    "badges": [{"operator", "hmac", "method", "pin"}]}   (while the database keeps badges: their HMACs,
+//              never their numbers; "pin" as stored, empty for none or while the passwords are hidden)
 
 #include "operations/CredentialDatabase.h"
 
@@ -26,6 +28,13 @@ inline constexpr int DocumentVersion = 1;
 // renumbering uses for a moment.
 inline constexpr int LargestDocumentLevelId = 32767;
 
+// Names in order, letter case aside.
+struct CaseInsensitiveLess {
+    bool operator()(const QString& a, const QString& b) const {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    }
+};
+
 QJsonObject LevelListingJson(const LevelEntry& entry);
 // `levelName` is the name shown for the operator's level.
 QJsonObject OperatorListingJson(const OperatorEntry& entry, const QString& levelName);
@@ -34,7 +43,8 @@ QByteArray ExportDocument(const Snapshot& snapshot);
 
 // Reads and checks a whole document before anything is written: member names and types, level IDs
 // 0 to 32767, non-empty names, level names and operator names unique without regard to letter case,
-// each level ID once, custom rights 1 to 100, NEnable 0 to 100, every operator's level present.
+// each level ID once, custom rights 1 to 100, NEnable 0 to 100, every operator's level present, every
+// badge's operator present and its HMAC 64 hexadecimal digits that no other badge has.
 // displayName is not read. Throws AutomationError naming the first fault and where it is
 // ("levels[2].id: ...").
 Snapshot ParseDocument(const QByteArray& json);

@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <map>
 
 namespace zav::admin {
 
@@ -104,17 +105,32 @@ void RunLevels(const Invocation& invocation, QTextStream& out) {
 
 void RunOperators(const Invocation& invocation, QTextStream& out) {
     const Snapshot snapshot = manage::ReadSnapshot(*invocation.dbPath);
+    // While badges are taken, how each operator logs in.
+    const bool badges = manage::WithEntries(manage::Policy{}, snapshot.policy).badgeLogin;
+    std::map<QString, manage::LoginMethod, CaseInsensitiveLess> methods;
+    for (const manage::BadgeRow& badge : snapshot.badges.value_or(std::vector<manage::BadgeRow>{})) {
+        methods[badge.name] = badge.method;
+    }
+    const auto method = [&](const OperatorEntry& entry) {
+        const auto found = methods.find(entry.name);
+        return manage::MethodText(found == methods.end() ? manage::LoginMethod::Password : found->second);
+    };
     const auto json = [&](const OperatorEntry& entry) {
-        return withPasswordShown(snapshot,
-                                 OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId)));
+        QJsonObject object =
+            withPasswordShown(snapshot, OperatorListingJson(entry, shownLevelName(snapshot, entry.levelId)));
+        if (badges) {
+            object.insert(QStringLiteral("method"), method(entry));
+        }
+        return object;
     };
     const auto row = [&](const OperatorEntry& entry) {
-        return QStringList{entry.name, QString::number(entry.levelId),
-                           shownLevelName(snapshot, entry.levelId), passwordShown(snapshot, entry.password)};
+        QStringList cells{entry.name, QString::number(entry.levelId), shownLevelName(snapshot, entry.levelId),
+                          passwordShown(snapshot, entry.password)};
+        return badges ? cells << method(entry) : cells;
     };
-    writeListing(snapshot.operators, invocation.json,
-                 {QStringLiteral("NAME"), QStringLiteral("LEVEL"), QStringLiteral("LEVEL NAME"),
-                  QStringLiteral("PASSWORD")},
+    QStringList header{QStringLiteral("NAME"), QStringLiteral("LEVEL"), QStringLiteral("LEVEL NAME"),
+                       QStringLiteral("PASSWORD")};
+    writeListing(snapshot.operators, invocation.json, badges ? header << QStringLiteral("METHOD") : header,
                  json, row, out);
 }
 

@@ -157,45 +157,64 @@ private:
 };
 #endif
 
-QString promptWithoutEcho(const char* prompt) {
+QString promptWithoutEcho(const QString& prompt, const QString& what) {
     std::string line;
     bool read = false;
     {
         // Echo goes off before the prompt appears, so nothing typed after it shows.
         EchoOff echoOff;
-        std::fputs(prompt, stderr);
+        std::fputs(prompt.toUtf8().constData(), stderr);
         std::fflush(stderr);
         read = readLine(line);
     }
     if (!read) {
-        throw AutomationError(ErrInvalidArgument, QStringLiteral("no password was entered"));
+        throw AutomationError(ErrInvalidArgument, QStringLiteral("no %1 was entered").arg(what));
     }
     return QString::fromUtf8(line);
 }
 
-} // namespace
-
-QString ReadNewPassword(bool fromStdin) {
-    if (fromStdin) {
-        std::string line;
-        if (!readLine(line)) {
-            throw AutomationError(
-                ErrInvalidArgument,
-                QStringLiteral("standard input holds no password (an empty line removes it)"));
-        }
-        return QString::fromUtf8(line);
+// The first line of standard input; `missing` when there is none.
+QString lineFromStdin(const QString& missing) {
+    std::string line;
+    if (!readLine(line)) {
+        throw AutomationError(ErrInvalidArgument, missing);
     }
+    return QString::fromUtf8(line);
+}
+
+void requireTerminal(const QString& what) {
     if (!stdinIsTerminal()) {
         throw UsageError(
-            QStringLiteral("standard input is not a terminal; give --stdin to read the password from it"));
+            QStringLiteral("standard input is not a terminal; give --stdin to read the %1 from it")
+                .arg(what));
     }
-    const QString first = promptWithoutEcho("New password: ");
-    const QString second = promptWithoutEcho("Repeat the new password: ");
+}
+
+} // namespace
+
+QString ReadNewPassword(bool fromStdin, const QString& what) {
+    if (fromStdin) {
+        return lineFromStdin(
+            what == QLatin1String("password")
+                ? QStringLiteral("standard input holds no password (an empty line removes it)")
+                : QStringLiteral("standard input holds no %1").arg(what));
+    }
+    requireTerminal(what);
+    const QString first = promptWithoutEcho(QStringLiteral("New %1: ").arg(what), what);
+    const QString second = promptWithoutEcho(QStringLiteral("Repeat the new %1: ").arg(what), what);
     if (first != second) {
         throw AutomationError(ErrInvalidArgument,
-                              QStringLiteral("the two passwords differ; nothing was changed"));
+                              QStringLiteral("the two %1s differ; nothing was changed").arg(what));
     }
     return first;
+}
+
+QString ReadSecretLine(bool fromStdin, const QString& prompt, const QString& what) {
+    if (fromStdin) {
+        return lineFromStdin(QStringLiteral("standard input holds no %1").arg(what));
+    }
+    requireTerminal(what);
+    return promptWithoutEcho(prompt, what);
 }
 
 } // namespace zav::admin

@@ -2,6 +2,7 @@
 
 #include "AdminError.h"
 #include "CommandTable.h"
+#include "Commands.h"
 
 #include <QTextStream>
 
@@ -24,9 +25,8 @@ void checkUsage(const Invocation& invocation, const Command& command) {
         throw UsageError(QStringLiteral("%1: too many arguments ('%2')")
                              .arg(command.name, invocation.arguments[command.maxArguments]));
     }
-    if (!invocation.dbPath) {
-        throw UsageError(
-            QStringLiteral("%1 needs --db PATH (or the environment variable ZAV_DB)").arg(command.name));
+    if (command.needsDatabase) {
+        RequireDatabase(invocation, command.name);
     }
 }
 
@@ -60,6 +60,12 @@ int runCommand(const Invocation& invocation, QTextStream& out) {
 }
 
 } // namespace
+
+void RequireDatabase(const Invocation& invocation, const QString& what) {
+    if (!invocation.dbPath) {
+        throw UsageError(QStringLiteral("%1 needs --db PATH (or the environment variable ZAV_DB)").arg(what));
+    }
+}
 
 int Run(const CommandLineWords& commandLine) {
     QTextStream err(stderr);

@@ -1,4 +1,4 @@
-// unlock NAME | unlock --level LEVEL.
+// unlock NAME | unlock --level LEVEL | unlock --panel HOST.
 
 #include "AdminError.h"
 #include "Commands.h"
@@ -8,12 +8,17 @@ namespace zav::admin {
 
 void RunUnlock(const Invocation& invocation, QTextStream& out) {
     const QString& dbPath = *invocation.dbPath;
-    if (invocation.level.has_value() == !invocation.arguments.isEmpty()) {
-        throw UsageError(QStringLiteral("unlock takes an operator's NAME or --level LEVEL"));
+    if (int(invocation.level.has_value()) + int(invocation.panel.has_value()) +
+            int(!invocation.arguments.isEmpty()) !=
+        1) {
+        throw UsageError(QStringLiteral("unlock takes an operator's NAME, --level LEVEL or --panel HOST"));
     }
     manage::LockoutEntry entry;
     QString who;
-    if (invocation.level) {
+    if (invocation.panel) {
+        entry = {manage::LockoutKind::Panel, *invocation.panel};
+        who = QStringLiteral("the badge reader of panel \"%1\"").arg(entry.name);
+    } else if (invocation.level) {
         const auto level = RequireLevel(dbPath, *invocation.level);
         entry = {manage::LockoutKind::Level, level->DBLevelName()};
         who = QStringLiteral("level %1 (\"%2\")").arg(level->ID()).arg(entry.name);

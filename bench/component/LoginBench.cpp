@@ -4,7 +4,7 @@
 // whole policy is on (hashed storage, lockout, password rules, automatic logout), each with the hashes
 // older versions wrote (PBKDF2) and with today's (Argon2id); panels logging in at once, straight and
 // through PgBouncer; the first login from the panel's copy after the server was lost; and a signature
-// with its dialog.
+// with its dialog; a badge login on the same operators, each with a badge.
 
 #include "BenchEnvironment.h"
 #include "CredentialDataset.h"
@@ -15,6 +15,7 @@
 #include "component/Frm_Login.h"
 #include "component/OfflineMode.h"
 #include "dialogs/Frm_Sign.h"
+#include "operations/BadgeCodes.h"
 #include "operations/CredentialDatabase.h"
 #include "operations/Signatures.h"
 
@@ -94,11 +95,31 @@ zav::manage::Snapshot contents(const QString& hashedPassword = {}, const QString
     return contents;
 }
 
+// What operator n's badge reader types: a decimal number, which stands for two values (decimal and
+// hexadecimal), so every operator has two rows and the lookup meets 20,000.
+QString badgeReading(int n) {
+    return QString::number(4000000 + 37 * n);
+}
+
+// The plain data set with badge login on and a badge (method badge, no PIN) for every operator.
+zav::manage::Snapshot badgedContents(const QByteArray& key) {
+    zav::manage::Snapshot badged = contents();
+    badged.policy = {{QStringLiteral("badge-login"), QStringLiteral("on")}};
+    badged.badges.emplace();
+    for (int n = 0; n < Operators; ++n) {
+        for (const QString& hmac : zav::manage::BadgeHmacs(key, badgeReading(n))) {
+            badged.badges->push_back({hmac, operatorName(n), zav::manage::LoginMethod::Badge, QString()});
+        }
+    }
+    return badged;
+}
+
 // The data sets of one place, by storage, built on first use.
 struct PlaceData {
     explicit PlaceData(zav::bench::Place place) : places(place) {}
     zav::bench::ScratchPlaces places;
     std::map<Storage, QString> paths;
+    QString badged;
 };
 
 struct Fixture {
@@ -130,6 +151,17 @@ struct Fixture {
                 storage == Text ? contents() : contents(hashedSecret.at(storage), hashedTop.at(storage)));
         }
         return path;
+    }
+
+    zav::manage::BadgeKey badgeKey{QByteArray(zav::manage::BadgeKeyBytes, '\x5a'), QString()};
+    QString badgedPath(zav::bench::Place place) {
+        path(place); // the place exists
+        PlaceData& made = *data.at(place);
+        if (made.badged.isEmpty()) {
+            made.badged = zav::bench::buildCredentialDatabase(made.places, QStringLiteral("badges.db"),
+                                                              badgedContents(badgeKey.bytes));
+        }
+        return made.badged;
     }
 
     // Makes the database the component's (assigning DbPath adds level 0) with nobody logged in.
@@ -277,6 +309,27 @@ void BM_Signature(benchmark::State& state, zav::bench::Place place) {
     }
 }
 ZAV_BENCHMARK_AT_BOTH_PLACES(BM_Signature, ->Unit(benchmark::kMillisecond));
+
+// A badge login, method badge: the reading made into its HMACs, then the badge, its operator and level
+// read in one moment (nothing written: no lockout, no audit).
+void BM_BadgeLogin(benchmark::State& state, zav::bench::Place place) {
+    if (zav::bench::skipWithoutServer(state, place)) {
+        return;
+    }
+    Fixture& f = fixture();
+    const QString dbPath = f.badgedPath(place);
+    int i = 0;
+    for (auto _ : state) {
+        const int n = (i++ * 7919) % Operators;
+        const auto checked = zav::manage::CheckBadge(dbPath, badgeReading(n), f.badgeKey, {});
+        if (checked.outcome != zav::manage::BadgeOutcome::Accepted ||
+            checked.operatorName != operatorName(n)) {
+            state.SkipWithError("the badge did not open its operator");
+            break;
+        }
+    }
+}
+ZAV_BENCHMARK_AT_BOTH_PLACES(BM_BadgeLogin, ->Unit(benchmark::kMillisecond));
 
 // The signer's dialog from its creation to its first paint, in touch-screen mode (0) or not (1).
 void BM_SignatureDialogOpen(benchmark::State& state) {

@@ -9,18 +9,12 @@
 
 namespace zav::manage {
 
-struct BadgeRow {
-    QString hmac;
-    QString name; // the operator's, as stored
-    LoginMethod method = LoginMethod::Badge;
-    QString pin; // as stored; "" for none
-};
-
 bool KeepsBadges(store::Database& db);
 // Makes the table when it is missing.
 void KeepBadges(store::Database& db);
-// Every row, by operator name and HMAC.
-std::vector<BadgeRow> ReadBadgeRows(store::Database& db);
+// Every row, by operator name and HMAC; the PINs only `withPins` (a role that may not read the passwords
+// may not read them either).
+std::vector<BadgeRow> ReadBadgeRows(store::Database& db, bool withPins = true);
 // Adds the rows (the table must exist); a HMAC another operator has fails with the engine's
 // duplicate-key error.
 void WriteBadgeRows(store::Database& db, const std::vector<BadgeRow>& rows);

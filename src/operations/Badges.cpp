@@ -54,16 +54,17 @@ void KeepBadges(store::Database& db) {
     }
 }
 
-std::vector<BadgeRow> ReadBadgeRows(store::Database& db) {
+std::vector<BadgeRow> ReadBadgeRows(store::Database& db, bool withPins) {
     std::vector<BadgeRow> rows;
     if (!KeepsBadges(db)) {
         return rows;
     }
-    auto rs = db.OpenRecordset(QStringLiteral("Select * from Badges order by Name, Hmac"));
+    auto rs = db.OpenRecordset(QStringLiteral("Select Hmac, Name, Method%1 from Badges order by Name, Hmac")
+                                   .arg(withPins ? QStringLiteral(", PIN") : QString()));
     for (; !rs->Eof(); rs->MoveNext()) {
         rows.push_back({rs->Field(store::FieldHmac).toString(), rs->Field(store::FieldName).toString(),
                         MethodFromText(rs->Field(store::FieldMethod).toString()).value_or(LoginMethod::Badge),
-                        access::TextOrEmpty(rs->Field(store::FieldPIN))});
+                        withPins ? access::TextOrEmpty(rs->Field(store::FieldPIN)) : QString()});
     }
     rs->Close();
     return rows;

@@ -26,6 +26,14 @@ enum class LoginMethod { Password, Badge, BadgeAndPin };
 QString MethodText(LoginMethod method); // "password", "badge", "badge+pin"
 std::optional<LoginMethod> MethodFromText(const QString& text);
 
+// One row of the table: a HMAC of a badge's value and whose it is.
+struct BadgeRow {
+    QString hmac;
+    QString name; // the operator's, as stored
+    LoginMethod method = LoginMethod::Badge;
+    QString pin; // as stored; "" for none
+};
+
 // Gives operator `name` the badge `reading` (replacing any it had) with `method` Badge or BadgeAndPin;
 // `pin` is needed for BadgeAndPin (digits only, at least pin-min-length). One write transaction.
 // Refused with ErrInvalidArgument while badge-login is off, without a usable key, for a reading that

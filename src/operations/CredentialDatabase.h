@@ -26,6 +26,7 @@
 //   one in force when nobody is logged in. IDs are 16-bit. Names compare without regard to letter case.
 
 #include "operations/AuditTrail.h"
+#include "operations/Badges.h"
 #include "operations/DatabaseAddress.h"
 #include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"

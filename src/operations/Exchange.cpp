@@ -2,6 +2,7 @@
 
 #include "access/LevelRecord.h"
 #include "operations/AuditRows.h"
+#include "operations/BadgeRows.h"
 #include "operations/DatabaseAddress.h"
 #include "operations/DatabaseSetup.h"
 #include "operations/ImportLeftovers.h"
@@ -102,6 +103,13 @@ Snapshot ReadSnapshotWithin(store::Database& db) {
                                                 : a.entry.name.compare(b.entry.name, Qt::CaseInsensitive) < 0;
         });
     }
+    if (KeepsBadges(db)) {
+        snapshot.badges = ReadBadgeRows(db, !snapshot.passwordsHidden);
+        std::sort(snapshot.badges->begin(), snapshot.badges->end(), [](const auto& a, const auto& b) {
+            const int byName = a.name.compare(b.name, Qt::CaseInsensitive);
+            return byName != 0 ? byName < 0 : a.hmac < b.hmac;
+        });
+    }
     return snapshot;
 }
 
@@ -175,6 +183,15 @@ void writeAges(store::Database& db, const Snapshot& document, bool asStored) {
     }
 }
 
+// The document's badges with their PINs as the target keeps them, under the name of their operator.
+std::vector<BadgeRow> badgesKept(const std::vector<BadgeRow>& badges, PasswordStorage storage) {
+    std::vector<BadgeRow> rows = badges;
+    for (BadgeRow& row : rows) {
+        row.pin = keptForm(row.pin, storage);
+    }
+    return rows;
+}
+
 } // namespace
 
 void WriteSnapshotRows(store::Database& db, const Snapshot& document, bool passwordsAsStored) {
@@ -198,6 +215,10 @@ void WriteSnapshotRows(store::Database& db, const Snapshot& document, bool passw
     operators->Close();
     WritePolicyRows(db, document.policy);
     writeAges(db, document, passwordsAsStored);
+    if (document.badges || WithEntries(Policy{}, document.policy).badgeLogin) {
+        KeepBadges(db);
+        WriteBadgeRows(db, badgesKept(document.badges.value_or(std::vector<BadgeRow>{}), storage));
+    }
 }
 
 namespace {
@@ -363,6 +384,34 @@ void mergeAges(store::Database& db, const Snapshot& document, const Policy& merg
     }
 }
 
+// Each operator keeps its badges under the name the merge gave it; one the document gives badges has
+// exactly those. A badge another operator has is refused, naming both operators and never the badge.
+void mergeBadges(store::Database& db, const Snapshot& document, PasswordStorage storage) {
+    if (!document.badges && !KeepsBadges(db)) {
+        return;
+    }
+    KeepBadges(db);
+    for (const auto& entry : document.operators) {
+        db.Execute(QStringLiteral("Update Badges Set Name = ? where Name = ?"), {entry.name, entry.name});
+    }
+    const std::vector<BadgeRow> rows = badgesKept(document.badges.value_or(std::vector<BadgeRow>{}), storage);
+    for (const BadgeRow& row : rows) {
+        db.Execute(QStringLiteral("Delete * from Badges where Name = ?"), {row.name});
+    }
+    for (const BadgeRow& row : rows) {
+        auto rs = db.OpenRecordset(QStringLiteral("Select Name from Badges where Hmac = ?"), {row.hmac});
+        if (!rs->Eof()) {
+            rs->MoveFirst();
+            throw AutomationError(ErrDuplicateKey,
+                                  QStringLiteral("the badge the document gives operator '%1' is operator "
+                                                 "'%2''s; nothing was merged")
+                                      .arg(row.name, rs->Field(store::FieldName).toString()));
+        }
+        rs->Close();
+    }
+    WriteBadgeRows(db, rows);
+}
+
 } // namespace
 
 void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document) {
@@ -448,6 +497,7 @@ void MergeIntoDatabase(const QString& dbPath, const Snapshot& document) {
         rs->Update();
         rs->Close();
     }
+    mergeBadges(*db, document, storage);
     WritePolicyRows(*db, policyEntries);
     RenumberWithin(*db);
     refusePasswordOfLogoutLevel(*db);

@@ -5,6 +5,7 @@
 // captions of the rights that a host keeps in the profile beside the database (a server database's
 // Profile table).
 
+#include "operations/Badges.h"
 #include "operations/PasswordAges.h"
 #include "operations/Policy.h"
 
@@ -43,6 +44,9 @@ struct Snapshot {
     // The passwords' ages (PasswordAges.h), when the database keeps them (their histories not while the
     // passwords are hidden).
     std::optional<std::vector<PasswordAge>> ages;
+    // The badges (Badges.h), when the database keeps them: only their HMACs, which open only under the
+    // key they were made with, by operator name and HMAC (their PINs not while the passwords are hidden).
+    std::optional<std::vector<BadgeRow>> badges;
 };
 
 // Reads the whole database, opened shared and read-only, in one read transaction so that levels and
@@ -61,8 +65,8 @@ const LevelEntry* FindLevel(const Snapshot& snapshot, int id);
 void ImportIntoNewDatabase(const QString& dbPath, const Snapshot& document);
 
 // Builds a new database file holding exactly the snapshot's levels (with their IDs, passwords, rights and
-// NEnable) and operators in a temporary owner-only file next to `dbPath`, and renames it to `dbPath` at
-// the end, with the snapshot's policy entries (a policy table only when there are any). Passwords are
+// NEnable), operators and badges in a temporary owner-only file next to `dbPath`, and renames it to `dbPath`
+// at the end, with the snapshot's policy entries (a policy table only when there are any). Passwords are
 // written as the snapshot holds them (hashes stay hashes), except that a text is hashed when that policy
 // stores hashes; the policy's rules are for new passwords and do not judge them.
 // Fails with 3204 when anything exists at `dbPath`; after any failure the temporary file is
@@ -74,7 +78,9 @@ void ImportIntoNewFile(const QString& dbPath, const Snapshot& document);
 // (letter case aside) gets the snapshot's name, password, rights and NEnable, any other level is added
 // above the largest ID; an operator whose name is there gets the snapshot's name and password and
 // moves to its level, any other is added; then the levels are renumbered by their rights. Levels and
-// operators the snapshot does not name stay; the snapshot's policy entries replace the file's, except
+// operators the snapshot does not name stay; an operator the snapshot gives badges has exactly those
+// afterwards, the others keep theirs, and a badge another operator has fails the merge with
+// ErrDuplicateKey; the snapshot's policy entries replace the file's, except
 // that the file's password storage stays: into a hashed file a snapshot's texts go hashed, and a
 // hashed snapshot into a file that stores text is refused (ErrInvalidArgument). Every password of the
 // snapshot that is not a hash must pass the resulting policy's rules. A merge that would leave a

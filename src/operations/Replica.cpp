@@ -248,6 +248,12 @@ QString digestOf(const ServerCopy& copy) {
             part(text);
         }
     }
+    for (const BadgeRow& row : copy.snapshot.badges.value_or(std::vector<BadgeRow>{})) {
+        for (const QString& text :
+             {QStringLiteral("badge"), row.hmac, row.name, MethodText(row.method), row.pin}) {
+            part(text);
+        }
+    }
     for (const LockoutRow& row : copy.lockout) {
         for (const QString& text :
              {QStringLiteral("lockout"), row.kind, row.name, QString::number(row.failures),

@@ -5,9 +5,10 @@
 //
 // The copy is a credential database file like any other, so the credential check, the lockout counting
 // and the audit trail run on it unchanged: the levels, the operators with their passwords as the server
-// stores them, the policy (less the audit retention: the server's trail keeps its own), the failed logins
-// and the captions of the rights (its Profile table). Two tables are its own: ReplicaMeta (what it is a
-// copy of, when it was refreshed, the id of its queue) and OfflineFailures, where triggers on Lockout
+// stores them, the policy (less the audit retention: the server's trail keeps its own), the badges'
+// HMACs (so badges open from it under the panel's key), the failed logins and the captions of the rights
+// (its Profile table). Two tables are its own: ReplicaMeta (what it is a copy of, when it was
+// refreshed, the id of its queue) and OfflineFailures, where triggers on Lockout
 // note each failed login the copy counts. The audit rows written into the copy and those noted failures
 // are its queue: what it sends the server once it can be reached, each with an id the server takes only
 // once (`<queue>:row:<seq>`, `<queue>:failure:<seq>`), so a queue sent twice adds nothing the second time.

@@ -2,8 +2,11 @@
 
 #include "access/LevelRecord.h"
 #include "language/CurrentLanguageProvider.h"
+#include "operations/AuditTrail.h"
+#include "operations/Badges.h"
 #include "operations/Clock.h"
 #include "operations/CredentialCheck.h"
+#include "operations/DatabaseSetup.h"
 #include "operations/Exchange.h"
 #include "operations/LevelOperations.h"
 #include "operations/NumericText.h"
@@ -13,6 +16,7 @@
 #include "operations/PasswordRows.h"
 #include "operations/PasswordRules.h"
 #include "operations/Policy.h"
+#include "operations/Replica.h"
 #include "outside/OutsideObjects.h"
 #include "store/Schema.h"
 #include "store/StoreTestSupport.h"
@@ -20,6 +24,8 @@
 #include "support/FakeOutside.h"
 #include "support/FaultyEngine.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace zav;
@@ -295,6 +301,70 @@ TEST_P(ManageOperations, WhileAnotherUserHoldsTheDatabaseAloneEveryOperationIsIn
     // anna had moved to "Two" before "One" went.
     EXPECT_EQ(file.levelIdsByName(), (std::map<QString, int>{{"Top", 0}, {"Two", 1}, {"Three", 2}}));
     EXPECT_EQ(file.operatorLevels(), (std::map<QString, int>{{"anna", 1}, {"bob", 1}}));
+}
+
+// A badge opens its operator in every form a reader types, under its key only, also from a server's
+// offline copy; wrong PINs lock the operator, unknown badges the panel; nothing keeps the number.
+TEST_P(ManageOperations, ABadgeOpensOnlyItsOperatorUnderItsKeyAndNothingKeepsItsNumber) {
+    QTemporaryDir keys;
+    const QString keyFile = keys.filePath("badge.key");
+    CreateBadgeKey(keyFile);
+    const BadgeKey key = ReadBadgeKey(keyFile);
+    QFile::setPermissions(keyFile, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    EXPECT_TRUE(key.usable() && !ReadBadgeKey(keyFile).usable()) << "a key others may read";
+    const QString db = places.fresh("badges.mdb"); // new: a server's made with its functions
+    CreateOrCompleteDatabase(db, test::Rights(false, false, false, false).get());
+    for (const QString name : {"Two", "Three"}) {
+        AddOperator(db, AddLevel(db, name), name == "Two" ? "anna" : "bert");
+    }
+    for (const auto& [entry, value] : std::map<QString, QString>{
+             {"badge-login", "on"}, {"badge-strip", "*|#END"}, {"lockout-attempts", "2"}, {"audit", "on"}}) {
+        SetPolicyEntry(db, entry, value);
+    }
+    SetBadge(db, "anna", "0001234567", LoginMethod::Badge, {}, key);
+    SetBadge(db, "bert", "00ABCDEF", LoginMethod::BadgeAndPin, "4711", key);
+    EXPECT_EQ(ErrorNumber([&] { SetBadge(db, "bert", "1234567", LoginMethod::Badge, {}, key); }),
+              store::ErrDuplicateKey);
+    StoreLevelRights(db, 2, "Two", *test::Rights(false, false, false, true)); // anna's, now level 1
+    QString pin;
+    const auto check = [&](const QString& reading, const BadgeKey& under, const QString& at) {
+        return CheckBadge(at, reading, under, [&](const QString&) { return pin; });
+    };
+    for (const QString reading : {"1234567", "0x12D687", "12d687", "*0001234567#END"}) {
+        EXPECT_EQ(check(reading, key, db).operatorName, "anna") << reading.toStdString();
+    }
+    EXPECT_EQ(check("1234567", {QByteArray(BadgeKeyBytes, 'x'), {}}, db).outcome, BadgeOutcome::Unknown);
+    for (const auto& [reading, typed, outcome] : std::vector<std::tuple<QString, QString, BadgeOutcome>>{
+             {"abcdef", "1111", BadgeOutcome::WrongPin},
+             {"abcdef", "1111", BadgeOutcome::LockedOut},
+             {"abcdef", "4711", BadgeOutcome::LockedOut},
+             {"999", "", BadgeOutcome::PanelLocked},
+             {"1234567", "", BadgeOutcome::PanelLocked}}) {
+        pin = typed;
+        EXPECT_EQ(check(reading, key, db).outcome, outcome) << reading.toStdString();
+    }
+    ClearFailedLogins(db, {LockoutKind::Panel, AuditPanelName()});
+    const CheckedBadge opened = check("1234567", key, db);
+    EXPECT_TRUE(opened.outcome == BadgeOutcome::Accepted && opened.level->ID() == 1) << "renumbered";
+    if (GetParam() == Place::Server) {
+        SetPolicyEntry(db, "offline-login-days", "1");
+        const QString copy = RefreshReplica(db).path.value_or("");
+        EXPECT_EQ(check("1234567", key, copy).operatorName, "anna");
+    }
+    RemoveOperator(db, "anna");
+    EXPECT_EQ(check("1234567", key, db).outcome, BadgeOutcome::Unknown);
+    const Snapshot kept = ReadSnapshot(db);
+    QStringList texts;
+    for (const BadgeRow& row : kept.badges.value()) {
+        texts << row.name + row.hmac + row.pin;
+    }
+    EXPECT_EQ(texts.size(), 1) << "bert's one row (a hexadecimal reading)";
+    for (const AuditRow& row : ReadAuditRows(db)) {
+        texts << row.detail;
+    }
+    EXPECT_GE(texts.filter("by badge").size(), 9);
+    EXPECT_FALSE(texts.join(' ').contains(
+        QRegularExpression("1234567|12d687|abcdef|11259375", QRegularExpression::CaseInsensitiveOption)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, ManageOperations, ::testing::Values(Place::File, Place::Server),

@@ -1,6 +1,7 @@
 // export and import: round trips, merging, and documents that must be refused as a whole.
 
 #include "AdminTool.h"
+#include "operations/CredentialDatabase.h"
 #include "store/StoreTestSupport.h"
 #include "store/server/PgConnection.h"
 
@@ -16,6 +17,7 @@ using zav::store::test::Place;
 using zav::store::test::Places;
 using zav::test::AdminTest;
 using zav::test::FileBytes;
+using zav::test::RunAdmin;
 using zav::test::WriteFile;
 
 namespace {
@@ -93,6 +95,48 @@ TEST_F(AdminExportImport, AnExportRestoredIntoAFreshFileExportsTheSame) {
               0);
 }
 
+// Badges by name, their numbers read from standard input and never shown; a panel's badge reading
+// unlocked; an export carries HMACs only, which open after an import under the same key; a merge gives
+// an operator exactly the document's badges and refuses one another operator keeps.
+TEST_F(AdminExportImport, BadgesAreGivenByNameAndTravelAsHmacsOnly) {
+    makeBadgeKey();
+    EXPECT_EQ(QFile::permissions(path("keys/badge.key")) & 0x77, 0) << "no right for the group or others";
+    EXPECT_EQ(RunAdmin(folder.path(), {"badge", "init-key"}).status, 1) << "a key is never replaced";
+    ok({"init"});
+    ok({"add-operator", "anna", "--level", "1"});
+    ok({"add-operator", "bert", "--level", "1"});
+    ok({"policy", "set", "badge-login", "on"});
+    ok({"policy", "set", "lockout-attempts", "1"});
+    ok({"policy", "set", "audit", "on"});
+    QString shown = ok({"badge", "set", "ANNA", "--stdin"}, "12345678\n") +
+                    ok({"badge", "set", "bert", "--stdin", "--pin"}, "0xBEEFCAFE\n2468\n");
+    EXPECT_TRUE(operators().at(0)["method"] == "badge" && operators().at(1)["method"] == "badge+pin");
+    const zav::manage::BadgeKey key = zav::manage::ReadBadgeKey();
+    EXPECT_EQ(zav::manage::CheckBadge(db, "1", key, {}).outcome, zav::manage::BadgeOutcome::PanelLocked);
+    EXPECT_TRUE(ok({"unlock", "--panel", zav::manage::AuditPanelName()}).contains(": unlocked"));
+    const QString exported = ok({"export", "-"});
+    shown += exported + ok({"audit"});
+    for (const QString number : {"12345678", "bc614e", "beefcafe", "3203386110"}) {
+        EXPECT_FALSE(shown.contains(number, Qt::CaseInsensitive)) << number.toStdString();
+    }
+    const QString copy = path("copy.db");
+    EXPECT_EQ(adminOn(copy, {"import", "-"}, exported.toUtf8()).status, 0);
+    EXPECT_EQ(zav::manage::CheckBadge(copy, "12345678", key, {}).operatorName, "anna");
+    // The badges swapped: each operator the document names gets exactly its rows.
+    QString swapped = exported;
+    swapped.replace(R"("operator": "anna")", R"("operator": "-")")
+        .replace(R"("operator": "bert")", R"("operator": "anna")")
+        .replace(R"("operator": "-")", R"("operator": "bert")");
+    EXPECT_EQ(adminOn(copy, {"import", "--merge", "-"}, swapped.toUtf8()).status, 0);
+    EXPECT_EQ(zav::manage::CheckBadge(copy, "12345678", key, {}).operatorName, "bert");
+    QJsonObject document = QJsonDocument::fromJson(exported.toUtf8()).object();
+    document["badges"] = QJsonArray{document["badges"].toArray().first()}; // anna's, which bert keeps
+    expectFailure(copy, {"import", "--merge", "-"}, 3022, "is operator 'bert''s",
+                  QJsonDocument(document).toJson());
+    EXPECT_TRUE(ok({"badge", "remove", "anna"}).contains("badge removed") &&
+                operators().at(0)["method"] == "password");
+}
+
 // A copy made through the other kind of database and back exports the original's bytes, captions
 // included: a file's document through a server database, a server's through a file.
 class AdminRoundTrip : public AdminExportImport, public ::testing::WithParamInterface<Place> {
@@ -112,6 +156,9 @@ TEST_P(AdminRoundTrip, ACopyThroughTheOtherKindAndBackExportsTheSameBytes) {
     ok({"policy", "set", "password-min-length", "8"}); // which the fixed key and most passwords miss
     ok({"policy", "set", "password-change-at-first-login", "on"}); // the ages go along
     ok({"passwd", "operator", "Émile", "--stdin"}, "emile-pass1\n");
+    makeBadgeKey(); // the badges go along as HMACs
+    ok({"policy", "set", "badge-login", "on"});
+    ok({"badge", "set", "anna", "--stdin"}, "4242\n");
     EXPECT_TRUE(adminOn(db, {"check"}).out.contains("never chose a password of their own"));
     WriteFile(path("captions.json"),
               R"({"levels": [], "operators": [], "captions": {"ML": "Levels", "3": "Recipes"}})");

@@ -83,6 +83,16 @@ void SetMember(QJsonObject& document, const char* table, int index, const char* 
     document[QLatin1String(table)] = rows;
 }
 
+AdminTest::~AdminTest() {
+    qputenv("ZAV_BADGE_KEY_FILE", badgeKeyBefore);
+}
+
+void AdminTest::makeBadgeKey() {
+    const QString key = path(QStringLiteral("keys/badge.key"));
+    qputenv("ZAV_BADGE_KEY_FILE", QFile::encodeName(key));
+    EXPECT_EQ(RunAdmin(folder.path(), {QStringLiteral("badge"), QStringLiteral("init-key")}).out, key + '\n');
+}
+
 AdminRun AdminTest::adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input) const {
     return RunAdmin(folder.path(), QStringList{QStringLiteral("--db"), dbPath} + args, input);
 }

@@ -34,6 +34,10 @@ void SetMember(QJsonObject& document, const char* table, int index, const char* 
 // A folder with a database path in it; `ok` and the checks run the tool with --db on that database.
 class AdminTest : public ::testing::Test {
 protected:
+    ~AdminTest() override;
+    // Points ZAV_BADGE_KEY_FILE, until the test ends, at a key that `badge init-key` makes in the folder.
+    void makeBadgeKey();
+
     AdminRun adminOn(const QString& dbPath, const QStringList& args, const QByteArray& input = {}) const;
     QString path(const QString& name) const { return folder.filePath(name); }
 
@@ -59,6 +63,7 @@ protected:
 
     QTemporaryDir folder;
     QString db = folder.filePath(QStringLiteral("login.db"));
+    QByteArray badgeKeyBefore = qgetenv("ZAV_BADGE_KEY_FILE");
 };
 
 } // namespace zav::test
