@@ -300,7 +300,7 @@ END $g$;
 )SQL";
 
 // The badges are the operators' as much as their passwords: the roles that write levels (the panels and
-// the management tools) read and write them, and nobody else.
+// the management tools) read and write them; roles that only read the lists read them without the PIN.
 const char* const BadgeGrantsSql = R"SQL(
 DO $b$
 DECLARE r record;
@@ -312,6 +312,15 @@ BEGIN
                AND a.privilege_type = 'UPDATE'
   LOOP
     EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON badges TO %s', r.role);
+  END LOOP;
+  -- Roles that only read the lists see who has a badge and how, never a PIN.
+  FOR r IN SELECT quote_ident(g.rolname) AS role FROM pg_roles g
+             WHERE g.rolname NOT LIKE 'pg\_%' AND NOT g.rolsuper
+               AND g.oid <> (SELECT c.relowner FROM pg_class c WHERE c.oid = 'badges'::regclass)
+               AND has_any_column_privilege(g.oid, 'levels', 'SELECT')
+               AND NOT has_table_privilege(g.oid, 'levels', 'UPDATE')
+  LOOP
+    EXECUTE format('GRANT SELECT (hmac, name, method) ON badges TO %s', r.role);
   END LOOP;
 END $b$;
 )SQL";

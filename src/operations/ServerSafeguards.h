@@ -22,8 +22,8 @@ inline const QString LockoutImportFunction = QStringLiteral("zav_lockout_import"
 
 // Within the owner's exclusive open of a server database: (re)makes the functions and sets the grants.
 void ProtectServerDatabase(store::Database& db);
-// Gives the table Badges, where it exists, to the roles that write levels (the owner, when it has just
-// made the table).
+// Gives the table Badges, where it exists, to the roles that write levels, and its columns but the PIN to
+// the roles that only read levels (the owner, when it has just made the table).
 void GrantBadges(store::Database& db);
 // Whether the functions of this version are there (an older database is upgraded by `init`).
 bool ServerDatabaseProtected(store::Database& db);
