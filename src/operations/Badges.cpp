@@ -394,16 +394,7 @@ CheckedBadge CheckBadge(const QString& dbPath, const QString& reading, const Bad
     if (locksOut && read.panel.failures > 0) {
         attempt.alsoCleared = panelEntry();
     }
-    AcceptedLogin recorded;
-    if (policy.audit) {
-        recorded = RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
-    } else {
-        try {
-            recorded = RecordLogin(dbPath, attempt, policy);
-        } catch (const std::exception& error) {
-            qWarning("Could not record the badge login of %s: %s", qPrintable(badge.name), error.what());
-        }
-    }
+    const AcceptedLogin recorded = RecordAcceptedLogin(dbPath, attempt, policy, badge.name);
     if (recorded.entry.locked) {
         checked.outcome = BadgeOutcome::LockedOut;
         checked.lockedUntil = recorded.entry.until;

@@ -231,19 +231,7 @@ CheckedLogin CheckCredentials(const QString& dbPath, const CredentialRequest& re
                             operatorsOwn ? candidate->OperatorNameText() : opened.level->DBLevelName(),
                             openedStored, HashPassword(typed)};
         }
-        AcceptedLogin recorded;
-        if (policy.audit) {
-            recorded = RecordLogin(dbPath, attempt, policy); // a login that cannot be recorded fails
-        } else {
-            // Without the audit the check's own read decided: a count that cannot be reset now errs on
-            // the strict side, and a hash that cannot be replaced is replaced at a later login.
-            try {
-                recorded = RecordLogin(dbPath, attempt, policy);
-            } catch (const std::exception& error) {
-                qWarning("Could not record the login of %s: %s", qPrintable(checked.refusedName),
-                         error.what());
-            }
-        }
+        const AcceptedLogin recorded = RecordAcceptedLogin(dbPath, attempt, policy, checked.refusedName);
         if (!recorded.entry.locked) {
             checked.level = opened.level;
             checked.password = opened.password;

@@ -122,4 +122,17 @@ AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, co
     return accepted;
 }
 
+AcceptedLogin RecordAcceptedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy,
+                                  const QString& name) {
+    if (policy.audit) {
+        return RecordLogin(dbPath, attempt, policy);
+    }
+    try {
+        return RecordLogin(dbPath, attempt, policy);
+    } catch (const std::exception& error) {
+        qWarning("Could not record the login of %s: %s", qPrintable(name), error.what());
+    }
+    return {};
+}
+
 } // namespace zav::manage

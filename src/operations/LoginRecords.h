@@ -63,5 +63,10 @@ struct AcceptedLogin {
 // again, an older hash is replaced and the row is written. A row that cannot be written throws (the
 // login must fail).
 AcceptedLogin RecordLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy);
+// RecordLogin as the policy wants it: while it audits, a login that cannot be recorded fails (throws).
+// Without the audit the check's own read decided: a count that cannot be reset now errs on the strict
+// side and a hash not replaced is replaced at a later login, so the failure is only logged under `name`.
+AcceptedLogin RecordAcceptedLogin(const QString& dbPath, const LoginAttempt& attempt, const Policy& policy,
+                                  const QString& name);
 
 } // namespace zav::manage
