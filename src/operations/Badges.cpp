@@ -7,6 +7,7 @@
 #include "operations/BadgeRows.h"
 #include "operations/LockoutRows.h"
 #include "operations/LoginRecords.h"
+#include "operations/LoginRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/OperationErrors.h"
 #include "operations/PasswordHashing.h"
@@ -15,7 +16,6 @@
 #include "store/Schema.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
-#include <ZAV_PrjLogin/Class_LevelEnable.h>
 
 #include <algorithm>
 
@@ -54,6 +54,15 @@ void KeepBadges(store::Database& db) {
     }
 }
 
+namespace {
+// A row as read; a method this version does not know asks for the PIN as well (the stricter way).
+BadgeRow badgeRowOf(const store::Recordset& rs, bool withPin) {
+    return {rs.Field(store::FieldHmac).toString(), rs.Field(store::FieldName).toString(),
+            MethodFromText(rs.Field(store::FieldMethod).toString()).value_or(LoginMethod::BadgeAndPin),
+            withPin ? access::TextOrEmpty(rs.Field(store::FieldPIN)) : QString()};
+}
+} // namespace
+
 std::vector<BadgeRow> ReadBadgeRows(store::Database& db, bool withPins) {
     std::vector<BadgeRow> rows;
     if (!KeepsBadges(db)) {
@@ -62,9 +71,7 @@ std::vector<BadgeRow> ReadBadgeRows(store::Database& db, bool withPins) {
     auto rs = db.OpenRecordset(QStringLiteral("Select Hmac, Name, Method%1 from Badges order by Name, Hmac")
                                    .arg(withPins ? QStringLiteral(", PIN") : QString()));
     for (; !rs->Eof(); rs->MoveNext()) {
-        rows.push_back({rs->Field(store::FieldHmac).toString(), rs->Field(store::FieldName).toString(),
-                        MethodFromText(rs->Field(store::FieldMethod).toString()).value_or(LoginMethod::Badge),
-                        withPins ? access::TextOrEmpty(rs->Field(store::FieldPIN)) : QString()});
+        rows.push_back(badgeRowOf(*rs, withPins));
     }
     rs->Close();
     return rows;
@@ -274,35 +281,17 @@ BadgeRead readForBadge(const QString& dbPath, const BadgeKey& key, const QString
             QStringLiteral("Select * from Badges where Hmac in (%1)").arg(placesFor(hmacs)), bound(hmacs));
         if (!rs->Eof()) {
             rs->MoveFirst();
-            read.badge = BadgeRow{
-                rs->Field(store::FieldHmac).toString(), rs->Field(store::FieldName).toString(),
-                MethodFromText(rs->Field(store::FieldMethod).toString()).value_or(LoginMethod::BadgeAndPin),
-                access::TextOrEmpty(rs->Field(store::FieldPIN))};
+            read.badge = badgeRowOf(*rs, true);
         }
         rs->Close();
     }
     if (read.badge) {
-        auto rs =
-            db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"), {read.badge->name});
-        std::optional<int> levelId;
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            read.operatorPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            levelId = rs->Field(store::FieldID).toInt();
-        }
-        rs->Close();
-        if (levelId) {
-            rs = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = ?"), {*levelId});
-            if (!rs->Eof()) {
-                rs->MoveFirst();
-                read.level = Class_Level::create();
-                read.level->setcLevelEnable(Class_LevelEnable::create());
-                access::ReadLevel(*rs, *read.level);
-                read.levelPassword = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            }
-            rs->Close();
-        }
-        if (!read.level) {
+        auto found = ReadStoredOperator(*db, read.badge->name);
+        if (found && found->level) {
+            read.operatorPassword = found->password;
+            read.level = found->level->level;
+            read.levelPassword = found->level->password;
+        } else {
             read.badge.reset(); // its operator went since: a badge of nobody
         }
     }

@@ -4,6 +4,7 @@
 #include "access/LevelRecord.h"
 #include "operations/LockoutRows.h"
 #include "operations/LoginRecords.h"
+#include "operations/LoginRows.h"
 #include "operations/ManageDatabase.h"
 #include "operations/PasswordAgeRows.h"
 #include "operations/PasswordHashing.h"
@@ -11,28 +12,15 @@
 #include "operations/ServerSafeguards.h"
 #include "store/Schema.h"
 
-#include <ZAV_PrjLogin/Class_LevelEnable.h>
-
 #include <future>
 #include <optional>
 
 namespace zav::manage {
 
 namespace {
-// The level a login chose, read while the database is open and handed back only once the login is
-// recorded: the file must be closed before the record is written.
-struct ChosenLevel {
-    std::shared_ptr<Class_Level> level = Class_Level::create();
-    QString password;
-};
-
-ChosenLevel readChosen(const store::Recordset& rs) {
-    ChosenLevel chosen;
-    chosen.level->setcLevelEnable(Class_LevelEnable::create());
-    access::ReadLevel(rs, *chosen.level);
-    chosen.password = access::TextOrEmpty(rs.Field(store::FieldPWD));
-    return chosen;
-}
+// The level a login chose, handed back only once the login is recorded: the file must be closed
+// before the record is written.
+using ChosenLevel = StoredLevel;
 
 // The texts of the check never change: their values are bound, so a server prepares each once per
 // connection.
@@ -67,30 +55,19 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
         rs = db->OpenRecordset(LevelById, {request.levelId});
         if (!rs->Eof()) {
             rs->MoveFirst();
-            read.own = readChosen(*rs);
+            read.own = ReadStoredLevel(*rs);
             read.stored = read.own->password;
             read.entry = levelEntry(*read.own);
         }
         rs->Close();
     } else if (request.nameChosen) {
-        rs = db->OpenRecordset(QStringLiteral("Select * from Operators where Name = ?"),
-                               {request.operatorName});
-        if (!rs->Eof()) {
-            rs->MoveFirst();
-            read.stored = access::TextOrEmpty(rs->Field(store::FieldPWD));
-            const QString storedName = access::TextOrEmpty(rs->Field(store::FieldName));
-            candidate.setOperatorName(storedName);
-            candidate.setPassword(read.stored);
-            read.entry = LockoutEntry{LockoutKind::Operator, storedName};
-            const int levelId = rs->Field(store::FieldID).toInt();
-            rs->Close();
-            rs = db->OpenRecordset(LevelById, {levelId});
-            if (!rs->Eof()) {
-                rs->MoveFirst();
-                read.own = readChosen(*rs);
-            }
+        if (auto found = ReadStoredOperator(*db, request.operatorName)) {
+            read.stored = found->password;
+            candidate.setOperatorName(found->name);
+            candidate.setPassword(found->password);
+            read.entry = LockoutEntry{LockoutKind::Operator, found->name};
+            read.own = std::move(found->level);
         }
-        rs->Close();
     }
     // Level 0's whole row (the rights a login takes) is read only where its password may open it: a
     // hashed one is compared after the read; a plain one opens only when it is what was typed.
@@ -103,7 +80,7 @@ CheckRead readForCheck(const CredentialRequest& request, const QString& dbPath, 
             rs->Close();
             rs = db->OpenRecordset(LevelById, {0});
             rs->MoveFirst();
-            read.top = readChosen(*rs);
+            read.top = ReadStoredLevel(*rs);
         } else {
             read.top = ChosenLevel{};
             read.top->level->setDBLevelName(access::TextOrEmpty(rs->Field(store::FieldName)));
