@@ -200,11 +200,13 @@ TEST(Plant, PgBouncer) {
 // Two hundred panels straight to a server that allows a hundred connections: each that finds no
 // connection left is refused at its start with 3043 naming the limit, within the deadline. The deadline is
 // longer than a panel's default, so that a machine busy forking two hundred backends leaves the server
-// time to say why; should it still not answer, the panel gives up at the deadline, never later.
+// time to say why; should it still not answer, the panel gives up at the deadline. Two hundred processes
+// share two cores here, so one may wait seconds for its turn once its deadline fired: the bound catches a
+// panel that hangs, the single-panel deadline tests measure the deadline itself.
 TEST(Plant, ConnectionLimit) {
     store::test::Places places(store::test::Place::Server);
     const QString uri = places.fresh() + QStringLiteral("&connect_timeout=10");
-    constexpr qint64 limitDeadlineMs = 10000 + 500;
+    constexpr qint64 limitDeadlineMs = 10000 + 5000;
     prepare(uri, 0);
     const auto reports = runPanels(uri, 200, 0, 0);
     int namingTheLimit = 0;
