@@ -28,7 +28,7 @@ public:
         widget->installEventFilter(this);
     }
 
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::TouchBegin: {
             auto* touch = static_cast<QTouchEvent*>(event);
@@ -72,9 +72,22 @@ public:
                 return true; // the hold has answered this press: no click
             }
             break;
-        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->pointingDevice() &&
+                mouse->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen) {
+                // Qt takes every second touch for the second press of a double click, however long after
+                // the first it comes, and delivers this in place of its press. A finger's touch is a press
+                // here: the widget gets it (a tap selects, a hold goes on), and the double click goes.
+                QMouseEvent press(QEvent::MouseButtonPress, mouse->position(), mouse->scenePosition(),
+                                  mouse->globalPosition(), mouse->button(), mouse->buttons(),
+                                  mouse->modifiers(), mouse->pointingDevice());
+                QCoreApplication::sendEvent(watched, &press);
+                return true;
+            }
             cancel();
             break;
+        }
         default:
             break;
         }

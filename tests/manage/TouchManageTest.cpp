@@ -22,7 +22,7 @@ using namespace zav;
 
 namespace {
 struct Step {
-    const char* what;
+    QByteArray what;
     std::function<bool()> ready;
     std::function<void()> act;
 };
@@ -155,6 +155,55 @@ private slots:
         QVERIFY(popups.menus.size() == 1 &&
                 popups.menus[0].itemsEnabled.value("OpRemove")); // held still only
         QCOMPARE(clicks.size(), 1); // the moved one; the release after the hold is no click
+    }
+
+    // Hold after hold, on the same list and on the other, by a finger and by the mouse: each opens its
+    // menu. The finger or the button is lifted while the menu shows, and the menu is then dismissed.
+    void everyHoldOpensItsMenu() {
+        open(0);
+
+        QList<Step> steps;
+        int n = 0;
+        const auto press = [this](QWidget* w, QPoint at, bool mouse, bool down) {
+            if (!mouse) {
+                touch(w, at, down);
+            } else if (down) {
+                QTest::mousePress(w, Qt::LeftButton, {}, at);
+            } else {
+                QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+            }
+        };
+        for (const auto& [levels, mouse] : {std::pair{true, false},
+                                            {true, false},
+                                            {false, false},
+                                            {false, true},
+                                            {false, false},
+                                            {true, true},
+                                            {true, false},
+                                            {false, false}}) {
+            const char* list = levels ? "Lv_Level" : "LV_Operator";
+            const char* menu = levels ? "LevMnu" : "OpMnu";
+            const QString row = levels ? QStringLiteral("Guest") : QStringLiteral("bo");
+            steps << Step{"hold", [] { return !QApplication::activePopupWidget(); },
+                          [=, this] { press(view(list), item(list, row), mouse, true); }}
+                  << Step{"menu of hold " + QByteArray::number(++n), [menu] { return shown(menu); },
+                          [=, this] {
+                              press(view(list), item(list, row), mouse, false);
+                              QTest::keyClick(shown(menu), Qt::Key_Escape);
+                          }};
+        }
+        steps << Step{"last menu closed", [] { return !QApplication::activePopupWidget(); }, [] {}};
+        run(steps);
+        // Taps after them, each a row of its own or the same again: every one is a click, none a double
+        // click.
+        QSignalSpy clicks(tree("Lv_Level"), SIGNAL(itemClicked(QTreeWidgetItem*, int)));
+        QSignalSpy doubles(tree("Lv_Level"), SIGNAL(itemDoubleClicked(QTreeWidgetItem*, int)));
+        for (const char* row : {"Guest", "Service", "Service", "Guest", "Guest"}) {
+            tap(view("Lv_Level"), item("Lv_Level", row));
+            QCOMPARE(tree("Lv_Level")->currentItem()->text(0), QString::fromLatin1(row));
+        }
+        QCOMPARE(clicks.size(), 5);
+        QCOMPARE(doubles.size(), 0);
     }
 
     void aFingerAloneAddsMovesAndRemoves() {
