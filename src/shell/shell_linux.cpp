@@ -1,6 +1,7 @@
 // The Linux shell services. Desktop and panels: on X11 the desktop environment marks its desktop window
 // and its panels with the window types _NET_WM_WINDOW_TYPE_DESKTOP and _NET_WM_WINDOW_TYPE_DOCK; hiding
-// unmaps every such window and showing maps it again. Without an X server nothing happens.
+// unmaps every such window and showing maps it again. Without an X server nothing happens. Under a
+// Wayland compositor (a kiosk's cage, a Wayland desktop) nothing happens either, and the log says why.
 // Log-off, shutdown, restart and power-off: systemd-logind on the system bus, never asking the user.
 // Every failure is ignored.
 
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <unistd.h>
 #include <vector>
 
@@ -75,7 +77,25 @@ std::vector<Window> candidateWindows(Display* display, Window root) {
     return windows;
 }
 
+// A Wayland compositor draws any desktop and panels itself, and no client may hide them; a kiosk
+// compositor shows nothing but its one program. The X server it may offer beside (Xwayland) holds only X
+// programs' windows, and asking it would start it for nothing.
+bool underWaylandCompositor() {
+    const QByteArray compositor = qgetenv("WAYLAND_DISPLAY");
+    if (compositor.isEmpty())
+        return false;
+    static std::once_flag told;
+    std::call_once(told, [&] {
+        qInfo("zav-prjlogin: under the Wayland compositor %s there is no desktop or taskbar to hide: "
+              "hiding and showing them change nothing",
+              compositor.constData());
+    });
+    return true;
+}
+
 void setShellWindowsMapped(bool mapped) {
+    if (underWaylandCompositor())
+        return;
     // No DISPLAY, or an empty one: there is no X server to ask.
     const char* displayName = std::getenv("DISPLAY");
     if (displayName == nullptr || *displayName == '\0')

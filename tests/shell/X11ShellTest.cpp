@@ -75,6 +75,7 @@ protected:
         ASSERT_NE(m_display, nullptr);
         // The code under test finds the server the way a desktop program does.
         qputenv("DISPLAY", QByteArray::fromStdString(m_server.displayName));
+        qunsetenv("WAYLAND_DISPLAY");
         m_root = XDefaultRootWindow(m_display);
     }
     void TearDown() override {
@@ -142,6 +143,24 @@ TEST_F(X11Shell, HidingUnmapsDesktopAndPanelsOnlyAndShowingMapsThemAgain) {
         EXPECT_TRUE(isMapped(shown)) << shown;
     }
     EXPECT_FALSE(isMapped(closedDialog));
+}
+
+// Under a Wayland compositor the X server beside it (Xwayland) is left alone, and the log says once why.
+std::vector<QString> messages;
+TEST_F(X11Shell, UnderAWaylandCompositorNothingIsHiddenAndTheLogSaysSo) {
+    const Window panel = createWindow(m_root, {"_NET_WM_WINDOW_TYPE_DOCK"});
+    qputenv("WAYLAND_DISPLAY", "wayland-7");
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { messages.push_back(text); });
+    platform::hideShell();
+    platform::showShell();
+    platform::hideShell();
+    qInstallMessageHandler(previous);
+    qunsetenv("WAYLAND_DISPLAY");
+    EXPECT_TRUE(isMapped(panel));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0].toStdString(),
+                ::testing::AllOf(::testing::HasSubstr("wayland-7"), ::testing::HasSubstr("no desktop")));
 }
 
 // A display name that no server answers on.
