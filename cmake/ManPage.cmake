@@ -1,5 +1,6 @@
 # Writes the manual page zav-admin.1 from the README's "## zav-admin" section (its "###" headings become
-# the page's sections). Usage: cmake -DREADME=... -DOUTPUT=... -DVERSION=... -P ManPage.cmake
+# the page's sections). Usage: cmake -DREADME=... -DOUTPUT=... -DVERSION=... [-DBINDIR=...] -P ManPage.cmake
+# With BINDIR, the page names the program's installed path where the README speaks of the prefix.
 cmake_minimum_required(VERSION 3.25)
 file(READ ${README} text)
 string(FIND "${text}" "\n## zav-admin\n" start)
@@ -11,6 +12,9 @@ string(SUBSTRING "${text}" ${start} -1 text)
 string(FIND "${text}" "\n## " end)
 if(NOT end EQUAL -1)
   string(SUBSTRING "${text}" 0 ${end} text)
+endif()
+if(BINDIR)
+  string(REPLACE "`bin/zav-admin` under the installation prefix" "`${BINDIR}/zav-admin`" text "${text}")
 endif()
 # Characters that CMake lists would take apart.
 string(REPLACE ";" "<ZSEMI>" text "${text}")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, and only those: `deps.sh demo` what building and running
-# the demo needs, `deps.sh test` (the default) that and what the suite needs besides.
+# the demo needs, `deps.sh package` that and what making the Debian packages needs, `deps.sh test` (the
+# default) all that and what the suite needs besides.
 set -euo pipefail
 
 # The library (with libpq for server databases), the programs, and an invisible display for xvfb-run.
@@ -10,7 +11,13 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-declarat
 # throwaway clusters and the PgBouncer in front of one, a private bus, the formatter, the cross compiler
 # of the Windows syntax check, libfaketime for the clocks that run ahead, and poppler's tools that read
 # the printed trail back.
+# The Debian packages: dpkg-shlibdeps computes their dependencies, lintian checks them.
+if [ "${1:-test}" = test ] || [ "${1:-test}" = package ]; then
+  packages+=(dpkg-dev lintian)
+fi
+# The kiosk test runs the panel under cage, headless, and takes its picture with grim.
 if [ "${1:-test}" = test ]; then
+  packages+=(cage grim xwayland qt6-wayland)
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev sqlcipher postgresql pgbouncer dbus-daemon
     clang-format g++-mingw-w64-x86-64 faketime poppler-utils)
 fi

@@ -9,12 +9,7 @@
 
 namespace zav::panel {
 
-struct DatabaseFacts : CredentialFacts {
-    // Nobody has set the database up yet: no operators and only the built-in levels.
-    bool untouched() const {
-        return operators == 0 && levels <= 2 && logoutLevelId == 1 && logoutLevelName == QLatin1String("|1");
-    }
-};
+struct DatabaseFacts : CredentialFacts {};
 
 // Reads the facts, shared and read-only; throws AutomationError when the file cannot be read.
 DatabaseFacts readDatabaseFacts(const QString& dbPath);

@@ -15,25 +15,23 @@ struct Words {
 // In the order of PanelText.
 constexpr std::array<Words, 36> Table = {{
     {"Operator panel - zav-panel", "Bedienpanel - zav-panel", "Pannello operatore - zav-panel"},
-    {"<b>First run.</b> The credential database at <tt>%1</tt> holds only its built-in levels and no "
-     "operators.<br>Nobody is logged in, so \"%2\" (ID %3), the level with the largest ID, is in force. "
-     "<b>It has no password</b> and holds every right: press <i>Manage</i> to add levels and operators, then "
-     "<i>Log out</i> to put the new lowest level in force. To get back to \"%2\", choose it under <i>Log in "
-     "by level</i> and leave the password empty.",
-     "<b>Erster Start.</b> Die Anmeldedatenbank <tt>%1</tt> enthält nur ihre eingebauten Ebenen und keine "
-     "Bediener.<br>Niemand ist angemeldet, daher gilt \"%2\" (ID %3), die Ebene mit der größten ID. <b>Sie "
-     "hat "
-     "kein Passwort</b> und alle Rechte: Drücken Sie <i>Verwalten</i>, um Ebenen und Bediener anzulegen, "
-     "dann "
-     "<i>Abmelden</i>, damit die neue unterste Ebene gilt. Um wieder zu \"%2\" zu kommen, wählen Sie sie "
-     "unter "
-     "<i>Mit Ebene anmelden</i> und lassen das Passwort leer.",
-     "<b>Primo avvio.</b> Il database delle credenziali <tt>%1</tt> contiene solo i livelli predefiniti e "
-     "nessun operatore.<br>Nessuno è connesso, quindi vale \"%2\" (ID %3), il livello con l'ID più alto. "
-     "<b>Non ha password</b> e ha tutti i diritti: premere <i>Gestisci</i> per aggiungere livelli e "
-     "operatori, "
-     "poi <i>Esci</i> perché valga il nuovo livello più basso. Per tornare a \"%2\", sceglierlo in <i>Accedi "
-     "con livello</i> e lasciare vuota la password."},
+    {"<b>Level \"%2\" (ID 1) has no password and may manage everything</b>, so anyone at this panel may "
+     "change levels and operators while it is in force (the database is <tt>%1</tt>). Add levels and "
+     "operators under <i>Manage</i>, then <i>Log out</i> to put the new lowest level in force; <i>Log in by "
+     "level</i> with \"%2\" and an empty password gets back. To close this, give \"%2\" a password, or take "
+     "its rights to manage levels and operators: <i>Manage</i>, then its level menu.",
+     "<b>Ebene \"%2\" (ID 1) hat kein Passwort und darf alles verwalten</b>, also darf jeder an diesem Panel "
+     "Ebenen und Bediener ändern, solange sie gilt (die Datenbank ist <tt>%1</tt>). Legen Sie unter "
+     "<i>Verwalten</i> Ebenen und Bediener an, dann <i>Abmelden</i>, damit die neue unterste Ebene gilt; "
+     "<i>Mit Ebene anmelden</i> mit \"%2\" und leerem Passwort führt zurück. Um das zu schließen, geben Sie "
+     "\"%2\" ein Passwort oder nehmen ihr die Rechte, Ebenen und Bediener zu verwalten: <i>Verwalten</i>, "
+     "dann ihr Ebenenmenü.",
+     "<b>Il livello \"%2\" (ID 1) non ha password e può gestire tutto</b>, quindi chiunque a questo pannello "
+     "può modificare livelli e operatori finché vale (il database è <tt>%1</tt>). Aggiungere livelli e "
+     "operatori in <i>Gestisci</i>, poi <i>Esci</i> perché valga il nuovo livello più basso; <i>Accedi con "
+     "livello</i> con \"%2\" e la password vuota riporta indietro. Per chiudere questo, dare a \"%2\" una "
+     "password o togliergli i diritti di gestire livelli e operatori: <i>Gestisci</i>, poi il suo menu di "
+     "livello."},
     {"Login state", "Anmeldestatus", "Stato di accesso"},
     {"Rights of this level:", "Rechte dieser Ebene:", "Diritti di questo livello:"},
     {"Language:", "Sprache:", "Lingua:"},

@@ -10,7 +10,7 @@ namespace zav::panel {
 
 enum class PanelText {
     WindowTitle,
-    FirstRun, // %1 database path, %2 level name, %3 level ID (rich text)
+    FirstRun, // %1 database path, %2 the name of level 1 (rich text)
     LoginState,
     RightsOfLevel,
     Language,

@@ -30,6 +30,17 @@ QLabel* makeLabel(QWidget* parent, const QString& name) {
     return label;
 }
 
+// A finger's button: about 15 mm on a 96-dpi panel, and five of them with the row below fit 480 pixels.
+constexpr int TouchButtonHeight = 56;
+
+// Long texts wrap within the width the window has, instead of asking for more.
+void wrapWithin(QLabel* label) {
+    label->setWordWrap(true);
+    QSizePolicy policy = label->sizePolicy();
+    policy.setHorizontalPolicy(QSizePolicy::Ignored);
+    label->setSizePolicy(policy);
+}
+
 // A line across the window on a background of its own, hidden until it has something to say.
 QLabel* makeBanner(QWidget* parent, const QString& name, const QColor& background) {
     QLabel* banner = makeLabel(parent, name);
@@ -122,19 +133,25 @@ PanelWindow::~PanelWindow() {
     terminate();
 }
 
+// The window fits the smallest panels (800x480) in touch mode: the state on the left with the first-run
+// hint over it, the action buttons on the right, the language and Quit in a row below, and the outcome of
+// the last action under everything, wrapped, so that no long text widens the window past the screen.
 void PanelWindow::buildControls(bool touch) {
     auto* layout = new QVBoxLayout(this);
 
-    m_firstRunHint = makeBanner(this, QStringLiteral("FirstRunHint"), QColor(0xff, 0xf4, 0xc8));
-    m_firstRunHint->setTextFormat(Qt::RichText);
-    m_firstRunHint->setFrameShape(QFrame::StyledPanel);
-    m_firstRunHint->setMargin(8);
-    layout->addWidget(m_firstRunHint);
     m_offlineLabel = makeBanner(this, QStringLiteral("OfflineLabel"), QColor(0xf8, 0xd0, 0xc8));
     layout->addWidget(m_offlineLabel);
 
     auto* columns = new QHBoxLayout;
     layout->addLayout(columns, 1);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left, 1);
+    m_firstRunHint = makeBanner(this, QStringLiteral("FirstRunHint"), QColor(0xff, 0xf4, 0xc8));
+    m_firstRunHint->setTextFormat(Qt::RichText);
+    m_firstRunHint->setFrameShape(QFrame::StyledPanel);
+    m_firstRunHint->setMargin(4);
+    wrapWithin(m_firstRunHint);
+    left->addWidget(m_firstRunHint);
 
     auto* state = new QGroupBox(this);
     m_stateBox = state;
@@ -147,17 +164,19 @@ void PanelWindow::buildControls(bool touch) {
     big.setBold(true);
     m_operatorLabel->setFont(big);
     m_levelLabel->setFont(big);
-    stateLayout->addWidget(m_operatorLabel);
-    stateLayout->addWidget(m_levelLabel);
-    stateLayout->addWidget(m_logoutLevelLabel);
+    for (QLabel* label : {m_operatorLabel, m_levelLabel, m_logoutLevelLabel}) {
+        wrapWithin(label); // a long name or a long reason why the database cannot be read
+        stateLayout->addWidget(label);
+    }
     m_rightsLabel = new QLabel(state);
     stateLayout->addWidget(m_rightsLabel);
     m_rightsList = new QListWidget(state);
     m_rightsList->setObjectName(QStringLiteral("RightsList"));
     m_rightsList->setSelectionMode(QAbstractItemView::NoSelection);
     m_rightsList->setFocusPolicy(Qt::NoFocus);
+    m_rightsList->setMinimumHeight(48); // scrolls rather than making the window taller than a panel
     stateLayout->addWidget(m_rightsList, 1);
-    columns->addWidget(state, 1);
+    left->addWidget(state, 1);
 
     auto* buttons = new QVBoxLayout;
     // Captions are set by retranslate(), once the component's language is known.
@@ -173,27 +192,33 @@ void PanelWindow::buildControls(bool touch) {
         buttons->addWidget(b);
     }
     buttons->addStretch(1);
+    columns->addLayout(buttons);
+
+    auto* bottom = new QHBoxLayout;
+    layout->addLayout(bottom);
     m_languageLabel = new QLabel(this);
     m_languageBox = new QComboBox(this);
     m_languageBox->setObjectName(QStringLiteral("LanguageBox"));
     m_languageLabel->setBuddy(m_languageBox);
-    m_languageBox->setMinimumHeight(touch ? 64 : 0);
+    m_languageBox->setMinimumHeight(touch ? TouchButtonHeight : 0);
+    m_languageBox->setMinimumContentsLength(10);
     connect(m_languageBox, &QComboBox::currentTextChanged, this, &PanelWindow::chooseLanguage);
-    buttons->addWidget(m_languageLabel);
-    buttons->addWidget(m_languageBox);
-    buttons->addWidget(m_quit);
+    bottom->addWidget(m_languageLabel);
+    bottom->addWidget(m_languageBox);
+    bottom->addStretch(1);
+    bottom->addWidget(m_quit);
     // Operator panels are used with gloves and fingers: bigger targets in touch mode.
     for (QPushButton* b : findChildren<QPushButton*>()) {
-        b->setMinimumSize(touch ? 220 : 180, touch ? 64 : 36);
+        b->setMinimumSize(touch ? 220 : 180, touch ? TouchButtonHeight : 36);
         if (touch) {
             QFont f = b->font();
             f.setPointSizeF(f.pointSizeF() * 1.4);
             b->setFont(f);
         }
     }
-    columns->addLayout(buttons);
 
     m_statusLabel = makeLabel(this, QStringLiteral("StatusLabel"));
+    wrapWithin(m_statusLabel);
     layout->addWidget(m_statusLabel);
     resize(640, 480);
 }
@@ -250,7 +275,10 @@ void PanelWindow::showState() {
 
     m_operatorLabel->setText(
         text(PanelText::Operator).arg(operatorName.isEmpty() ? text(PanelText::NoOperator) : operatorName));
-    m_levelLabel->setText(text(PanelText::Level).arg(level->LevelName()).arg(level->ID()));
+    // The built-in levels' names in the language chosen now, not in the one of the last login.
+    const QString levelName =
+        level->DBLevelName().isEmpty() ? level->LevelName() : ShownLevelName(level->DBLevelName());
+    m_levelLabel->setText(text(PanelText::Level).arg(levelName).arg(level->ID()));
     if (!facts && offline) {
         m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
     } else if (!facts) {
@@ -262,10 +290,11 @@ void PanelWindow::showState() {
     } else {
         m_logoutLevelLabel->setText(text(logoutLevel ? PanelText::LogoutLevelYes : PanelText::LogoutLevelNo));
     }
-    m_firstRunHint->setText(text(PanelText::FirstRun)
-                                .arg(m_login->DbPath().toHtmlEscaped(), level->LevelName().toHtmlEscaped())
-                                .arg(level->ID()));
-    m_firstRunHint->setVisible(inForce && facts && facts->untouched());
+    // As long as level 1 opens everything to anyone, whoever is logged in now.
+    m_firstRunHint->setText(
+        text(PanelText::FirstRun)
+            .arg(m_login->DbPath().toHtmlEscaped(), ShownLevelName(QStringLiteral("|1")).toHtmlEscaped()));
+    m_firstRunHint->setVisible(facts && facts->levelOneOpen);
     refreshRights(*m_login, *level);
 
     const auto rights = level->cLevelEnable();

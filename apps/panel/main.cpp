@@ -9,6 +9,7 @@
 #include <ZAV_PrjLogin/AutomationError.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTextStream>
 
 using namespace zav::panel;
@@ -41,6 +42,11 @@ int main(int argc, char** argv) {
     try {
         PanelWindow window(*parsed.options);
         if (parsed.options->fullscreen) {
+            // A window manager makes a window full screen when asked; without one (a bare X server) nobody
+            // does, so the window takes the screen's place and size itself as well. A kiosk compositor may
+            // only maximize it: no title bar of its own then either.
+            window.setWindowFlag(Qt::FramelessWindowHint);
+            window.setGeometry(window.screen()->geometry());
             window.showFullScreen();
         } else {
             window.show();

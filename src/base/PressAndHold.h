@@ -17,7 +17,8 @@ inline constexpr int PressAndHoldMilliseconds = 800;
 // on `widget` (a list's viewport, say) for PressAndHoldMilliseconds. Moving further than the platform's
 // drag distance, or releasing, cancels it. Once it has fired, the release that follows is kept from the
 // widget, so it does not act as a click. Taps still reach the widget as clicks: the touch events are left
-// unaccepted, so Qt turns them into mouse events. What `onHold` throws is reported, never passed on.
+// unaccepted, so Qt turns them into mouse events; a touch that Qt delivers as a double click reaches the
+// widget as the press it is. What `onHold` throws is reported, never passed on.
 void OpenOnPressAndHold(QWidget* widget, std::function<void(QPoint globalPos)> onHold);
 
 } // namespace zav
