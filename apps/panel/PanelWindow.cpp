@@ -293,7 +293,8 @@ void PanelWindow::showState() {
     // As long as level 1 opens everything to anyone, whoever is logged in now.
     m_firstRunHint->setText(
         text(PanelText::FirstRun)
-            .arg(m_login->DbPath().toHtmlEscaped(), ShownLevelName(QStringLiteral("|1")).toHtmlEscaped()));
+            .arg(m_login->DbPath().toHtmlEscaped(),
+                 ShownLevelName(facts ? facts->levelOneName : QStringLiteral("|1")).toHtmlEscaped()));
     m_firstRunHint->setVisible(facts && facts->levelOneOpen);
     refreshRights(*m_login, *level);
 

@@ -16,6 +16,7 @@ struct CredentialFacts {
     // Level 1 has no password and may manage levels and operators: anyone at the panel may change
     // everything while it is in force, as in a database nobody has set up yet.
     bool levelOneOpen = false;
+    QString levelOneName; // its stored name ("|1" unless it was renamed)
 };
 
 // Reads the facts with the file opened shared and read-only; it never creates or completes a file.

@@ -18,6 +18,7 @@ CredentialFacts ReadCredentialFacts(const QString& dbPath) {
     levels->Close();
     auto levelOne = db->OpenRecordset(QStringLiteral("Select * from Levels where ID = 1"));
     if (!levelOne->Eof()) {
+        facts.levelOneName = levelOne->Field(store::FieldName).toString();
         // An empty password is stored empty also where passwords are hashed.
         facts.levelOneOpen = levelOne->Field(store::FieldPWD).toString().isEmpty() &&
                              levelOne->Field(store::FieldManageLevel).toBool() &&
