@@ -1,11 +1,11 @@
 #include "PanelWindow.h"
 
-#include "DatabaseFacts.h"
 #include "PanelComponent.h"
 #include "PanelRights.h"
 #include "PanelTexts.h"
 
 #include <ZAV_PrjLogin/AutomationError.h>
+#include <ZAV_PrjLogin/CredentialFacts.h>
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -254,7 +254,9 @@ void PanelWindow::showState() {
     const auto op = m_login->CurrentOperator();
     const QString operatorName = op ? op->OperatorNameText() : QString();
     // The component's state is shown as it is, even while the database cannot be read.
-    std::optional<DatabaseFacts> facts;
+    // What the database says now, read afresh, shared and read-only: the component remembers the logout
+    // level of its last logout, and the management window or zav-admin may have changed the levels since.
+    std::optional<CredentialFacts> facts;
     QString unreadable;
     // Offline the server is not asked (the component knows what its copy holds).
     const bool offline = m_login->IsOffline();
@@ -262,7 +264,7 @@ void PanelWindow::showState() {
     m_offlineLabel->setVisible(offline);
     try {
         if (!offline) {
-            facts = readDatabaseFacts(m_login->DbPath());
+            facts = ReadCredentialFacts(m_login->DbPath());
         }
     } catch (const AutomationError& e) {
         unreadable = describe(e);

@@ -3,19 +3,17 @@
 // system bus, every call of the shell returns at once and says nothing.
 
 #include "shell/PlatformShell.h"
+#include "support/XvfbServer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <initializer_list>
-#include <poll.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,47 +23,6 @@
 
 namespace zav::shell {
 namespace {
-
-// A private X server for one test: Xvfb on a display it picks itself and writes to a pipe once it
-// accepts connections; displayName is empty when it did not come up.
-class XvfbServer {
-public:
-    XvfbServer() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        const std::string writeEnd = std::to_string(fds[1]);
-        m_pid = fork();
-        if (m_pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            close(fds[0]);
-            execlp("Xvfb", "Xvfb", "-displayfd", writeEnd.c_str(), "-nolisten", "tcp", "-screen", "0",
-                   "320x240x24", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (m_pid > 0 && poll(&wait, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        displayName = number.empty() ? std::string() : ":" + number;
-    }
-    ~XvfbServer() {
-        if (m_pid > 0 && kill(m_pid, SIGTERM) == 0)
-            waitpid(m_pid, nullptr, 0);
-    }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-
-    std::string displayName;
-
-private:
-    pid_t m_pid = -1;
-};
 
 class X11Shell : public ::testing::Test {
 protected:
@@ -114,7 +71,7 @@ protected:
         return attributes.map_state != IsUnmapped;
     }
 
-    XvfbServer m_server;
+    test::XvfbServer m_server{"320x240x24"};
     Display* m_display = nullptr;
     Window m_root = 0;
 };

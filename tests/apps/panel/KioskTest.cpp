@@ -14,8 +14,9 @@
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+
+#include "support/XvfbServer.h"
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // Last: Xlib defines macros (None, Bool, Status) that clash with names in the headers above.
@@ -161,26 +162,14 @@ TEST(Kiosk, ThePanelFillsTheOutputOfCageWithoutATitleBar) {
     EXPECT_TRUE(hintAtTheTop) << "a title bar over the panel";
 }
 
-// Xvfb on a display number nobody uses, with a black background; the panel on it, without a window manager.
+// An 800x480 panel's X server with a black background; the panel on it, without a window manager.
 TEST(Kiosk, FullScreenCoversABareXServer) {
     QTemporaryDir folder;
-    int number = 4100;
-    struct stat info {};
-    while (stat(QStringLiteral("/tmp/.X11-unix/X%1").arg(number).toLocal8Bit().constData(), &info) == 0 ||
-           stat(QStringLiteral("/tmp/.X%1-lock").arg(number).toLocal8Bit().constData(), &info) == 0) {
-        ++number;
-    }
-    const QString display = QStringLiteral(":%1").arg(number);
-    Session server({QStringLiteral("Xvfb"), display, QStringLiteral("-br"), QStringLiteral("-nolisten"),
-                    QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                    QStringLiteral("800x480x24")},
-                   folder.path());
-    Display* x = nullptr;
-    for (int i = 0; i < 100 && !x; ++i) {
-        QThread::msleep(100);
-        x = XOpenDisplay(display.toLocal8Bit().constData());
-    }
-    ASSERT_NE(x, nullptr) << "Xvfb did not start";
+    const zav::test::XvfbServer server("800x480x24");
+    ASSERT_FALSE(server.displayName.empty()) << "Xvfb did not start";
+    const QString display = QString::fromStdString(server.displayName);
+    Display* x = XOpenDisplay(server.displayName.c_str());
+    ASSERT_NE(x, nullptr);
     Session panel({QStringLiteral("env"), QStringLiteral("DISPLAY=") + display,
                    QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("ZAV_SHELL_SERVICES=record"),
                    QStringLiteral(ZAV_PANEL), QStringLiteral("--fullscreen"), QStringLiteral("--touch"),

@@ -1,9 +1,0 @@
-#include "DatabaseFacts.h"
-
-namespace zav::panel {
-
-DatabaseFacts readDatabaseFacts(const QString& dbPath) {
-    return {ReadCredentialFacts(dbPath)};
-}
-
-} // namespace zav::panel
